@@ -1,0 +1,117 @@
+#pragma once
+
+// Paradox table files: the .DB data file, its primary index .PX and the blob
+// file .MB. Tables are read whole into memory; they are small enough and the
+// program only browses them.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace paradox {
+
+// Field types as the .DB header codes them.
+//
+// What each type gives as a Value (NULL is always std::monostate):
+//   Alpha, Memo, FormattedMemo   std::string, UTF-8 (converted from the table's code page)
+//   Number, Currency, Bcd        double
+//   Date                         double, day count since 30 December 1899 (rtl::TDateTime), whole days
+//   Time                         double, fraction of a day
+//   Timestamp                    double, day count since 30 December 1899 with the time as the fraction
+//   Short, Long, AutoInc         std::int64_t
+//   Logical                      bool
+//   Blob, Graphic, Ole, Bytes    Blob (the raw bytes)
+enum class FieldType {
+    Alpha,
+    Date,
+    Short,
+    Long,
+    Currency,
+    Number,
+    Logical,
+    Memo,
+    Blob,
+    FormattedMemo,
+    Ole,
+    Graphic,
+    Time,
+    Timestamp,
+    AutoInc,
+    Bcd,
+    Bytes
+};
+
+struct FieldDef {
+    std::string name;
+    FieldType type = FieldType::Alpha;
+    // As in the header: alpha length in bytes, blob leader size (1..240, the
+    // part of the blob kept in the record), byte count, BCD digits; for the
+    // fixed-size types their record size (short 2, long/date/time 4, number 8, ...).
+    int size = 0;
+};
+
+using Blob = std::vector<std::uint8_t>;
+using Value = std::variant<std::monostate, std::string, double, std::int64_t, bool, Blob>;
+
+struct Table {
+    std::vector<FieldDef> fields;
+    // The first keyFieldCount fields form the primary key (0: no primary index).
+    int keyFieldCount = 0;
+    // Each record holds one Value per field. readTable gives them in file
+    // order, which is primary-key order for a keyed table.
+    std::vector<std::vector<Value>> records;
+
+    // Index of the field named `name` (compared without case), or -1.
+    int fieldIndex(std::string_view name) const;
+};
+
+// Every failure to read or write a table. The message names the file and what is wrong.
+class Error : public std::runtime_error {
+public:
+    Error(const std::filesystem::path& file, const std::string& what);
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+// Reads a .DB file and, when the table has blob fields whose data does not
+// fit the record, the .MB file beside it (found without case).
+Table readTable(const std::filesystem::path& dbFile);
+
+// Only the header: the field list and key field count, no records.
+Table readStructure(const std::filesystem::path& dbFile);
+
+struct WriteOptions {
+    // DOS code page that text is stored in: 437, 850 or 1252 (the Windows
+    // "ANSI" page; the header then records code page 1252).
+    int codePage = 1252;
+    // Data block size in KiB: 1, 2, 3, 4, 16 or 32.
+    int blockSizeKiB = 2;
+    // Table title stored in the header; empty means the file's stem.
+    std::string tableName;
+};
+
+// Writes dbFile and, as needed, the .PX (keyed tables) and .MB (blobs that do
+// not fit their leader) beside it, each to a temporary file renamed into
+// place. Records of a keyed table are stored sorted by key; two records with
+// equal keys are an Error. Values must match their field's type (monostate is
+// NULL; an int64 is accepted for number fields and a double holding a whole
+// value for integer fields).
+void writeTable(const std::filesystem::path& dbFile, const Table& table, const WriteOptions& options = {});
+
+// Finds `relative` below `base` comparing every path component without case
+// ("data\\Transistores.db" finds data/transistores.DB). Both '\\' and '/'
+// separate components. Gives nullopt when some component is missing. An exact
+// match is preferred over a case-folded one.
+std::optional<std::filesystem::path> resolveNoCase(const std::filesystem::path& base, std::string_view relative);
+
+// Name of a field type as shown to users ("Alpha", "Number", ...).
+const char* fieldTypeName(FieldType type);
+
+} // namespace paradox
