@@ -1,0 +1,144 @@
+#include "viewer/components/ui/smithchartwidget.h"
+
+#include "viewer/components/qtchartcanvas.h"
+
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace viewer {
+
+namespace {
+
+TShiftState ShiftOf(const QMouseEvent* e)
+{
+    TShiftState s = 0;
+    const Qt::KeyboardModifiers m = e->modifiers();
+    if (m & Qt::ShiftModifier)
+        s |= ssShift;
+    if (m & Qt::AltModifier)
+        s |= ssAlt;
+    if (m & Qt::ControlModifier)
+        s |= ssCtrl;
+    const Qt::MouseButtons b = e->buttons();
+    if (b & Qt::LeftButton)
+        s |= ssLeft;
+    if (b & Qt::RightButton)
+        s |= ssRight;
+    if (b & Qt::MiddleButton)
+        s |= ssMiddle;
+    return s;
+}
+
+bool ButtonOf(const QMouseEvent* e, TMouseButton& button)
+{
+    switch (e->button()) {
+    case Qt::LeftButton:
+        button = TMouseButton::mbLeft;
+        return true;
+    case Qt::RightButton:
+        button = TMouseButton::mbRight;
+        return true;
+    case Qt::MiddleButton:
+        button = TMouseButton::mbMiddle;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TSmithChartWidget::TSmithChartWidget(QWidget* parent)
+    : QWidget(parent)
+    , chart_(this)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    resize(chart_.Width(), chart_.Height());
+}
+
+TSmithChartWidget::~TSmithChartWidget()
+{
+    chart_.SetHost(nullptr);
+}
+
+void TSmithChartWidget::Invalidate()
+{
+    update();
+}
+
+void TSmithChartWidget::PaintNow()
+{
+    if (isVisible())
+        repaint();
+    else
+        update();
+}
+
+void TSmithChartWidget::PopupMenuAt(int x, int y)
+{
+    if (popupMenu_)
+        popupMenu_->popup(mapToGlobal(QPoint(x, y)));
+}
+
+bool TSmithChartWidget::AskYesNo(const std::string& text, const std::string& caption)
+{
+    return QMessageBox::question(
+               this, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void TSmithChartWidget::renderBackBuffer()
+{
+    const int w = width(), h = height();
+    if (w <= 0 || h <= 0)
+        return;
+    if (backBuffer_.size() != QSize(w, h))
+        backBuffer_ = QImage(w, h, QImage::Format_RGB32);
+    backBuffer_.fill(Qt::white);
+    TQtChartCanvas canvas(&backBuffer_);
+    chart_.DrawChart(canvas, w, h, 0, 0, 0, 0);
+    canvas.SetPenColor(clBlack);
+}
+
+void TSmithChartWidget::paintEvent(QPaintEvent*)
+{
+    renderBackBuffer();
+    QPainter painter(this);
+    painter.drawImage(0, 0, backBuffer_);
+}
+
+void TSmithChartWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    chart_.Resize(event->size().width(), event->size().height());
+}
+
+void TSmithChartWidget::mousePressEvent(QMouseEvent* event)
+{
+    TMouseButton button;
+    if (!ButtonOf(event, button))
+        return;
+    const QPoint p = event->position().toPoint();
+    chart_.MouseDown(button, ShiftOf(event), p.x(), p.y());
+}
+
+void TSmithChartWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    chart_.MouseMove(ShiftOf(event), p.x(), p.y());
+}
+
+void TSmithChartWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    TMouseButton button;
+    if (!ButtonOf(event, button))
+        return;
+    const QPoint p = event->position().toPoint();
+    chart_.MouseUp(button, ShiftOf(event), p.x(), p.y());
+}
+
+} // namespace viewer

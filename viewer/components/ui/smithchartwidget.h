@@ -1,0 +1,53 @@
+#pragma once
+
+// The on-screen shell of a TSmithChart: it owns the back buffer the chart is
+// drawn into, runs ResetView on resize and forwards the mouse to the model.
+
+#include "viewer/components/chartinput.h"
+#include "viewer/components/smithchart.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QMenu;
+
+namespace viewer {
+
+class TSmithChartWidget : public QWidget, public TChartHost {
+    Q_OBJECT
+public:
+    explicit TSmithChartWidget(QWidget* parent = nullptr);
+    ~TSmithChartWidget() override;
+
+    smith::TSmithChart& Chart() { return chart_; }
+    const smith::TSmithChart& Chart() const { return chart_; }
+
+    // The point menu, popped up by a right click on a point; not owned.
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
+    // The last picture drawn into the back buffer.
+    const QImage& BackBuffer() const { return backBuffer_; }
+
+    // TChartHost
+    void Invalidate() override;
+    void PaintNow() override;
+    void PopupMenuAt(int x, int y) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void renderBackBuffer();
+
+    smith::TSmithChart chart_;
+    QImage backBuffer_;
+    QMenu* popupMenu_ = nullptr;
+};
+
+} // namespace viewer
