@@ -18,14 +18,17 @@ namespace paradox {
 // Field types as the .DB header codes them.
 //
 // What each type gives as a Value (NULL is always std::monostate):
-//   Alpha, Memo, FormattedMemo   std::string, UTF-8 (converted from the table's code page)
-//   Number, Currency, Bcd        double
+//   Alpha, Memo                  std::string, UTF-8 (converted from the table's code page);
+//                                an empty alpha or memo is stored as NULL and reads as NULL
+//   Number, Currency             double
 //   Date                         double, day count since 30 December 1899 (rtl::TDateTime), whole days
 //   Time                         double, fraction of a day
 //   Timestamp                    double, day count since 30 December 1899 with the time as the fraction
 //   Short, Long, AutoInc         std::int64_t
 //   Logical                      bool
-//   Blob, Graphic, Ole, Bytes    Blob (the raw bytes)
+//   Blob, Graphic, Ole,          Blob, the raw bytes; an empty blob is stored as NULL
+//   FormattedMemo, Bytes         (Bytes: the field's fixed bytes)
+//   Bcd                          Blob, the 17 stored bytes undecoded (not written by writeTable)
 enum class FieldType {
     Alpha,
     Date,

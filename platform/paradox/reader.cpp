@@ -1,15 +1,385 @@
+#include "platform/paradox/codec.h"
 #include "platform/paradox/paradox.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace paradox {
 
+using namespace detail;
+
+namespace {
+
+std::vector<std::uint8_t> loadFile(const std::filesystem::path& file)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(file.c_str(), "rb"), &std::fclose);
+    if (!f)
+        throw Error(file, std::string("cannot open the file: ") + std::strerror(errno));
+    std::vector<std::uint8_t> bytes;
+    if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(f.get());
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            std::rewind(f.get());
+            if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size())
+                throw Error(file, "cannot read the file");
+            return bytes;
+        }
+    }
+    throw Error(file, "the file is empty or cannot be read");
+}
+
+std::string hex(unsigned v)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", v);
+    return buf;
+}
+
+struct Header {
+    int recordSize = 0;
+    int headerSize = 0;
+    int blockSize = 0;
+    int version = 0;
+    int keyFields = 0;
+    std::uint32_t numRecords = 0;
+    int firstBlock = 0;
+    const CodePage* cp = nullptr;
+    std::vector<FieldDef> fields;
+    std::vector<int> offsets; // of each field in the record
+};
+
+std::string decodeText(const CodePage& cp, const std::uint8_t* p, std::size_t n)
+{
+    std::size_t i = 0;
+    while (i < n && cp.ascii[p[i]])
+        ++i;
+    if (i == n)
+        return std::string(reinterpret_cast<const char*>(p), n);
+    std::string s(reinterpret_cast<const char*>(p), i);
+    s.reserve(n + 8);
+    for (; i < n; ++i)
+        s += cp.toUtf8[p[i]];
+    return s;
+}
+
+Header parseHeader(const std::filesystem::path& file, const std::vector<std::uint8_t>& b)
+{
+    if (b.size() < kFieldInfo4)
+        throw Error(file, "too short for a Paradox table header");
+    Header h;
+    const std::uint8_t* d = b.data();
+    h.recordSize = get16(d + kRecordSize);
+    h.headerSize = get16(d + kHeaderSize);
+    const int fileType = d[kFileType];
+    if (fileType != 0 && fileType != 2)
+        throw Error(file, "not a Paradox data table (file type " + std::to_string(fileType) + ")");
+    const int code = d[kBlockSizeCode];
+    if (!(code >= 1 && code <= 4) && code != 16 && code != 32)
+        throw Error(file, "unknown data block size code " + std::to_string(code));
+    h.blockSize = code * 1024;
+    h.numRecords = get32(d + kNumRecords);
+    h.firstBlock = get16(d + kFirstBlock);
+    h.version = d[kFileVersion];
+    if (h.headerSize < static_cast<int>(kFieldInfo4) || static_cast<std::size_t>(h.headerSize) > b.size())
+        throw Error(file, "header size " + std::to_string(h.headerSize) + " does not fit the file");
+    const bool v4 = h.version >= 5;
+    if ((v4 ? get32(d + kEncryption2) : get32(d + kEncryption1)) != 0)
+        throw Error(file, "the table is encrypted");
+    const int numFields = get16(d + kNumFields);
+    h.keyFields = get16(d + kKeyFields);
+    if (numFields < 1 || numFields > 255)
+        throw Error(file, "bad field count " + std::to_string(numFields));
+    if (h.keyFields > numFields)
+        throw Error(file, "more key fields (" + std::to_string(h.keyFields) + ") than fields");
+    int cpNumber = v4 ? get16(d + kCodePage) : 437;
+    h.cp = codePage(cpNumber);
+    if (!h.cp)
+        throw Error(file, "unknown code page " + std::to_string(cpNumber));
+
+    const std::size_t infoPos = v4 ? kFieldInfo4 : kFieldInfo3;
+    const std::size_t hs = static_cast<std::size_t>(h.headerSize);
+    if (infoPos + 2 * static_cast<std::size_t>(numFields) > hs)
+        throw Error(file, "field descriptions run past the header");
+    int offset = 0;
+    for (int i = 0; i < numFields; ++i) {
+        const std::uint8_t tcode = d[infoPos + 2 * i];
+        const int size = d[infoPos + 2 * i + 1];
+        FieldDef f;
+        if (!fieldTypeFromCode(tcode, f.type))
+            throw Error(file, "field " + std::to_string(i + 1) + " has unknown type code " + hex(tcode));
+        f.size = size;
+        int stored = storedSize(f);
+        bool sizeOk = true;
+        if (f.type == FieldType::Alpha || f.type == FieldType::Bytes)
+            sizeOk = size >= 1;
+        else if (isBlobType(f.type))
+            sizeOk = size >= kBlobTail + (f.type == FieldType::Memo ? 1 : 0) && size <= 250;
+        else if (f.type != FieldType::Bcd)
+            sizeOk = size == stored;
+        if (!sizeOk)
+            throw Error(file,
+                "field " + std::to_string(i + 1) + " (" + fieldTypeName(f.type) + ") has bad size "
+                    + std::to_string(size));
+        if (isBlobType(f.type))
+            f.size = size - kBlobTail;
+        h.offsets.push_back(offset);
+        offset += stored;
+        h.fields.push_back(std::move(f));
+    }
+    if (offset != h.recordSize || h.recordSize == 0)
+        throw Error(file,
+            "record size " + std::to_string(h.recordSize) + " does not match the fields (" + std::to_string(offset)
+                + ")");
+    if (static_cast<std::size_t>(h.recordSize) > static_cast<std::size_t>(h.blockSize) - kBlockHeader)
+        throw Error(file, "records are larger than a data block");
+
+    const int nameLen = h.version >= 0x0C ? kTableNameLong : kTableNameShort;
+    std::size_t pos = infoPos + 2 * numFields + 4 + (v4 ? 4 * numFields + nameLen : nameLen);
+    for (int i = 0; i < numFields; ++i) {
+        if (pos >= hs)
+            throw Error(file, "field names run past the header");
+        const void* end = std::memchr(d + pos, 0, hs - pos);
+        if (!end)
+            throw Error(file, "field names run past the header");
+        const std::size_t len = static_cast<const std::uint8_t*>(end) - (d + pos);
+        h.fields[i].name = decodeText(*h.cp, d + pos, len);
+        pos += len + 1;
+    }
+    return h;
+}
+
+class BlobSource {
+public:
+    explicit BlobSource(const std::filesystem::path& dbFile)
+        : dbFile_(dbFile)
+    {
+    }
+
+    // The blob whose pointer and length stand in the record's tail.
+    const std::uint8_t* locate(std::uint32_t pointer, std::uint32_t length, int field, std::size_t record)
+    {
+        load();
+        const std::uint32_t index = pointer & 0xFF;
+        const std::size_t block = pointer & ~0xFFu;
+        const auto& b = bytes_;
+        auto fail = [&](const std::string& what) -> Error {
+            return Error(mbFile_,
+                "blob of field " + std::to_string(field + 1) + " in record " + std::to_string(record + 1) + ": "
+                    + what);
+        };
+        if (block % kMbChunk != 0 || block == 0 || block >= b.size())
+            throw fail("points to " + hex(static_cast<unsigned>(block)) + ", which is not a block of the file");
+        const std::uint8_t* blk = b.data() + block;
+        const std::size_t avail = b.size() - block;
+        if (index == 0xFF) {
+            if (avail < 9 || blk[0] != 2)
+                throw fail("the block at " + hex(static_cast<unsigned>(block)) + " is not a single-blob block");
+            const std::size_t blockLen = static_cast<std::size_t>(get16(blk + 1)) * kMbChunk;
+            const std::uint32_t stored = get32(blk + 3);
+            if (stored != length)
+                throw fail("length " + std::to_string(length) + " differs from the block's " + std::to_string(stored));
+            if (9 + static_cast<std::size_t>(length) > blockLen || 9 + static_cast<std::size_t>(length) > avail)
+                throw fail("the data runs past its block or the file");
+            return blk + 9;
+        }
+        if (index >= 64)
+            throw fail("bad pointer index " + std::to_string(index));
+        if (avail < kSubFirstData || blk[0] != 3)
+            throw fail("the block at " + hex(static_cast<unsigned>(block)) + " is not a shared-blob block");
+        const std::uint8_t* e = blk + kSubHeader + 5 * index;
+        const std::size_t dataOffset = static_cast<std::size_t>(e[0]) * 16;
+        const int chunks = e[1];
+        const int last = e[4];
+        if (dataOffset == 0 || chunks == 0 || last < 1 || last > 16)
+            throw fail("the blob was deleted");
+        const std::size_t len = static_cast<std::size_t>(chunks - 1) * 16 + last;
+        if (len != length)
+            throw fail("length " + std::to_string(length) + " differs from the block's " + std::to_string(len));
+        if (dataOffset < kSubFirstData || dataOffset + len > kMbChunk || dataOffset + len > avail)
+            throw fail("the data runs past its block or the file");
+        return blk + dataOffset;
+    }
+
+private:
+    void load()
+    {
+        if (loaded_)
+            return;
+        const std::string name = dbFile_.stem().string() + ".mb";
+        auto found = resolveNoCase(dbFile_.parent_path().empty() ? "." : dbFile_.parent_path(), name);
+        mbFile_ = found ? *found : dbFile_.parent_path() / (dbFile_.stem().string() + ".MB");
+        if (!found)
+            throw Error(mbFile_, "the blob file of " + dbFile_.filename().string() + " is missing");
+        bytes_ = loadFile(mbFile_);
+        if (bytes_.size() < 3 || bytes_[0] != 0)
+            throw Error(mbFile_, "not a Paradox blob file");
+        loaded_ = true;
+    }
+
+    std::filesystem::path dbFile_;
+    std::filesystem::path mbFile_;
+    std::vector<std::uint8_t> bytes_;
+    bool loaded_ = false;
+};
+
+class RecordDecoder {
+public:
+    RecordDecoder(const std::filesystem::path& file, const Header& h)
+        : file_(file)
+        , h_(h)
+        , blobs_(file)
+    {
+    }
+
+    void decode(const std::uint8_t* rec, std::size_t recordNo, std::vector<Value>& out)
+    {
+        const std::size_t n = h_.fields.size();
+        out.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const FieldDef& f = h_.fields[i];
+            const std::uint8_t* p = rec + h_.offsets[i];
+            Value& v = out[i];
+            switch (f.type) {
+            case FieldType::Alpha: {
+                const void* z = std::memchr(p, 0, f.size);
+                const std::size_t len = z ? static_cast<const std::uint8_t*>(z) - p : f.size;
+                if (len)
+                    v = decodeText(*h_.cp, p, len);
+                break;
+            }
+            case FieldType::Date:
+                if (!allZero(p, 4))
+                    v = static_cast<double>(getStoredInt(p, 4) - kDateDelta);
+                break;
+            case FieldType::Short:
+                if (!allZero(p, 2))
+                    v = getStoredInt(p, 2);
+                break;
+            case FieldType::Long:
+            case FieldType::AutoInc:
+                if (!allZero(p, 4))
+                    v = getStoredInt(p, 4);
+                break;
+            case FieldType::Time:
+                if (!allZero(p, 4))
+                    v = static_cast<double>(getStoredInt(p, 4)) / 86400000.0;
+                break;
+            case FieldType::Currency:
+            case FieldType::Number:
+                if (!allZero(p, 8))
+                    v = getStoredDouble(p);
+                break;
+            case FieldType::Timestamp:
+                if (!allZero(p, 8))
+                    v = getStoredDouble(p) / 86400000.0 - static_cast<double>(kDateDelta);
+                break;
+            case FieldType::Logical:
+                if (p[0])
+                    v = (p[0] & 0x7F) != 0;
+                break;
+            case FieldType::Bcd:
+                if (!allZero(p, 17))
+                    v = Blob(p, p + 17);
+                break;
+            case FieldType::Bytes:
+                if (!allZero(p, f.size))
+                    v = Blob(p, p + f.size);
+                break;
+            case FieldType::Memo:
+            case FieldType::Blob:
+            case FieldType::FormattedMemo:
+            case FieldType::Ole:
+            case FieldType::Graphic:
+                decodeBlob(f, static_cast<int>(i), p, recordNo, v);
+                break;
+            }
+        }
+    }
+
+private:
+    void decodeBlob(const FieldDef& f, int index, const std::uint8_t* p, std::size_t recordNo, Value& v)
+    {
+        const std::uint8_t* tail = p + f.size;
+        const std::uint32_t pointer = get32(tail);
+        const std::uint32_t length = get32(tail + 4);
+        if (length == 0)
+            return;
+        const std::uint8_t* data;
+        if (pointer == 0) {
+            if (length > static_cast<std::uint32_t>(f.size))
+                throw Error(file_,
+                    "blob of field " + std::to_string(index + 1) + " in record " + std::to_string(recordNo + 1)
+                        + " is longer than its leader and has no blob file pointer");
+            data = p;
+        } else {
+            data = blobs_.locate(pointer, length, index, recordNo);
+        }
+        if (f.type == FieldType::Memo)
+            v = decodeText(*h_.cp, data, length);
+        else
+            v = Blob(data, data + length);
+    }
+
+    const std::filesystem::path& file_;
+    const Header& h_;
+    BlobSource blobs_;
+};
+
+} // namespace
+
 Table readStructure(const std::filesystem::path& dbFile)
 {
-    throw Error(dbFile, "reading tables is not built yet");
+    const auto bytes = loadFile(dbFile);
+    Header h = parseHeader(dbFile, bytes);
+    Table t;
+    t.fields = std::move(h.fields);
+    t.keyFieldCount = h.keyFields;
+    return t;
 }
 
 Table readTable(const std::filesystem::path& dbFile)
 {
-    throw Error(dbFile, "reading tables is not built yet");
+    const auto bytes = loadFile(dbFile);
+    const Header h = parseHeader(dbFile, bytes);
+    Table t;
+    t.fields = h.fields;
+    t.keyFieldCount = h.keyFields;
+
+    const std::size_t hs = static_cast<std::size_t>(h.headerSize);
+    const std::size_t bs = static_cast<std::size_t>(h.blockSize);
+    const std::size_t physicalBlocks = (bytes.size() - hs) / bs;
+    const std::size_t rs = static_cast<std::size_t>(h.recordSize);
+    // Never trust the header's count further than the file could hold.
+    t.records.reserve(std::min<std::size_t>(h.numRecords, physicalBlocks * ((bs - kBlockHeader) / rs)));
+
+    RecordDecoder decoder(dbFile, h);
+    std::vector<bool> visited(physicalBlocks + 1, false);
+    std::size_t block = static_cast<std::size_t>(h.firstBlock);
+    if (block == 0 && h.numRecords != 0)
+        throw Error(dbFile, "the header counts " + std::to_string(h.numRecords) + " records but names no first block");
+    while (block != 0) {
+        if (block > physicalBlocks)
+            throw Error(dbFile, "data block " + std::to_string(block) + " lies beyond the end of the file");
+        if (visited[block])
+            throw Error(dbFile, "the data block chain loops back to block " + std::to_string(block));
+        visited[block] = true;
+        const std::uint8_t* blk = bytes.data() + hs + (block - 1) * bs;
+        const std::size_t next = get16(blk);
+        const auto addSize = static_cast<std::int16_t>(get16(blk + 4));
+        if (addSize >= 0) {
+            const std::size_t count = static_cast<std::size_t>(addSize) / rs + 1;
+            if (count * rs > bs - kBlockHeader)
+                throw Error(dbFile, "data block " + std::to_string(block) + " claims more records than it holds");
+            for (std::size_t r = 0; r < count; ++r) {
+                t.records.emplace_back();
+                decoder.decode(blk + kBlockHeader + r * rs, t.records.size() - 1, t.records.back());
+            }
+        }
+        block = next;
+    }
+    return t;
 }
 
 } // namespace paradox
