@@ -1,0 +1,74 @@
+#include "viewer/app/file_state.h"
+
+#include "viewer/app/viewer_dialogs.h"
+
+#include <algorithm>
+
+namespace viewer {
+
+std::string FileNameOnly(const std::string& path)
+{
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        auto up = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
+        return up(x) == up(y);
+    });
+}
+
+} // namespace
+
+TViewerFileState::TViewerFileState(TSmithChart& chart, IViewerDialogs& dialogs)
+    : chart_(chart)
+    , dialogs_(dialogs)
+{
+}
+
+bool TViewerFileState::QuerySaveChanges()
+{
+    if (!chart_.DataChanged())
+        return false;
+    switch (dialogs_.AskYesNoCancel("Save Changes to " + CurrentPath + " ?")) {
+    case TAnswer::Cancel:
+        return true;
+    case TAnswer::Yes:
+        if (SaveFile)
+            SaveFile(!Named);
+        return false;
+    case TAnswer::No:
+        return false;
+    }
+    return false;
+}
+
+void TViewerFileState::SetCurrentFile(const std::string& name, int portCount, bool named)
+{
+    Named = named;
+    Caption = "Rivelle - " + FileNameOnly(name);
+    PortCount = portCount;
+    CurrentPath = name;
+    if (const smith::Tcurve* c = chart_.CurveAt(0); c && !c->Points.empty()) {
+        chart_.SetXmin(c->Points.front().Freq);
+        chart_.SetXmax(c->Points.back().Freq);
+    }
+    chart_.SetTitle(FileNameOnly(name));
+    if (named) {
+        std::erase_if(Recent, [&](const std::string& r) { return sameIgnoringCase(r, name); });
+        Recent.insert(Recent.begin(), name);
+        if (Recent.size() > 4)
+            Recent.resize(4);
+    }
+    chart_.ClearMarkers();
+    chart_.SetDataChanged(false);
+    if (CurrentFileChanged)
+        CurrentFileChanged();
+    chart_.Paint();
+}
+
+} // namespace viewer

@@ -1,0 +1,152 @@
+#include "viewer/app/sparam_format.h"
+
+#include "platform/rtl/format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace viewer {
+
+int PortCountFromExtension(std::string_view extension)
+{
+    if (extension.size() < 4)
+        return -1;
+    auto up = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
+    char c2 = up(extension[1]), c3 = up(extension[2]), c4 = up(extension[3]);
+    if (c2 != 'S' || c3 < '1' || c3 > '9')
+        return -1;
+    if (c4 == 'P')
+        return c3 - '0';
+    if (c4 >= '0' && c4 <= '9')
+        return (c3 - '0') * 10 + (c4 - '0');
+    return -1;
+}
+
+int PortCountFromPath(std::string_view path)
+{
+    auto slash = path.find_last_of('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    auto dot = name.find_last_of('.');
+    if (dot == std::string_view::npos)
+        return -1;
+    return PortCountFromExtension(name.substr(dot));
+}
+
+std::string ProposedExtension(int ports)
+{
+    if (ports <= 9)
+        return "S" + std::to_string(ports) + "P";
+    return "S" + std::to_string(ports);
+}
+
+bool ParseNumber(std::string_view token, double& value)
+{
+    const char* first = token.data();
+    const char* last = first + token.size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && (*first == '-' || *first == '+'))
+            return false;
+    }
+    if (first == last)
+        return false;
+    double v;
+    auto [ptr, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || ptr != last || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+namespace {
+
+constexpr double kPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
+constexpr int kMaxFastDecimals = 22;
+// Scaled values below this are exact integers in a double and fit the
+// 15 significant digits, so the fast path never needs the slow one.
+constexpr double kFastLimit = 1e15;
+
+// Writes an unsigned integer as `decimals` digits after the point.
+void appendScaled(std::string& out, bool negative, std::uint64_t scaled, int decimals)
+{
+    char buf[48];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    int n = 0;
+    do {
+        *--p = char('0' + scaled % 10);
+        scaled /= 10;
+        ++n;
+    } while (scaled != 0 || n <= decimals);
+    // p..end holds at least decimals + 1 digits: integer part then decimals.
+    std::size_t intLen = static_cast<std::size_t>(end - p) - static_cast<std::size_t>(decimals);
+    if (negative)
+        out.push_back('-');
+    out.append(p, intLen);
+    if (decimals > 0) {
+        out.push_back('.');
+        out.append(p + intLen, static_cast<std::size_t>(decimals));
+    }
+}
+
+void appendSlow(std::string& out, double value, int digits)
+{
+    out += rtl::FloatToStrFixed(value, 15, digits, rtl::FormatSettings { '.', ',' });
+}
+
+} // namespace
+
+void AppendFixed(std::string& out, double value, int digits)
+{
+    if (digits < 0)
+        digits = 0;
+    if (digits <= kMaxFastDecimals && std::isfinite(value)) {
+        double a = std::fabs(value);
+        double scaled = a * kPow10[digits];
+        if (scaled < kFastLimit) {
+            auto r = static_cast<std::uint64_t>(std::round(scaled));
+            appendScaled(out, std::signbit(value) && r != 0, r, digits);
+            return;
+        }
+    }
+    appendSlow(out, value, digits);
+}
+
+void AppendFrequency(std::string& out, double value, int digits)
+{
+    if (digits < 0)
+        digits = 0;
+    if (!std::isfinite(value) || value == 0.0) {
+        AppendFixed(out, value, digits);
+        return;
+    }
+    // Fast check: the value already is a number of `digits` decimals.
+    double a = std::fabs(value);
+    if (digits <= kMaxFastDecimals) {
+        double scaled = a * kPow10[digits];
+        if (scaled < kFastLimit) {
+            double r = std::round(scaled);
+            if (r / kPow10[digits] == a) {
+                appendScaled(out, std::signbit(value), static_cast<std::uint64_t>(r), digits);
+                return;
+            }
+        }
+    }
+    // Otherwise take the decimals of its shortest form with 15 significant digits.
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
+    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
+    auto e = s.find('e');
+    int exponent = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    std::string_view mantissa = s.substr(0, e);
+    std::size_t lastDigit = mantissa.find_last_not_of('0');
+    // "d.ddd": the digits up to lastDigit, less the point.
+    int significant = lastDigit <= 1 ? 1 : static_cast<int>(lastDigit);
+    int needed = significant - 1 - exponent;
+    AppendFixed(out, value, needed > digits ? needed : digits);
+}
+
+} // namespace viewer

@@ -1,0 +1,325 @@
+#include "viewer/app/sparam_writer.h"
+
+#include "viewer/app/sparam_format.h"
+#include "viewer/app/sparam_math.h"
+
+#include <cerrno>
+#include <cmath>
+#include <complex>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace viewer {
+
+SParamSource SourceFromChart(const TSmithChart& chart, int ports, std::string& error)
+{
+    SParamSource src;
+    src.ports = ports;
+    src.units = chart.Units();
+    src.impedance = chart.Impedance();
+    error.clear();
+    if (ports < 1 || ports > 99) {
+        error = "The data has no port count.";
+        return src;
+    }
+    std::map<std::string, std::vector<int>, std::less<>> byLegend; // curve indices in index order
+    for (int c = 0; c < chart.CurveCount(); ++c)
+        byLegend[chart.CurveAt(c)->Legend].push_back(c);
+    const int count = ports == 2 ? 4 : ports * ports;
+    src.curves.assign(static_cast<std::size_t>(count), nullptr);
+    std::map<std::string, int, std::less<>> seen; // matrix positions met so far per legend
+    // In row order, so that the k-th position naming a legend takes its k-th curve.
+    for (int i = 1; i <= ports; ++i) {
+        for (int j = 1; j <= ports; ++j) {
+            std::string legend = "S" + std::to_string(i) + std::to_string(j);
+            int rank = seen[legend]++;
+            auto it = byLegend.find(legend);
+            if (it == byLegend.end() || rank >= static_cast<int>(it->second.size())) {
+                error = "The curve " + legend + " is missing.";
+                return src;
+            }
+            const auto& points = chart.CurveAt(it->second[static_cast<std::size_t>(rank)])->Points;
+            src.curves[static_cast<std::size_t>(CurveIndex(ports, i, j))] = &points;
+        }
+    }
+    for (const auto* c : src.curves)
+        if (c->size() != src.curves[0]->size()) {
+            error = "The curves do not all have the same number of points.";
+            return src;
+        }
+    return src;
+}
+
+SParamSource SourceFromData(const SParameterData& data)
+{
+    SParamSource src;
+    src.ports = data.ports;
+    src.units = data.units;
+    src.impedance = data.impedance;
+    for (const auto& c : data.points)
+        src.curves.push_back(&c);
+    return src;
+}
+
+void WriteComplexValue(TComplex g, int dataFormat, int digits, std::string& line)
+{
+    if (dataFormat == sfRI) {
+        AppendFixed(line, g.re, digits);
+        line.push_back(' ');
+        AppendFixed(line, g.im, digits);
+        line.push_back(' ');
+        return;
+    }
+    SParamPolar p = ToPolar(g);
+    double first = p.mag;
+    if (dataFormat == sfDB)
+        first = p.mag > 0 ? 20.0 * std::log10(p.mag) : kZeroPowerDb;
+    AppendFixed(line, first, digits);
+    line.push_back(' ');
+    AppendFixed(line, p.angle, digits);
+    line.push_back(' ');
+}
+
+namespace {
+
+bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string trimmed(const std::string& s)
+{
+    std::size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+constexpr std::size_t kChunk = 1 << 20;
+
+// Builds the records point by point: the matrix of point k in curve order,
+// re-normalised and converted as chosen, then laid out by port count.
+class RecordWriter {
+public:
+    RecordWriter(const SParamSource& src, const SParamWriteSettings& s, const TextSink& sink)
+        : src_(src)
+        , s_(s)
+        , sink_(sink)
+        , n_(src.ports)
+        , renormalise_(src.impedance > 0 && src.impedance / s.newImpedance != 1.0)
+    {
+        out_.reserve(kChunk + 65536);
+    }
+
+    void writeAll()
+    {
+        const std::size_t count = src_.pointCount();
+        const std::size_t curves = src_.curves.size();
+        values_.resize(curves);
+        for (std::size_t k = 0; k < count; ++k) {
+            for (std::size_t c = 0; c < curves; ++c) {
+                const smith::TPoint& p = (*src_.curves[c])[k];
+                values_[c] = { p.Re, p.Im };
+            }
+            transform();
+            writeRecord((*src_.curves[0])[k].Freq);
+            if (out_.size() >= kChunk) {
+                sink_(out_);
+                out_.clear();
+            }
+        }
+        if (!out_.empty())
+            sink_(out_);
+        out_.clear();
+    }
+
+private:
+    // Re-normalises the whole matrix, then converts a two-port to Y, Z or H.
+    void transform()
+    {
+        if (renormalise_) {
+            const auto N = static_cast<std::size_t>(n_);
+            matrix_.resize(N * N);
+            for (int i = 1; i <= n_; ++i)
+                for (int j = 1; j <= n_; ++j) {
+                    const TComplex& v = values_[static_cast<std::size_t>(CurveIndex(n_, i, j))];
+                    matrix_[static_cast<std::size_t>((i - 1) * n_ + (j - 1))] = { v.re, v.im };
+                }
+            if (RenormaliseS(matrix_, n_, src_.impedance, s_.newImpedance)) {
+                for (int i = 1; i <= n_; ++i)
+                    for (int j = 1; j <= n_; ++j) {
+                        const auto& v = matrix_[static_cast<std::size_t>((i - 1) * n_ + (j - 1))];
+                        values_[static_cast<std::size_t>(CurveIndex(n_, i, j))] = { v.real(), v.imag() };
+                    }
+            }
+        }
+        if (n_ == 2 && s_.parameterType != 0) {
+            TComplex m[4] = { values_[0], values_[2], values_[1], values_[3] }; // 11, 12, 21, 22
+            SToTwoPort(s_.parameterType, m);
+            values_[0] = m[0];
+            values_[1] = m[2];
+            values_[2] = m[1];
+            values_[3] = m[3];
+        }
+    }
+
+    void value(std::size_t curve) { WriteComplexValue(values_[curve], s_.dataFormat, s_.digits, out_); }
+
+    void writeRecord(double freq)
+    {
+        std::size_t lineStart = out_.size();
+        AppendFrequency(out_, freq, s_.digits);
+        out_.push_back(' ');
+        const std::size_t indent = out_.size() - lineStart;
+        if (n_ <= 2) {
+            for (std::size_t c = 0; c < values_.size(); ++c)
+                value(c);
+            out_.push_back('\n');
+        } else if (n_ == 3) {
+            WriteThreePortData(indent);
+        } else {
+            WriteNPortData(indent);
+        }
+    }
+
+    // Three lines per record, one matrix row each, rows 2 and 3 indented
+    // to the width of the frequency field.
+    void WriteThreePortData(std::size_t indent)
+    {
+        for (int i = 0; i < 3; ++i) {
+            if (i > 0)
+                out_.append(indent, ' ');
+            for (int j = 0; j < 3; ++j)
+                value(static_cast<std::size_t>(i * 3 + j));
+            out_.push_back('\n');
+        }
+    }
+
+    // Four pairs a line, running on across matrix rows; the line in hand is
+    // written after the last pair (only the indent when n is even).
+    void WriteNPortData(std::size_t indent)
+    {
+        int c = 0;
+        const std::size_t total = static_cast<std::size_t>(n_ * n_);
+        for (std::size_t k = 0; k < total; ++k) {
+            value(k);
+            if (++c == 4) {
+                out_.push_back('\n');
+                out_.append(indent, ' ');
+                c = 0;
+            }
+        }
+        out_.push_back('\n');
+    }
+
+    const SParamSource& src_;
+    const SParamWriteSettings& s_;
+    const TextSink& sink_;
+    const int n_;
+    const bool renormalise_;
+    std::string out_;
+    std::vector<TComplex> values_;
+    std::vector<std::complex<double>> matrix_;
+};
+
+} // namespace
+
+std::string WriteSParameterText(const SParamSource& src, const SParamWriteSettings& s, const TextSink& sink)
+{
+    if (src.ports < 1 || src.ports > 99
+        || src.curves.size() != static_cast<std::size_t>(src.ports == 2 ? 4 : src.ports * src.ports))
+        return "The data has no port count.";
+    if (s.parameterType != 0 && src.ports != 2)
+        return std::string(1, "SYZH"[s.parameterType & 3]) + msg::kTypeOnlyS2P;
+    if (!(s.newImpedance > 0))
+        return msg::kBadImpedance;
+    if (s.dataFormat < 0 || s.dataFormat > 2 || s.digits < 0 || s.digits > 15)
+        return "The data format or the digits are out of range.";
+
+    std::string head;
+    bool marked = false;
+    for (const auto& line : s.memo)
+        if (sameIgnoringCase(line, kCreatedMarker))
+            marked = true;
+    if (!marked) {
+        head += std::string("!") + kCreatedMarker + "\n";
+        head += "! Date: " + s.date + " Time: " + s.time + "\n";
+    }
+    // A comment that already starts with a blank goes back as it was read.
+    for (const auto& line : s.memo)
+        head += (!line.empty() && line.front() == ' ' ? "!" : "! ") + line + "\n";
+    static const char* const kinds[] = { "S ", "Y ", "Z ", "H " };
+    static const char* const formats[] = { "MA R ", "DB R ", "RI R " };
+    head += "# " + src.units + " " + kinds[s.parameterType & 3] + formats[s.dataFormat] + trimmed(s.impedanceText)
+        + "\n";
+    sink(head);
+    RecordWriter(src, s, sink).writeAll();
+    return {};
+}
+
+std::string SaveFileAtomically(const std::string& path, const std::function<std::string(const TextSink&)>& produce)
+{
+    auto sysError
+        = [&](const char* what) { return std::string(what) + " \"" + path + "\". " + std::strerror(errno) + "."; };
+    // Keep the mode of the file being replaced; a new one gets the usual mode.
+    mode_t mode;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return sysError("Cannot create file");
+    std::string error;
+    auto fail = [&](std::string e) {
+        if (error.empty())
+            error = std::move(e);
+    };
+    TextSink sink = [&](std::string_view text) {
+        while (error.empty() && !text.empty()) {
+            ssize_t w = ::write(fd, text.data(), text.size());
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(sysError("Cannot write file"));
+                return;
+            }
+            text.remove_prefix(static_cast<std::size_t>(w));
+        }
+    };
+    std::string produced = produce(sink);
+    if (!produced.empty())
+        fail(produced);
+    if (error.empty() && ::fchmod(fd, mode) != 0)
+        fail(sysError("Cannot write file"));
+    if (error.empty() && ::fsync(fd) != 0)
+        fail(sysError("Cannot write file"));
+    if (::close(fd) != 0)
+        fail(sysError("Cannot write file"));
+    if (error.empty() && ::rename(tmp.c_str(), path.c_str()) != 0)
+        fail(sysError("Cannot replace file"));
+    if (!error.empty())
+        ::unlink(tmp.c_str());
+    return error;
+}
+
+} // namespace viewer

@@ -1,0 +1,104 @@
+#include "viewer/app/ui/qt_viewer_dialogs.h"
+
+#include "viewer/app/ui/save_form.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace viewer {
+
+namespace {
+const QString kCaption = QStringLiteral("Rivelle");
+}
+
+std::string ToolkitFilter(const std::string& filter)
+{
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < filter.size()) {
+        std::size_t bar = filter.find('|', pos);
+        if (bar == std::string::npos)
+            break;
+        std::string text = filter.substr(pos, bar - pos);
+        std::size_t end = filter.find('|', bar + 1);
+        std::string pattern = filter.substr(bar + 1, end == std::string::npos ? std::string::npos : end - bar - 1);
+        // Patterns are case-sensitive here; offer the lower-case form too.
+        std::string patterns;
+        std::size_t p = 0;
+        while (p <= pattern.size()) {
+            std::size_t semi = pattern.find(';', p);
+            std::string one = pattern.substr(p, semi == std::string::npos ? std::string::npos : semi - p);
+            std::string lower = one;
+            for (char& c : lower)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            patterns += (patterns.empty() ? "" : " ") + one;
+            if (lower != one)
+                patterns += " " + lower;
+            if (semi == std::string::npos)
+                break;
+            p = semi + 1;
+        }
+        if (!out.empty())
+            out += ";;";
+        out += text + " (" + patterns + ")";
+        if (end == std::string::npos)
+            break;
+        pos = end + 1;
+    }
+    return out;
+}
+
+TQtViewerDialogs::TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm)
+    : parent_(parent)
+    , saveForm_(saveForm)
+{
+}
+
+void TQtViewerDialogs::ShowMessage(const std::string& text)
+{
+    QMessageBox::information(parent_, kCaption, QString::fromStdString(text));
+}
+
+TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)
+{
+    auto r = QMessageBox::warning(parent_, kCaption, QString::fromStdString(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return r == QMessageBox::Yes ? TAnswer::Yes : r == QMessageBox::No ? TAnswer::No : TAnswer::Cancel;
+}
+
+bool TQtViewerDialogs::EditSaveOptions(SaveOptions& options, int dataPorts)
+{
+    saveForm_.LoadFrom(options, dataPorts);
+    if (saveForm_.exec() != QDialog::Accepted)
+        return false;
+    options = saveForm_.Values();
+    return true;
+}
+
+bool TQtViewerDialogs::AskSaveFileName(
+    const std::string& filter, const std::string& defaultExtension, std::string& name)
+{
+    QFileDialog dialog(parent_, QString(), QString::fromStdString(name), QString::fromStdString(ToolkitFilter(filter)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
+    if (!name.empty())
+        dialog.selectFile(QString::fromStdString(name));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    name = dialog.selectedFiles().front().toStdString();
+    return true;
+}
+
+bool TQtViewerDialogs::AskOpenFileName(const std::string& filter, std::string& name)
+{
+    QString chosen = QFileDialog::getOpenFileName(
+        parent_, QString(), QDir::currentPath(), QString::fromStdString(ToolkitFilter(filter)));
+    if (chosen.isEmpty())
+        return false;
+    name = chosen.toStdString();
+    return true;
+}
+
+} // namespace viewer

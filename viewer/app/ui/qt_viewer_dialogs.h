@@ -1,0 +1,33 @@
+#pragma once
+
+// IViewerDialogs with real message boxes, the save-options form and the
+// toolkit's file dialogs.
+
+#include "viewer/app/viewer_dialogs.h"
+
+class QWidget;
+
+namespace viewer {
+
+class TSaveForm;
+
+class TQtViewerDialogs : public IViewerDialogs {
+public:
+    // `saveForm` is created once and shown for every Save As.
+    TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm);
+
+    void ShowMessage(const std::string& text) override;
+    TAnswer AskYesNoCancel(const std::string& text) override;
+    bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
+    bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;
+    bool AskOpenFileName(const std::string& filter, std::string& name) override;
+
+private:
+    QWidget* parent_;
+    TSaveForm& saveForm_;
+};
+
+// "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.
+std::string ToolkitFilter(const std::string& filter);
+
+} // namespace viewer

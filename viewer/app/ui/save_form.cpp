@@ -1,0 +1,218 @@
+#include "viewer/app/ui/save_form.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace viewer {
+
+namespace {
+
+QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
+    const char* const* items, int count, const char* name)
+{
+    auto* box = new QGroupBox(title, owner);
+    auto* lay = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(owner);
+    group->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < count; ++i) {
+        auto* b = new QRadioButton(QString::fromLatin1(items[i]), box);
+        lay->addWidget(b);
+        group->addButton(b, i);
+    }
+    grid->addWidget(box, row, col);
+    return group;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += '\n';
+        text += lines[i];
+    }
+    return text;
+}
+
+} // namespace
+
+TSaveForm::TSaveForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Rivelle- Save Options"));
+    setObjectName(QStringLiteral("SaveForm"));
+    auto* grid = new QGridLayout;
+
+    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kFileTypeItems, 4, "FileType");
+    auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
+    auto* portsLay = new QVBoxLayout(portsBox);
+    PortCount = new QSpinBox(portsBox);
+    PortCount->setObjectName(QStringLiteral("PortCount"));
+    PortCount->setRange(0, 99);
+    portsLay->addWidget(PortCount);
+    grid->addWidget(portsBox, 1, 0);
+
+    ParameterType
+        = radioGroup(this, grid, 0, 1, QStringLiteral("Parameter Type"), kParameterTypeItems, 4, "ParameterType");
+    DataFormat = radioGroup(this, grid, 0, 2, QStringLiteral("Data Format"), kDataFormatItems, 3, "DataFormat");
+
+    auto* digitsBox = new QGroupBox(QStringLiteral("Digits "), this);
+    auto* digitsLay = new QVBoxLayout(digitsBox);
+    digits = new QSpinBox(digitsBox);
+    digits->setObjectName(QStringLiteral("digits"));
+    digits->setRange(0, 7);
+    digitsLay->addWidget(digits);
+    grid->addWidget(digitsBox, 1, 1);
+
+    auto* unitsBox = new QGroupBox(QStringLiteral("Units"), this);
+    auto* unitsLay = new QVBoxLayout(unitsBox);
+    FreqUnits = new QComboBox(unitsBox);
+    FreqUnits->setObjectName(QStringLiteral("FreqUnits"));
+    for (const char* u : kFreqUnitItems)
+        FreqUnits->addItem(QString::fromLatin1(u));
+    unitsLay->addWidget(FreqUnits);
+    grid->addWidget(unitsBox, 1, 2);
+
+    auto* zBox = new QGroupBox(QStringLiteral("Z0"), this);
+    auto* zLay = new QVBoxLayout(zBox);
+    Impedance = new QLineEdit(zBox);
+    Impedance->setObjectName(QStringLiteral("Impedance"));
+    zLay->addWidget(Impedance);
+    grid->addWidget(zBox, 2, 0);
+
+    auto* memoBox = new QGroupBox(QStringLiteral("Addtional comment lines"), this);
+    auto* memoLay = new QVBoxLayout(memoBox);
+    Memo1 = new QPlainTextEdit(memoBox);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoLay->addWidget(Memo1);
+    grid->addWidget(memoBox, 2, 1, 1, 2);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    buttons->addWidget(HelpButton);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(grid);
+    top->addLayout(buttons);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKButton, &QPushButton::clicked, this, &TSaveForm::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &TSaveForm::reject);
+    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(5); });
+    connect(FileType, &QButtonGroup::idClicked, this, [this](int) { FileTypeClick(); });
+    connect(PortCount, &QSpinBox::valueChanged, this, [this](int) { PortCountChange(); });
+
+    LoadFrom(SaveOptions {}, 2);
+}
+
+void TSaveForm::LoadFrom(const SaveOptions& o, int dataPorts)
+{
+    updating_ = true;
+    dataPorts_ = dataPorts;
+    FileType->button(o.fileType >= 0 && o.fileType <= 3 ? o.fileType : 1)->setChecked(true);
+    PortCount->setValue(o.portCount);
+    PortCount->setEnabled(o.portCountEnabled);
+    // Y, Z and H are written for two ports only.
+    for (int i = 1; i <= 3; ++i)
+        ParameterType->button(i)->setEnabled(dataPorts == 2);
+    int kind = (o.parameterType >= 0 && o.parameterType <= 3) ? o.parameterType : 0;
+    ParameterType->button(dataPorts == 2 ? kind : 0)->setChecked(true);
+    DataFormat->button(o.dataFormat >= 0 && o.dataFormat <= 2 ? o.dataFormat : 0)->setChecked(true);
+    digits->setValue(o.digits);
+    int unit = FreqUnits->findText(QString::fromStdString(o.freqUnits));
+    FreqUnits->setCurrentIndex(unit >= 0 ? unit : 1);
+    Impedance->setText(QString::fromStdString(o.impedance));
+    loadedMemo_ = o.memo;
+    Memo1->setPlainText(QString::fromStdString(joinLines(o.memo)));
+    updating_ = false;
+}
+
+SaveOptions TSaveForm::Values() const
+{
+    SaveOptions o;
+    o.fileType = FileType->checkedId();
+    o.portCount = PortCount->value();
+    o.portCountEnabled = PortCount->isEnabled();
+    o.parameterType = ParameterType->checkedId();
+    o.dataFormat = DataFormat->checkedId();
+    o.digits = digits->value();
+    o.freqUnits = FreqUnits->currentText().toStdString();
+    o.impedance = Impedance->text().toStdString();
+    std::string text = Memo1->toPlainText().toStdString();
+    // An untouched memo keeps its lines exactly (no lines and one empty
+    // line look the same in the editor).
+    if (text == joinLines(loadedMemo_)) {
+        o.memo = loadedMemo_;
+    } else {
+        o.memo.clear();
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t nl = text.find('\n', start);
+            o.memo.push_back(text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+            if (nl == std::string::npos)
+                break;
+            start = nl + 1;
+        }
+        if (text.empty())
+            o.memo.clear();
+    }
+    return o;
+}
+
+void TSaveForm::FileTypeClick()
+{
+    if (updating_)
+        return;
+    SaveOptions o;
+    o.fileType = FileType->checkedId();
+    o.portCount = PortCount->value();
+    viewer::FileTypeClick(o, dataPorts_);
+    PortCount->setEnabled(o.portCountEnabled);
+    if (o.fileType >= 0 && o.fileType != FileType->checkedId())
+        FileType->button(o.fileType)->setChecked(true);
+}
+
+void TSaveForm::PortCountChange()
+{
+    if (updating_)
+        return;
+    SaveOptions o;
+    o.portCount = PortCount->value();
+    viewer::PortCountChange(o, dataPorts_);
+    if (o.portCount != PortCount->value())
+        PortCount->setValue(o.portCount);
+}
+
+void TSaveForm::accept()
+{
+    std::string problem = CheckSaveOptions(Values(), dataPorts_);
+    if (!problem.empty()) {
+        QString text = QString::fromStdString(problem);
+        if (ShowMessage)
+            ShowMessage(text);
+        else
+            QMessageBox::warning(this, QStringLiteral("Rivelle"), text);
+        return;
+    }
+    QDialog::accept();
+}
+
+} // namespace viewer

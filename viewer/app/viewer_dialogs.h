@@ -1,0 +1,37 @@
+#pragma once
+
+// What the file commands ask of the user: message boxes, the save-options
+// dialog and the file dialogs. The application shows real dialogs
+// (ui/qt_viewer_dialogs.h); tests answer from a script.
+
+#include "viewer/app/save_options.h"
+
+#include <string>
+
+namespace viewer {
+
+enum class TAnswer { Yes, No, Cancel };
+
+class IViewerDialogs {
+public:
+    virtual ~IViewerDialogs() = default;
+
+    // An information or error box with the application title as caption.
+    virtual void ShowMessage(const std::string& text) = 0;
+
+    // A warning box with Yes, No and Cancel.
+    virtual TAnswer AskYesNoCancel(const std::string& text) = 0;
+
+    // Shows the save-options dialog modally on `options`; true on OK, with
+    // `options` updated. `dataPorts` is the data's port count.
+    virtual bool EditSaveOptions(SaveOptions& options, int dataPorts) = 0;
+
+    // A save dialog; `name` holds the proposed name and receives the choice.
+    // The filter is in the "Text|pattern|" form.
+    virtual bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) = 0;
+
+    // An open dialog for existing files; `name` receives the choice.
+    virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
+};
+
+} // namespace viewer
