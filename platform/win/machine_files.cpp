@@ -1,0 +1,822 @@
+// Paths and file operations of the emulated machine.
+
+#include "platform/win/dosdate.h"
+#include "platform/win/file.h"
+#include "platform/win/machine.h"
+#include "platform/win/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace win {
+
+namespace {
+
+bool reservedChar(char c, bool wildcards)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32)
+        return true;
+    switch (c) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+        return true;
+    case '?':
+    case '*':
+        return !wildcards;
+    default:
+        return false;
+    }
+}
+
+bool deviceName(const std::string& part)
+{
+    std::string base = text::toUpper(part.substr(0, part.find('.')));
+    static const char* names[] = { "CON", "PRN", "AUX", "NUL" };
+    for (const char* n : names)
+        if (base == n)
+            return true;
+    if (base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1'
+        && base[3] <= '9')
+        return true;
+    return false;
+}
+
+// The host entry of dir whose name matches name without case; an exact match wins.
+std::optional<std::string> findEntry(const fs::path& dir, const std::string& name)
+{
+    std::error_code ec;
+    if (fs::exists(dir / name, ec) || fs::is_symlink(dir / name, ec))
+        return name;
+    std::optional<std::string> found;
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (text::equalsNoCase(entry, name))
+            return entry;
+    }
+    return found;
+}
+
+bool hostIsReadOnly(const fs::path& host)
+{
+    struct stat st { };
+    return ::lstat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
+}
+
+} // namespace
+
+std::string Machine::ParsedPath::text() const
+{
+    std::string out(1, drive);
+    out += ":\\";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i)
+            out += '\\';
+        out += parts[i];
+    }
+    return out;
+}
+
+bool Machine::parse(const std::string& pathIn, ParsedPath& out, bool wildcardsInLast) const
+{
+    std::string path = pathIn;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (path.empty()) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (path.rfind("\\\\", 0) == 0) { // UNC and \\?\ forms: no network here
+        setLastError(ERROR_BAD_NETPATH);
+        return false;
+    }
+    ParsedPath base;
+    ParsedPath current;
+    current.drive = currentDir_[0];
+    current.parts = text::splitNonEmpty(currentDir_.substr(2), '\\');
+    std::string rest;
+    if (path.size() >= 2 && path[1] == ':') {
+        if (!std::isalpha(static_cast<unsigned char>(path[0]))) {
+            setLastError(ERROR_INVALID_NAME);
+            return false;
+        }
+        base.drive = text::upper(path[0]);
+        rest = path.substr(2);
+        if (rest.empty() || rest[0] != '\\') {
+            if (base.drive == current.drive)
+                base = current;
+        }
+    } else if (path[0] == '\\') {
+        base.drive = current.drive;
+        rest = path;
+    } else {
+        base = current;
+        rest = path;
+    }
+    std::vector<std::string> parts = text::splitNonEmpty(rest, '\\');
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string part = parts[i];
+        bool last = i + 1 == parts.size();
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            // At the drive's root ".." stays there, as on Windows.
+            if (!base.parts.empty())
+                base.parts.pop_back();
+            continue;
+        }
+        for (char c : part)
+            if (reservedChar(c, wildcardsInLast && last)) {
+                setLastError(ERROR_INVALID_NAME);
+                return false;
+            }
+        // Windows drops trailing dots and blanks of a name.
+        while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            part.pop_back();
+        if (part.empty())
+            continue;
+        if (deviceName(part)) {
+            setLastError(ERROR_INVALID_NAME);
+            return false;
+        }
+        base.parts.push_back(part);
+    }
+    if (base.text().size() > MAX_PATH_LENGTH) {
+        setLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    out = base;
+    return true;
+}
+
+bool Machine::resolveParsed(const ParsedPath& p, fs::path& host) const
+{
+    const DriveInfo* d = driveOf(p.drive);
+    if (!d) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    fs::path h = d->host;
+    bool exists = true;
+    for (const auto& part : p.parts) {
+        if (exists) {
+            auto entry = findEntry(h, part);
+            if (entry) {
+                h /= *entry;
+                std::error_code ec;
+                // A host link could lead out of the root.
+                if (fs::is_symlink(h, ec)) {
+                    setLastError(ERROR_ACCESS_DENIED);
+                    return false;
+                }
+                continue;
+            }
+            exists = false;
+        }
+        h /= part;
+    }
+    host = h;
+    return true;
+}
+
+bool Machine::resolve(const std::string& path, fs::path& host) const
+{
+    ParsedPath p;
+    return parse(path, p) && resolveParsed(p, host);
+}
+
+bool Machine::resolveExisting(const std::string& path, fs::path& host) const
+{
+    if (!resolve(path, host))
+        return false;
+    std::error_code ec;
+    if (fs::exists(host, ec))
+        return true;
+    setLastError(fs::is_directory(host.parent_path(), ec) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    return false;
+}
+
+std::string Machine::fullPathName(const std::string& path) const
+{
+    ParsedPath p;
+    if (!parse(path, p))
+        return {};
+    return p.text();
+}
+
+bool Machine::setCurrentDirectory(const std::string& path)
+{
+    ParsedPath p;
+    fs::path host;
+    if (!parse(path, p) || !resolveParsed(p, host))
+        return false;
+    std::error_code ec;
+    if (!fs::is_directory(host, ec)) {
+        setLastError(fs::exists(host, ec) ? ERROR_DIRECTORY : ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    currentDir_ = p.text();
+    return true;
+}
+
+bool Machine::fileExists(const std::string& path) const
+{
+    fs::path host;
+    std::error_code ec;
+    return resolve(path, host) && fs::is_regular_file(host, ec);
+}
+
+bool Machine::directoryExists(const std::string& path) const
+{
+    fs::path host;
+    std::error_code ec;
+    return resolve(path, host) && fs::is_directory(host, ec);
+}
+
+uint32_t Machine::fileAttributes(const std::string& path) const
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return INVALID_FILE_ATTRIBUTES;
+    std::error_code ec;
+    if (fs::is_directory(host, ec))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    return FILE_ATTRIBUTE_ARCHIVE | (hostIsReadOnly(host) ? FILE_ATTRIBUTE_READONLY : 0);
+}
+
+bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return false;
+    std::error_code ec;
+    if (fs::is_directory(host, ec))
+        return true;
+    fs::perms wr = fs::perms::owner_write;
+    fs::permissions(
+        host, wr, (attributes & FILE_ATTRIBUTE_READONLY) ? fs::perm_options::remove : fs::perm_options::add, ec);
+    if (ec) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+std::optional<uint64_t> Machine::fileSize(const std::string& path) const
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return std::nullopt;
+    std::error_code ec;
+    if (!fs::is_regular_file(host, ec)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return std::nullopt;
+    }
+    return fs::file_size(host, ec);
+}
+
+std::optional<uint32_t> Machine::fileDate(const std::string& path) const
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return std::nullopt;
+    struct stat st { };
+    if (::stat(host.c_str(), &st) != 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return std::nullopt;
+    }
+    return timeToDosDateTime(st.st_mtime);
+}
+
+bool Machine::setFileDate(const std::string& path, uint32_t dosDateTime)
+{
+    File f;
+    if (!f.open(*this, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING))
+        return false;
+    return f.setDosDateTime(dosDateTime);
+}
+
+bool Machine::isInUseHost(const fs::path& host) const
+{
+    return inUse_.count(host.lexically_normal().string()) > 0;
+}
+
+void Machine::setInUse(const std::string& path, bool inUse)
+{
+    fs::path host;
+    if (!resolve(path, host))
+        return;
+    std::string key = host.lexically_normal().string();
+    if (inUse)
+        inUse_.insert(key);
+    else
+        inUse_.erase(key);
+}
+
+bool Machine::isInUse(const std::string& path) const
+{
+    fs::path host;
+    return resolve(path, host) && isInUseHost(host);
+}
+
+// Whether an existing file may be written over, replaced or deleted.
+bool Machine::checkWritable(const fs::path& host, bool forDelete) const
+{
+    if (hostIsReadOnly(host)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (isInUseHost(host) || (forDelete && openBlocksDelete(host))) {
+        setLastError(ERROR_SHARING_VIOLATION);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::registerOpen(const fs::path& host, uint32_t access, uint32_t share, uint64_t& id)
+{
+    std::lock_guard lock(openMutex_);
+    auto& list = open_[host.lexically_normal().string()];
+    for (const auto& e : list) {
+        bool conflict = ((access & GENERIC_READ) && !(e.share & FILE_SHARE_READ))
+            || ((access & GENERIC_WRITE) && !(e.share & FILE_SHARE_WRITE))
+            || ((e.access & GENERIC_READ) && !(share & FILE_SHARE_READ))
+            || ((e.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
+        if (conflict) {
+            setLastError(ERROR_SHARING_VIOLATION);
+            return false;
+        }
+    }
+    id = nextOpenId_++;
+    list.push_back(OpenEntry { id, access, share });
+    return true;
+}
+
+void Machine::unregisterOpen(const fs::path& host, uint64_t id)
+{
+    std::lock_guard lock(openMutex_);
+    auto it = open_.find(host.lexically_normal().string());
+    if (it == open_.end())
+        return;
+    auto& list = it->second;
+    list.erase(std::remove_if(list.begin(), list.end(), [id](const OpenEntry& e) { return e.id == id; }), list.end());
+    if (list.empty())
+        open_.erase(it);
+}
+
+bool Machine::openBlocksDelete(const fs::path& host) const
+{
+    std::lock_guard lock(openMutex_);
+    auto it = open_.find(host.lexically_normal().string());
+    if (it == open_.end())
+        return false;
+    for (const auto& e : it->second)
+        if (!(e.share & FILE_SHARE_DELETE))
+            return true;
+    return false;
+}
+
+bool Machine::deleteFile(const std::string& path)
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return false;
+    std::error_code ec;
+    if (fs::is_directory(host, ec)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (!checkWritable(host, true))
+        return false;
+    if (!fs::remove(host, ec) || ec) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::moveFile(const std::string& from, const std::string& to)
+{
+    return moveFileEx(from, to, 0);
+}
+
+bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_t flags)
+{
+    if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        if (kind_ != WindowsKind::NT4 && kind_ != WindowsKind::NT35) {
+            setLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return false;
+        }
+        std::string src = fullPathName(from);
+        if (src.empty())
+            return false;
+        std::string dst;
+        if (!to.empty()) {
+            dst = fullPathName(to);
+            if (dst.empty())
+                return false;
+            dst = ((flags & MOVEFILE_REPLACE_EXISTING) ? "!\\??\\" : "\\??\\") + dst;
+        }
+        RegKey key;
+        long rc
+            = registry_->createKey(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key);
+        RegValue pending;
+        std::vector<std::string> items;
+        if (rc == ERROR_SUCCESS && registry_->queryValue(key, "PendingFileRenameOperations", pending) == ERROR_SUCCESS)
+            items = pending.strings();
+        items.push_back("\\??\\" + src);
+        items.push_back(dst);
+        if (rc == ERROR_SUCCESS)
+            rc = registry_->setValue(key, RegValue::multiString("PendingFileRenameOperations", items));
+        if (rc != ERROR_SUCCESS) {
+            setLastError(uint32_t(rc));
+            return false;
+        }
+        return true;
+    }
+    if (to.empty()) {
+        setLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    fs::path src, dst;
+    ParsedPath dp;
+    if (!resolveExisting(from, src) || !parse(to, dp) || !resolveParsed(dp, dst))
+        return false;
+    std::error_code ec;
+    bool sameEntry = src.lexically_normal() == dst.lexically_normal();
+    if (sameEntry) // a change of case only
+        dst = dst.parent_path() / dp.parts.back();
+    if (!fs::is_directory(dst.parent_path(), ec)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (isInUseHost(src) || openBlocksDelete(src)) {
+        setLastError(ERROR_SHARING_VIOLATION);
+        return false;
+    }
+    if (!sameEntry && fs::exists(dst, ec)) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING) || fs::is_directory(dst, ec) || fs::is_directory(src, ec)) {
+            setLastError(ERROR_ALREADY_EXISTS);
+            return false;
+        }
+        if (!checkWritable(dst, true))
+            return false;
+    }
+    const DriveInfo* sd = driveOfHost(src);
+    const DriveInfo* dd = driveOfHost(dst);
+    if (sd != dd) {
+        if (!(flags & MOVEFILE_COPY_ALLOWED) || fs::is_directory(src, ec)) {
+            setLastError(ERROR_NOT_SAME_DEVICE);
+            return false;
+        }
+        if (!copyFile(from, to, false))
+            return false;
+        return deleteFile(from);
+    }
+    fs::rename(src, dst, ec);
+    if (ec) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::copyFile(const std::string& from, const std::string& to, bool failIfExists)
+{
+    fs::path src, dst;
+    if (!resolveExisting(from, src))
+        return false;
+    std::error_code ec;
+    if (fs::is_directory(src, ec)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (!resolve(to, dst))
+        return false;
+    if (!fs::is_directory(dst.parent_path(), ec)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    bool exists = fs::exists(dst, ec);
+    if (exists) {
+        if (fs::is_directory(dst, ec)) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (failIfExists) {
+            setLastError(ERROR_FILE_EXISTS);
+            return false;
+        }
+        if (!checkWritable(dst, true))
+            return false;
+    }
+    // The source is read while others may have it open for reading only.
+    uint64_t readId = 0;
+    if (!registerOpen(src, GENERIC_READ, FILE_SHARE_READ, readId))
+        return false;
+    struct Unregister {
+        Machine* m;
+        fs::path p;
+        uint64_t id;
+        ~Unregister() { m->unregisterOpen(p, id); }
+    } unregister { this, src, readId };
+
+    uint64_t size = fs::file_size(src, ec);
+    if (const DriveInfo* d = driveOfHost(dst); d && d->capacity) {
+        uint64_t used = driveUsed(*d);
+        uint64_t freed = exists ? fs::file_size(dst, ec) : 0;
+        uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
+        if (size > free + freed) {
+            setLastError(ERROR_DISK_FULL);
+            return false;
+        }
+    }
+    fs::path tmp = dst.parent_path() / (".~copy" + std::to_string(::getpid()) + "-" + dst.filename().string());
+    fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+    if (!ec) {
+        struct stat st { };
+        if (::stat(src.c_str(), &st) == 0) {
+            struct timespec times[2] = { st.st_atim, st.st_mtim };
+            ::utimensat(AT_FDCWD, tmp.c_str(), times, 0);
+            ::chmod(tmp.c_str(), st.st_mode & 07777);
+        }
+        fs::rename(tmp, dst, ec);
+    }
+    if (ec) {
+        fs::remove(tmp, ec);
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::createDirectory(const std::string& path)
+{
+    fs::path host;
+    if (!resolve(path, host))
+        return false;
+    std::error_code ec;
+    if (fs::exists(host, ec)) {
+        setLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    if (!fs::is_directory(host.parent_path(), ec)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (!fs::create_directory(host, ec)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::forceDirectories(const std::string& path)
+{
+    ParsedPath p;
+    if (!parse(path, p))
+        return false;
+    ParsedPath step;
+    step.drive = p.drive;
+    for (const auto& part : p.parts) {
+        step.parts.push_back(part);
+        fs::path host;
+        if (!resolveParsed(step, host))
+            return false;
+        std::error_code ec;
+        if (fs::is_directory(host, ec))
+            continue;
+        if (fs::exists(host, ec)) {
+            setLastError(ERROR_ALREADY_EXISTS);
+            return false;
+        }
+        if (!fs::create_directory(host, ec)) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+    }
+    if (!driveOf(p.drive)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+bool Machine::removeDirectory(const std::string& path)
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return false;
+    std::error_code ec;
+    if (!fs::is_directory(host, ec)) {
+        setLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    if (!fs::is_empty(host, ec)) {
+        setLastError(ERROR_DIR_NOT_EMPTY);
+        return false;
+    }
+    if (const DriveInfo* d = driveOfHost(host); d && d->host.lexically_normal() == host.lexically_normal()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (!fs::remove(host, ec)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+std::vector<FindData> Machine::findFiles(const std::string& pattern) const
+{
+    std::vector<FindData> out;
+    ParsedPath p;
+    if (!parse(pattern, p, true))
+        return out;
+    if (p.parts.empty()) {
+        setLastError(ERROR_FILE_NOT_FOUND);
+        return out;
+    }
+    std::string mask = p.parts.back();
+    p.parts.pop_back();
+    fs::path dir;
+    if (!resolveParsed(p, dir))
+        return out;
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return out;
+    }
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code ec2;
+        if (it->is_symlink(ec2))
+            continue;
+        std::string name = it->path().filename().string();
+        if (!text::wildcardMatch(mask, name))
+            continue;
+        FindData f;
+        f.name = name;
+        struct stat st { };
+        if (::stat(it->path().c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            f.attributes = FILE_ATTRIBUTE_DIRECTORY;
+        } else {
+            f.attributes = FILE_ATTRIBUTE_ARCHIVE | ((st.st_mode & S_IWUSR) ? 0 : FILE_ATTRIBUTE_READONLY);
+            f.size = uint64_t(st.st_size);
+        }
+        f.dosDateTime = timeToDosDateTime(st.st_mtime);
+        out.push_back(std::move(f));
+    }
+    std::sort(out.begin(), out.end(),
+        [](const FindData& a, const FindData& b) { return text::compareNoCase(a.name, b.name) < 0; });
+    if (out.empty())
+        setLastError(ERROR_FILE_NOT_FOUND);
+    return out;
+}
+
+std::string Machine::searchPath(const std::string& fileName) const
+{
+    if (fileName.find_first_of("\\/:") != std::string::npos) {
+        if (fileExists(fileName))
+            return fullPathName(fileName);
+        setLastError(ERROR_FILE_NOT_FOUND);
+        return {};
+    }
+    for (const std::string& dir : { currentDir_, windowsDir_, systemDir_ }) {
+        std::string candidate = (dir.back() == '\\' ? dir : dir + "\\") + fileName;
+        if (fileExists(candidate))
+            return candidate;
+    }
+    setLastError(ERROR_FILE_NOT_FOUND);
+    return {};
+}
+
+std::string Machine::tempFileName(const std::string& directory, const std::string& prefix, uint32_t unique)
+{
+    if (!directoryExists(directory)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    std::string base = (directory.back() == '\\' ? directory : directory + "\\") + prefix.substr(0, 3);
+    auto nameFor = [&](uint32_t n) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%X", n & 0xFFFF);
+        return base + hex + ".TMP";
+    };
+    if (unique != 0)
+        return nameFor(unique);
+    if (tempCounter_ == 0)
+        tempCounter_ = uint32_t(::getpid() + std::chrono::steady_clock::now().time_since_epoch().count()) & 0xFFFF;
+    for (int tries = 0; tries < 0x10000; ++tries) {
+        tempCounter_ = (tempCounter_ + 1) & 0xFFFF;
+        if (tempCounter_ == 0)
+            continue;
+        std::string name = nameFor(tempCounter_);
+        fs::path host;
+        if (!resolve(name, host))
+            return {};
+        int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return {};
+        }
+    }
+    setLastError(ERROR_FILE_EXISTS);
+    return {};
+}
+
+std::string Machine::shortPathName(const std::string& path) const
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return {};
+    return path;
+}
+
+bool Machine::readFile(const std::string& path, std::string& bytes) const
+{
+    File f;
+    if (!f.open(const_cast<Machine&>(*this), path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING))
+        return false;
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        uint32_t got = 0;
+        if (!f.read(buffer, sizeof buffer, got))
+            return false;
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    return true;
+}
+
+bool Machine::writeFile(const std::string& path, const std::string& bytes)
+{
+    fs::path host;
+    if (!resolve(path, host))
+        return false;
+    std::error_code ec;
+    if (!fs::is_directory(host.parent_path(), ec)) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    bool exists = fs::exists(host, ec);
+    if (exists) {
+        if (fs::is_directory(host, ec)) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (!checkWritable(host, true))
+            return false;
+    }
+    if (const DriveInfo* d = driveOfHost(host); d && d->capacity) {
+        uint64_t used = driveUsed(*d);
+        uint64_t freed = exists ? fs::file_size(host, ec) : 0;
+        uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
+        if (bytes.size() > free + freed) {
+            setLastError(ERROR_DISK_FULL);
+            return false;
+        }
+    }
+    fs::path tmp = host.parent_path() / (".~write" + std::to_string(::getpid()) + "-" + host.filename().string());
+    int fd = ::open(tmp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    ::close(fd);
+    if (ok) {
+        fs::rename(tmp, host, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        fs::remove(tmp, ec);
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+} // namespace win
