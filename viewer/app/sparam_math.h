@@ -28,9 +28,11 @@ inline TComplex FromPolar(double mag, double angle)
     return { mag * std::cos(a), mag * std::sin(a) };
 }
 
+// Angles in (-180, 180]: a negative zero imaginary part gives 180, not -180.
 inline SParamPolar ToPolar(TComplex z)
 {
-    return { std::sqrt(z.re * z.re + z.im * z.im), std::atan2(z.im, z.re) * kDegPerRad };
+    double a = std::atan2(z.im, z.re) * kDegPerRad;
+    return { std::sqrt(z.re * z.re + z.im * z.im), a == -180.0 ? 180.0 : a };
 }
 
 // A chart point with Re and Im following Mag and Angle.

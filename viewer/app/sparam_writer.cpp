@@ -125,7 +125,8 @@ public:
         out_.reserve(kChunk + 65536);
     }
 
-    void writeAll()
+    // Empty on success, else why the data cannot be written.
+    std::string writeAll()
     {
         const std::size_t count = src_.pointCount();
         const std::size_t curves = src_.curves.size();
@@ -136,6 +137,13 @@ public:
                 values_[c] = { p.Re, p.Im };
             }
             transform();
+            for (const TComplex& v : values_)
+                if (!std::isfinite(v.re) || !std::isfinite(v.im)) {
+                    std::string f;
+                    AppendFrequency(f, (*src_.curves[0])[k].Freq, 0);
+                    return std::string(1, "SYZH"[s_.parameterType & 3])
+                        + " parameters cannot be written: the data at frequency " + f + " has no such form.";
+                }
             writeRecord((*src_.curves[0])[k].Freq);
             if (out_.size() >= kChunk) {
                 sink_(out_);
@@ -145,6 +153,7 @@ public:
         if (!out_.empty())
             sink_(out_);
         out_.clear();
+        return {};
     }
 
 private:
@@ -267,8 +276,7 @@ std::string WriteSParameterText(const SParamSource& src, const SParamWriteSettin
     head += "# " + src.units + " " + kinds[s.parameterType & 3] + formats[s.dataFormat] + trimmed(s.impedanceText)
         + "\n";
     sink(head);
-    RecordWriter(src, s, sink).writeAll();
-    return {};
+    return RecordWriter(src, s, sink).writeAll();
 }
 
 std::string SaveFileAtomically(const std::string& path, const std::function<std::string(const TextSink&)>& produce)

@@ -1,0 +1,284 @@
+#include "tests/support/temp_dir.h"
+#include "viewer/app/file_state.h"
+#include "viewer/app/sparam_files.h"
+#include "viewer/app/sparam_format.h"
+#include "viewer/app/sparam_math.h"
+#include "viewer/app/viewer_dialogs.h"
+
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace viewer;
+using tavix::testing::readFile;
+using tavix::testing::TempDir;
+using tavix::testing::writeFile;
+
+namespace {
+
+// Answers the file commands' questions from a script and records what was shown.
+class ScriptedDialogs : public IViewerDialogs {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<TAnswer> answers;
+    std::function<bool(SaveOptions&, int)> editOptions = [](SaveOptions&, int) { return true; };
+    std::string saveName; // empty: the save dialog is cancelled
+    std::string lastDefaultExtension;
+
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    TAnswer AskYesNoCancel(const std::string& text) override
+    {
+        questions.push_back(text);
+        TAnswer a = answers.empty() ? TAnswer::Cancel : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return a;
+    }
+    bool EditSaveOptions(SaveOptions& o, int ports) override { return editOptions(o, ports); }
+    bool AskSaveFileName(const std::string&, const std::string& ext, std::string& name) override
+    {
+        lastDefaultExtension = ext;
+        if (saveName.empty())
+            return false;
+        name = saveName;
+        return true;
+    }
+    bool AskOpenFileName(const std::string&, std::string&) override { return false; }
+};
+
+struct Fixture {
+    TempDir dir { "sparam_files" };
+    TSmithChart chart;
+    ScriptedDialogs dialogs;
+    TViewerFileState state { chart, dialogs };
+    TSParameterFiles files { chart, state, dialogs };
+    Fixture()
+    {
+        files.DateTimeText = [] { return std::pair<std::string, std::string>("d", "t"); };
+    }
+    std::string path(const std::string& name) { return (dir / name).string(); }
+};
+
+const char* kTwoPort = "! measured\n"
+                       "# MHZ S MA R 50\n"
+                       "100 0.1 10 0.2 20 0.3 30 0.4 40\n"
+                       "200 0.5 -10 0.6 -20 0.7 -30 0.8 -40\n";
+
+} // namespace
+
+// Catches a read that does not fill the chart and the file state as the
+// main window expects: curves, colours, units, impedance, comments, caption.
+TEST(TSParameterFiles, LoadFillsChartAndState)
+{
+    Fixture f;
+    writeFile(f.dir / "amp.s2p", kTwoPort);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("amp.s2p")));
+    ASSERT_EQ(f.chart.CurveCount(), 4);
+    const char* legends[] = { "S11", "S21", "S12", "S22" };
+    const TColor colours[] = { 255, 65280, 16711935, 16711680 };
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(f.chart.CurveAt(c)->Legend, legends[c]);
+        EXPECT_EQ(f.chart.CurveAt(c)->Color, colours[c]);
+        EXPECT_TRUE(f.chart.CurveAt(c)->Enabled);
+    }
+    EXPECT_EQ(f.chart.Units(), "MHZ");
+    EXPECT_EQ(f.chart.XTitle(), "Freq MHZ");
+    EXPECT_EQ(f.chart.Impedance(), 50);
+    EXPECT_EQ(f.chart.Xmin(), 100);
+    EXPECT_EQ(f.chart.Xmax(), 200);
+    EXPECT_EQ(f.chart.Title(), "amp.s2p");
+    EXPECT_EQ(f.state.Caption, "Rivelle - amp.s2p");
+    EXPECT_EQ(f.state.PortCount, 2);
+    EXPECT_TRUE(f.state.Named);
+    EXPECT_EQ(f.files.Options().memo, std::vector<std::string>({ " measured" }));
+    EXPECT_TRUE(f.dialogs.messages.empty());
+
+    // Three ports and more: S + row + column in row order, colours by NextColour.
+    std::string text = "# GHZ S MA R 50\n1";
+    for (int k = 0; k < 9; ++k)
+        text += " 0.5 " + std::to_string(k);
+    writeFile(f.dir / "c.s3p", text + "\n");
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("c.s3p")));
+    ASSERT_EQ(f.chart.CurveCount(), 9);
+    EXPECT_EQ(f.chart.CurveAt(5)->Legend, "S23");
+    EXPECT_EQ(f.chart.CurveAt(0)->Color, clRed);
+    EXPECT_EQ(f.chart.CurveAt(1)->Color, smith::NextColour(clRed));
+    EXPECT_EQ(f.chart.CurveAt(2)->Color, smith::NextColour(smith::NextColour(clRed)));
+    EXPECT_EQ(f.state.Recent, std::vector<std::string>({ f.path("c.s3p"), f.path("amp.s2p") }));
+}
+
+// Catches a failed or partial read that leaves half-replaced data behind.
+TEST(TSParameterFiles, FailedReadChangesNothing)
+{
+    Fixture f;
+    writeFile(f.dir / "amp.s2p", kTwoPort);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("amp.s2p")));
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        { "a.txt", kTwoPort, "Invalid File Type" },
+        { "b.s2p", "! c\n1 2 3\n", "Descriptor Line Missing" },
+        { "c.s3p", "# GHZ Z MA R 50\n", "Z Parameters only supported for S2P files" },
+        { "d.s2p", "# GHZ K MA R 50\n", "Unsupported file type" },
+        { "e.s2p", "# GHZ S MA Q 50\n", "Error in Impedance Specifier" },
+        { "f.s2p", "# KHZ S MA R 75\n! new\n1 .1 1 .2 2 .3 3 .4 4\n2 .1 1 .2 x .3 3 .4 4\n", "Error in input file." },
+        { "g.s2p", "# KHZ S MA R 75\n1 .1 1 .2 2 .3 3 .4 4\n2 .1 1 .2\n", "Error in input file." },
+    };
+    for (const auto& c : cases) {
+        writeFile(f.dir / c.name, c.text);
+        f.dialogs.messages.clear();
+        EXPECT_FALSE(f.files.LoadSParameterFile(f.path(c.name)));
+        ASSERT_EQ(f.dialogs.messages.size(), 1u) << c.name;
+        EXPECT_TRUE(f.dialogs.messages[0].starts_with(c.message)) << f.dialogs.messages[0];
+        EXPECT_EQ(f.chart.CurveCount(), 4);
+        EXPECT_EQ(f.chart.PointCount(), 2);
+        EXPECT_EQ(f.chart.Units(), "MHZ");
+        EXPECT_EQ(f.chart.Impedance(), 50);
+        EXPECT_EQ(f.files.Options().memo, std::vector<std::string>({ " measured" }));
+        EXPECT_EQ(f.state.CurrentPath, f.path("amp.s2p"));
+    }
+    f.dialogs.messages.clear();
+    EXPECT_FALSE(f.files.LoadSParameterFile(f.path("missing.s2p")));
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("missing.s2p"), std::string::npos);
+}
+
+// Catches the save-changes question asked when nothing changed, or a
+// Cancel that still replaces the data.
+TEST(TViewerFileState, QuerySaveChangesGuardsEdits)
+{
+    Fixture f;
+    writeFile(f.dir / "amp.s2p", kTwoPort);
+    writeFile(f.dir / "other.s2p", kTwoPort);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("amp.s2p")));
+    EXPECT_TRUE(f.dialogs.questions.empty());
+    f.chart.SetPoint(0, 0, 100, 0.9, 10);
+    ASSERT_TRUE(f.chart.DataChanged());
+    f.dialogs.answers = { TAnswer::Cancel };
+    EXPECT_FALSE(f.files.LoadSParameterFile(f.path("other.s2p")));
+    EXPECT_EQ(f.dialogs.questions.back(), "Save Changes to " + f.path("amp.s2p") + " ?");
+    EXPECT_EQ(f.state.CurrentPath, f.path("amp.s2p"));
+    EXPECT_EQ(f.chart.CurveAt(0)->Points[0].Mag, 0.9);
+    // Yes saves to the current path (named), then the other file opens.
+    f.dialogs.answers = { TAnswer::Yes };
+    EXPECT_TRUE(f.files.LoadSParameterFile(f.path("other.s2p")));
+    EXPECT_NE(readFile(f.dir / "amp.s2p").find("100.00000 0.90000 10.00000 "), std::string::npos);
+    EXPECT_FALSE(f.chart.DataChanged());
+}
+
+// Catches a recent list that grows past four or keeps duplicates that
+// differ only in case.
+TEST(TViewerFileState, RecentListKeepsFourMostRecent)
+{
+    Fixture f;
+    writeFile(f.dir / "x.s1p", "# GHZ S MA R 50\n1 0.5 0\n");
+    f.files.LoadSParameterFile(f.path("x.s1p"));
+    for (const char* n : { "/a/1.s2p", "/a/2.s2p", "/a/3.s2p", "/a/4.s2p", "/A/2.S2P" })
+        f.state.SetCurrentFile(n, 2, true);
+    EXPECT_EQ(f.state.Recent, std::vector<std::string>({ "/A/2.S2P", "/a/4.s2p", "/a/3.s2p", "/a/1.s2p" }));
+    f.state.SetCurrentFile("unnamed", 2, false);
+    EXPECT_EQ(f.state.Recent.size(), 4u);
+    EXPECT_FALSE(f.state.Named);
+}
+
+// Catches a save that destroys the old file when the options are bad, and
+// Y/Z/H written for a data that is not a two-port.
+TEST(TSParameterFiles, BadSaveLeavesOldFileIntact)
+{
+    Fixture f;
+    const char* oneText = "# GHZ S MA R 50\n1 0.5 0\n";
+    writeFile(f.dir / "x.s1p", oneText);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("x.s1p")));
+    for (const char* bad : { "", "abc", "0", "-50", "50 ohm" }) {
+        f.files.Options().impedance = bad;
+        f.dialogs.messages.clear();
+        EXPECT_FALSE(f.files.SaveSParameterFile(false)) << bad;
+        EXPECT_EQ(f.dialogs.messages, std::vector<std::string>({ "Z0 must be a number above zero." }));
+        EXPECT_EQ(readFile(f.dir / "x.s1p"), oneText);
+    }
+    f.files.Options().impedance = "50";
+    f.files.Options().parameterType = spY;
+    f.dialogs.messages.clear();
+    EXPECT_FALSE(f.files.SaveSParameterFile(false));
+    EXPECT_EQ(f.dialogs.messages, std::vector<std::string>({ "Y parameters can only be saved for two ports." }));
+    EXPECT_EQ(readFile(f.dir / "x.s1p"), oneText);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(f.dir.path()))
+        left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>({ "x.s1p" })); // no temporary file left behind
+}
+
+// Catches Save As ignoring the dialog's choices or the proposed extension,
+// and a save that does not become the current file.
+TEST(TSParameterFiles, SaveAsWritesTheChosenForm)
+{
+    Fixture f;
+    writeFile(f.dir / "amp.s2p", kTwoPort);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("amp.s2p")));
+    int seenPorts = 0;
+    f.dialogs.editOptions = [&](SaveOptions& o, int ports) {
+        seenPorts = ports;
+        EXPECT_EQ(o.fileType, 1);
+        o.dataFormat = sfDB;
+        o.digits = 2;
+        return true;
+    };
+    f.dialogs.saveName = f.path("out.s2p");
+    ASSERT_TRUE(f.files.SaveSParameterFile(true));
+    EXPECT_EQ(seenPorts, 2);
+    EXPECT_EQ(f.dialogs.lastDefaultExtension, "S2P");
+    EXPECT_EQ(readFile(f.dir / "out.s2p"),
+        "! Created by Rivelle\n! Date: d Time: t\n! measured\n# MHZ S DB R 50\n"
+        "100.00 -20.00 10.00 -13.98 20.00 -10.46 30.00 -7.96 40.00 \n"
+        "200.00 -6.02 -10.00 -4.44 -20.00 -3.10 -30.00 -1.94 -40.00 \n");
+    EXPECT_EQ(f.state.CurrentPath, f.path("out.s2p"));
+    EXPECT_EQ(f.state.Caption, "Rivelle - out.s2p");
+    // A cancelled dialog writes nothing.
+    f.dialogs.editOptions = [](SaveOptions&, int) { return false; };
+    f.dialogs.saveName = f.path("never.s2p");
+    EXPECT_FALSE(f.files.SaveSParameterFile(true));
+    EXPECT_FALSE(std::filesystem::exists(f.dir / "never.s2p"));
+}
+
+// Catches curves of 11 or more ports found by legend alone ("S111" is both
+// row 1 column 11 and row 11 column 1).
+TEST(TSParameterFiles, TwelvePortsFoundByRowAndColumn)
+{
+    Fixture f;
+    std::string text = "# GHZ S RI R 50\n1";
+    for (int k = 0; k < 144; ++k)
+        text += " " + std::to_string(k / 1000.0) + " 0";
+    writeFile(f.dir / "big.s12", text + "\n");
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("big.s12")));
+    EXPECT_EQ(f.chart.FindCurve("S111"), 10 * 12); // row 11 column 1, the later one
+    f.files.Options().dataFormat = sfRI;
+    f.files.Options().digits = 3;
+    ASSERT_TRUE(f.files.SaveSParameterFile(false));
+    std::string out = readFile(f.dir / "big.s12");
+    std::string expected = "# GHZ S RI R 50\n1.000 ";
+    int pairs = 0;
+    for (int k = 0; k < 144; ++k) {
+        AppendFixed(expected, k / 1000.0, 3);
+        expected += " 0.000 ";
+        if (++pairs == 4) {
+            expected += "\n      ";
+            pairs = 0;
+        }
+    }
+    expected += "\n";
+    ASSERT_NE(out.find("# GHZ"), std::string::npos);
+    EXPECT_EQ(out.substr(out.find("# GHZ")), expected);
+}
+
+// Catches the noise block read as data or dropped without a word.
+TEST(TSParameterFiles, NoiseBlockIsReported)
+{
+    Fixture f;
+    writeFile(f.dir / "lna.s2p", "# GHZ S MA R 50\n1 .1 1 .2 2 .3 3 .4 4\n2 .1 1 .2 2 .3 3 .4 4\n1 1.5 .3 40 .2\n");
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("lna.s2p")));
+    EXPECT_EQ(f.chart.PointCount(), 2);
+    EXPECT_EQ(f.dialogs.messages, std::vector<std::string>({ msg::kNoiseNotKept }));
+}
