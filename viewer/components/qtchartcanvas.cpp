@@ -28,22 +28,34 @@ TColor FromQColor(const QColor& c)
 
 namespace {
 
-// Device pixels are addressed by their centres, so that one-pixel strokes
-// land on whole pixels whether or not antialiasing is on.
-QPointF Centre(int x, int y)
+// Strokes go through pixel centres so that one-pixel lines land on whole
+// pixels. Antialiased painting has its pixel centres at +0.5; aliased
+// painting already renders a one-pixel pen right of and below its points.
+QPointF Centre(int x, int y, double off)
 {
-    return QPointF(x + 0.5, y + 0.5);
+    return QPointF(x + off, y + off);
 }
 
 // The stroke box of a shape whose bounding box leaves out its right and
 // bottom edges.
-QRectF StrokeBox(int left, int top, int right, int bottom)
+QRectF StrokeBox(int left, int top, int right, int bottom, double off)
 {
     if (left > right)
         std::swap(left, right);
     if (top > bottom)
         std::swap(top, bottom);
-    return QRectF(left + 0.5, top + 0.5, std::max(0, right - left - 1), std::max(0, bottom - top - 1));
+    return QRectF(left + off, top + off, std::max(0, right - left - 1), std::max(0, bottom - top - 1));
+}
+
+// An antialiased flat-capped stroke between pixel centres would cover half
+// of the first and half of the last pixel. Moving both ends back by half a
+// pixel along the line covers the first pixel fully and leaves out the last,
+// as an aliased line does. This gives that half-pixel step from a towards b.
+QPointF HalfPixelAlong(QPointF a, QPointF b)
+{
+    const QPointF d = b - a;
+    const double len = std::hypot(d.x(), d.y());
+    return len == 0 ? QPointF() : d * (0.5 / len);
 }
 
 Qt::PenStyle QtPenStyle(TPenStyle s)
@@ -78,6 +90,7 @@ double ParametricAngle(double thetaDeg, double rx, double ry)
 TQtChartCanvas::TQtChartCanvas(QPainter& painter, bool antialias)
     : painter_(&painter)
     , antialias_(antialias)
+    , off_(antialias ? 0.5 : 0.0)
 {
     painter_->setRenderHint(QPainter::Antialiasing, antialias_);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
@@ -87,6 +100,7 @@ TQtChartCanvas::TQtChartCanvas(QPaintDevice* device, bool antialias)
     : ownPainter_(std::make_unique<QPainter>(device))
     , painter_(ownPainter_.get())
     , antialias_(antialias)
+    , off_(antialias ? 0.5 : 0.0)
 {
     painter_->setRenderHint(QPainter::Antialiasing, antialias_);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
@@ -167,14 +181,14 @@ void TQtChartCanvas::Rectangle(int left, int top, int right, int bottom)
         FillRect(left, top, right, bottom);
         return;
     }
-    painter_->drawRect(StrokeBox(left, top, right, bottom));
+    painter_->drawRect(StrokeBox(left, top, right, bottom, off_));
 }
 
 void TQtChartCanvas::Ellipse(int left, int top, int right, int bottom)
 {
     applyPen();
     applyBrush();
-    painter_->drawEllipse(StrokeBox(left, top, right, bottom));
+    painter_->drawEllipse(StrokeBox(left, top, right, bottom, off_));
 }
 
 void TQtChartCanvas::Polygon(const std::vector<TCanvasPoint>& points)
@@ -186,7 +200,7 @@ void TQtChartCanvas::Polygon(const std::vector<TCanvasPoint>& points)
     QPolygonF poly;
     poly.reserve(static_cast<qsizetype>(points.size()));
     for (const TCanvasPoint& p : points)
-        poly << Centre(p.x, p.y);
+        poly << Centre(p.x, p.y, off_);
     painter_->drawPolygon(poly, Qt::OddEvenFill);
 }
 
@@ -218,9 +232,9 @@ void TQtChartCanvas::FrameRect(int left, int top, int right, int bottom)
 
 void TQtChartCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
-    const QRectF box = StrokeBox(left, top, right, bottom);
+    const QRectF box = StrokeBox(left, top, right, bottom, off_);
     const QPointF c = box.center();
-    const QPointF p1 = Centre(x1, y1), p2 = Centre(x2, y2);
+    const QPointF p1 = Centre(x1, y1, off_), p2 = Centre(x2, y2, off_);
     // Screen y runs down; angles here run counter-clockwise as seen.
     const double a1 = std::atan2(c.y() - p1.y(), p1.x() - c.x()) * 180.0 / std::numbers::pi;
     const double a2 = std::atan2(c.y() - p2.y(), p2.x() - c.x()) * 180.0 / std::numbers::pi;
@@ -252,7 +266,14 @@ void TQtChartCanvas::Polyline(const std::vector<TCanvasPoint>& points)
         part.clear();
         const std::size_t end = std::min(points.size() - 1, start + chunk);
         for (std::size_t i = start; i <= end; ++i)
-            part << Centre(points[i].x, points[i].y);
+            part << Centre(points[i].x, points[i].y, off_);
+        if (antialias_) {
+            const qsizetype n = part.size();
+            const QPointF head = start == 0 ? HalfPixelAlong(part[0], part[1]) : QPointF();
+            const QPointF tail = end == points.size() - 1 ? HalfPixelAlong(part[n - 2], part[n - 1]) : QPointF();
+            part[0] -= head;
+            part[n - 1] -= tail;
+        }
         painter_->drawPolyline(part);
     }
 }
@@ -288,7 +309,13 @@ void TQtChartCanvas::DrawLine(int x0, int y0, int x1, int y1)
     if (x0 == x1 && y0 == y1)
         return; // only the end pixel, which is left out
     strokeOnly();
-    painter_->drawLine(Centre(x0, y0), Centre(x1, y1));
+    QPointF a = Centre(x0, y0, off_), b = Centre(x1, y1, off_);
+    if (antialias_) {
+        const QPointF h = HalfPixelAlong(a, b);
+        a -= h;
+        b -= h;
+    }
+    painter_->drawLine(a, b);
 }
 
 void TQtChartCanvas::DrawText(int x, int y, const std::string& text)

@@ -58,6 +58,7 @@ private:
     std::unique_ptr<QPainter> ownPainter_;
     QPainter* painter_ = nullptr;
     bool antialias_ = true;
+    double off_ = 0.5; // where pixel centres lie for strokes
 };
 
 } // namespace viewer
