@@ -1,0 +1,33 @@
+#pragma once
+
+// The picture an image control shows. Loading a JPEG that cannot be decoded
+// raises and leaves the previous picture in place.
+
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace crossref {
+
+class TFigura {
+public:
+    // `origem` names where the bytes came from, for the error message.
+    void CarregaJpeg(const std::vector<std::uint8_t>& bytes, const std::string& origem);
+    void Limpa();
+    bool Vazia() const { return imagem_.isNull(); }
+    const QImage& Imagem() const { return imagem_; }
+    // The key of the picture shown ("" when cleared), for views and tests.
+    const std::string& Nome() const { return nome_; }
+    void SetNome(std::string nome) { nome_ = std::move(nome); }
+
+    std::function<void()> AoMudar;
+
+private:
+    QImage imagem_;
+    std::string nome_;
+};
+
+} // namespace crossref

@@ -1,0 +1,68 @@
+#pragma once
+
+// The data module: the five tables, the three search queries and the
+// routine that shows a picture from the picture table.
+
+#include "crossref/figura.h"
+#include "platform/db/dataset.h"
+
+#include <string>
+#include <vector>
+
+namespace crossref {
+
+// What a grid or data-aware label binds to.
+struct TFonteDeDados {
+    db::TDataSet* DataSet = nullptr;
+};
+
+class TModuloDeDados {
+public:
+    // `diretorioBase`: the program's base directory (the current directory
+    // when the main window was created).
+    explicit TModuloDeDados(std::string diretorioBase);
+    ~TModuloDeDados();
+    TModuloDeDados(const TModuloDeDados&) = delete;
+    TModuloDeDados& operator=(const TModuloDeDados&) = delete;
+
+    db::TTable TabelaBDR { "TabelaBDR" };
+    db::TTable TabelaGraficos { "TabelaGraficos" };
+    db::TTable TabelaTransistores { "TabelaTransistores" };
+    db::TTable TabelaDiodosR { "TabelaDiodosR" };
+    db::TTable TabelaDiodosZ { "TabelaDiodosZ" };
+    db::TQuery PesquisarTransistores { "PesquisarTransistores" };
+    db::TQuery PesquisarDiodosR { "PesquisarDiodosR" };
+    db::TQuery PesquisarDiodosZ { "PesquisarDiodosZ" };
+
+    TFonteDeDados FonteDeDadosBDR { &TabelaBDR };
+    TFonteDeDados FonteDeDadosTransistores { &TabelaTransistores };
+    TFonteDeDados FonteDeDadosDiodosR { &TabelaDiodosR };
+    TFonteDeDados FonteDeDadosDiodosZ { &TabelaDiodosZ };
+    TFonteDeDados FonteDeDadosPesquisarTransistores { &PesquisarTransistores };
+    TFonteDeDados FonteDeDadosPesquisarDiodosR { &PesquisarDiodosR };
+    TFonteDeDados FonteDeDadosPesquisarDiodosZ { &PesquisarDiodosZ };
+
+    // base + "\data\", joined as text; the data layer finds it without case.
+    std::string DiretorioDoBanco() const;
+
+    // Opens every dataset in the fixed order (picture table; Reparos,
+    // Transistores, DiodosR, DiodosZ; the three queries). A dataset that
+    // fails stays closed and the others still open; the messages of the
+    // failures are returned, each naming its file.
+    std::vector<std::string> AbreBancosDeDados();
+
+    // Shows the picture stored under `nome` (exactly as passed) in `imagem`.
+    // Returns false and leaves `imagem` as it was when there is no such
+    // picture or the picture table is not open. A picture that is not a
+    // JPEG raises, naming the picture and the table file.
+    bool ExibeImagem(const std::string& nome, TFigura& imagem);
+
+    // Closes the open datasets in the order transistores, diodosr, diodosz,
+    // Reparos, graficos, then the three queries.
+    void FechaBancosDeDados();
+
+private:
+    std::string base_;
+};
+
+} // namespace crossref

@@ -1,0 +1,156 @@
+#include "crossref/pesquisa.h"
+
+#include "platform/rtl/format.h"
+
+#include <cmath>
+
+namespace crossref {
+
+const std::vector<std::string>& ItensPercentuais()
+{
+    static const std::vector<std::string> itens = [] {
+        std::vector<std::string> v;
+        for (int p = 0; p <= 100; p += 5)
+            v.push_back(std::to_string(p));
+        for (int p = 110; p <= 200; p += 10)
+            v.push_back(std::to_string(p));
+        for (int p = 250; p <= 500; p += 50)
+            v.push_back(std::to_string(p));
+        return v;
+    }();
+    return itens;
+}
+
+std::string TextoDeLimite(double valor)
+{
+    std::string texto = rtl::FormatFloat("####0.000", valor);
+    if (auto virgula = texto.find(','); virgula != std::string::npos)
+        texto[virgula] = '.';
+    return texto;
+}
+
+namespace {
+
+// k / 1000 is the correctly rounded double of the text "k/1000", so these
+// comparisons see exactly what the query engine will compare with.
+double MilesimoAbaixo(double x)
+{
+    double k = std::floor(x * 1000.0);
+    while (k / 1000.0 > x)
+        k -= 1.0;
+    return k / 1000.0;
+}
+
+double MilesimoAcima(double x)
+{
+    double k = std::ceil(x * 1000.0);
+    while (k / 1000.0 < x)
+        k += 1.0;
+    return k / 1000.0;
+}
+
+} // namespace
+
+TFaixa CalculaFaixa(double valor, int percentual)
+{
+    const double fator = percentual * 0.01 + 1;
+    if (!std::isfinite(valor))
+        valor = 0;
+    return { TextoDeLimite(MilesimoAbaixo(valor)), TextoDeLimite(MilesimoAcima(valor * fator)) };
+}
+
+std::string LiteralSql(std::string_view valor)
+{
+    std::string s = "\"";
+    for (char c : valor) {
+        if (c == '"')
+            s += '"';
+        s += c;
+    }
+    s += '"';
+    return s;
+}
+
+const char* const* CamposPesquisados(TTipoPeca tipo)
+{
+    static const char* const transistores[] = { "Vceo", "Ic", "Pd" };
+    static const char* const diodosR[] = { "Vr", "Io", "Pd" };
+    static const char* const diodosZ[] = { "Tn", "Iz", "Pd" };
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return transistores;
+    case TTipoPeca::tpDiodosR:
+        return diodosR;
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return diodosZ;
+}
+
+namespace {
+
+const char* NomeDaTabela(TTipoPeca tipo)
+{
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return "transistores.db";
+    case TTipoPeca::tpDiodosR:
+        return "diodosr.db";
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return "diodosz.db";
+}
+
+} // namespace
+
+std::string SqlSimilares(TTipoPeca tipo, const TFaixa f[3], const TFiltrosTransistor& filtros)
+{
+    std::string sql;
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        sql = "select * from transistores.db where vceo >= " + f[0].baixo + " and vceo <= " + f[0].alto + " and ic >= "
+            + f[1].baixo + " and ic <= " + f[1].alto + " and pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        if (filtros.mesmaPolaridade)
+            sql += " and polaridade = " + LiteralSql(filtros.polaridade);
+        if (filtros.mesmoTipoDeUso)
+            sql += " and uso = " + LiteralSql(filtros.uso);
+        break;
+    case TTipoPeca::tpDiodosR:
+        sql = "select * from diodosr.db where vr >= " + f[0].baixo + " and vr <= " + f[0].alto + " and  io >= "
+            + f[1].baixo + " and io <= " + f[1].alto + " and  pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        break;
+    case TTipoPeca::tpDiodosZ:
+        sql = "select * from diodosz.db where tn >= " + f[0].baixo + " and tn <= " + f[0].alto + " and  iz >= "
+            + f[1].baixo + " and iz <= " + f[1].alto + " and  pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        break;
+    }
+    return sql;
+}
+
+std::string SqlPorIdentificacao(TTipoPeca tipo, std::string_view identificacao)
+{
+    return std::string("select * from ") + NomeDaTabela(tipo) + " where identificacao = " + LiteralSql(identificacao);
+}
+
+std::string SqlInicial(TTipoPeca tipo)
+{
+    return std::string("select * from ") + NomeDaTabela(tipo);
+}
+
+std::string Apara(std::string_view texto)
+{
+    size_t inicio = 0, fim = texto.size();
+    while (inicio < fim && static_cast<unsigned char>(texto[inicio]) <= ' ')
+        ++inicio;
+    while (fim > inicio && static_cast<unsigned char>(texto[fim - 1]) <= ' ')
+        --fim;
+    return std::string(texto.substr(inicio, fim - inicio));
+}
+
+std::string ChaveDoEncapsulamento(std::string_view encapsulamento)
+{
+    return Apara(encapsulamento);
+}
+
+} // namespace crossref

@@ -1,0 +1,403 @@
+#include "crossref/ui/formulario.h"
+
+#include "crossref/modulo_de_dados.h"
+#include "crossref/ui/mensagens_qt.h"
+#include "crossref/ui/pagina_peca.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace crossref {
+
+namespace {
+
+// Hourglass for the life of a handler, restored on every path.
+class TAmpulheta {
+public:
+    TAmpulheta() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TAmpulheta() { QApplication::restoreOverrideCursor(); }
+    TAmpulheta(const TAmpulheta&) = delete;
+    TAmpulheta& operator=(const TAmpulheta&) = delete;
+};
+
+constexpr std::array<TTipoPeca, 3> TodosOsTipos
+    = { TTipoPeca::tpTransistores, TTipoPeca::tpDiodosR, TTipoPeca::tpDiodosZ };
+
+} // namespace
+
+TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget* pai)
+    : QMainWindow(pai)
+    , mensagens_(mensagens ? std::move(mensagens) : std::make_unique<TMensagensQt>(this))
+{
+    diretorioBase_ = std::filesystem::current_path().string();
+    nomeDasNotas_ = "No name";
+    primeiraExibicao_ = true;
+    permitir_ = true;
+
+    setObjectName("Formulario");
+    setWindowTitle(QString::fromUtf8(TituloDaAplicacao) + tr(" - Semiconductor cross-reference"));
+    CriaMenus();
+
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName("PageControl");
+    setCentralWidget(PageControl);
+
+    CriaPaginaSobre();
+
+    PaginaTransistores = new TPaginaPeca(TTipoPeca::tpTransistores, PageControl);
+    PageControl->addTab(PaginaTransistores, tr("Bipolar transistors"));
+
+    PaginasDeDiodos = new QTabWidget(PageControl);
+    PaginasDeDiodos->setObjectName("PaginasDeDiodos");
+    PaginaDiodosR = new TPaginaPeca(TTipoPeca::tpDiodosR, PaginasDeDiodos);
+    PaginaDiodosZ = new TPaginaPeca(TTipoPeca::tpDiodosZ, PaginasDeDiodos);
+    PaginasDeDiodos->addTab(PaginaDiodosR, tr("Rectifier diodes"));
+    PaginasDeDiodos->addTab(PaginaDiodosZ, tr("Zener diodes"));
+    PageControl->addTab(PaginasDeDiodos, tr("Diodes"));
+
+    CriaPaginasDeOutrosComponentes();
+
+    for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
+        LigaPaginaPeca(*pagina);
+
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int indice) {
+        Protegido(*mensagens_, [&] {
+            if (PageControl->widget(indice) == PaginaTextos)
+                AoMostrarTextosTecnicos();
+        });
+    });
+
+    PaineisDeStatus[2]->setText(QString::fromUtf8("Editing: ") + QString::fromStdString(nomeDasNotas_));
+}
+
+TFormulario::~TFormulario()
+{
+    if (modulo_) {
+        // The module may outlive the window: its events must not reach us.
+        for (db::TDataSet* ds : std::initializer_list<db::TDataSet*> { &modulo_->TabelaBDR,
+                 &modulo_->TabelaTransistores, &modulo_->TabelaDiodosR, &modulo_->TabelaDiodosZ,
+                 &modulo_->PesquisarTransistores, &modulo_->PesquisarDiodosR, &modulo_->PesquisarDiodosZ })
+            ds->AfterScroll = nullptr;
+    }
+}
+
+void TFormulario::CriaMenus()
+{
+    QMenu* opcoes = menuBar()->addMenu(tr("&Options"));
+    opcoes->setObjectName("Opcoes1");
+    QAction* legenda = opcoes->addAction(tr("&Legend"));
+    legenda->setObjectName("Legenda1");
+    connect(legenda, &QAction::triggered, this, [this] { Protegido(*mensagens_, [&] { Legenda1Click(); }); });
+    opcoes->addSeparator();
+    QAction* sair = opcoes->addAction(tr("&Exit"));
+    sair->setObjectName("Sair1");
+    connect(sair, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* ajuda = menuBar()->addMenu(tr("&Help"));
+    ajuda->setObjectName("Ajuda1");
+    QAction* conteudo = ajuda->addAction(tr("&Contents"));
+    conteudo->setObjectName("Conteudo1");
+    conteudo->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(conteudo, &QAction::triggered, this, [this] { Protegido(*mensagens_, [&] { Conteudo1Click(); }); });
+    ajuda->addSeparator();
+    QAction* sobre = ajuda->addAction(tr("&About..."));
+    sobre->setObjectName("Sobre1");
+    connect(sobre, &QAction::triggered, this, [this] { PageControl->setCurrentWidget(PaginaSobre); });
+}
+
+void TFormulario::LigaPaginaPeca(TPaginaPeca& pagina)
+{
+    const TTipoPeca tipo = pagina.Tipo();
+    connect(pagina.BuscaRapida, &QLineEdit::textChanged, this,
+        [this, tipo] { Protegido(*mensagens_, [&] { BuscaRapidaChange(tipo); }); });
+    connect(pagina.Equivalentes, &QPushButton::clicked, this,
+        [this, tipo] { Protegido(*mensagens_, [&] { EquivalentesClick(tipo); }); });
+    auto falha = [this](const std::exception_ptr& erro) { mensagens_->Erro(TextoDoErro(erro)); };
+    for (TDBGrid* g : pagina.GradesOriginais)
+        g->AoFalhar = falha;
+    for (TDBGrid* g : pagina.GradesResultado)
+        g->AoFalhar = falha;
+}
+
+void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
+{
+    modulo_ = modulo;
+    if (!modulo_)
+        return;
+    PaginaTransistores->LigaDataSets(
+        modulo_->FonteDeDadosTransistores.DataSet, modulo_->FonteDeDadosPesquisarTransistores.DataSet);
+    PaginaDiodosR->LigaDataSets(modulo_->FonteDeDadosDiodosR.DataSet, modulo_->FonteDeDadosPesquisarDiodosR.DataSet);
+    PaginaDiodosZ->LigaDataSets(modulo_->FonteDeDadosDiodosZ.DataSet, modulo_->FonteDeDadosPesquisarDiodosZ.DataSet);
+
+    // A scroll handler runs inside the dataset call that moved the cursor;
+    // its failure is shown here and does not reach that caller.
+    for (TTipoPeca tipo : TodosOsTipos) {
+        Tabela(tipo)->AfterScroll
+            = [this, tipo](db::TDataSet&) { Protegido(*mensagens_, [&] { TabelaAfterScroll(tipo); }); };
+        Pesquisa(tipo)->AfterScroll
+            = [this, tipo](db::TDataSet&) { Protegido(*mensagens_, [&] { PesquisaAfterScroll(tipo); }); };
+    }
+    modulo_->TabelaBDR.AfterScroll = [this](db::TDataSet&) { Protegido(*mensagens_, [&] { CopiaRegistroBDR(); }); };
+}
+
+TPaginaPeca& TFormulario::Pagina(TTipoPeca tipo)
+{
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return *PaginaTransistores;
+    case TTipoPeca::tpDiodosR:
+        return *PaginaDiodosR;
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return *PaginaDiodosZ;
+}
+
+db::TTable* TFormulario::Tabela(TTipoPeca tipo)
+{
+    if (!modulo_)
+        return nullptr;
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return &modulo_->TabelaTransistores;
+    case TTipoPeca::tpDiodosR:
+        return &modulo_->TabelaDiodosR;
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return &modulo_->TabelaDiodosZ;
+}
+
+db::TQuery* TFormulario::Pesquisa(TTipoPeca tipo)
+{
+    if (!modulo_)
+        return nullptr;
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return &modulo_->PesquisarTransistores;
+    case TTipoPeca::tpDiodosR:
+        return &modulo_->PesquisarDiodosR;
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return &modulo_->PesquisarDiodosZ;
+}
+
+void TFormulario::showEvent(QShowEvent* evento)
+{
+    QMainWindow::showEvent(evento);
+    if (!primeiraExibicao_)
+        return;
+    MostraAvisos();
+    PreparaPrimeiraExibicao();
+}
+
+void TFormulario::PreparaPrimeiraExibicao()
+{
+    TAmpulheta ampulheta;
+    // Each step is guarded on its own: a table that failed must not keep the
+    // others from showing, nor leave the first-show flag set.
+    Protegido(*mensagens_, [&] { PreparaEstadoDoEditor(); });
+    if (!noClipboard_) {
+        noClipboard_ = true;
+        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { Protegido(*mensagens_, [&] { AtualizaBotaoColar(); }); });
+    }
+    if (!modulo_) {
+        primeiraExibicao_ = false;
+        return;
+    }
+    Protegido(*mensagens_, [&] {
+        const std::vector<std::string> falhas = modulo_->AbreBancosDeDados();
+        if (!falhas.empty()) {
+            std::string texto;
+            for (const auto& falha : falhas)
+                texto += (texto.empty() ? "" : "\n") + falha;
+            mensagens_->Erro(texto);
+        }
+    });
+    Protegido(*mensagens_, [&] { ConfereColunas(); });
+    Protegido(*mensagens_, [&] { MostraFigura("abertura", *ImagemAbertura); });
+    Protegido(*mensagens_, [&] { MostraFigura("cap_poli", *ImagemCapacitor); });
+    Protegido(*mensagens_, [&] { MostraFigura("resistor", *ImagemResistor); });
+    for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
+        for (QComboBox* caixa : pagina->Percentuais)
+            caixa->setCurrentIndex(0);
+    primeiraExibicao_ = false;
+    Protegido(*mensagens_, [&] { IniciaCodigosDeCores(); });
+    for (TTipoPeca tipo : TodosOsTipos) {
+        Protegido(*mensagens_, [&] {
+            db::TTable& tabela = *Tabela(tipo);
+            db::TQuery& pesquisa = *Pesquisa(tipo);
+            if (!tabela.Active())
+                return;
+            pesquisa.Close();
+            pesquisa.SQL().Clear();
+            const std::string id = tabela.IsEmpty() ? std::string() : tabela.FieldByName("Identificacao").AsString();
+            pesquisa.SQL().Add(SqlPorIdentificacao(tipo, id));
+            pesquisa.Open();
+            MostraEncapsulamento(tabela, Pagina(tipo).ImagemOriginal->Figura());
+            MostraEncapsulamento(tabela, Pagina(tipo).ImagemResultado->Figura());
+        });
+    }
+    Protegido(*mensagens_, [&] { CopiaRegistroBDR(); });
+}
+
+void TFormulario::ConfereColunas()
+{
+    // A part table without a column of its grids is reported once, at opening.
+    std::string texto;
+    for (TTipoPeca tipo : TodosOsTipos) {
+        db::TTable& tabela = *Tabela(tipo);
+        if (!tabela.Active())
+            continue;
+        for (TDBGrid* g : Pagina(tipo).GradesOriginais)
+            for (const auto& campo : g->Modelo()->CamposAusentes())
+                texto += (texto.empty() ? "" : "\n") + tabela.FileName() + ": Field '" + campo + "' not found";
+    }
+    if (!texto.empty())
+        mensagens_->Erro(texto);
+}
+
+void TFormulario::MostraFigura(const char* nome, TQuadroImagem& quadro)
+{
+    // The fixed pictures keep what they show when the key is missing.
+    modulo_->ExibeImagem(nome, quadro.Figura());
+}
+
+void TFormulario::MostraEncapsulamento(db::TDataSet& ds, TFigura& figura)
+{
+    if (!ds.Active() || ds.IsEmpty()) {
+        figura.Limpa();
+        return;
+    }
+    const std::string chave = ChaveDoEncapsulamento(ds.FieldByName("Encapsulamento").AsString());
+    bool mostrou = false;
+    try {
+        mostrou = !chave.empty() && modulo_->ExibeImagem(chave, figura);
+    } catch (...) {
+        figura.Limpa(); // not the previous part's package under a failure message
+        throw;
+    }
+    if (!mostrou)
+        figura.Limpa();
+}
+
+void TFormulario::TabelaAfterScroll(TTipoPeca tipo)
+{
+    TPaginaPeca& pagina = Pagina(tipo);
+    db::TQuery& pesquisa = *Pesquisa(tipo);
+    if (pesquisa.Active())
+        pesquisa.Close();
+    pagina.ImagemResultado->Figura().Limpa();
+    if (!primeiraExibicao_)
+        MostraEncapsulamento(*Tabela(tipo), pagina.ImagemOriginal->Figura());
+}
+
+void TFormulario::PesquisaAfterScroll(TTipoPeca tipo)
+{
+    if (!primeiraExibicao_)
+        MostraEncapsulamento(*Pesquisa(tipo), Pagina(tipo).ImagemResultado->Figura());
+}
+
+void TFormulario::BuscaRapidaChange(TTipoPeca tipo)
+{
+    if (!modulo_)
+        return;
+    TPaginaPeca& pagina = Pagina(tipo);
+    db::TTable& tabela = *Tabela(tipo);
+    if (!tabela.Active())
+        return;
+    const std::string texto = Apara(pagina.BuscaRapida->text().toStdString());
+    tabela.SetKey();
+    try {
+        tabela.FieldByName("Identificacao").SetAsString(texto);
+    } catch (...) {
+        tabela.Cancel();
+        throw;
+    }
+    tabela.GotoNearest();
+    MostraEncapsulamento(tabela, pagina.ImagemOriginal->Figura());
+    pagina.ImagemResultado->Figura().Limpa();
+    db::TQuery& pesquisa = *Pesquisa(tipo);
+    if (pesquisa.Active())
+        pesquisa.Close();
+}
+
+void TFormulario::EquivalentesClick(TTipoPeca tipo)
+{
+    if (!modulo_)
+        return;
+    TPaginaPeca& pagina = Pagina(tipo);
+    db::TTable& tabela = *Tabela(tipo);
+    // Nothing to compare with: an empty or closed table searches nothing.
+    if (!tabela.Active() || tabela.IsEmpty())
+        return;
+    TAmpulheta ampulheta;
+    for (TDBGrid* g : pagina.GradesResultado)
+        g->setFixedHeight(110);
+    struct TAltura {
+        TPaginaPeca& p;
+        ~TAltura()
+        {
+            for (TDBGrid* g : p.GradesResultado)
+                g->setFixedHeight(112);
+        }
+    } altura { pagina };
+
+    const char* const* campos = CamposPesquisados(tipo);
+    TFaixa faixas[3];
+    for (size_t i = 0; i < 3; ++i) {
+        const double x = tabela.FieldByName(campos[i]).AsFloat();
+        const int p = pagina.Percentuais[i]->currentText().toInt();
+        faixas[i] = CalculaFaixa(x, p);
+    }
+    TFiltrosTransistor filtros;
+    if (tipo == TTipoPeca::tpTransistores) {
+        filtros.mesmaPolaridade = pagina.MesmaPolaridade->isChecked();
+        if (filtros.mesmaPolaridade)
+            filtros.polaridade = tabela.FieldByName("Polaridade").AsString();
+        filtros.mesmoTipoDeUso = pagina.MesmoTipoDeUso->isChecked();
+        if (filtros.mesmoTipoDeUso)
+            filtros.uso = tabela.FieldByName("Uso").AsString();
+    }
+    db::TQuery& pesquisa = *Pesquisa(tipo);
+    pesquisa.Close();
+    pesquisa.SQL().Clear();
+    pesquisa.SQL().Add(SqlSimilares(tipo, faixas, filtros));
+    pesquisa.Open();
+}
+
+void TFormulario::closeEvent(QCloseEvent* evento)
+{
+    if (permitir_) {
+        bool sim = true; // a box that fails lets the window close
+        try {
+            QApplication::beep();
+            sim = mensagens_->Pergunta("Do you want to finish Tavix Electronics?");
+        } catch (...) {
+            sim = true;
+        }
+        if (!sim) {
+            evento->ignore();
+            return;
+        }
+    }
+    evento->accept();
+    if (modulo_)
+        Protegido(*mensagens_, [&] { modulo_->FechaBancosDeDados(); });
+}
+
+} // namespace crossref

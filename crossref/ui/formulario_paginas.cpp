@@ -1,0 +1,181 @@
+// The About page, the pages of the colour codes, repairs and technical
+// texts, and the hooks through which the first show, the clipboard and the
+// page control reach those pages.
+
+#include "crossref/modulo_de_dados.h"
+#include "crossref/ui/formulario.h"
+#include "crossref/ui/quadro_imagem.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace crossref {
+
+namespace {
+
+QLabel* Rotulo(const QString& texto, QWidget* pai, int pontos = 0, bool negrito = false)
+{
+    auto* rotulo = new QLabel(texto, pai);
+    rotulo->setWordWrap(true);
+    if (pontos > 0 || negrito) {
+        QFont fonte = rotulo->font();
+        if (pontos > 0)
+            fonte.setPointSize(pontos);
+        fonte.setBold(negrito);
+        rotulo->setFont(fonte);
+    }
+    return rotulo;
+}
+
+} // namespace
+
+void TFormulario::CriaPaginaSobre()
+{
+    PaginaSobre = new QWidget(PageControl);
+    PaginaSobre->setObjectName("Sobre");
+    auto* grade = new QGridLayout(PaginaSobre);
+    grade->setContentsMargins(16, 16, 16, 16);
+    grade->setHorizontalSpacing(16);
+
+    ImagemAbertura = new TQuadroImagem(PaginaSobre);
+    ImagemAbertura->setObjectName("ImagemAbertura");
+    ImagemAbertura->setMinimumSize(320, 240);
+    grade->addWidget(ImagemAbertura, 0, 0, 6, 1);
+
+    grade->addWidget(Rotulo(tr("Tavix Electronics"), PaginaSobre, 18, true), 0, 1);
+    grade->addWidget(Rotulo(tr("Semiconductor cross-reference, version 1.0"), PaginaSobre, 11), 1, 1);
+    grade->addWidget(
+        Rotulo(
+            tr("Note: This software is based in part on the work of the Independent JPEG Group Software"), PaginaSobre),
+        2, 1);
+    auto* versao = new QHBoxLayout();
+    versao->addWidget(Rotulo(tr("Database version:"), PaginaSobre));
+    auto* numero = Rotulo(tr("n/a"), PaginaSobre);
+    numero->setObjectName("VersaoDoBanco");
+    versao->addWidget(numero);
+    versao->addStretch(1);
+    grade->addLayout(versao, 3, 1);
+
+    Aviso1 = Rotulo(QString(), PaginaSobre, 0, true);
+    Aviso1->setObjectName("Aviso1");
+    Aviso1->hide();
+    Aviso2 = Rotulo(QString(), PaginaSobre);
+    Aviso2->setObjectName("Aviso2");
+    Aviso2->hide();
+    grade->addWidget(Aviso1, 4, 1);
+    grade->addWidget(Aviso2, 5, 1);
+    grade->setColumnStretch(1, 1);
+    grade->setRowStretch(6, 1);
+    PageControl->addTab(PaginaSobre, tr("About..."));
+}
+
+void TFormulario::MostraAvisos()
+{
+    Aviso1->setText(tr("Important: This software do its best to identify similars/nearests semiconductors. However, in "
+                       "critical mission applications or when the user needs complete informations about the "
+                       "semiconductors compiled here, it will be necessary to resort to the datasheets/databooks "
+                       "suplied by the Companies."));
+    Aviso1->show();
+    Aviso2->setText(tr("Tavixsoft/Tavix Electronics is not an authorized representative of any Company that have their "
+                       "products included in this software and has no authority to represent such Companies or its "
+                       "products in any capacity, either express or implied. Any inaccurated information contained "
+                       "herein is not responsibility of any Company included in this software and such inaccuracies, "
+                       "if exists, create no third party rights against the these Companies."));
+    Aviso2->show();
+}
+
+void TFormulario::CriaPaginasDeOutrosComponentes()
+{
+    // Colour-code calculators: the two pictures are filled at first show.
+    PaginaOutrosComponentes = new QWidget(PageControl);
+    PaginaOutrosComponentes->setObjectName("OutrosComponentes");
+    auto* calculadoras = new QTabWidget(PaginaOutrosComponentes);
+    calculadoras->setObjectName("Calculadoras");
+    auto* resistores = new QWidget(calculadoras);
+    auto* colunaR = new QVBoxLayout(resistores);
+    ImagemResistor = new TQuadroImagem(resistores);
+    ImagemResistor->setObjectName("ImagemResistor");
+    ImagemResistor->setMinimumSize(300, 120);
+    colunaR->addWidget(ImagemResistor);
+    colunaR->addStretch(1);
+    calculadoras->addTab(resistores, tr("Resistors"));
+    auto* capacitores = new QWidget(calculadoras);
+    auto* colunaC = new QVBoxLayout(capacitores);
+    ImagemCapacitor = new TQuadroImagem(capacitores);
+    ImagemCapacitor->setObjectName("ImagemCapacitor");
+    ImagemCapacitor->setMinimumSize(300, 120);
+    colunaC->addWidget(ImagemCapacitor);
+    colunaC->addStretch(1);
+    calculadoras->addTab(capacitores, tr("Polyester capacitors"));
+    auto* colunaO = new QVBoxLayout(PaginaOutrosComponentes);
+    colunaO->addWidget(calculadoras);
+    PageControl->addTab(PaginaOutrosComponentes, tr("Other components"));
+
+    PaginaReparos = new QWidget(PageControl);
+    PaginaReparos->setObjectName("Reparos");
+    PageControl->addTab(PaginaReparos, tr("Repairs/hints database"));
+
+    // Notes editor page: its status bar holds the caret, modified and file panels.
+    PaginaTextos = new QWidget(PageControl);
+    PaginaTextos->setObjectName("TextosTecnicos");
+    auto* colunaT = new QVBoxLayout(PaginaTextos);
+    colunaT->addStretch(1);
+    StatusBar = new QStatusBar(PaginaTextos);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    const int larguras[3] = { 120, 70, 50 };
+    for (size_t i = 0; i < PaineisDeStatus.size(); ++i) {
+        PaineisDeStatus[i] = new QLabel(StatusBar);
+        PaineisDeStatus[i]->setMinimumWidth(larguras[i]);
+        StatusBar->addWidget(PaineisDeStatus[i], i == 2 ? 1 : 0);
+    }
+    PaineisDeStatus[1]->setAlignment(Qt::AlignCenter);
+    colunaT->addWidget(StatusBar);
+    PageControl->addTab(PaginaTextos, tr("Technical texts"));
+}
+
+// --- hooks filled in by the pages' own code --------------------------------
+
+// First show, step 2: caret and modified panels, Undo and Paste buttons,
+// ruler text, markers and style buttons of the notes editor.
+void TFormulario::PreparaEstadoDoEditor()
+{
+    AtualizaBotaoColar();
+}
+
+// The clipboard changed: the notes editor's Paste button follows it.
+void TFormulario::AtualizaBotaoColar() { }
+
+// First show, step 8: every colour-code band list to its first item.
+void TFormulario::IniciaCodigosDeCores() { }
+
+// Repair table scrolled, and first show, step 10: copy the current repair
+// record into the repair page's edit boxes.
+void TFormulario::CopiaRegistroBDR() { }
+
+// "Technical texts" became the active page: focus the editor and refresh its
+// modified panel.
+void TFormulario::AoMostrarTextosTecnicos() { }
+
+// Options > Legend: the legend box.
+void TFormulario::Legenda1Click() { }
+
+// Help > Contents (F1): the HTML help in the system's browser.
+void TFormulario::Conteudo1Click()
+{
+    const QString pasta = QString::fromStdString(DiretorioBase()) + "/Help";
+    const QString pagina = pasta + "/visao_geral.html";
+    if (!QFileInfo::exists(pagina)) {
+        Mensagens().Erro("Help file not found: " + pagina.toStdString());
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pagina));
+}
+
+} // namespace crossref

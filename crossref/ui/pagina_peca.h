@@ -1,0 +1,55 @@
+#pragma once
+
+// One part page (transistors, rectifier diodes or zener diodes): quick
+// search, the three percentage boxes, the filters, the search button, and
+// the original and similar/nearest panels with their grids, labels and
+// pictures. Only layout lives here; the handlers are the main window's.
+
+#include "crossref/pesquisa.h"
+#include "crossref/ui/controles_db.h"
+#include "crossref/ui/quadro_imagem.h"
+
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace crossref {
+
+class TPaginaPeca : public QWidget {
+    Q_OBJECT
+public:
+    TPaginaPeca(TTipoPeca tipo, QWidget* pai = nullptr);
+
+    TTipoPeca Tipo() const { return tipo_; }
+    // Binds the original side to the table and the result side to the query.
+    void LigaDataSets(db::TDataSet* tabela, db::TDataSet* consulta);
+
+    QLineEdit* BuscaRapida = nullptr;
+    std::array<QComboBox*, 3> Percentuais {};
+    QCheckBox* MesmaPolaridade = nullptr; // transistors only
+    QCheckBox* MesmoTipoDeUso = nullptr; // transistors only
+    QPushButton* Equivalentes = nullptr;
+    std::vector<TDBGrid*> GradesOriginais;
+    std::vector<TDBGrid*> GradesResultado;
+    std::vector<TDBText*> RotulosOriginais; // company, comments or note
+    std::vector<TDBText*> RotulosResultado;
+    TQuadroImagem* ImagemOriginal = nullptr;
+    TQuadroImagem* ImagemResultado = nullptr;
+
+private:
+    QWidget* CriaLado(bool resultado);
+    QWidget* CriaBarraDePesquisa();
+
+    TTipoPeca tipo_;
+};
+
+// A drop-down list (no typing) holding the 37 percentage items.
+QComboBox* CriaCaixaDePercentual(QWidget* pai);
+
+} // namespace crossref

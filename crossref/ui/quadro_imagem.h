@@ -1,0 +1,26 @@
+#pragma once
+
+// An image control: shows a TFigura, scaled down to fit and centred.
+
+#include "crossref/figura.h"
+
+#include <QLabel>
+
+namespace crossref {
+
+class TQuadroImagem : public QLabel {
+    Q_OBJECT
+public:
+    explicit TQuadroImagem(QWidget* pai = nullptr);
+    TFigura& Figura() { return figura_; }
+    const TFigura& Figura() const { return figura_; }
+
+protected:
+    void resizeEvent(QResizeEvent* evento) override;
+
+private:
+    void Atualiza();
+    TFigura figura_;
+};
+
+} // namespace crossref
