@@ -174,6 +174,8 @@ public:
     // Component name, used in error messages.
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
+    // The name errors give: the component name, else the table's.
+    virtual std::string DisplayName() const;
 
     void Open();
     void Close();
@@ -209,13 +211,13 @@ public:
 protected:
     // Loads the rows; the dataset is inactive while it runs.
     virtual std::shared_ptr<const RecordSource> OpenRecords() = 0;
-    virtual std::string DisplayName() const;
     void CheckInactive(const char* what) const;
     void CheckActive() const;
     void Notify(TDataEvent event);
     void DoAfterScroll();
     // Puts the cursor on `index` (0-based row) and sets the flags.
     void SetCursor(int index);
+    void SetEofFlag() { eof_ = true; }
     // Replaces the rows of an open dataset, keeping the fields by name.
     void ReplaceRecords(std::shared_ptr<const RecordSource> records, int cursor);
     const RecordSource* Records() const { return records_.get(); }
@@ -279,6 +281,7 @@ public:
     // "Table does not exist" when it is missing.
     std::string FileName() const;
     int IndexFieldCount() const;
+    std::string DisplayName() const override;
 
     // Key search through the primary index. SetKey enters key-editing
     // state with an empty key; key fields then take values through
@@ -299,7 +302,6 @@ public:
 
 protected:
     std::shared_ptr<const RecordSource> OpenRecords() override;
-    std::string DisplayName() const override;
 
 private:
     const paradox::Value* KeyBufferValue(int fieldIndex) const override;
@@ -343,10 +345,10 @@ public:
     // Changing the SQL of an open query closes it.
     TStrings& SQL() { return sql_; }
     const TStrings& SQL() const { return sql_; }
+    std::string DisplayName() const override;
 
 protected:
     std::shared_ptr<const RecordSource> OpenRecords() override;
-    std::string DisplayName() const override;
 
 private:
     std::string databaseName_;

@@ -1,0 +1,46 @@
+#pragma once
+
+// Table files read once and shared by every dataset and query that uses
+// them; a file is read again when its size or modification time changed.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/paradox/paradox.h"
+
+namespace db {
+
+struct LoadedTable {
+    std::filesystem::path file;
+    paradox::Table table;
+    // keyOrder[i] is the record index of the i-th record in key order
+    // (empty when the file already holds them in that order).
+    std::vector<std::uint32_t> keyOrder;
+
+    std::size_t rowCount() const { return table.records.size(); }
+    const std::vector<paradox::Value>& row(std::size_t position) const
+    {
+        return table.records[keyOrder.empty() ? position : keyOrder[position]];
+    }
+};
+
+// Joins a database directory ("base\\data\\", either separator) and a table
+// name (".db" added when it has no extension) and finds the file without
+// case. Raises EDatabaseError "Table does not exist" naming the path.
+std::filesystem::path resolveTableFile(std::string_view databaseName, std::string_view tableName);
+
+// The table's data, from the cache when the file is unchanged. Raises
+// EDatabaseError naming the file when it cannot be read.
+std::shared_ptr<const LoadedTable> loadTable(const std::filesystem::path& file);
+
+void clearLoadedTables();
+
+// Total order used for keys: NULL, then numbers by value, then text byte
+// by byte, then blobs.
+int compareValues(const paradox::Value& a, const paradox::Value& b);
+
+} // namespace db
