@@ -137,20 +137,22 @@ uint32_t RegValue::dwordValue() const
 
 std::vector<std::string> RegValue::strings() const
 {
+    // Items end with a NUL and the list with one more; empty items in the
+    // middle are kept (delayed deletes are pairs with an empty target).
+    std::string s(data.begin(), data.end());
+    if (s.size() <= 1)
+        return {};
+    if (s.size() >= 2 && s[s.size() - 1] == '\0' && s[s.size() - 2] == '\0')
+        s.pop_back();
     std::vector<std::string> out;
-    std::string current;
-    for (size_t i = 0; i < data.size(); ++i) {
-        if (data[i] == 0) {
-            if (current.empty())
-                break;
-            out.push_back(current);
-            current.clear();
-        } else {
-            current += char(data[i]);
-        }
+    size_t start = 0;
+    while (start < s.size()) {
+        size_t end = s.find('\0', start);
+        if (end == std::string::npos)
+            end = s.size();
+        out.push_back(s.substr(start, end - start));
+        start = end + 1;
     }
-    if (!current.empty())
-        out.push_back(current);
     return out;
 }
 
