@@ -247,6 +247,11 @@ public:
     bool fileVersionInfo(const std::string& path, VersionResource& out) const;
 
     // --- programs and restarts ---
+    // The running program's own path on the machine (GetModuleFileName);
+    // the program sets it at start, empty until then.
+    std::string moduleFileName() const { return moduleFileName_; }
+    void setModuleFileName(const std::string& path) { moduleFileName_ = path; }
+
     // WinExec: finds the program (first word, quoted or not; ".EXE" added
     // when it has no extension; looked up like searchPath), records the
     // command line, calls the runner when one is set and returns 33; below
@@ -313,6 +318,7 @@ private:
     std::map<std::string, std::vector<OpenEntry>> open_;
     uint64_t nextOpenId_ = 1;
     std::unique_ptr<Registry> registry_;
+    std::string moduleFileName_;
     ProgramRunner runner_;
     std::vector<std::string> executed_;
     bool exitAllowed_ = true;
