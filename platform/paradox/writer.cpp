@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace paradox {
@@ -509,7 +510,11 @@ public:
         if (fd < 0)
             throw Error(target_, std::string("cannot create a temporary file: ") + std::strerror(errno));
         temp_ = pattern;
-        bool ok = writeAll(fd, a) && (!b || writeAll(fd, *b));
+        // mkstemp makes the file private; tables are as readable as any new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
+        ok = writeAll(fd, a) && (!b || writeAll(fd, *b)) && ok;
         ok = ::fsync(fd) == 0 && ok;
         const int err = errno;
         ok = ::close(fd) == 0 && ok;

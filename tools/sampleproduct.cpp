@@ -1,0 +1,118 @@
+#include "tools/sampleproduct.h"
+
+#include "tools/sampledata.h"
+#include "tools/samplepictures.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace sampledata {
+
+namespace {
+
+const char* const kReadme = R"({\rtf1\ansi\ansicpg1252\deff0
+{\fonttbl{\f0\fswiss Arial;}{\f1\fmodern Courier New;}}
+{\colortbl;\red0\green0\blue128;}
+\paperw11906\paperh16838\margl1134\margr1134
+\pard\sa120\cf1\b\f0\fs32 Tavix Electronics\cf0\b0\fs20\par
+\pard\sa120\b Reading the tables\b0\par
+\pard\sa120 Each part page shows one table: \i transistores\i0 for bipolar transistors, \i diodosr\i0 for rectifier diodes and \i diodosz\i0 for zener diodes. The grids on the left side show the original part; type its code in the quick-search box to move to it.\par
+\pard\sa120 Ratings are the absolute maximum values of the data sheets: Vceo, Vcbo and Vebo in volts, Ic in amperes and Pd in watts for transistors; Vr in volts, If in milliamperes and Pd in milliwatts for rectifiers; Vz in volts, Iz in milliamperes and Pd in watts for zeners. A value 0 or "-" means that the data sheet gives none.\par
+\pard\sa120\b Similar and nearest parts\b0\par
+\pard\sa120 Choose for each rating how far above the original a replacement may go, then press \i Fetch similar/nearest\i0. At 0% only parts with the same three ratings are listed. Always check the package, the pin-out and the gain before you fit a replacement.\par
+\pard\sa120\b Repairs\b0\par
+\pard\sa120 The repair page keeps faults and their solutions by company, equipment and model. Notes on S\'e3o Paulo makers are kept in Portuguese.\par
+}
+)";
+
+const char* const kHelp = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>Tavix Electronics - Overview</title>
+<style>
+body { font-family: sans-serif; margin: 2em; max-width: 48em; }
+h1 { color: #1a3c78; }
+dt { font-weight: bold; margin-top: 0.6em; }
+</style>
+</head>
+<body>
+<h1>Tavix Electronics</h1>
+<p>Tavix Electronics finds replacements for bipolar transistors, rectifier diodes and zener diodes, decodes
+resistor and polyester capacitor colour codes and keeps a small database of repair hints.</p>
+<h2>Pages</h2>
+<dl>
+<dt>Bipolar transistors, Diodes</dt>
+<dd>Pick the original part in the grid or by quick search. Choose how far above the original each main rating
+may go and press <em>Fetch similar/nearest</em>: the right side lists the parts whose ratings lie between the
+original's values and the chosen limits.</dd>
+<dt>Other components</dt>
+<dd>Choose the colour of each band and press <em>=</em> to read the value of a resistor or polyester capacitor.</dd>
+<dt>Repairs/hints database</dt>
+<dd>Browse faults and their solutions by company, equipment and model.</dd>
+<dt>Technical texts</dt>
+<dd>Read and edit rich-text notes, such as <code>library\readme.rtf</code>.</dd>
+</dl>
+<h2>Units</h2>
+<p>Transistors: Vceo in V, Ic in A, Pd in W. Rectifiers: Vr in V, If in mA, Pd in mW. Zeners: Vz in V, Iz in mA,
+Pd in W. A value 0 or "-" means that the data sheet gives none.</p>
+<p>Always confirm a replacement against the data sheets of the companies.</p>
+</body>
+</html>
+)";
+
+void writeTextFile(const std::filesystem::path& file, const std::string& text)
+{
+    const std::filesystem::path temp = file.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out)
+            throw std::runtime_error(temp.string() + ": cannot write the file");
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, file, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throw std::runtime_error(file.string() + ": cannot replace the file");
+    }
+}
+
+void makeFolder(const std::filesystem::path& dir)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec)
+        throw std::runtime_error(dir.string() + ": cannot create the folder: " + ec.message());
+}
+
+} // namespace
+
+void writeSampleProduct(const std::filesystem::path& productFolder)
+{
+    const auto data = productFolder / "data";
+    makeFolder(data);
+    makeFolder(productFolder / "library");
+    makeFolder(productFolder / "Help");
+
+    // The old program ran under Windows code page 1252; the tables keep it.
+    paradox::WriteOptions options;
+    options.codePage = 1252;
+    options.tableName = "transistores";
+    paradox::writeTable(data / "transistores.DB", transistors(), options);
+    options.tableName = "diodosr";
+    paradox::writeTable(data / "diodosr.DB", rectifiers(), options);
+    options.tableName = "diodosz";
+    paradox::writeTable(data / "diodosz.DB", zeners(), options);
+    options.tableName = "Reparos";
+    paradox::writeTable(data / "Reparos.DB", repairs(), options);
+    options.tableName = "graficos";
+    paradox::writeTable(data / "graficos.DB", pictures(), options);
+
+    writeTextFile(productFolder / "library" / "readme.rtf", kReadme);
+    writeTextFile(productFolder / "Help" / "visao_geral.html", kHelp);
+}
+
+} // namespace sampledata
