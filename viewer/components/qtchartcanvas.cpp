@@ -217,6 +217,8 @@ void TQtChartCanvas::FillRect(int left, int top, int right, int bottom)
 
 void TQtChartCanvas::FrameRect(int left, int top, int right, int bottom)
 {
+    if (Brush().Style == TBrushStyle::bsClear)
+        return; // the frame is painted with the brush
     if (left > right)
         std::swap(left, right);
     if (top > bottom)

@@ -78,6 +78,9 @@ TEST(QtChartCanvas, BoxesLeaveOutRightAndBottomEdges)
         c.FillRect(30, 10, 40, 20);
         c.SetBrushColor(clNavy);
         c.FrameRect(50, 10, 60, 20);
+        c.SetBrushStyle(TBrushStyle::bsClear);
+        c.FrameRect(70, 10, 80, 20); // nothing: no brush
+        c.FillRect(70, 10, 80, 20);
     }
     EXPECT_EQ(At(img, 10, 10), clRed);
     EXPECT_EQ(At(img, 19, 19), clRed);
@@ -94,6 +97,7 @@ TEST(QtChartCanvas, BoxesLeaveOutRightAndBottomEdges)
     EXPECT_EQ(At(img, 59, 15), clNavy);
     EXPECT_EQ(At(img, 55, 15), clWhite);
     EXPECT_EQ(At(img, 60, 15), clWhite);
+    EXPECT_EQ(At(img, 70, 10), clWhite);
 }
 
 // Catches lines that draw their end pixel (a polyline of LineTo steps would
