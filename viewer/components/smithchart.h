@@ -114,6 +114,11 @@ struct TSmithLayout {
     double ShownYrange = 0.0;
 };
 
+// Where a drawing goes. Only a drawing for the screen moves the layout that
+// the pointer interaction reads; a print, preview or clipboard copy at
+// another size must not shift the window's hit-test geometry.
+enum class TDrawTarget { dtScreen, dtOther };
+
 // Zoom and pan.
 struct TSmithView {
     double PanX = 0.0; // shift of the circle in units of its radius
@@ -317,8 +322,10 @@ public:
     void PanBy(int dx, int dy);
     void ZoomBy(int dx, int dy);
     // Draws the whole chart into (0, 0)-(W, H) of the canvas and stores the
-    // four margins into the margin properties.
-    void DrawChart(TChartCanvas& canvas, int W, int H, int left, int right, int top, int bottom);
+    // four margins into the margin properties. The layout it computes is kept
+    // in DrawnLayout(); with dtScreen it also becomes Layout().
+    void DrawChart(TChartCanvas& canvas, int W, int H, int left, int right, int top, int bottom,
+        TDrawTarget target = TDrawTarget::dtOther);
     // Places the chart, drawn at the control's size, on the clipboard as SVG
     // and as an image. Needs a running GUI application.
     void CopyToClipboard();
@@ -342,8 +349,11 @@ public:
     std::vector<Tmarker>& Markers() { return markers_; }
     const std::vector<Tmarker>& Markers() const { return markers_; }
 
+    // The layout of the last screen drawing, which the pointer reads.
     TSmithLayout& Layout() { return layout_; }
     const TSmithLayout& Layout() const { return layout_; }
+    // The layout of the last drawing, whatever surface it went to.
+    const TSmithLayout& DrawnLayout() const { return drawnLayout_; }
     TSmithView& View() { return view_; }
     const TSmithView& View() const { return view_; }
     TSmithPointerState& PointerState() { return pointer_; }
@@ -407,6 +417,7 @@ private:
     std::vector<Tcurve> curves_;
     std::vector<Tmarker> markers_;
     TSmithLayout layout_;
+    TSmithLayout drawnLayout_;
     TSmithView view_;
     TSmithPointerState pointer_;
 };

@@ -1,5 +1,6 @@
-// The clipboard copy: the chart drawn at the control's size, as SVG for
-// programs that take vector pictures and as an image for the rest.
+// The clipboard copy: the chart drawn once, at the control's size, into a
+// picture, which is then played into SVG for programs that take vector
+// pictures and into a PNG image for the rest.
 
 #include "viewer/components/qtchartcanvas.h"
 #include "viewer/components/smithchart.h"
@@ -9,6 +10,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
+#include <QPicture>
 #include <QSvgGenerator>
 
 namespace viewer::smith {
@@ -19,6 +22,13 @@ void TSmithChart::CopyToClipboard()
     if (!clipboard || width_ <= 0 || height_ <= 0)
         return;
 
+    QPicture picture;
+    {
+        TQtChartCanvas canvas(&picture);
+        // Not the screen: the window's hit-test layout stays as it is.
+        DrawChart(canvas, width_, height_, 0, 0, 0, 0, TDrawTarget::dtOther);
+    }
+
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
     {
@@ -26,19 +36,28 @@ void TSmithChart::CopyToClipboard()
         generator.setOutputDevice(&svg);
         generator.setSize(QSize(width_, height_));
         generator.setViewBox(QRect(0, 0, width_, height_));
-        TQtChartCanvas canvas(&generator);
-        DrawChart(canvas, width_, height_, 0, 0, 0, 0);
+        // The picture's own resolution, so that its fonts keep their size.
+        generator.setResolution(picture.logicalDpiX());
+        QPainter painter(&generator);
+        painter.drawPicture(0, 0, picture);
     }
 
     QImage image(width_, height_, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
-        TQtChartCanvas canvas(&image);
-        DrawChart(canvas, width_, height_, 0, 0, 0, 0);
+        QPainter painter(&image);
+        painter.drawPicture(0, 0, picture);
+    }
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
     }
 
     auto* mime = new QMimeData;
     mime->setData(QStringLiteral("image/svg+xml"), svg.data());
+    mime->setData(QStringLiteral("image/png"), png);
     mime->setImageData(image);
     clipboard->setMimeData(mime);
 }

@@ -100,7 +100,7 @@ void TSmithChartWidget::renderBackBuffer()
         backBuffer_ = QImage(w, h, QImage::Format_RGB32);
     backBuffer_.fill(Qt::white);
     TQtChartCanvas canvas(&backBuffer_);
-    chart_.DrawChart(canvas, w, h, 0, 0, 0, 0);
+    chart_.DrawChart(canvas, w, h, 0, 0, 0, 0, smith::TDrawTarget::dtScreen);
     canvas.SetPenColor(clBlack);
 }
 
