@@ -364,7 +364,7 @@ TTranslator::TTranslator(TComponent* Owner)
     : TComponent(Owner)
 {
     for (TQrleLanguage q : kTranslatorLanguages)
-        languages_.push_back(new TLanguage(q));
+        languages_.push_back(std::make_unique<TLanguage>(q));
     if (!gTranslator)
         gTranslator = this;
 }
@@ -373,13 +373,11 @@ TTranslator::~TTranslator()
 {
     if (gTranslator == this)
         gTranslator = nullptr;
-    for (TLanguage* l : languages_)
-        delete l;
 }
 
 TLanguage& TTranslator::Language(TQrleLanguage which)
 {
-    for (TLanguage* l : languages_)
+    for (const auto& l : languages_)
         if (l->LanguageIdent() == which)
             return *l;
     throw std::out_of_range("no language object for this value");
@@ -403,9 +401,9 @@ TLanguage* TTranslator::FindLanguage(TQrleLanguage which)
             return nullptr;
         which = LanguageFromLangId(*id);
     }
-    for (TLanguage* l : languages_)
+    for (const auto& l : languages_)
         if (l->LanguageIdent() == which)
-            return l;
+            return l.get();
     return nullptr;
 }
 

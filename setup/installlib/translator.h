@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -236,7 +237,7 @@ public:
     TQrleLanguage ResultLanguage(TQrleLanguage SourceLanguage) const;
 
 private:
-    std::vector<TLanguage*> languages_;
+    std::vector<std::unique_ptr<TLanguage>> languages_;
 };
 
 // The first translator created and not yet destroyed; null when none.

@@ -1,6 +1,7 @@
 #include "machine_fixture.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/exceptions.h"
+#include "setup/installlib/translator.h"
 
 using namespace installlib;
 
@@ -63,4 +64,24 @@ TEST(ApiRoutinesWithoutMachine, RaiseTheirMessages)
     EXPECT_THROW(GetWindowsDir(), EAPIRoutines);
     EXPECT_THROW(GetTempBatchFile(true), EAPIRoutines);
     EXPECT_EQ(GetShortPath("C:\\"), "");
+}
+
+// qgUser follows the machine's user language: a Brazilian user must get the
+// Portuguese texts, and a machine without one leaves the texts alone.
+TEST_F(MachineTest, UserLanguageComesFromTheMachine)
+{
+    TTranslator t;
+    t.lgEnglish().Strings().Assign({ "1;Cancel" });
+    t.lgPortugese().Strings().Assign({ "1;Cancelar" });
+    t.lgGerman().Strings().Assign({ "1;Abbrechen" });
+    machine->setUserDefaultLangId(0x0416);
+    EXPECT_EQ(TranslateText("Cancel"), "Cancelar");
+    machine->setUserDefaultLangId(0x0407);
+    EXPECT_EQ(TranslateText("Cancel"), "Abbrechen");
+    machine->setUserDefaultLangId(0x041D); // Swedish: English
+    EXPECT_EQ(TranslateText("Cancel"), "Cancel");
+    EXPECT_EQ(t.ResultLanguage(qgGerman), qgEnglish);
+    win::Machine::setCurrent(nullptr);
+    EXPECT_EQ(t.FindLanguage(qgUser), nullptr);
+    EXPECT_EQ(TranslateText("Cancel"), "Cancel");
 }
