@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <numeric>
@@ -108,50 +109,39 @@ double numberOf(const paradox::Value& v, bool& ok)
     return 0;
 }
 
-// A column's rows sorted by value (NULLs left out), built on first use.
-struct ColumnIndex {
+// A column's values laid out flat for scanning, built on first use: numbers
+// as doubles (NaN for NULL, which no comparison matches) or pointers to the
+// text (null for NULL).
+struct ColumnData {
     bool built = false;
-    std::vector<std::uint32_t> order; // key-order positions
-    std::vector<double> numbers; // their values, for number columns
+    std::vector<double> numbers;
+    std::vector<const std::string*> texts;
 };
 
 struct TableVtab : sqlite3_vtab {
     std::shared_ptr<const LoadedTable> table;
-    std::vector<ColumnIndex> indexes;
+    std::vector<ColumnData> columns;
 
-    const ColumnIndex& index(int column)
+    const ColumnData& column(std::size_t col)
     {
-        ColumnIndex& ix = indexes[static_cast<std::size_t>(column)];
-        if (ix.built)
-            return ix;
+        ColumnData& data = columns[col];
+        if (data.built)
+            return data;
         const std::size_t n = table->rowCount();
-        const auto col = static_cast<std::size_t>(column);
         if (classOf(table->table.fields[col].type) == ColumnClass::Number) {
-            std::vector<std::pair<double, std::uint32_t>> pairs;
-            pairs.reserve(n);
+            data.numbers.resize(n);
             for (std::size_t p = 0; p < n; ++p) {
                 bool ok = false;
                 const double d = numberOf(table->row(p)[col], ok);
-                if (ok)
-                    pairs.emplace_back(d, static_cast<std::uint32_t>(p));
-            }
-            std::sort(pairs.begin(), pairs.end());
-            ix.order.reserve(pairs.size());
-            ix.numbers.reserve(pairs.size());
-            for (const auto& [d, p] : pairs) {
-                ix.numbers.push_back(d);
-                ix.order.push_back(p);
+                data.numbers[p] = ok ? d : std::numeric_limits<double>::quiet_NaN();
             }
         } else {
+            data.texts.resize(n);
             for (std::size_t p = 0; p < n; ++p)
-                if (std::holds_alternative<std::string>(table->row(p)[col]))
-                    ix.order.push_back(static_cast<std::uint32_t>(p));
-            std::stable_sort(ix.order.begin(), ix.order.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return std::get<std::string>(table->row(a)[col]) < std::get<std::string>(table->row(b)[col]);
-            });
+                data.texts[p] = std::get_if<std::string>(&table->row(p)[col]);
         }
-        ix.built = true;
-        return ix;
+        data.built = true;
+        return data;
     }
 };
 
@@ -227,7 +217,7 @@ int vtabConnect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlit
     }
     auto* vt = new TableVtab();
     vt->table = std::move(table);
-    vt->indexes.resize(vt->table->table.fields.size());
+    vt->columns.resize(vt->table->table.fields.size());
     *out = vt;
     return SQLITE_OK;
 }
@@ -262,64 +252,46 @@ int vtabBestIndex(sqlite3_vtab* base, sqlite3_index_info* info)
     const auto& fields = vt->table->table.fields;
     const double rows = std::max<double>(1.0, static_cast<double>(vt->table->rowCount()));
 
-    // Pick the one column whose constraints narrow the rows most: an
-    // equality, else a range with both ends, else one end. SQLite checks
-    // every constraint again on the rows we give, so a superset is enough.
-    auto usable = [&](int i) {
+    // Every comparison of a column with a value is handed to xFilter, which
+    // narrows the rows with them. SQLite checks each constraint again on the
+    // rows we give, so giving more rows than match is never wrong.
+    std::string plan;
+    int used = 0;
+    bool keyEquality = false;
+    for (int i = 0; i < info->nConstraint; ++i) {
         const auto& c = info->aConstraint[i];
-        if (!c.usable || c.iColumn < 0 || !opCode(c.op))
-            return false;
+        const char op = opCode(c.op);
+        if (!c.usable || c.iColumn < 0 || !op)
+            continue;
         const ColumnClass cls = classOf(fields[static_cast<std::size_t>(c.iColumn)].type);
         if (cls == ColumnClass::Other)
-            return false;
+            continue;
         if (cls == ColumnClass::Text) {
             const char* coll = sqlite3_vtab_collation(info, i);
             if (coll && sqlite3_stricmp(coll, "BINARY") != 0)
-                return false;
+                continue;
         }
-        return true;
-    };
-    std::vector<int> score(fields.size(), 0);
-    std::vector<int> lower(fields.size(), 0), upper(fields.size(), 0);
-    for (int i = 0; i < info->nConstraint; ++i) {
-        if (!usable(i))
-            continue;
-        const auto col = static_cast<std::size_t>(info->aConstraint[i].iColumn);
-        const char op = opCode(info->aConstraint[i].op);
-        if (op == 'E')
-            score[col] = 100;
-        else if (op == 'G' || op == 'g')
-            lower[col] = 1;
-        else
-            upper[col] = 1;
+        if (!plan.empty())
+            plan += ',';
+        plan += op + std::to_string(c.iColumn);
+        info->aConstraintUsage[i].argvIndex = ++used;
+        if (op == 'E' && c.iColumn == 0 && vt->table->table.keyFieldCount > 0)
+            keyEquality = true;
     }
-    int best = -1;
-    int bestScore = 0;
-    for (std::size_t c = 0; c < fields.size(); ++c) {
-        const int s = std::max(score[c], lower[c] + upper[c]);
-        if (s > bestScore) {
-            bestScore = s;
-            best = static_cast<int>(c);
-        }
-    }
-    if (best < 0) {
-        info->estimatedCost = rows;
+    if (used == 0) {
+        info->estimatedCost = rows * 4;
         info->estimatedRows = static_cast<sqlite3_int64>(rows);
         return SQLITE_OK;
     }
-    std::string ops;
-    for (int i = 0; i < info->nConstraint; ++i) {
-        if (usable(i) && info->aConstraint[i].iColumn == best) {
-            ops += opCode(info->aConstraint[i].op);
-            info->aConstraintUsage[i].argvIndex = static_cast<int>(ops.size());
-        }
-    }
-    const double found = bestScore >= 100 ? 10.0 : (bestScore == 2 ? rows / 20 : rows / 3);
-    info->idxNum = best;
-    info->idxStr = sqlite3_mprintf("%s", ops.c_str());
+    info->idxStr = sqlite3_mprintf("%s", plan.c_str());
     info->needToFreeIdxStr = 1;
-    info->estimatedCost = std::log2(rows) + found;
-    info->estimatedRows = static_cast<sqlite3_int64>(std::max(1.0, found));
+    if (keyEquality) {
+        info->estimatedCost = std::log2(rows) + 1;
+        info->estimatedRows = 1;
+    } else {
+        info->estimatedCost = rows / (1 + used);
+        info->estimatedRows = static_cast<sqlite3_int64>(std::max(1.0, rows / (4.0 * used)));
+    }
     return SQLITE_OK;
 }
 
@@ -335,50 +307,101 @@ int vtabClose(sqlite3_vtab_cursor* cur)
     return SQLITE_OK;
 }
 
-int vtabFilter(sqlite3_vtab_cursor* base, int idxNum, const char* idxStr, int argc, sqlite3_value** argv)
+// One comparison from the plan, with a value of the column's own kind.
+struct Condition {
+    char op;
+    std::size_t column;
+    bool numeric;
+    double number;
+    std::string_view text;
+};
+
+template <typename T> bool holds(char op, const T& v, const T& bound)
+{
+    switch (op) {
+    case 'E':
+        return v == bound;
+    case 'G':
+        return v > bound;
+    case 'g':
+        return v >= bound;
+    case 'L':
+        return v < bound;
+    default:
+        return v <= bound;
+    }
+}
+
+int vtabFilter(sqlite3_vtab_cursor* base, int, const char* idxStr, int argc, sqlite3_value** argv)
 {
     auto* cur = static_cast<TableCursor*>(base);
     auto* vt = static_cast<TableVtab*>(cur->pVtab);
+    const LoadedTable& table = *vt->table;
     cur->i = 0;
     cur->all = true;
     cur->candidates.clear();
-    cur->n = vt->table->rowCount();
-    if (!idxStr || argc == 0 || static_cast<int>(std::strlen(idxStr)) != argc)
+    cur->n = table.rowCount();
+    if (!idxStr || argc == 0)
         return SQLITE_OK;
 
-    const auto col = static_cast<std::size_t>(idxNum);
-    const bool numeric = classOf(vt->table->table.fields[col].type) == ColumnClass::Number;
-    // A constraint value of the other kind compares by SQLite's affinity
-    // rules, which the index does not follow: scan every row then.
-    for (int k = 0; k < argc; ++k) {
-        const int t = sqlite3_value_type(argv[k]);
-        if (numeric ? (t != SQLITE_INTEGER && t != SQLITE_FLOAT) : t != SQLITE_TEXT)
-            return SQLITE_OK;
-    }
-    const ColumnIndex& ix = vt->index(idxNum);
-    std::size_t lo = 0;
-    std::size_t hi = ix.order.size();
-    for (int k = 0; k < argc; ++k) {
-        std::size_t lb, ub;
-        if (numeric) {
-            const double d = sqlite3_value_double(argv[k]);
-            lb = static_cast<std::size_t>(
-                std::lower_bound(ix.numbers.begin(), ix.numbers.end(), d) - ix.numbers.begin());
-            ub = static_cast<std::size_t>(
-                std::upper_bound(ix.numbers.begin(), ix.numbers.end(), d) - ix.numbers.begin());
-        } else {
-            const std::string_view s(reinterpret_cast<const char*>(sqlite3_value_text(argv[k])),
+    std::vector<Condition> conditions;
+    const char* p = idxStr;
+    for (int k = 0; k < argc && *p; ++k) {
+        Condition c {};
+        c.op = *p++;
+        c.column = static_cast<std::size_t>(std::strtoul(p, const_cast<char**>(&p), 10));
+        if (*p == ',')
+            ++p;
+        c.numeric = classOf(table.table.fields[c.column].type) == ColumnClass::Number;
+        const int type = sqlite3_value_type(argv[k]);
+        // A value of the other kind compares by SQLite's affinity rules:
+        // leave that comparison to SQLite alone.
+        if (c.numeric && (type == SQLITE_INTEGER || type == SQLITE_FLOAT)) {
+            c.number = sqlite3_value_double(argv[k]);
+        } else if (!c.numeric && type == SQLITE_TEXT) {
+            c.text = std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(argv[k])),
                 static_cast<std::size_t>(sqlite3_value_bytes(argv[k])));
-            auto text
-                = [&](std::uint32_t p) -> std::string_view { return std::get<std::string>(vt->table->row(p)[col]); };
-            lb = static_cast<std::size_t>(std::lower_bound(ix.order.begin(), ix.order.end(), s,
-                                              [&](std::uint32_t p, std::string_view v) { return text(p) < v; })
-                - ix.order.begin());
-            ub = static_cast<std::size_t>(std::upper_bound(ix.order.begin(), ix.order.end(), s,
-                                              [&](std::string_view v, std::uint32_t p) { return v < text(p); })
-                - ix.order.begin());
+        } else {
+            continue;
         }
-        switch (idxStr[k]) {
+        conditions.push_back(c);
+    }
+    if (conditions.empty())
+        return SQLITE_OK;
+
+    // Rows are in key order, so conditions on the first key field give a
+    // range by binary search; the rest are checked row by row.
+    std::size_t lo = 0;
+    std::size_t hi = table.rowCount();
+    std::vector<const Condition*> scan;
+    const bool textKey = table.table.keyFieldCount > 0 && classOf(table.table.fields[0].type) == ColumnClass::Text;
+    for (const Condition& c : conditions) {
+        if (!(textKey && c.column == 0)) {
+            scan.push_back(&c);
+            continue;
+        }
+        const auto& texts = vt->column(0).texts;
+        // NULL keys come first; then the texts ascending.
+        auto before = [&](std::size_t i, bool orEqual) {
+            if (!texts[i])
+                return true;
+            const int cmp = std::string_view(*texts[i]).compare(c.text);
+            return orEqual ? cmp <= 0 : cmp < 0;
+        };
+        auto firstNotBefore = [&](bool orEqual) {
+            std::size_t a = 0, b = texts.size();
+            while (a < b) {
+                const std::size_t m = a + (b - a) / 2;
+                if (before(m, orEqual))
+                    a = m + 1;
+                else
+                    b = m;
+            }
+            return a;
+        };
+        const std::size_t lb = firstNotBefore(false); // first >= value
+        const std::size_t ub = firstNotBefore(true); // first > value
+        switch (c.op) {
         case 'E':
             lo = std::max(lo, lb);
             hi = std::min(hi, ub);
@@ -392,18 +415,29 @@ int vtabFilter(sqlite3_vtab_cursor* base, int idxNum, const char* idxStr, int ar
         case 'L':
             hi = std::min(hi, lb);
             break;
-        case 'l':
+        default:
             hi = std::min(hi, ub);
             break;
-        default:
-            return SQLITE_OK;
         }
     }
+    std::vector<const ColumnData*> data;
+    for (const Condition* c : scan)
+        data.push_back(&vt->column(c->column));
+
     cur->all = false;
-    if (lo < hi) {
-        cur->candidates.assign(
-            ix.order.begin() + static_cast<std::ptrdiff_t>(lo), ix.order.begin() + static_cast<std::ptrdiff_t>(hi));
-        std::sort(cur->candidates.begin(), cur->candidates.end()); // back into key order
+    for (std::size_t row = lo; row < hi; ++row) {
+        bool match = true;
+        for (std::size_t k = 0; k < scan.size() && match; ++k) {
+            const Condition& c = *scan[k];
+            if (c.numeric) {
+                match = holds(c.op, data[k]->numbers[row], c.number);
+            } else {
+                const std::string* t = data[k]->texts[row];
+                match = t && holds(c.op, std::string_view(*t), c.text);
+            }
+        }
+        if (match)
+            cur->candidates.push_back(static_cast<std::uint32_t>(row));
     }
     cur->n = cur->candidates.size();
     return SQLITE_OK;
@@ -571,10 +605,11 @@ std::shared_ptr<const RecordSource> Engine::run(const std::string& databaseName,
     if (parsed.everyRow)
         return std::make_shared<RecordSource>(loaded.front());
 
-    // Whole rows come back as row ids into the cached table (no copies),
-    // through whichever spelling of the row id no field hides.
+    // Whole rows come back as row ids into the cached table (no copies), and
+    // one-table queries in row-id (key) order, through whichever spelling of
+    // the row id no field hides.
     std::string rowIdColumn;
-    if (parsed.wholeRows) {
+    if (parsed.wholeRows || parsed.keyOrder) {
         for (const char* candidate : { "rowid", "_rowid_", "oid" }) {
             if (loaded.front()->table.fieldIndex(candidate) < 0) {
                 rowIdColumn = candidate;
@@ -601,7 +636,7 @@ std::shared_ptr<const RecordSource> Engine::run(const std::string& databaseName,
     auto stepError
         = [&] { return EDatabaseError("SQL failed: " + std::string(sqlite3_errmsg(db_)) + ".\nSQL: " + sql); };
 
-    if (!rowIdColumn.empty()) {
+    if (!rowIdColumn.empty() && parsed.wholeRows) {
         std::vector<std::uint32_t> positions;
         int step;
         while ((step = sqlite3_step(stmt.get())) == SQLITE_ROW)

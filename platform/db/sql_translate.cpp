@@ -175,6 +175,7 @@ ParsedSql parseLocalSql(std::string text)
     bool inFrom = false;
     int fromDepth = 0;
     bool expectTable = false;
+    std::vector<std::string> topWords; // words outside every parenthesis
     for (std::size_t k = 0; k < sig.size(); ++k) {
         const std::size_t t = sig[k];
         const SqlToken& tok = p.tokens[t];
@@ -197,6 +198,7 @@ ParsedSql parseLocalSql(std::string text)
             expectTable = false;
             SqlTableRef ref;
             ref.first = t;
+            ref.depth = depth;
             std::size_t lastK = k;
             if (tok.kind == SqlToken::DoubleQuoted) {
                 ref.fileName = unquoteDouble(view(t));
@@ -215,6 +217,8 @@ ParsedSql parseLocalSql(std::string text)
             continue;
         }
         expectTable = false;
+        if (depth == 0 && !word.empty())
+            topWords.push_back(word);
         if (word == "select") {
             selectDepths.push_back(depth);
         } else if (word == "from") {
@@ -260,6 +264,10 @@ ParsedSql parseLocalSql(std::string text)
             p.everyRow = k == sig.size() || (k + 1 == sig.size() && isSymbol(sig[k], ";"));
         }
     }
+    p.keyOrder = p.tables.size() == 1 && p.tables[0].depth == 0 && wordAt(0) == "select"
+        && std::none_of(topWords.begin(), topWords.end(), [](const std::string& w) {
+               return oneOf(w, { "order", "group", "union", "intersect", "except", "distinct", "limit", "window" });
+           });
     return p;
 }
 
@@ -269,8 +277,21 @@ std::string toSqlite(const ParsedSql& p, const std::vector<std::string>& tableNa
     out.reserve(p.text.size() + 32);
     std::size_t nextRef = 0;
     const SqlToken* previous = nullptr; // last token that is not blank
+    // ORDER BY goes before a closing ";" and on its own line (after a comment).
+    const bool addOrder = p.keyOrder && !rowIdColumn.empty();
+    std::size_t orderAt = p.tokens.size();
+    for (std::size_t i = p.tokens.size(); i-- > 0;) {
+        if (p.tokens[i].kind == SqlToken::Space)
+            continue;
+        if (p.tokens[i].kind == SqlToken::Symbol && p.text.compare(p.tokens[i].pos, p.tokens[i].len, ";") == 0)
+            orderAt = i;
+        break;
+    }
+    const std::string orderBy = "\nORDER BY " + rowIdColumn;
     for (std::size_t i = 0; i < p.tokens.size(); ++i) {
         const SqlToken& tok = p.tokens[i];
+        if (addOrder && i == orderAt)
+            out += orderBy;
         const std::string_view text = std::string_view(p.text).substr(tok.pos, tok.len);
         if (nextRef < p.tables.size() && p.tables[nextRef].first == i) {
             const SqlTableRef& ref = p.tables[nextRef];
@@ -304,6 +325,8 @@ std::string toSqlite(const ParsedSql& p, const std::vector<std::string>& tableNa
         if (tok.kind != SqlToken::Space)
             previous = &tok;
     }
+    if (addOrder && orderAt == p.tokens.size())
+        out += orderBy;
     return out;
 }
 

@@ -22,6 +22,7 @@ struct SqlTableRef {
     std::size_t first; // token range [first, last) that names it
     std::size_t last;
     bool hasAlias = false;
+    int depth = 0; // parentheses around it
 };
 
 struct ParsedSql {
@@ -34,6 +35,10 @@ struct ParsedSql {
     std::size_t starToken = 0;
     // ... and there is nothing after the table: every row, no SQL needed.
     bool everyRow = false;
+    // One table, no ORDER BY, grouping, DISTINCT, LIMIT or set operation:
+    // the old engine gave such rows in key order, so the SQLite text asks
+    // for row-id order.
+    bool keyOrder = false;
 };
 
 // Splits and classifies the text; raises EDatabaseError on an unterminated
@@ -41,8 +46,9 @@ struct ParsedSql {
 ParsedSql parseLocalSql(std::string text);
 
 // The SQLite text: table references become tableNames[i] (with the file's
-// base name as alias unless the SQL gives one); when rowIdColumn is set the
-// "*" of a whole-rows query becomes that column.
+// base name as alias unless the SQL gives one). When rowIdColumn is set, the
+// "*" of a whole-rows query becomes that column and a key-order query gets
+// "ORDER BY" that column.
 std::string toSqlite(
     const ParsedSql& parsed, const std::vector<std::string>& tableNames, const std::string& rowIdColumn = {});
 

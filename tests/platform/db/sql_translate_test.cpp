@@ -67,6 +67,16 @@ TEST(SqlTranslate, WholeRowQueriesAreRecognised)
     EXPECT_TRUE(p.wholeRows);
     EXPECT_FALSE(p.everyRow);
     EXPECT_EQ(db::toSqlite(p, { "pdx" }, "rowid"), "select rowid from \"pdx\" t where t.vceo > 1 order by vceo");
+    // One table without an order of its own comes in key (row id) order.
+    p = db::parseLocalSql("select x, y from a.db where x > 1;");
+    EXPECT_FALSE(p.wholeRows);
+    EXPECT_TRUE(p.keyOrder);
+    EXPECT_EQ(db::toSqlite(p, { "pdx" }, "oid"), "select x, y from \"pdx\" AS \"a\" where x > 1\nORDER BY oid;");
+    p = db::parseLocalSql("select * from a.db where x = 1 -- note");
+    EXPECT_EQ(
+        db::toSqlite(p, { "pdx" }, "rowid"), "select rowid from \"pdx\" AS \"a\" where x = 1 -- note\nORDER BY rowid");
+    EXPECT_FALSE(db::parseLocalSql("select count(*) from (select * from a.db)").keyOrder);
+    EXPECT_FALSE(db::parseLocalSql("select * from a.db limit 3").keyOrder);
     EXPECT_FALSE(db::parseLocalSql("select distinct * from a.db").wholeRows);
     EXPECT_FALSE(db::parseLocalSql("select * from a.db, b.db").wholeRows);
     EXPECT_FALSE(db::parseLocalSql("select * from a.db group by x").wholeRows);
