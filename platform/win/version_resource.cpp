@@ -313,27 +313,27 @@ std::string makeBlock(const std::string& key, uint16_t type, const std::string& 
 
 } // namespace
 
-std::string buildVersionBlock(const VersionSpec& spec)
+std::string buildVersionBlock(const VersionSpec& stamp)
 {
     std::string fixed;
     put32(fixed, 0xFEEF04BD);
     put32(fixed, 0x00010000);
-    put32(fixed, uint32_t(spec.fileVersion[0]) << 16 | spec.fileVersion[1]);
-    put32(fixed, uint32_t(spec.fileVersion[2]) << 16 | spec.fileVersion[3]);
-    put32(fixed, uint32_t(spec.productVersion[0]) << 16 | spec.productVersion[1]);
-    put32(fixed, uint32_t(spec.productVersion[2]) << 16 | spec.productVersion[3]);
+    put32(fixed, uint32_t(stamp.fileVersion[0]) << 16 | stamp.fileVersion[1]);
+    put32(fixed, uint32_t(stamp.fileVersion[2]) << 16 | stamp.fileVersion[3]);
+    put32(fixed, uint32_t(stamp.productVersion[0]) << 16 | stamp.productVersion[1]);
+    put32(fixed, uint32_t(stamp.productVersion[2]) << 16 | stamp.productVersion[3]);
     put32(fixed, 0x3F);
-    put32(fixed, spec.fileFlags);
-    put32(fixed, spec.fileOS);
-    put32(fixed, spec.fileType);
-    put32(fixed, spec.fileSubtype);
+    put32(fixed, stamp.fileFlags);
+    put32(fixed, stamp.fileOS);
+    put32(fixed, stamp.fileType);
+    put32(fixed, stamp.fileSubtype);
     put32(fixed, 0);
     put32(fixed, 0);
 
     std::vector<std::string> top;
-    if (!spec.stringTables.empty()) {
+    if (!stamp.stringTables.empty()) {
         std::vector<std::string> tables;
-        for (const auto& table : spec.stringTables) {
+        for (const auto& table : stamp.stringTables) {
             std::vector<std::string> strings;
             for (const auto& [name, value] : table.strings) {
                 std::string v;
@@ -347,9 +347,9 @@ std::string buildVersionBlock(const VersionSpec& spec)
         }
         top.push_back(makeBlock("StringFileInfo", 1, {}, 0, tables));
     }
-    if (!spec.translations.empty()) {
+    if (!stamp.translations.empty()) {
         std::string pairs;
-        for (auto [lang, cp] : spec.translations) {
+        for (auto [lang, cp] : stamp.translations) {
             put16(pairs, lang);
             put16(pairs, cp);
         }

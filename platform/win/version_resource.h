@@ -70,7 +70,7 @@ struct VersionSpec {
     std::vector<std::pair<uint16_t, uint16_t>> translations = { { 0x0409, 1252 } };
 };
 
-std::string buildVersionBlock(const VersionSpec& spec);
+std::string buildVersionBlock(const VersionSpec& stamp);
 // A PE32 image for i386 whose resource section holds the block as
 // RT_VERSION, name 1, the given language. An empty block gives an image
 // without resources.

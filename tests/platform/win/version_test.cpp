@@ -56,15 +56,15 @@ END
 
 VersionSpec sameAsRc()
 {
-    VersionSpec spec;
+    VersionSpec stamp;
     uint16_t fv[4] = { 4, 0, 1381, 7 }, pv[4] = { 4, 10, 0, 2 };
-    std::copy(fv, fv + 4, spec.fileVersion);
-    std::copy(pv, pv + 4, spec.productVersion);
-    spec.fileType = 2;
-    spec.stringTables.push_back({ "040904E4",
+    std::copy(fv, fv + 4, stamp.fileVersion);
+    std::copy(pv, pv + 4, stamp.productVersion);
+    stamp.fileType = 2;
+    stamp.stringTables.push_back({ "040904E4",
         { { "CompanyName", "Tavixsoft" }, { "FileDescription", "Shared library" }, { "ProductVersion", "4.10" },
             { "OLESelfRegister", "" } } });
-    return spec;
+    return stamp;
 }
 
 void expectRcValues(const VersionResource& v)
