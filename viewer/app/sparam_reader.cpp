@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace viewer {
 
@@ -93,25 +94,66 @@ SParamReadResult failure(std::string message)
 } // namespace
 
 TSParamTokenizer::TSParamTokenizer(std::string_view text, std::vector<std::string>& memo)
-    : text_(text)
+    : size_(text.size())
+    , text_(text)
     , memo_(memo)
 {
 }
 
+TSParamTokenizer::TSParamTokenizer(std::FILE* file, std::vector<std::string>& memo)
+    : file_(file)
+    , memo_(memo)
+{
+    struct stat st;
+    if (::fstat(::fileno(file), &st) == 0 && st.st_size > 0)
+        size_ = static_cast<std::size_t>(st.st_size);
+    buf_.resize(kBlock);
+}
+
+bool TSParamTokenizer::refill()
+{
+    if (!file_ || eof_)
+        return false;
+    // Keep the unread rest at the front, then fill the buffer behind it.
+    std::size_t rest = text_.size() - pos_;
+    if (rest > 0 && pos_ > 0)
+        std::memmove(buf_.data(), buf_.data() + pos_, rest);
+    consumed_ += pos_;
+    pos_ = 0;
+    if (rest + kBlock / 2 > buf_.size())
+        buf_.resize(buf_.size() * 2); // a line longer than half the buffer
+    std::size_t got = std::fread(buf_.data() + rest, 1, buf_.size() - rest, file_);
+    if (got < buf_.size() - rest) {
+        if (std::ferror(file_))
+            throw SParamReadError(lineNo_ + 1, std::string("the file cannot be read: ") + std::strerror(errno));
+        eof_ = true;
+    }
+    text_ = std::string_view(buf_.data(), rest + got);
+    return got > 0;
+}
+
 bool TSParamTokenizer::readRawLine(std::string_view& out)
 {
-    if (pos_ >= text_.size())
-        return false;
-    const char* start = text_.data() + pos_;
-    std::size_t rest = text_.size() - pos_;
-    const void* nl = std::memchr(start, '\n', rest);
-    std::size_t len = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) : rest;
-    pos_ += nl ? len + 1 : len;
-    if (len > 0 && start[len - 1] == '\r')
-        --len;
-    out = std::string_view(start, len);
-    ++lineNo_;
-    return true;
+    std::size_t searched = 0; // bytes after pos_ already known to hold no line end
+    for (;;) {
+        std::size_t rest = text_.size() - pos_;
+        const char* start = text_.data() + pos_;
+        const void* nl = rest > searched ? std::memchr(start + searched, '\n', rest - searched) : nullptr;
+        if (nl || eof_ || !file_) {
+            if (rest == 0)
+                return false;
+            std::size_t len = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) : rest;
+            lineOffset_ = consumed_ + pos_;
+            pos_ += nl ? len + 1 : len;
+            if (len > 0 && start[len - 1] == '\r')
+                --len;
+            out = std::string_view(start, len);
+            ++lineNo_;
+            return true;
+        }
+        searched = rest;
+        refill();
+    }
 }
 
 bool TSParamTokenizer::ReadDataLine()
@@ -185,8 +227,24 @@ void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& fo
     d.points.assign(curves, {});
     auto& pts = d.points;
     int recordLine = 0;
+    // After the first record, room for as many more as the rest of the text
+    // holds at its size, so that the point lists are not copied as they grow.
+    std::size_t firstOffset = 0;
+    bool reserved = false;
     try {
         while (!tok.ReadDataLine()) {
+            if (!reserved && !pts[0].empty()) {
+                reserved = true;
+                std::size_t recordBytes = tok.LineOffset() - firstOffset;
+                if (recordBytes > 0 && tok.TextSize() > firstOffset) {
+                    std::size_t expected = (tok.TextSize() - firstOffset) / recordBytes;
+                    expected += expected / 8 + 2;
+                    for (auto& c : pts)
+                        c.reserve(expected);
+                }
+            }
+            if (pts[0].empty())
+                firstOffset = tok.LineOffset();
             recordLine = tok.LineNumber();
             std::string_view recordText = tok.CurrentLine();
             double f = tok.NextNumber();
@@ -251,40 +309,40 @@ void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& fo
 
 } // namespace
 
-SParamReadResult ReadSParameterText(std::string_view text, int ports)
+namespace {
+
+// Reads the option line and the records; the data and comments go into
+// result.data, a failure into result.message.
+void parse(TSParamTokenizer& tok, SParamReadResult& result)
 {
-    if (ports < 1 || ports > 99)
-        return failure(msg::kInvalidFileType);
-    SParamReadResult result;
     SParameterData& d = result.data;
-    d.ports = ports;
-    TSParamTokenizer tok(text, d.comments);
-
-    if (tok.ReadDataLine())
-        return failure(msg::kDescriptorMissing);
-    std::string option = upper(tok.CurrentLine());
-    if (option.empty() || option.front() != '#')
-        return failure(msg::kDescriptorMissing);
-    const int optionLine = tok.LineNumber();
-    // Every option sits on the option line itself: a missing one must not
-    // take the first numbers of the data in its place.
-    auto tokens = optionTokens(std::string_view(option).substr(1));
-    auto token = [&](std::size_t i) { return i < tokens.size() ? tokens[i] : std::string_view(); };
-
-    d.units = std::string(token(0));
-    std::string_view kindToken = token(1);
-    char kind = kindToken.empty() ? '\0' : kindToken.front();
-    if ((kind == 'H' || kind == 'Y' || kind == 'Z') && ports != 2)
-        return failure(std::string(1, kind) + msg::kOnlyS2P);
-    if (kind != 'H' && kind != 'S' && kind != 'Y' && kind != 'Z')
-        return failure(msg::kUnsupportedFileType);
-    d.kind = kind;
-    std::string formatToken(token(2));
-    d.format = formatToken == "MA" ? sfMA : formatToken == "DB" ? sfDB : sfRI;
-    if (token(3) != "R")
-        return failure(msg::kImpedanceSpecifier);
-
+    const int ports = d.ports;
+    auto fail = [&](std::string message) { result.message = std::move(message); };
     try {
+        if (tok.ReadDataLine())
+            return fail(msg::kDescriptorMissing);
+        std::string option = upper(tok.CurrentLine());
+        if (option.empty() || option.front() != '#')
+            return fail(msg::kDescriptorMissing);
+        const int optionLine = tok.LineNumber();
+        // Every option sits on the option line itself: a missing one must not
+        // take the first numbers of the data in its place.
+        auto tokens = optionTokens(std::string_view(option).substr(1));
+        auto token = [&](std::size_t i) { return i < tokens.size() ? tokens[i] : std::string_view(); };
+
+        d.units = std::string(token(0));
+        std::string_view kindToken = token(1);
+        char kind = kindToken.empty() ? '\0' : kindToken.front();
+        if ((kind == 'H' || kind == 'Y' || kind == 'Z') && ports != 2)
+            return fail(std::string(1, kind) + msg::kOnlyS2P);
+        if (kind != 'H' && kind != 'S' && kind != 'Y' && kind != 'Z')
+            return fail(msg::kUnsupportedFileType);
+        d.kind = kind;
+        std::string formatToken(token(2));
+        d.format = formatToken == "MA" ? sfMA : formatToken == "DB" ? sfDB : sfRI;
+        if (token(3) != "R")
+            return fail(msg::kImpedanceSpecifier);
+
         std::string_view z0 = token(4);
         if (z0.empty())
             throw SParamReadError(optionLine, "the reference impedance is missing");
@@ -294,46 +352,25 @@ SParamReadResult ReadSParameterText(std::string_view text, int ports)
             throw SParamReadError(optionLine, "the reference impedance must be above zero");
         readRecords(tok, d, formatToken);
     } catch (SParamReadError& e) {
-        SParamReadResult r
-            = failure(std::string(msg::kInputError) + "\nLine " + std::to_string(e.line) + ": " + e.what());
-        r.line = e.line;
-        return r;
+        result.line = e.line;
+        return fail(std::string(msg::kInputError) + "\nLine " + std::to_string(e.line) + ": " + e.what());
     }
     if (d.noiseDropped)
         result.notice = msg::kNoiseNotKept;
     result.ok = true;
-    return result;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string& error)
+} // namespace
+
+SParamReadResult ReadSParameterText(std::string_view text, int ports)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "Cannot open file \"" + path + "\". " + std::strerror(errno) + ".";
-        return false;
-    }
-    out.clear();
-    bool ok = true;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        long size = std::ftell(f);
-        if (size > 0)
-            out.reserve(static_cast<std::size_t>(size));
-        std::fseek(f, 0, SEEK_SET);
-    }
-    char buf[1 << 16];
-    for (;;) {
-        std::size_t got = std::fread(buf, 1, sizeof buf, f);
-        out.append(buf, got);
-        if (got < sizeof buf) {
-            if (std::ferror(f)) {
-                error = "Read error on file \"" + path + "\". " + std::strerror(errno) + ".";
-                ok = false;
-            }
-            break;
-        }
-    }
-    std::fclose(f);
-    return ok;
+    if (ports < 1 || ports > 99)
+        return failure(msg::kInvalidFileType);
+    SParamReadResult result;
+    result.data.ports = ports;
+    TSParamTokenizer tok(text, result.data.comments);
+    parse(tok, result);
+    return result;
 }
 
 SParamReadResult ReadSParameterFile(const std::string& path)
@@ -341,10 +378,17 @@ SParamReadResult ReadSParameterFile(const std::string& path)
     int ports = PortCountFromPath(path);
     if (ports < 0)
         return failure(msg::kInvalidFileType);
-    std::string text, error;
-    if (!ReadWholeFile(path, text, error))
-        return failure(error);
-    return ReadSParameterText(text, ports);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return failure("Cannot open file \"" + path + "\". " + std::strerror(errno) + ".");
+    SParamReadResult result;
+    result.data.ports = ports;
+    {
+        TSParamTokenizer tok(f, result.data.comments);
+        parse(tok, result);
+    }
+    std::fclose(f);
+    return result;
 }
 
 std::string CurveLegend(int ports, int index)

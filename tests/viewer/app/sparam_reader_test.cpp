@@ -1,3 +1,4 @@
+#include "tests/support/temp_dir.h"
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_reader.h"
 
@@ -294,4 +295,40 @@ TEST(ReadSParameterText, NPortRecords)
     EXPECT_EQ(CurveLegend(4, 6), "S23");
     EXPECT_EQ(CurveLegend(2, 1), "S21");
     EXPECT_EQ(CurveLegend(12, 11 * 12 + 0), "S121");
+}
+
+// Catches lines lost or split where the file reader's blocks meet, and long
+// lines cut at the block size.
+TEST(ReadSParameterFile, BlocksMatchWholeText)
+{
+    tavix::testing::TempDir dir("sparam_reader");
+    std::string text = "! " + std::string(3 << 20, 'c') + "\r\n# GHZ S MA R 50\r\n";
+    for (int k = 0; k < 60000; ++k) {
+        text += std::to_string(k) + " 0." + std::to_string(k % 997) + " " + std::to_string(k % 360 - 179);
+        for (int p = 0; p < 3; ++p)
+            text += " 0." + std::to_string((k + p) % 991) + " " + std::to_string((k * 7 + p) % 360 - 179);
+        text += k % 5 == 0 ? "\r\n" : "\n";
+    }
+    text += "! end"; // no line end at the end of the file
+    tavix::testing::writeFile(dir / "big.s2p", text);
+    auto whole = ReadSParameterText(text, 2);
+    auto file = ReadSParameterFile((dir / "big.s2p").string());
+    ASSERT_TRUE(whole.ok) << whole.message;
+    ASSERT_TRUE(file.ok) << file.message;
+    ASSERT_EQ(file.data.pointCount(), 60000u);
+    EXPECT_EQ(file.data.comments, whole.data.comments);
+    EXPECT_EQ(file.data.comments.back(), " end");
+    EXPECT_EQ(file.data.comments.front().size(), (3u << 20) + 1);
+    for (int c = 0; c < 4; ++c)
+        for (std::size_t k = 0; k < 60000; k += 1) {
+            ASSERT_EQ(file.data.points[c][k].Freq, whole.data.points[c][k].Freq);
+            ASSERT_EQ(file.data.points[c][k].Mag, whole.data.points[c][k].Mag);
+            ASSERT_EQ(file.data.points[c][k].Angle, whole.data.points[c][k].Angle);
+        }
+    // An error deep in the file names its line.
+    text.replace(text.find("\n59000 ") + 1, 5, "59x00");
+    tavix::testing::writeFile(dir / "bad.s2p", text);
+    auto bad = ReadSParameterFile((dir / "bad.s2p").string());
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.line, 59000 + 3);
 }
