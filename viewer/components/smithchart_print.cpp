@@ -34,22 +34,19 @@ bool PrintChart(TSmithChart& chart, QPrinter& printer)
         printer.setOutputFileName(temp);
     }
 
-    // Paint on the whole paper; what the printer cannot reach is margin.
+    // Paint on the whole paper; the page's margins are the chart's margins.
     printer.setFullPage(true);
     bool ok = false;
     {
         QPainter painter;
         if (painter.begin(&printer)) {
-            const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
-            const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
-            const int W = paper.width(), H = paper.height();
-            const int left = paint.left() - paper.left();
-            const int top = paint.top() - paper.top();
-            const int right = paper.right() - paint.right();
-            const int bottom = paper.bottom() - paint.bottom();
+            const QPageLayout page = printer.pageLayout();
+            const QRect paper = page.fullRectPixels(printer.resolution());
+            const QMargins m = page.marginsPixels(printer.resolution());
             {
                 TQtChartCanvas canvas(painter);
-                chart.DrawChart(canvas, W, H, left, right, top, bottom, TDrawTarget::dtOther);
+                chart.DrawChart(canvas, paper.width(), paper.height(), m.left(), m.right(), m.top(), m.bottom(),
+                    TDrawTarget::dtOther);
             }
             ok = painter.end();
         }

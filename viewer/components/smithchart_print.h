@@ -18,7 +18,7 @@ namespace viewer::smith {
 std::unique_ptr<QPrinter> NewChartPrinter(const QString& pdfPath);
 
 // Draws the chart on one page of the printer: the whole paper is the
-// drawing area and the printer's unprintable edges are the margins. A PDF
+// drawing area and the page's margins are the chart's margins. A PDF
 // output file is written under a temporary name and renamed into place, so
 // a failed print leaves an older file as it was. False when the page could
 // not be opened or the file not written; the window's hit-test layout is
