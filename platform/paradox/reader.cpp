@@ -1,9 +1,13 @@
 #include "platform/paradox/codec.h"
 #include "platform/paradox/paradox.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace paradox {
 
@@ -11,23 +15,119 @@ using namespace detail;
 
 namespace {
 
-std::vector<std::uint8_t> loadFile(const std::filesystem::path& file)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(file.c_str(), "rb"), &std::fclose);
-    if (!f)
-        throw Error(file, std::string("cannot open the file: ") + std::strerror(errno));
-    std::vector<std::uint8_t> bytes;
-    if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(f.get());
-        if (size > 0) {
-            bytes.resize(static_cast<std::size_t>(size));
-            std::rewind(f.get());
-            if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size())
-                throw Error(file, "cannot read the file");
-            return bytes;
+// A file opened for positioned reads.
+class InputFile {
+public:
+    explicit InputFile(const std::filesystem::path& file)
+        : file_(file)
+        , fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        if (fd_ < 0)
+            throw Error(file, std::string("cannot open the file: ") + std::strerror(errno));
+        struct stat st { };
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd_);
+            throw Error(file, "not a readable file");
+        }
+        size_ = static_cast<std::size_t>(st.st_size);
+    }
+    ~InputFile() { ::close(fd_); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    std::size_t size() const { return size_; }
+
+    // Exactly `len` bytes at `offset`; a short read is an error (the file shrank).
+    void readAt(std::size_t offset, std::size_t len, std::uint8_t* out) const
+    {
+        std::size_t done = 0;
+        while (done < len) {
+            const ssize_t n = ::pread(fd_, out + done, len - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw Error(file_,
+                    n < 0 ? std::string("cannot read the file: ") + std::strerror(errno)
+                          : std::string("the file ends early"));
+            done += static_cast<std::size_t>(n);
         }
     }
-    throw Error(file, "the file is empty or cannot be read");
+
+private:
+    const std::filesystem::path& file_;
+    int fd_;
+    std::size_t size_ = 0;
+};
+
+// A whole (small) file in memory: the blob file. The buffer is not zeroed
+// first, which would cost as much as the read.
+class FileBytes {
+public:
+    FileBytes() = default;
+    explicit FileBytes(const std::filesystem::path& file)
+    {
+        InputFile in(file);
+        if (in.size() == 0)
+            throw Error(file, "the file is empty");
+        data_.reset(new std::uint8_t[in.size()]);
+        size_ = in.size();
+        in.readAt(0, size_, data_.get());
+    }
+    const std::uint8_t* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+};
+
+// Data blocks read through a window of consecutive blocks, reused as the
+// chain moves on, so a large table is never held twice in memory.
+class BlockReader {
+public:
+    BlockReader(const InputFile& in, std::size_t headerSize, std::size_t blockSize, std::size_t blocks)
+        : in_(in)
+        , hs_(headerSize)
+        , bs_(blockSize)
+        , blocks_(blocks)
+        , window_(std::min<std::size_t>(
+                      std::max<std::size_t>(kWindowBytes / blockSize, 1), std::max<std::size_t>(blocks, 1))
+              * blockSize)
+    {
+    }
+
+    // Block `n` (1-based, n <= blocks).
+    const std::uint8_t* block(std::size_t n)
+    {
+        if (n < first_ || n >= first_ + count_) {
+            first_ = n;
+            count_ = std::min(window_.size() / bs_, blocks_ - n + 1);
+            in_.readAt(hs_ + (n - 1) * bs_, count_ * bs_, window_.data());
+        }
+        return window_.data() + (n - first_) * bs_;
+    }
+
+private:
+    static constexpr std::size_t kWindowBytes = 256 * 1024;
+    const InputFile& in_;
+    std::size_t hs_, bs_, blocks_;
+    std::vector<std::uint8_t> window_;
+    std::size_t first_ = 0, count_ = 0;
+};
+
+// The header block of a .DB file.
+std::vector<std::uint8_t> readHeader(const std::filesystem::path& file, const InputFile& in)
+{
+    if (in.size() < kFieldInfo4)
+        throw Error(file, "too short for a Paradox table header");
+    std::vector<std::uint8_t> head(kFieldInfo4);
+    in.readAt(0, head.size(), head.data());
+    const std::size_t hs = get16(head.data() + kHeaderSize);
+    if (hs < kFieldInfo4 || hs > in.size())
+        throw Error(file, "header size " + std::to_string(hs) + " does not fit the file");
+    head.resize(hs);
+    in.readAt(kFieldInfo4, hs - kFieldInfo4, head.data() + kFieldInfo4);
+    return head;
 }
 
 std::string hex(unsigned v)
@@ -66,8 +166,6 @@ std::string decodeText(const CodePage& cp, const std::uint8_t* p, std::size_t n)
 
 Header parseHeader(const std::filesystem::path& file, const std::vector<std::uint8_t>& b)
 {
-    if (b.size() < kFieldInfo4)
-        throw Error(file, "too short for a Paradox table header");
     Header h;
     const std::uint8_t* d = b.data();
     h.recordSize = get16(d + kRecordSize);
@@ -212,15 +310,15 @@ private:
         mbFile_ = found ? *found : dbFile_.parent_path() / (dbFile_.stem().string() + ".MB");
         if (!found)
             throw Error(mbFile_, "the blob file of " + dbFile_.filename().string() + " is missing");
-        bytes_ = loadFile(mbFile_);
-        if (bytes_.size() < 3 || bytes_[0] != 0)
+        bytes_ = FileBytes(mbFile_);
+        if (bytes_.size() < 3 || bytes_.data()[0] != 0)
             throw Error(mbFile_, "not a Paradox blob file");
         loaded_ = true;
     }
 
     std::filesystem::path dbFile_;
     std::filesystem::path mbFile_;
-    std::vector<std::uint8_t> bytes_;
+    FileBytes bytes_;
     bool loaded_ = false;
 };
 
@@ -331,8 +429,8 @@ private:
 
 Table readStructure(const std::filesystem::path& dbFile)
 {
-    const auto bytes = loadFile(dbFile);
-    Header h = parseHeader(dbFile, bytes);
+    const InputFile in(dbFile);
+    Header h = parseHeader(dbFile, readHeader(dbFile, in));
     Table t;
     t.fields = std::move(h.fields);
     t.keyFieldCount = h.keyFields;
@@ -341,20 +439,21 @@ Table readStructure(const std::filesystem::path& dbFile)
 
 Table readTable(const std::filesystem::path& dbFile)
 {
-    const auto bytes = loadFile(dbFile);
-    const Header h = parseHeader(dbFile, bytes);
+    const InputFile in(dbFile);
+    const Header h = parseHeader(dbFile, readHeader(dbFile, in));
     Table t;
     t.fields = h.fields;
     t.keyFieldCount = h.keyFields;
 
     const std::size_t hs = static_cast<std::size_t>(h.headerSize);
     const std::size_t bs = static_cast<std::size_t>(h.blockSize);
-    const std::size_t physicalBlocks = (bytes.size() - hs) / bs;
+    const std::size_t physicalBlocks = (in.size() - hs) / bs;
     const std::size_t rs = static_cast<std::size_t>(h.recordSize);
     // Never trust the header's count further than the file could hold.
     t.records.reserve(std::min<std::size_t>(h.numRecords, physicalBlocks * ((bs - kBlockHeader) / rs)));
 
     RecordDecoder decoder(dbFile, h);
+    BlockReader blocks(in, hs, bs, physicalBlocks);
     std::vector<bool> visited(physicalBlocks + 1, false);
     std::size_t block = static_cast<std::size_t>(h.firstBlock);
     if (block == 0 && h.numRecords != 0)
@@ -365,7 +464,7 @@ Table readTable(const std::filesystem::path& dbFile)
         if (visited[block])
             throw Error(dbFile, "the data block chain loops back to block " + std::to_string(block));
         visited[block] = true;
-        const std::uint8_t* blk = bytes.data() + hs + (block - 1) * bs;
+        const std::uint8_t* blk = blocks.block(block);
         const std::size_t next = get16(blk);
         const auto addSize = static_cast<std::int16_t>(get16(blk + 4));
         if (addSize >= 0) {
