@@ -1,5 +1,7 @@
 #include "crossref/figura.h"
 
+#include "platform/jpeg/jpeg_decoder.h"
+
 #include <stdexcept>
 
 namespace crossref {
@@ -7,9 +9,11 @@ namespace crossref {
 void TFigura::CarregaJpeg(const std::vector<std::uint8_t>& bytes, const std::string& origem)
 {
     QImage nova;
-    if (bytes.empty()
-        || !nova.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "JPG"))
-        throw std::runtime_error("The " + origem + " is not a valid JPEG image.");
+    try {
+        nova = jpeg::DecodeJpeg(bytes);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("The " + origem + " is not a valid JPEG image: " + e.what());
+    }
     imagem_ = std::move(nova);
 }
 

@@ -41,8 +41,15 @@ double MilesimoAbaixo(double x)
     return k / 1000.0;
 }
 
-double MilesimoAcima(double x)
+// `x` comes out of a product and may sit a hair above the three-decimal
+// value it stands for (30.1 x 1.5 = 45.150000000000006): such a value keeps
+// its own bound instead of moving up a thousandth, as long as the bound
+// stays at or above `piso` (the original value, which must always match).
+double MilesimoAcima(double x, double piso)
 {
+    const double proximo = std::round(x * 1000.0);
+    if (std::abs(x * 1000.0 - proximo) <= 1e-12 * std::max(1.0, std::abs(x * 1000.0)) && proximo / 1000.0 >= piso)
+        return proximo / 1000.0;
     double k = std::ceil(x * 1000.0);
     while (k / 1000.0 < x)
         k += 1.0;
@@ -56,7 +63,7 @@ TFaixa CalculaFaixa(double valor, int percentual)
     const double fator = percentual * 0.01 + 1;
     if (!std::isfinite(valor))
         valor = 0;
-    return { TextoDeLimite(MilesimoAbaixo(valor)), TextoDeLimite(MilesimoAcima(valor * fator)) };
+    return { TextoDeLimite(MilesimoAbaixo(valor)), TextoDeLimite(MilesimoAcima(valor * fator, valor)) };
 }
 
 std::string LiteralSql(std::string_view valor)

@@ -32,6 +32,21 @@ public:
     TAmpulheta& operator=(const TAmpulheta&) = delete;
 };
 
+// The file a dataset reads, for error messages.
+std::string ArquivoDe(const db::TDataSet& ds)
+{
+    if (auto* tabela = dynamic_cast<const db::TTable*>(&ds)) {
+        try {
+            return tabela->FileName();
+        } catch (const std::exception&) {
+            return tabela->TableName();
+        }
+    }
+    if (auto* consulta = dynamic_cast<const db::TQuery*>(&ds))
+        return "query \"" + consulta->SQL().Text() + "\"";
+    return ds.Name();
+}
+
 constexpr std::array<TTipoPeca, 3> TodosOsTipos
     = { TTipoPeca::tpTransistores, TTipoPeca::tpDiodosR, TTipoPeca::tpDiodosZ };
 
@@ -145,11 +160,27 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
     // its failure is shown here and does not reach that caller.
     for (TTipoPeca tipo : TodosOsTipos) {
         Tabela(tipo)->AfterScroll
-            = [this, tipo](db::TDataSet&) { Protegido(*mensagens_, [&] { TabelaAfterScroll(tipo); }); };
+            = [this, tipo](db::TDataSet&) { ProtegidoNaPeca(tipo, [&] { TabelaAfterScroll(tipo); }); };
         Pesquisa(tipo)->AfterScroll
-            = [this, tipo](db::TDataSet&) { Protegido(*mensagens_, [&] { PesquisaAfterScroll(tipo); }); };
+            = [this, tipo](db::TDataSet&) { ProtegidoNaPeca(tipo, [&] { PesquisaAfterScroll(tipo); }); };
     }
     modulo_->TabelaBDR.AfterScroll = [this](db::TDataSet&) { Protegido(*mensagens_, [&] { CopiaRegistroBDR(); }); };
+}
+
+void TFormulario::ProtegidoNaPeca(TTipoPeca tipo, const std::function<void()>& acao)
+{
+    Protegido(*mensagens_, [&] {
+        try {
+            acao();
+        } catch (const db::EDatabaseError& e) {
+            // The engine names the dataset; the user needs the file.
+            const std::string arquivo = modulo_ ? ArquivoDe(*Tabela(tipo)) : std::string();
+            const std::string texto = e.what();
+            if (arquivo.empty() || texto.find(arquivo) != std::string::npos)
+                throw;
+            throw db::EDatabaseError(arquivo + ": " + texto);
+        }
+    });
 }
 
 TPaginaPeca& TFormulario::Pagina(TTipoPeca tipo)
@@ -238,7 +269,7 @@ void TFormulario::PreparaPrimeiraExibicao()
     primeiraExibicao_ = false;
     Protegido(*mensagens_, [&] { IniciaCodigosDeCores(); });
     for (TTipoPeca tipo : TodosOsTipos) {
-        Protegido(*mensagens_, [&] {
+        ProtegidoNaPeca(tipo, [&] {
             db::TTable& tabela = *Tabela(tipo);
             db::TQuery& pesquisa = *Pesquisa(tipo);
             if (!tabela.Active())

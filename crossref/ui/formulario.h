@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -83,6 +84,8 @@ private:
     void PreparaPrimeiraExibicao();
     void MostraAvisos();
 
+    // Protegido, with database errors of the kind's handlers naming the table file.
+    void ProtegidoNaPeca(TTipoPeca tipo, const std::function<void()>& acao);
     TPaginaPeca& Pagina(TTipoPeca tipo);
     db::TTable* Tabela(TTipoPeca tipo);
     db::TQuery* Pesquisa(TTipoPeca tipo);

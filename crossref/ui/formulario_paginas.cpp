@@ -5,9 +5,9 @@
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/formulario.h"
 #include "crossref/ui/quadro_imagem.h"
+#include "platform/paradox/paradox.h"
 
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStatusBar>
@@ -169,13 +169,12 @@ void TFormulario::Legenda1Click() { }
 // Help > Contents (F1): the HTML help in the system's browser.
 void TFormulario::Conteudo1Click()
 {
-    const QString pasta = QString::fromStdString(DiretorioBase()) + "/Help";
-    const QString pagina = pasta + "/visao_geral.html";
-    if (!QFileInfo::exists(pagina)) {
-        Mensagens().Erro("Help file not found: " + pagina.toStdString());
+    const auto pagina = paradox::resolveNoCase(DiretorioBase(), "Help\\visao_geral.html");
+    if (!pagina) {
+        Mensagens().Erro("Help file not found: " + DiretorioBase() + "\\Help\\visao_geral.html");
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pagina));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(pagina->string())));
 }
 
 } // namespace crossref
