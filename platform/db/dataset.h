@@ -27,23 +27,23 @@
 // moving the cursor. A link unregisters itself when it is destroyed, and a
 // dataset that is destroyed first detaches its links.
 //
-// AfterScroll fires, after the links were told, exactly where the old engine
-// fired it:
+// AfterScroll fires, after the links were told:
 //   - after Open (the cursor is on the first record, also when the dataset is empty);
 //   - after First, Last, FindNearest/GotoNearest and a FindKey/GotoKey that
 //     found its record, even when the cursor was already there;
 //   - after Next, Prior, MoveBy and SetRecNo only when the current record
 //     changed: Next on the last record sets Eof and fires nothing, MoveBy(0)
 //     and a click on the current grid row fire nothing.
-// It does not fire on Close or on a FindKey that found nothing (the cursor
-// stays where it was).
+// It does not fire on Close, on Refresh, or on a FindKey that found nothing
+// (the cursor stays where it was).
 //
 // Key order and key search: a table's records are browsed in the order of
 // its primary index; text keys compare byte by byte (the tables' "ascii"
 // sort order: capitals before small letters, no case folding), number keys
 // by value, NULL before everything. FindNearest moves to the first record
-// whose key is equal to or after the given values; a text after the last key
-// leaves the cursor on the last record with Eof set.
+// whose key is equal to or after the given values; an empty text is the
+// blank key and finds the first record; a text after the last key leaves
+// the cursor on the last record with Eof set.
 //
 // Local SQL: see QuotedSqlString and TQuery below; queries run on SQLite
 // over the same cached table data, in key order unless the SQL says
