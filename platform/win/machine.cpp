@@ -300,6 +300,13 @@ void Machine::loadConfig()
     }
     if (!drives_.count('C'))
         throw MachineError(file.string() + ": no [Drive C] section");
+
+    inUse_.clear();
+    for (const auto& [key, path] : ini.entries("InUse")) {
+        fs::path host;
+        if (resolve(path, host))
+            inUse_[host.lexically_normal().string()] = fullPathName(path);
+    }
 }
 
 void Machine::saveConfig() const
@@ -327,6 +334,12 @@ void Machine::saveConfig() const
         s += "Folder=" + folder.generic_string() + "\r\n";
         s += "Capacity=" + std::to_string(d.capacity) + "\r\n";
         s += "Removable=" + std::string(d.removable ? "1" : "0") + "\r\n";
+    }
+    if (!inUse_.empty()) {
+        s += "\r\n; Files held open by running programs (cleared by a restart).\r\n[InUse]\r\n";
+        int n = 0;
+        for (const auto& [host, path] : inUse_)
+            s += "File" + std::to_string(++n) + "=" + path + "\r\n";
     }
     writeHostFileAtomically(root_ / "machine.ini", s);
 }

@@ -221,7 +221,8 @@ public:
 
     // Marks a file as in use by a running program: deleting, replacing,
     // renaming or opening it for writing fails with ERROR_SHARING_VIOLATION
-    // until it is cleared or the machine restarts.
+    // until it is cleared or the machine restarts. The marks are kept in
+    // machine.ini, so a program started later on the same root sees them.
     void setInUse(const std::string& path, bool inUse);
     bool isInUse(const std::string& path) const;
 
@@ -313,7 +314,7 @@ private:
     uint16_t languageId_ = 0x0409;
     std::map<char, DriveInfo> drives_;
     std::string currentDir_ = "C:\\";
-    std::set<std::string> inUse_; // host paths
+    std::map<std::string, std::string> inUse_; // host path -> Windows path, kept in machine.ini
     mutable std::mutex openMutex_;
     std::map<std::string, std::vector<OpenEntry>> open_;
     uint64_t nextOpenId_ = 1;

@@ -316,9 +316,10 @@ void Machine::setInUse(const std::string& path, bool inUse)
         return;
     std::string key = host.lexically_normal().string();
     if (inUse)
-        inUse_.insert(key);
+        inUse_[key] = fullPathName(path);
     else
         inUse_.erase(key);
+    saveConfig();
 }
 
 bool Machine::isInUse(const std::string& path) const

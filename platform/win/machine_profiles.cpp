@@ -155,6 +155,7 @@ bool Machine::exitWindowsEx(uint32_t flags)
 void Machine::restart()
 {
     inUse_.clear();
+    saveConfig();
     rebootRequested_ = false;
     if (kind_ == WindowsKind::Win95) {
         std::string wininit = windowsDir_ + "\\WININIT.INI";

@@ -46,6 +46,7 @@ TEST_F(MachineTest, ConfigurationPersists)
     fs::create_directories(source);
     tavix::testing::writeFile(source / "BUILD.INF", "[Build]\r\n");
     machine->mapDrive('S', source);
+    machine->setInUse("c:\\winnt\\win.ini", true);
     machine.reset();
     machine = Machine::open(dir.path() / "root");
     EXPECT_EQ(machine->userDefaultLangId(), 0x0416);
@@ -59,6 +60,14 @@ TEST_F(MachineTest, ConfigurationPersists)
             EXPECT_EQ(d.capacity, 5000000u);
         }
     EXPECT_TRUE(found);
+
+    // A file held open stays so for a program started later, until the restart.
+    EXPECT_TRUE(machine->isInUse("C:\\WINNT\\WIN.INI"));
+    EXPECT_FALSE(machine->deleteFile("C:\\WINNT\\WIN.INI"));
+    machine->restart();
+    machine.reset();
+    machine = Machine::open(dir.path() / "root");
+    EXPECT_FALSE(machine->isInUse("C:\\WINNT\\WIN.INI"));
 }
 
 // Catches the 95-family layout (Windows and System directories) being wrong.
