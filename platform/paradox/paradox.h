@@ -84,7 +84,8 @@ private:
 };
 
 // Reads a .DB file and, when the table has blob fields whose data does not
-// fit the record, the .MB file beside it (found without case).
+// fit the record, the .MB file beside it (found without case). A .DB file
+// missing under the given name is looked for without case in its folder.
 Table readTable(const std::filesystem::path& dbFile);
 
 // Only the header: the field list and key field count, no records.

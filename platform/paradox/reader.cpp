@@ -234,7 +234,8 @@ Header parseHeader(const std::filesystem::path& file, const std::vector<std::uin
         throw Error(file, "records are larger than a data block");
 
     const int nameLen = h.version >= 0x0C ? kTableNameLong : kTableNameShort;
-    std::size_t pos = infoPos + 2 * numFields + 4 + (v4 ? 4 * numFields + nameLen : nameLen);
+    std::size_t pos
+        = infoPos + 2 * numFields + 4 + 4 * numFields + nameLen; // table name and field name pointers, table name
     for (int i = 0; i < numFields; ++i) {
         if (pos >= hs)
             throw Error(file, "field names run past the header");
@@ -425,10 +426,24 @@ private:
     BlobSource blobs_;
 };
 
+// The file as named or, when that is missing, a file whose name differs only in case.
+std::filesystem::path locate(const std::filesystem::path& requested)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(requested, ec))
+        return requested;
+    const auto parent = requested.parent_path();
+    auto found = resolveNoCase(parent.empty() ? std::filesystem::path(".") : parent, requested.filename().string());
+    if (!found)
+        return requested;
+    return parent.empty() ? found->filename() : *found;
+}
+
 } // namespace
 
-Table readStructure(const std::filesystem::path& dbFile)
+Table readStructure(const std::filesystem::path& requested)
 {
+    const std::filesystem::path dbFile = locate(requested);
     const InputFile in(dbFile);
     Header h = parseHeader(dbFile, readHeader(dbFile, in));
     Table t;
@@ -437,8 +452,9 @@ Table readStructure(const std::filesystem::path& dbFile)
     return t;
 }
 
-Table readTable(const std::filesystem::path& dbFile)
+Table readTable(const std::filesystem::path& requested)
 {
+    const std::filesystem::path dbFile = locate(requested);
     const InputFile in(dbFile);
     const Header h = parseHeader(dbFile, readHeader(dbFile, in));
     Table t;

@@ -44,7 +44,7 @@ TEST(ParadoxResolveNoCase, PrefersTheExactNameThenTheFirstInNameOrder)
     EXPECT_EQ(*resolveNoCase(dir.path(), "GRAFICOS.DB"), dir / "Graficos.db");
 }
 
-// Catches a reader that only finds the blob file under one spelling.
+// Catches a reader that only finds the table or its blob file under one spelling.
 TEST(ParadoxResolveNoCase, ReaderFindsTheBlobFileWithoutCase)
 {
     TempDir dir;
@@ -54,4 +54,6 @@ TEST(ParadoxResolveNoCase, ReaderFindsTheBlobFileWithoutCase)
     writeTable(dir / "notas.DB", t);
     std::filesystem::rename(dir / "notas.MB", dir / "NOTAS.mb");
     EXPECT_EQ(paradox::readTable(dir / "notas.DB").records[0][0], paradox::Value(std::string(500, 'z')));
+    EXPECT_EQ(paradox::readTable(dir / "Notas.db").records.size(), 1u);
+    EXPECT_THROW(paradox::readTable(dir / "outras.db"), paradox::Error);
 }
