@@ -16,7 +16,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
 #include <QPrinter>
+#include <QSvgRenderer>
 
 #include <cmath>
 #include <filesystem>
@@ -250,4 +252,46 @@ TEST(SmithChartClipboard, SvgAndPngOfTheChartLeaveTheScreenLayout)
     EXPECT_EQ(chart.Layout().ChartRadius, screen.ChartRadius);
     EXPECT_EQ(chart.Layout().ChartCentreY, screen.ChartCentreY);
     EXPECT_NE(chart.DrawnLayout().ChartRadius, screen.ChartRadius);
+
+    // The SVG shows the same picture as the PNG.
+    QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    QImage fromSvg(320, 240, QImage::Format_RGB32);
+    fromSvg.fill(Qt::white);
+    {
+        QPainter painter(&fromSvg);
+        renderer.render(&painter);
+    }
+    SaveRender(fromSvg, "smith_clipboard_svg.png");
+    int close = 0;
+    for (int y = 0; y < 240; y += 4)
+        for (int x = 0; x < 320; x += 4)
+            close += IsDark(At(fromSvg, x, y)) == IsDark(At(png, x, y));
+    EXPECT_GT(close, 80 * 60 * 97 / 100);
+}
+
+// Renders a chart the way a page gets it: a 150 dpi A4 sheet with 15 mm
+// margins, fonts at the sheet's resolution.
+TEST(SmithChartRender, RenderOfAPrintedPage)
+{
+    TSmithChart chart;
+    samples::AddSampleCurves(chart);
+    chart.SetShowmarkers(true);
+    chart.SetShowLegend(true);
+    chart.SetShowTitle(true);
+    chart.SetTitle("Page");
+    const int W = 1240, H = 1754, m = 89;
+    QImage page(W, H, QImage::Format_RGB32);
+    page.setDotsPerMeterX(5906);
+    page.setDotsPerMeterY(5906);
+    page.fill(Qt::white);
+    {
+        TQtChartCanvas canvas(&page);
+        chart.DrawChart(canvas, W, H, m, m, m, m);
+    }
+    SaveRender(page, "smith_page.png");
+    const TSmithLayout& l = chart.DrawnLayout();
+    EXPECT_EQ(l.ChartCentreX, m + (W - 2 * m) / 2);
+    EXPECT_GT(l.ChartRadius, 500);
+    EXPECT_EQ(chart.Layout().ChartRadius, 0) << "never drawn on the screen";
 }
