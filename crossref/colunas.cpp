@@ -18,12 +18,12 @@ const TColunas& Escolhe(const std::vector<TColunas>& grades, int grade)
 const TColunas& ColunasTransistores(int grade)
 {
     static const std::vector<TColunas> grades = {
-        { { "Identificacao", "Identification", 110, true }, { "Uso", "Type of use", 120 } },
+        { { "Identificacao", "Identification", 110, true }, { "Uso", "Type of use", 170 } },
         { { "Polaridade", "Polarity", 65 }, { "Vceo", "Vceo (V)", 56 }, { "Vcbo", "Vcbo (V)", 56 },
             { "Vebo", "Vebo (V)", 56 }, { "Ic", "Ic (A)", 56 } },
-        { { "Pd", "Pd (W)", 56 }, { "Tpd", "Tamb Tenc(**)", 76 }, { "Hfe1", "HFE", 48 }, { "Ichfe1", "@ Ic (mA)", 60 },
-            { "Hfe2", "Hfe", 48 }, { "Ichfe2", "@ Ic (mA)", 60 } },
-        { { "Vcesat", "Vcesat (V)", 60 }, { "Icib", "@ Ic/Ib", 52 }, { "Toff", "toff max. (ns)", 76 },
+        { { "Pd", "Pd (W)", 56 }, { "Tpd", "Tamb Tenc(**)", 76 }, { "Hfe1", "HFE", 60 }, { "Ichfe1", "@ Ic (mA)", 60 },
+            { "Hfe2", "Hfe", 60 }, { "Ichfe2", "@ Ic (mA)", 60 } },
+        { { "Vcesat", "Vcesat (V)", 60 }, { "Icib", "@ Ic/Ib", 64 }, { "Toff", "toff max. (ns)", 76 },
             { "Ictoff", "@ Ic (mA)", 60 }, { "Ft", "fT (MHz)", 56 }, { "Ftip", "Ftip", 34 },
             { "Fftip", "@ f (MHz)", 60 } },
     };

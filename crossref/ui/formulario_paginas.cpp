@@ -8,7 +8,7 @@
 #include "platform/paradox/paradox.h"
 
 #include <QDesktopServices>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -39,28 +39,32 @@ void TFormulario::CriaPaginaSobre()
 {
     PaginaSobre = new QWidget(PageControl);
     PaginaSobre->setObjectName("Sobre");
-    auto* grade = new QGridLayout(PaginaSobre);
-    grade->setContentsMargins(16, 16, 16, 16);
-    grade->setHorizontalSpacing(16);
+    auto* linha = new QHBoxLayout(PaginaSobre);
+    linha->setContentsMargins(16, 16, 16, 16);
+    linha->setSpacing(20);
 
     ImagemAbertura = new TQuadroImagem(PaginaSobre);
     ImagemAbertura->setObjectName("ImagemAbertura");
-    ImagemAbertura->setMinimumSize(320, 240);
-    grade->addWidget(ImagemAbertura, 0, 0, 6, 1);
+    ImagemAbertura->setMinimumSize(360, 240);
+    ImagemAbertura->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    linha->addWidget(ImagemAbertura, 0, Qt::AlignTop);
 
-    grade->addWidget(Rotulo(tr("Tavix Electronics"), PaginaSobre, 18, true), 0, 1);
-    grade->addWidget(Rotulo(tr("Semiconductor cross-reference, version 1.0"), PaginaSobre, 11), 1, 1);
-    grade->addWidget(
-        Rotulo(
-            tr("Note: This software is based in part on the work of the Independent JPEG Group Software"), PaginaSobre),
-        2, 1);
+    auto* textos = new QVBoxLayout();
+    textos->setSpacing(8);
+    textos->addWidget(Rotulo(tr("Tavix Electronics"), PaginaSobre, 18, true));
+    textos->addWidget(Rotulo(tr("Semiconductor cross-reference, version 1.0"), PaginaSobre, 11));
+    textos->addWidget(
+        Rotulo(tr("Note: This software is based in part on the work of the Independent JPEG Group Software"),
+               PaginaSobre));
     auto* versao = new QHBoxLayout();
-    versao->addWidget(Rotulo(tr("Database version:"), PaginaSobre));
+    auto* rotuloVersao = Rotulo(tr("Database version:"), PaginaSobre);
+    rotuloVersao->setWordWrap(false);
+    versao->addWidget(rotuloVersao);
     auto* numero = Rotulo(tr("n/a"), PaginaSobre);
     numero->setObjectName("VersaoDoBanco");
-    versao->addWidget(numero);
-    versao->addStretch(1);
-    grade->addLayout(versao, 3, 1);
+    versao->addWidget(numero, 1);
+    textos->addLayout(versao);
+    textos->addSpacing(12);
 
     Aviso1 = Rotulo(QString(), PaginaSobre, 0, true);
     Aviso1->setObjectName("Aviso1");
@@ -68,10 +72,10 @@ void TFormulario::CriaPaginaSobre()
     Aviso2 = Rotulo(QString(), PaginaSobre);
     Aviso2->setObjectName("Aviso2");
     Aviso2->hide();
-    grade->addWidget(Aviso1, 4, 1);
-    grade->addWidget(Aviso2, 5, 1);
-    grade->setColumnStretch(1, 1);
-    grade->setRowStretch(6, 1);
+    textos->addWidget(Aviso1);
+    textos->addWidget(Aviso2);
+    textos->addStretch(1);
+    linha->addLayout(textos, 1);
     PageControl->addTab(PaginaSobre, tr("About..."));
 }
 

@@ -9,7 +9,7 @@ TQuadroImagem::TQuadroImagem(QWidget* pai)
 {
     setAlignment(Qt::AlignCenter);
     setMinimumSize(40, 40);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     figura_.AoMudar = [this] { Atualiza(); };
 }
 

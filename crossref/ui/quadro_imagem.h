@@ -15,6 +15,10 @@ public:
     TFigura& Figura() { return figura_; }
     const TFigura& Figura() const { return figura_; }
 
+    // The picture is scaled to the control, never the control to the picture.
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSizeHint() const override { return minimumSize(); }
+
 protected:
     void resizeEvent(QResizeEvent* evento) override;
 
