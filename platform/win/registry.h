@@ -128,6 +128,7 @@ private:
     struct Store;
     class Lock;
     static void writeKey(std::string& out, const std::string& fullName, const Key* key);
+    static void parseText(const std::string& bytes, Store& store, const std::string& fileName);
     static std::string storedPath(Key* rootKey, const std::string& path);
     long removeKey(const RegKey& base, const std::string& subKey, bool withSubkeys);
     void refreshLocked();

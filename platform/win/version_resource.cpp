@@ -313,6 +313,11 @@ std::string makeBlock(const std::string& key, uint16_t type, const std::string& 
 
 } // namespace
 
+std::vector<std::pair<uint16_t, uint16_t>> VersionSpec::usEnglishTranslation()
+{
+    return { { uint16_t(0x0409), uint16_t(1252) } };
+}
+
 std::string buildVersionBlock(const VersionSpec& stamp)
 {
     std::string fixed;

@@ -67,7 +67,9 @@ struct VersionSpec {
         std::vector<std::pair<std::string, std::string>> strings; // name, UTF-8 text
     };
     std::vector<StringTable> stringTables;
-    std::vector<std::pair<uint16_t, uint16_t>> translations = { { 0x0409, 1252 } };
+    // US English, Windows Latin 1 unless set.
+    std::vector<std::pair<uint16_t, uint16_t>> translations = usEnglishTranslation();
+    static std::vector<std::pair<uint16_t, uint16_t>> usEnglishTranslation();
 };
 
 std::string buildVersionBlock(const VersionSpec& stamp);
