@@ -494,6 +494,11 @@ Table readTable(const std::filesystem::path& requested)
         }
         block = next;
     }
+    // A chain cut short or run astray would otherwise lose records silently.
+    if (t.records.size() != h.numRecords)
+        throw Error(dbFile,
+            "the header counts " + std::to_string(h.numRecords) + " records but the data blocks hold "
+                + std::to_string(t.records.size()));
     return t;
 }
 

@@ -89,6 +89,12 @@ TEST(ParadoxDamage, BrokenFilesGiveAnErrorNamingTheFile)
     writeFile(db, loop);
     EXPECT_NE(messageOf(db).find("loops"), std::string::npos);
 
+    // The chain ends early: the records of the later blocks would be lost unseen.
+    std::string cut = good;
+    setU16(cut, header, 0);
+    writeFile(db, cut);
+    EXPECT_NE(messageOf(db).find("records but the data blocks hold"), std::string::npos);
+
     // Record size that does not match the fields.
     std::string size = good;
     setU16(size, 0, 7);
