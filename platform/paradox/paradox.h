@@ -52,9 +52,10 @@ enum class FieldType {
 struct FieldDef {
     std::string name;
     FieldType type = FieldType::Alpha;
-    // As in the header: alpha length in bytes, blob leader size (1..240, the
-    // part of the blob kept in the record), byte count, BCD digits; for the
-    // fixed-size types their record size (short 2, long/date/time 4, number 8, ...).
+    // Alpha length in bytes (1..255); for blob fields the leader size, the part
+    // of the blob kept in the record (0..240, memo 1..240); byte count; BCD
+    // digits; for the fixed-size types their record size (short 2,
+    // long/date/time 4, number 8, ...).
     int size = 0;
 };
 
@@ -86,6 +87,9 @@ private:
 // Reads a .DB file and, when the table has blob fields whose data does not
 // fit the record, the .MB file beside it (found without case). A .DB file
 // missing under the given name is looked for without case in its folder.
+// Records come from the data block chain; a damaged, truncated or foreign
+// file, a chain that loops or disagrees with the header's record count, and
+// a blob pointer that leads nowhere all throw Error.
 Table readTable(const std::filesystem::path& dbFile);
 
 // Only the header: the field list and key field count, no records.
@@ -101,12 +105,17 @@ struct WriteOptions {
     std::string tableName;
 };
 
-// Writes dbFile and, as needed, the .PX (keyed tables) and .MB (blobs that do
-// not fit their leader) beside it, each to a temporary file renamed into
-// place. Records of a keyed table are stored sorted by key; two records with
-// equal keys are an Error. Values must match their field's type (monostate is
-// NULL; an int64 is accepted for number fields and a double holding a whole
-// value for integer fields).
+// Writes dbFile and beside it the .PX of a keyed table and the .MB of a table
+// with blob fields (holding the blobs longer than their leader), each to a
+// temporary file renamed into place once all are written; a .PX or .MB left
+// from an earlier table of that name that the new one lacks is removed.
+// Records of a keyed table are stored sorted by key in the "ascii" sort
+// order (alpha by code-page bytes, numbers by value); equal keys are an
+// Error, and key fields cannot be blobs. Values must match their field's type
+// (monostate is NULL; an int64 is accepted for number fields, a double
+// holding a whole value for integer fields, a string's bytes for binary
+// blobs); text too long for its field or outside the code page is an Error,
+// never cut short.
 void writeTable(const std::filesystem::path& dbFile, const Table& table, const WriteOptions& options = {});
 
 // Finds `relative` below `base` comparing every path component without case
