@@ -1,0 +1,989 @@
+#include "setup/installlib/qrlecompress.h"
+
+#include "platform/rtl/mathx.h"
+#include "platform/ui/message_service.h"
+#include "platform/win/dosdate.h"
+#include "platform/win/file.h"
+#include "platform/win/machine.h"
+#include "setup/installlib/format.h"
+#include "setup/installlib/routines.h"
+#include "setup/installlib/translator.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <vector>
+
+namespace installlib {
+
+namespace {
+
+// Inflate output and input, and the blocks of volume splitting and plain
+// copies. The inflate output is larger than the old 4 KB so that the abort
+// check, the message pump and the write run once per 64 KB of output.
+constexpr std::uint32_t kInflateOut = 65536;
+constexpr std::uint32_t kInflateIn = 65536;
+constexpr std::uint32_t kDeflateIn = 65536;
+constexpr std::uint32_t kDeflateOut = 65536;
+constexpr std::uint32_t kCopyBlock = 8192;
+constexpr int kVolumeTries = 4;
+constexpr int kMaxVolume = 255; // volume numbers are one byte in the header
+
+constexpr std::uint32_t kShareAll = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE;
+
+[[noreturn]] void fail(std::string_view format, const FormatArgs& args = {})
+{
+    throw EQrleCompress(TranslateFormat(format, args));
+}
+
+win::Machine& machine()
+{
+    return win::Machine::current();
+}
+
+char lower(char c)
+{
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool sameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+bool isBlank(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+std::size_t nameStart(std::string_view path)
+{
+    std::size_t cut = path.find_last_of("\\/:");
+    return cut == std::string_view::npos ? 0 : cut + 1;
+}
+
+// The directory part including its trailing separator, as ExtractFilePath.
+std::string filePath(std::string_view path)
+{
+    return std::string(path.substr(0, nameStart(path)));
+}
+std::string fileName(std::string_view path)
+{
+    return std::string(path.substr(nameStart(path)));
+}
+
+std::string changeFileExt(std::string_view path, std::string_view ext)
+{
+    std::size_t start = nameStart(path);
+    std::size_t dot = path.rfind('.');
+    std::string base(dot == std::string_view::npos || dot < start ? path : path.substr(0, dot));
+    return base + std::string(ext);
+}
+
+std::uint8_t percentOf(std::int64_t done, std::int64_t total)
+{
+    if (total <= 0)
+        return 0;
+    double v = rtl::RoundHalfEven(double(done) * 100.0 / double(total));
+    return static_cast<std::uint8_t>(std::clamp(v, 0.0, 100.0));
+}
+
+std::int32_t ratioOf(std::int64_t part, std::int64_t whole)
+{
+    if (whole == 0)
+        return 0;
+    double v = rtl::RoundHalfEven(double(part) / double(whole) * 100.0);
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+}
+
+std::int32_t clampInt32(std::int64_t v)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+void writeCountBlock(win::File& archive, std::int32_t count, std::uint8_t flag)
+{
+    std::uint8_t block[kArchiveCountSize];
+    PutInt32(block, count);
+    block[4] = flag;
+    std::uint32_t done = 0;
+    if (archive.seek(0, win::FILE_BEGIN) != 0 || !archive.write(block, sizeof block, done) || done != sizeof block)
+        fail("Could not write the file headers for the compressed file");
+}
+
+void writeHeader(win::File& archive, const TFileHeader& header)
+{
+    TFileHeader::Bytes bytes = header.Encode();
+    std::uint32_t done = 0;
+    if (!archive.write(bytes.data(), kFileHeaderSize, done) || done != kFileHeaderSize)
+        fail("Could not write the file headers for the compressed file");
+}
+
+// Ends the zlib stream however the member ends.
+struct DeflateStream {
+    z_stream z {};
+    bool live = false;
+    ~DeflateStream()
+    {
+        if (live)
+            deflateEnd(&z);
+    }
+};
+
+struct InflateStream {
+    z_stream z {};
+    bool live = false;
+    ~InflateStream()
+    {
+        if (live)
+            inflateEnd(&z);
+    }
+};
+
+// A temporary file beside a target that is removed unless it was renamed into place.
+class TempTarget {
+public:
+    explicit TempTarget(const std::string& target)
+    {
+        win::Machine& m = machine();
+        std::string dir = RemoveBackslash(filePath(target));
+        if (!dir.empty() && !m.directoryExists(dir))
+            m.forceDirectories(dir);
+        path_ = m.tempFileName(dir, "QRL");
+        if (path_.empty() || !file.open(m, path_, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+            fail("Cannot create the file %s", { target });
+    }
+    ~TempTarget()
+    {
+        file.close();
+        if (!path_.empty())
+            machine().deleteFile(path_);
+    }
+    const std::string& path() const { return path_; }
+    // Closes the file, stamps it and renames it over target.
+    void commit(const std::string& target, std::uint32_t dosDate, std::string_view dateError)
+    {
+        file.close();
+        win::Machine& m = machine();
+        if (!m.setFileDate(path_, dosDate))
+            fail(dateError);
+        if (!m.moveFileEx(path_, target, win::MOVEFILE_REPLACE_EXISTING))
+            fail("Cannot create the file %s", { target });
+        path_.clear();
+    }
+
+    win::File file;
+
+private:
+    std::string path_;
+};
+
+} // namespace
+
+int ZlibLevel(TCompressionLevel Level)
+{
+    switch (Level) {
+    case colNone:
+        return Z_NO_COMPRESSION;
+    case colFastest:
+        return Z_BEST_SPEED;
+    case colDefault:
+        return Z_DEFAULT_COMPRESSION;
+    case colMax:
+        return Z_BEST_COMPRESSION;
+    }
+    return Z_DEFAULT_COMPRESSION;
+}
+
+TQrleCompress::TQrleCompress(TComponent* Owner)
+    : TComponent(Owner)
+{
+    idMap_.fill(-1);
+}
+
+TQrleCompress::~TQrleCompress() = default;
+
+void TQrleCompress::SetCompressedFile(std::string_view Name)
+{
+    if (sameText(Name, compressedFile_))
+        return;
+    if (directoryRead_ && !sameText(changeFileExt(Name, ".1"), changeFileExt(compressedFile_, ".1")))
+        directoryRead_ = false;
+    compressedFile_ = std::string(Name);
+}
+
+void TQrleCompress::SetFilesToProcess(std::vector<std::string>& List)
+{
+    List.erase(std::remove_if(List.begin(), List.end(), [](const std::string& s) { return isBlank(s); }), List.end());
+    filesToProcess_ = List;
+}
+
+void TQrleCompress::SetFilesToProcess(const std::vector<std::string>& List)
+{
+    std::vector<std::string> copy = List;
+    SetFilesToProcess(copy);
+}
+
+// --- directory ---
+
+void TQrleCompress::ReadDirectory()
+{
+    win::File archive;
+    win::Machine& m = machine();
+    if (compressedFile_.empty() || !m.fileExists(compressedFile_)
+        || !archive.open(m, compressedFile_, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
+        fail("Cannot open the compressed file %s", { compressedFile_ });
+    readDirectoryFrom(archive);
+}
+
+void TQrleCompress::raiseCorrupt() const
+{
+    fail("Could not read the file headers for the compressed file. The Archive file could possible be corrupt");
+}
+
+void TQrleCompress::readDirectoryFrom(win::File& archive)
+{
+    directoryRead_ = false;
+    idMap_.fill(-1);
+    headers_.Clear();
+    headers_.TableFlag = 0;
+
+    const std::int64_t length = archive.size();
+    std::uint8_t block[kArchiveCountSize];
+    std::uint32_t done = 0;
+    if (Offset < 0 || archive.seek(Offset, win::FILE_BEGIN) != Offset || !archive.read(block, sizeof block, done)
+        || done != sizeof block)
+        fail("Could not read the file header count for the compressed file");
+    const std::int32_t count = GetInt32(block);
+    const std::uint8_t flag = block[4];
+
+    try {
+        // Every number below comes from the file: each is checked against
+        // the file's length before it is used.
+        const std::int64_t first = std::int64_t(Offset) + kArchiveCountSize;
+        if (count < 0 || flag > 1 || count > (length - first) / kFileHeaderSize)
+            raiseCorrupt();
+        std::int64_t p = first;
+        std::uint8_t bytes[kFileHeaderSize];
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (p + kFileHeaderSize > length || archive.seek(p, win::FILE_BEGIN) != p
+                || !archive.read(bytes, kFileHeaderSize, done) || done != kFileHeaderSize)
+                raiseCorrupt();
+            TFileHeader h;
+            if (!h.Decode(bytes))
+                raiseCorrupt();
+            h.ReadFromArchive = true;
+
+            const int firstVolume = h.FirstVolumeNumber(), lastVolume = h.LastVolumeNumber();
+            const std::int64_t dataStart = std::int64_t(Offset) + h.DataOffset;
+            const std::int64_t dataEnd = std::int64_t(Offset) + h.EndOffset; // inclusive
+            const std::int64_t next = std::int64_t(Offset) + h.NextHeader;
+            bool sound = h.Size >= 0 && h.DataOffset >= 0 && h.EndOffset >= -1 && firstVolume <= lastVolume
+                && (flag == 1 || lastVolume == 1) && (firstVolume != lastVolume || h.DataOffset <= h.EndOffset + 1)
+                && (firstVolume != 1 || dataStart <= length)
+                && (lastVolume != 1 || dataEnd < length)
+                // The chain only moves forward, so it cannot loop.
+                && next >= p + kFileHeaderSize && next <= length;
+            if (!sound)
+                raiseCorrupt();
+            headers_.Add(h);
+            p = next;
+        }
+    } catch (const EQrleCompress&) {
+        headers_.Clear();
+        raiseCorrupt();
+    }
+    headers_.TableFlag = flag;
+    for (int i = 0; i < headers_.Count(); ++i) {
+        std::int32_t id = headers_.GetFileHeaders(i).ID;
+        if (id >= 0 && id < kMemberIdCount)
+            idMap_[std::size_t(id)] = i;
+    }
+    directoryRead_ = true;
+}
+
+void TQrleCompress::ensureDirectory()
+{
+    if (!directoryRead_)
+        ReadDirectory();
+}
+
+int TQrleCompress::MemberCount()
+{
+    if (!directoryRead_ && mode_ != Mode::Adding)
+        ReadDirectory();
+    return headers_.Count();
+}
+
+void TQrleCompress::GetMemberStats(int Index, TlzhFileStats& Stats)
+{
+    if (!directoryRead_ && mode_ != Mode::Adding)
+        ReadDirectory();
+    if (Index < 0 || Index >= headers_.Count())
+        fail("Tried to access the %dth file. This file is not defined", { Index });
+    resetTotals();
+    fillStatsFromHeader(headers_.GetFileHeaders(Index));
+    Stats = stats_;
+}
+
+int TQrleCompress::MemberIndexOfID(int ID)
+{
+    ensureDirectory();
+    if (ID < 0 || ID >= kMemberIdCount)
+        return -1;
+    return idMap_[std::size_t(ID)];
+}
+
+// --- status ---
+
+void TQrleCompress::resetTotals()
+{
+    stats_ = TlzhFileStats();
+    totalDone_ = 0;
+    std::int64_t size = 0, compressed = 0;
+    for (int i = 0; i < headers_.Count(); ++i) {
+        size += headers_.GetFileHeaders(i).Size;
+        compressed += headers_.GetFileHeaders(i).CompressedSize;
+    }
+    stats_.TotalSize = clampInt32(size);
+    stats_.TotalCompressed = clampInt32(compressed);
+    stats_.TotalRatio = ratioOf(stats_.TotalCompressed, stats_.TotalSize);
+}
+
+void TQrleCompress::fillStatsFromHeader(const TFileHeader& header)
+{
+    stats_.FileName = header.SourcePath;
+    stats_.FileSize = header.Size;
+    stats_.CompressedSize = header.CompressedSize;
+    stats_.Ratio = ratioOf(header.CompressedSize, header.Size);
+    stats_.Header = header;
+    stats_.FilePercent = 0;
+    stats_.FileBytesDone = 0;
+    stats_.Finished = 0;
+}
+
+void TQrleCompress::updatePercents(std::int32_t fileBase)
+{
+    stats_.TotalBytesDone = clampInt32(totalDone_ + stats_.FileBytesDone);
+    stats_.FilePercent = percentOf(stats_.FileBytesDone, fileBase);
+    stats_.TotalPercent = percentOf(stats_.TotalBytesDone, stats_.TotalSize);
+}
+
+void TQrleCompress::fireStatus()
+{
+    if (OnStatus)
+        OnStatus(*this, stats_);
+}
+
+void TQrleCompress::raiseAborted()
+{
+    throw EqcAborted(TranslateText("Operation aborted by user"));
+}
+
+void TQrleCompress::pumpAndCheckAbort()
+{
+    if (Abort)
+        raiseAborted();
+    ui::MessageService::current().processMessages();
+}
+
+void TQrleCompress::FullDisk()
+{
+    if (OnFullDisk)
+        OnFullDisk(this);
+    else
+        throw EqcDiskFull(TranslateText("The disk is full"));
+}
+
+// --- volumes ---
+
+std::string TQrleCompress::volumeName(const std::string& base, int number) const
+{
+    return changeFileExt(base, "." + std::to_string(number));
+}
+
+void TQrleCompress::openVolume(win::File& file, std::string& name, int number, std::uint32_t access, bool volumeNaming)
+{
+    win::Machine& m = machine();
+    for (int attempt = 0; attempt < kVolumeTries; ++attempt) {
+        file.close();
+        if (volumeNaming)
+            name = volumeName(name, number);
+        if (m.fileExists(name)) {
+            if (!file.open(m, name, access, kShareAll, win::OPEN_EXISTING))
+                fail("Cannot open the compressed file %s", { name });
+            currentVolume_ = number;
+            return;
+        }
+        if (!OnNewDisk)
+            fail("Could not open the correct disk file %d", { number });
+        std::string path = RemoveBackslash(filePath(name));
+        OnNewDisk(*this, number, path);
+        // A Cancel in the new-disk question ends the operation as an abort.
+        if (Abort)
+            raiseAborted();
+        name = AddBackslash(path) + fileName(name);
+    }
+    fail("Cannot open the compressed file %s", { name });
+}
+
+// --- adding ---
+
+bool TQrleCompress::AddFiles(bool Append, int ID)
+{
+    Abort = false;
+    mode_ = Mode::Adding;
+    headers_.TableFlag = 0;
+    Offset = 0;
+    bool aborted = false;
+    win::File archive;
+    try {
+        win::Machine& m = machine();
+        std::string dir = RemoveBackslash(filePath(compressedFile_));
+        if (!dir.empty() && !m.directoryExists(dir))
+            m.forceDirectories(dir);
+
+        // Every line is checked before the archive is touched, so a bad
+        // line never leaves a truncated archive behind.
+        std::vector<TFileHeader> fresh;
+        std::int64_t totalSize = 0;
+        for (const std::string& line : filesToProcess_) {
+            TFileHeader h;
+            h.SourcePath = GetDelimitedItem(line, 1);
+            if (isBlank(h.SourcePath))
+                fail("Tried to add an invalid file header");
+            if (h.SourcePath.size() > std::size_t(kMaxSourcePathLength))
+                fail("The path %s is longer than %d characters and cannot be stored in the archive",
+                    { h.SourcePath, kMaxSourcePathLength });
+            win::File source;
+            if (!source.open(m, h.SourcePath, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
+                fail("Cannot open the file %s", { h.SourcePath });
+            std::optional<std::uint32_t> stamp = source.dosDateTime();
+            std::optional<rtl::TDateTime> date = stamp ? win::dosDateTimeToDateTime(*stamp) : std::nullopt;
+            h.Date = date.value_or(0.0);
+            std::int64_t size = source.size();
+            source.close();
+            if (size > INT32_MAX)
+                fail("The file %s is too large to be stored in the archive", { h.SourcePath });
+            h.Size = static_cast<std::int32_t>(size);
+            TVersionResource& reader = SharedVersionResource();
+            reader.SetFileName(h.SourcePath);
+            h.Version = reader.VersionInfo().FileVersion;
+            if (h.Version.size() > std::size_t(kMaxVersionLength))
+                fail("The version %s of the file %s is longer than %d characters and cannot be stored in the archive",
+                    { h.Version, h.SourcePath, kMaxVersionLength });
+            h.Number = static_cast<std::int32_t>(fresh.size()) + 1;
+            totalSize += size;
+            fresh.push_back(std::move(h));
+        }
+
+        if (Append && m.fileExists(compressedFile_)) {
+            if (!archive.open(
+                    m, compressedFile_, win::GENERIC_READ | win::GENERIC_WRITE, kShareAll, win::OPEN_EXISTING))
+                fail("Cannot open the compressed file %s", { compressedFile_ });
+            readDirectoryFrom(archive);
+            directoryRead_ = false;
+            if (headers_.TableFlag != 0)
+                fail("The archive %s is split into volumes and cannot be added to", { compressedFile_ });
+        } else {
+            headers_.Clear();
+            idMap_.fill(-1);
+            if (compressedFile_.empty()
+                || !archive.open(m, compressedFile_, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+                fail("Cannot create the file %s", { compressedFile_ });
+        }
+        const int oldCount = headers_.Count();
+
+        stats_ = TlzhFileStats();
+        totalDone_ = 0;
+        stats_.TotalSize = clampInt32(totalSize);
+        writeCountBlock(archive, oldCount, 0);
+        archive.seek(0, win::FILE_END);
+
+        // The count at the start covers only members written completely; a
+        // member that fails is cut off again, so the archive stays valid.
+        std::int64_t validEnd = archive.position();
+        for (std::size_t k = 0; k < fresh.size(); ++k) {
+            int index = headers_.Count();
+            TFileHeader& header = headers_.Add(fresh[k]);
+            try {
+                addOneMember(archive, header, index, ID);
+                writeCountBlock(archive, oldCount + static_cast<std::int32_t>(k) + 1, 0);
+                validEnd = archive.seek(0, win::FILE_END);
+            } catch (...) {
+                headers_.Delete(index);
+                if (archive.seek(validEnd, win::FILE_BEGIN) == validEnd)
+                    archive.setEndOfFile();
+                try {
+                    writeCountBlock(archive, oldCount + static_cast<std::int32_t>(k), 0);
+                } catch (const EQrleCompress&) {
+                    // The count already excludes this member.
+                }
+                throw;
+            }
+        }
+    } catch (const EqcAborted&) {
+        aborted = true;
+    } catch (const EAbort&) {
+    } catch (...) {
+        Abort = true;
+        archive.close();
+        directoryRead_ = false;
+        filesToProcess_.clear();
+        mode_ = Mode::Idle;
+        throw;
+    }
+    archive.close();
+    directoryRead_ = false;
+    filesToProcess_.clear();
+    mode_ = Mode::Idle;
+    if (aborted && OnAborted)
+        OnAborted(this);
+    return !aborted;
+}
+
+void TQrleCompress::addOneMember(win::File& archive, TFileHeader& header, int index, int id)
+{
+    win::Machine& m = machine();
+    win::File source;
+    if (!source.open(m, header.SourcePath, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
+        fail("Cannot open the file %s", { header.SourcePath });
+
+    const std::int64_t headerPos = archive.position();
+    writeHeader(archive, header);
+    header.DataOffset = clampInt32(archive.position());
+    fillStatsFromHeader(header);
+    stats_.CompressedSize = 0;
+    if (OnBeforeAdding)
+        OnBeforeAdding(*this, stats_);
+
+    DeflateStream stream;
+    if (deflateInit2(&stream.z, ZlibLevel(CompressionLevel), Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        fail("Could not start the compression of the file %s", { header.SourcePath });
+    stream.live = true;
+
+    std::vector<unsigned char> in(kDeflateIn), out(kDeflateOut);
+    std::int64_t consumed = 0;
+    auto step = [&] {
+        pumpAndCheckAbort();
+        stats_.FileBytesDone = clampInt32(consumed);
+        stats_.CompressedSize = clampInt32(archive.position());
+        updatePercents(stats_.FileSize);
+        fireStatus();
+    };
+    int flush = Z_NO_FLUSH;
+    do {
+        std::uint32_t got = 0;
+        if (!source.read(in.data(), kDeflateIn, got))
+            fail("Cannot read the file %s", { header.SourcePath });
+        flush = got == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.z.next_in = in.data();
+        stream.z.avail_in = got;
+        do {
+            stream.z.next_out = out.data();
+            stream.z.avail_out = kDeflateOut;
+            deflate(&stream.z, flush);
+            std::uint32_t have = kDeflateOut - stream.z.avail_out;
+            std::uint32_t written = 0;
+            if (have > 0 && (!archive.write(out.data(), have, written) || written != have)) {
+                FullDisk();
+                // The handler returned, but the member's data is incomplete.
+                throw EqcDiskFull(TranslateText("The disk is full"));
+            }
+        } while (stream.z.avail_out == 0);
+        consumed += got;
+        if (got > 0)
+            step();
+    } while (flush != Z_FINISH);
+
+    const std::int64_t end = archive.position();
+    if (end > INT32_MAX)
+        fail("The compressed file %s would grow past 2 GB", { compressedFile_ });
+    // The file may have changed since the line was examined: the header
+    // records what was packed.
+    header.Size = clampInt32(consumed);
+    stats_.FileSize = header.Size;
+    stats_.CompressedSize = static_cast<std::int32_t>(end);
+    stats_.Ratio = ratioOf(stats_.CompressedSize, stats_.FileSize);
+    stats_.Finished = 1;
+    step();
+    stats_.Finished = 0;
+
+    header.EndOffset = static_cast<std::int32_t>(end - 1);
+    header.NextHeader = static_cast<std::int32_t>(end);
+    header.CompressedSize = static_cast<std::int32_t>(end);
+    header.ID = id;
+    if (archive.seek(headerPos, win::FILE_BEGIN) != headerPos)
+        fail("Could not write the file headers for the compressed file");
+    writeHeader(archive, header);
+    archive.seek(end, win::FILE_BEGIN);
+    if (id >= 0 && id < kMemberIdCount)
+        idMap_[std::size_t(id)] = index;
+    stats_.Header = header;
+    if (OnAfterAdding)
+        OnAfterAdding(*this, stats_);
+    stats_.TotalCompressed = clampInt32(std::int64_t(stats_.TotalCompressed) + (end - headerPos) + 1);
+    totalDone_ += consumed;
+}
+
+// --- extracting ---
+
+bool TQrleCompress::ExtractFiles()
+{
+    Abort = false;
+    mode_ = Mode::Extracting;
+    bool aborted = false;
+    try {
+        ensureDirectory();
+        currentVolume_ = 0;
+        resetTotals();
+        for (const std::string& line : filesToProcess_) {
+            SkipMember = false;
+            std::string wanted = GetDelimitedItem(line, 1);
+            const TFileHeader* found = nullptr;
+            for (int i = 0; i < headers_.Count() && !found; ++i)
+                if (sameText(headers_.GetFileHeaders(i).SourcePath, wanted))
+                    found = &headers_.GetFileHeaders(i);
+            if (!found)
+                fail("The file <%s> was not found in the archive <%s>", { line, compressedFile_ });
+            TFileHeader header = *found;
+            extractOneMember(header);
+            DestinationName.clear();
+        }
+    } catch (const EqcAborted&) {
+        aborted = true;
+    } catch (const EAbort&) {
+    } catch (...) {
+        Abort = true;
+        filesToProcess_.clear();
+        DestinationName.clear();
+        mode_ = Mode::Idle;
+        throw;
+    }
+    filesToProcess_.clear();
+    DestinationName.clear();
+    mode_ = Mode::Idle;
+    if (aborted && OnAborted)
+        OnAborted(this);
+    return !aborted;
+}
+
+void TQrleCompress::extractOneMember(const TFileHeader& header)
+{
+    win::Machine& m = machine();
+    fillStatsFromHeader(header);
+    if (isBlank(DestinationName))
+        DestinationName = fileName(header.SourcePath);
+    if (OnBeforeExtracting)
+        OnBeforeExtracting(*this, stats_);
+
+    auto targetFor = [&] {
+        std::string name = SafeMemberFileName(DestinationName);
+        if (name.empty())
+            fail("The file name <%s> of a member of the archive <%s> is not a valid file name",
+                { DestinationName, compressedFile_ });
+        return AddBackslash(ExtractDirectory) + name;
+    };
+    std::string target = targetFor();
+
+    bool write = true;
+    if (m.fileExists(target)) {
+        switch (CompareForOverwrite(header.Version, target, Overwrite, header.Date)) {
+        case orReplace:
+            if (OnReplace) {
+                OnReplace(*this, stats_);
+                target = targetFor();
+            }
+            break;
+        case orSame:
+        case orKeep:
+            write = false;
+            break;
+        default:
+            fail("Error comparing file versions in TQrleCompress");
+        }
+    }
+    if (SkipMember)
+        write = false;
+    if (!write) {
+        stats_.Finished = 1;
+        fireStatus();
+        stats_.Finished = 0;
+        return;
+    }
+
+    TempTarget temp(target);
+    inflateMember(header, temp.file);
+    stats_.Finished = 1;
+    fireStatus();
+    stats_.Finished = 0;
+    if (temp.file.size() != header.Size)
+        fail("The decompressed file's size does not match with the actual size of the file.  The file is %s",
+            { header.SourcePath });
+    totalDone_ += header.Size;
+    temp.commit(target, win::dateTimeToDosDateTime(header.Date), "Cannot set the date of the file just extracted.");
+}
+
+void TQrleCompress::inflateMember(const TFileHeader& header, win::File& target)
+{
+    const int lastVolume = header.LastVolumeNumber();
+    win::File volume;
+    openVolume(volume, compressedFile_, header.FirstVolumeNumber(), win::GENERIC_READ, headers_.TableFlag != 0);
+    const std::int64_t start = std::int64_t(Offset) + header.DataOffset;
+    if (start > volume.size() || volume.seek(start, win::FILE_BEGIN) != start)
+        raiseCorrupt();
+
+    InflateStream stream;
+    if (inflateInit2(&stream.z, MAX_WBITS) != Z_OK)
+        fail("Could not start the decompression of the file %s", { header.SourcePath });
+    stream.live = true;
+
+    std::vector<unsigned char> in(kInflateIn), out(kInflateOut);
+    std::int64_t produced = 0;
+    bool ended = false;
+    while (!ended) {
+        if (stream.z.avail_in == 0) {
+            // In the last volume the member ends at its end offset; in the
+            // others it runs to the end of the file.
+            std::int64_t limit
+                = currentVolume_ >= lastVolume ? std::int64_t(Offset) + header.EndOffset + 1 : volume.size();
+            std::int64_t want = std::clamp<std::int64_t>(limit - volume.position(), 0, kInflateIn);
+            std::uint32_t got = 0;
+            if (want > 0 && !volume.read(in.data(), static_cast<std::uint32_t>(want), got))
+                fail("Cannot read the compressed file %s", { compressedFile_ });
+            if (got == 0) {
+                if (currentVolume_ >= lastVolume)
+                    break;
+                openVolume(volume, compressedFile_, currentVolume_ + 1, win::GENERIC_READ, headers_.TableFlag != 0);
+                continue;
+            }
+            stream.z.next_in = in.data();
+            stream.z.avail_in = got;
+        }
+        stream.z.next_out = out.data();
+        stream.z.avail_out = kInflateOut;
+        int rc = inflate(&stream.z, Z_NO_FLUSH);
+        if (rc == Z_STREAM_END)
+            ended = true;
+        else if (rc != Z_OK)
+            fail("The file %s in the archive %s is damaged (%s)",
+                { header.SourcePath, compressedFile_, stream.z.msg ? stream.z.msg : "no progress" });
+        std::uint32_t have = kInflateOut - stream.z.avail_out;
+        if (have == 0)
+            continue;
+        // A member never yields more than its recorded size.
+        produced += have;
+        if (produced > header.Size)
+            fail("The decompressed file's size does not match with the actual size of the file.  The file is %s",
+                { header.SourcePath });
+        pumpAndCheckAbort();
+        std::uint32_t written = 0;
+        if (!target.write(out.data(), have, written) || written != have)
+            FullDisk(); // when the handler returns, the size check reports the loss
+        stats_.FileBytesDone = clampInt32(stats_.FileBytesDone + std::int64_t(written));
+        updatePercents(stats_.FileSize);
+        fireStatus();
+    }
+    if (!ended)
+        fail("The file %s in the archive %s is damaged (%s)",
+            { header.SourcePath, compressedFile_, "the data ends early" });
+}
+
+// --- volumes ---
+
+bool TQrleCompress::SplitIntoVolumes(std::string_view Directory, std::string_view FileName)
+{
+    Abort = false;
+    bool aborted = false;
+    try {
+        ensureDirectory();
+        win::Machine& m = machine();
+        if (headers_.TableFlag != 0)
+            fail("The archive %s is already split into volumes", { compressedFile_ });
+        const std::string name(FileName);
+        if (!sameText(changeFileExt(name, ".1"), name))
+            fail("The first volume %s must have the extension .1", { name });
+        int volume = 1;
+        resetTotals();
+
+        win::File source;
+        if (!source.open(m, compressedFile_, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
+            fail("Cannot open the compressed file %s", { compressedFile_ });
+        std::string directory(Directory);
+        const std::string firstVolume = AddBackslash(directory) + name;
+        win::File out;
+        if (!out.open(m, firstVolume, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+            fail("Cannot create the file %s", { firstVolume });
+
+        std::vector<TFileHeader> table;
+        for (int i = 0; i < headers_.Count(); ++i)
+            table.push_back(headers_.GetFileHeaders(i));
+        auto writeTable = [&] {
+            writeCountBlock(out, static_cast<std::int32_t>(table.size()), 1);
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                table[i].NextHeader = static_cast<std::int32_t>(kArchiveCountSize + (i + 1) * kFileHeaderSize);
+                writeHeader(out, table[i]);
+            }
+        };
+        writeTable();
+
+        std::vector<unsigned char> block(kCopyBlock);
+        for (TFileHeader& h : table) {
+            fillStatsFromHeader(h);
+            const std::int64_t start = std::int64_t(Offset) + h.DataOffset;
+            std::int64_t remaining = std::int64_t(h.EndOffset) + 1 - h.DataOffset;
+            if (source.seek(start, win::FILE_BEGIN) != start)
+                raiseCorrupt();
+            std::int32_t dataOffset = clampInt32(out.position());
+            int firstOfMember = volume;
+            std::int64_t memberWritten = 0;
+            while (remaining > 0) {
+                if (Abort)
+                    raiseAborted();
+                std::uint32_t want = static_cast<std::uint32_t>(std::min<std::int64_t>(remaining, kCopyBlock));
+                std::uint32_t got = 0;
+                if (!source.read(block.data(), want, got) || got != want)
+                    raiseCorrupt();
+                ui::MessageService::current().processMessages();
+                std::uint32_t written = 0;
+                out.write(block.data(), got, written);
+                if (written < got) {
+                    const bool startsOnNewVolume = memberWritten == 0 && written == 0;
+                    out.close();
+                    if (++volume > kMaxVolume)
+                        fail("The archive %s needs more than %d volumes", { compressedFile_, kMaxVolume });
+                    if (!OnNewDisk)
+                        fail("There was no event handler for the OnNewDisk event, therefore no new disk could be "
+                             "inserted");
+                    OnNewDisk(*this, volume, directory);
+                    if (Abort)
+                        raiseAborted();
+                    const std::string next = AddBackslash(directory) + volumeName(name, volume);
+                    if (!out.open(m, next, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+                        fail("Cannot create the file %s", { next });
+                    std::uint32_t rest = 0;
+                    if (!out.write(block.data() + written, got - written, rest) || rest != got - written)
+                        fail("There is too little space on this disk to operate");
+                    // A member that begins on the new disk records it, not the end of the old one.
+                    if (startsOnNewVolume) {
+                        firstOfMember = volume;
+                        dataOffset = 0;
+                    }
+                }
+                remaining -= got;
+                memberWritten += got;
+                stats_.FileBytesDone = clampInt32(memberWritten);
+                totalDone_ += got;
+                stats_.TotalBytesDone = clampInt32(totalDone_);
+                stats_.FilePercent = percentOf(memberWritten, stats_.CompressedSize);
+                stats_.TotalPercent = percentOf(totalDone_, stats_.TotalCompressed);
+                fireStatus();
+            }
+            h.DataOffset = dataOffset;
+            h.FirstVolume = static_cast<std::uint8_t>(firstOfMember);
+            h.EndOffset = clampInt32(out.position() - 1);
+            h.LastVolume = static_cast<std::uint8_t>(volume);
+        }
+        out.close();
+        source.close();
+
+        // The final offsets and volumes go into the table on the first disk.
+        std::string first = firstVolume;
+        openVolume(out, first, 1, win::GENERIC_READ | win::GENERIC_WRITE, true);
+        writeTable();
+    } catch (const EqcAborted&) {
+        aborted = true;
+    } catch (...) {
+        Abort = true;
+        throw;
+    }
+    if (aborted && OnAborted)
+        OnAborted(this);
+    return !aborted;
+}
+
+// --- plain copies ---
+
+bool TQrleCompress::CopyPlain(std::string_view Source, std::string_view Target)
+{
+    Offset = 0;
+    Abort = false;
+    win::Machine& m = machine();
+    const std::string source(Source);
+    ExtractDirectory = RemoveBackslash(filePath(Target));
+    DestinationName = fileName(Target);
+    std::string target(Target);
+
+    stats_ = TlzhFileStats();
+    stats_.FileName = source;
+    if (m.fileExists(target)) {
+        switch (TVersionResource::IsFileNewerByName(source, target, Overwrite)) {
+        case orReplace:
+            if (OnReplace) {
+                OnReplace(*this, stats_);
+                std::string name = SafeMemberFileName(DestinationName);
+                if (name.empty())
+                    fail("The file name <%s> is not a valid file name", { DestinationName });
+                target = AddBackslash(ExtractDirectory) + name;
+            }
+            break;
+        case orSame:
+        case orKeep:
+            return true;
+        default:
+            fail("Error comparing file versions in TQrleCompress");
+        }
+    }
+    return copyPlainBlocks(source, target);
+}
+
+bool TQrleCompress::copyPlainBlocks(const std::string& source, const std::string& target)
+{
+    win::Machine& m = machine();
+    win::File in;
+    if (!in.open(m, source, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
+        fail("Cannot open the file %s", { source });
+    const std::int64_t size = in.size();
+    stats_.FileSize = clampInt32(size);
+    TempTarget temp(target);
+
+    std::vector<unsigned char> block(kCopyBlock);
+    std::int64_t copied = 0;
+    for (;;) {
+        if (Abort)
+            return false; // the temporary file goes, the old target stays
+        std::uint32_t got = 0;
+        if (!in.read(block.data(), kCopyBlock, got))
+            fail("Cannot open the file %s", { source });
+        std::uint32_t written = 0;
+        if (got > 0 && (!temp.file.write(block.data(), got, written) || written != got))
+            FullDisk(); // when the handler returns, the size check reports the loss
+        copied += written;
+        stats_.FileBytesDone = clampInt32(copied);
+        stats_.TotalBytesDone = stats_.FileBytesDone;
+        stats_.FilePercent = percentOf(copied, size);
+        stats_.TotalPercent = stats_.FilePercent;
+        fireStatus();
+        ui::MessageService::current().processMessages();
+        if (got < kCopyBlock)
+            break;
+    }
+    if (copied != size)
+        fail("The copy of the file %s is incomplete", { source });
+    std::optional<std::uint32_t> stamp = in.dosDateTime();
+    in.close();
+    stats_.Finished = 1;
+    fireStatus();
+    stats_.Finished = 0;
+    temp.commit(target, stamp.value_or(win::dateTimeToDosDateTime(0)), "Cannot set the date of the file just copied.");
+    return true;
+}
+
+} // namespace installlib
