@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <system_error>
 
 #include "platform/db/dataset.h"
@@ -168,7 +169,9 @@ std::shared_ptr<const LoadedTable> loadTable(const std::filesystem::path& file)
     try {
         loaded->table = paradox::readTable(file);
     } catch (const paradox::Error& e) {
-        throw EDatabaseError(e.what());
+        throw EDatabaseError(e.what()); // names the file already
+    } catch (const std::exception& e) {
+        throw EDatabaseError(file.string() + ": " + e.what());
     }
     if (loaded->table.keyFieldCount > 0 && !keysInOrder(loaded->table))
         loaded->keyOrder = sortByKey(loaded->table);
