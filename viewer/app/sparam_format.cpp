@@ -52,11 +52,85 @@ bool ParseNumber(std::string_view token, double& value)
     if (first == last)
         return false;
     double v;
-    auto [ptr, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || ptr != last || !std::isfinite(v))
+    const char* end = ParseNumberPrefix(first, last, v);
+    if (end != last || !std::isfinite(v))
         return false;
     value = v;
     return true;
+}
+
+namespace {
+
+constexpr double kExactPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
+
+} // namespace
+
+const char* ParseNumberPrefix(const char* first, const char* last, double& value)
+{
+    // Plain decimals whose digits and power of ten are both exact doubles:
+    // one multiplication or division then rounds correctly, as from_chars does.
+    const char* p = first;
+    bool negative = p != last && *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t mantissa = 0;
+    int digits = 0, scale = 0;
+    bool any = false;
+    while (p != last && *p >= '0' && *p <= '9') {
+        if (mantissa != 0 || *p != '0')
+            ++digits;
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        any = true;
+        ++p;
+        if (digits > 15)
+            goto slow;
+    }
+    if (p != last && *p == '.') {
+        ++p;
+        while (p != last && *p >= '0' && *p <= '9') {
+            if (mantissa != 0 || *p != '0')
+                ++digits;
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+            --scale;
+            any = true;
+            ++p;
+            if (digits > 15)
+                goto slow;
+        }
+    }
+    if (!any)
+        goto slow;
+    if (p != last && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool expNegative = false;
+        if (q != last && (*q == '+' || *q == '-'))
+            expNegative = *q++ == '-';
+        if (q == last || *q < '0' || *q > '9')
+            goto slow;
+        int e = 0;
+        while (q != last && *q >= '0' && *q <= '9') {
+            e = e * 10 + (*q - '0');
+            ++q;
+            if (e > 1000)
+                goto slow;
+        }
+        scale += expNegative ? -e : e;
+        p = q;
+    }
+    if (scale < -22 || scale > 22)
+        goto slow;
+    {
+        double v = static_cast<double>(mantissa);
+        v = scale < 0 ? v / kExactPow10[-scale] : v * kExactPow10[scale];
+        value = negative ? -v : v;
+        return p;
+    }
+slow:
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc())
+        return nullptr;
+    return ptr;
 }
 
 namespace {

@@ -34,6 +34,11 @@ constexpr double kZeroPowerDb = -174.0;
 // locale: optional sign (a leading '+' too), decimal point, exponent.
 bool ParseNumber(std::string_view token, double& value);
 
+// Converts the number at the start of [first, last) as std::from_chars does
+// (no leading '+'), with a quicker path for plain decimals of up to 15
+// digits; returns the end of the number, or nullptr when there is none.
+const char* ParseNumberPrefix(const char* first, const char* last, double& value);
+
 // Appends `value` in fixed-point notation with exactly `digits` decimals
 // (0..7 in the dialog; any 0..20 accepted) and at most 15 significant
 // digits, rounding half away from zero.

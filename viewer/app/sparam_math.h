@@ -22,10 +22,61 @@ struct SParamPolar {
 inline constexpr double kRadPerDeg = std::numbers::pi / 180.0;
 inline constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 
+// Cosine and sine of an angle in degrees. The angle is reduced by whole
+// quarter turns first, which is exact in degrees, so 90, 180 and 270 give
+// exact zeros; the rest is the usual kernel polynomials on [-45, 45].
+inline void SinCosDegrees(double angle, double& s, double& c)
+{
+    if (!(std::fabs(angle) < 1e12)) {
+        s = std::sin(angle * kRadPerDeg);
+        c = std::cos(angle * kRadPerDeg);
+        return;
+    }
+    const double q = std::nearbyint(angle * (1.0 / 90.0));
+    const double x = (angle - q * 90.0) * kRadPerDeg; // |x| <= pi/4
+    const double z = x * x;
+    const double rs = 8.33333333332248946124e-03
+        + z
+            * (-1.98412698298579493134e-04
+                + z
+                    * (2.75573137070700676789e-06
+                        + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)));
+    const double sx = x + x * z * (-1.66666666666666324348e-01 + z * rs);
+    const double rc = z
+        * (4.16666666666666019037e-02
+            + z
+                * (-1.38888888888741095749e-03
+                    + z
+                        * (2.48015872894767294178e-05
+                            + z
+                                * (-2.75573143513906633035e-07
+                                    + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+    const double cx = 1.0 - (0.5 * z - z * rc);
+    switch (static_cast<long long>(q) & 3) {
+    case 0:
+        s = sx;
+        c = cx;
+        break;
+    case 1:
+        s = cx;
+        c = -sx;
+        break;
+    case 2:
+        s = -sx;
+        c = -cx;
+        break;
+    default:
+        s = -cx;
+        c = sx;
+        break;
+    }
+}
+
 inline TComplex FromPolar(double mag, double angle)
 {
-    double a = angle * kRadPerDeg;
-    return { mag * std::cos(a), mag * std::sin(a) };
+    double s, c;
+    SinCosDegrees(angle, s, c);
+    return { mag * c, mag * s };
 }
 
 // Angles in (-180, 180]: a negative zero imaginary part gives 180, not -180.

@@ -4,11 +4,13 @@
 #include "viewer/app/sparam_math.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace viewer {
 
@@ -122,11 +124,19 @@ bool TSParamTokenizer::refill()
     pos_ = 0;
     if (rest + kBlock / 2 > buf_.size())
         buf_.resize(buf_.size() * 2); // a line longer than half the buffer
-    std::size_t got = std::fread(buf_.data() + rest, 1, buf_.size() - rest, file_);
-    if (got < buf_.size() - rest) {
-        if (std::ferror(file_))
+    std::size_t got = 0;
+    const int fd = ::fileno(file_);
+    while (got < buf_.size() - rest) {
+        ssize_t n = ::read(fd, buf_.data() + rest + got, buf_.size() - rest - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
             throw SParamReadError(lineNo_ + 1, std::string("the file cannot be read: ") + std::strerror(errno));
-        eof_ = true;
+        if (n == 0) {
+            eof_ = true;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
     }
     text_ = std::string_view(buf_.data(), rest + got);
     return got > 0;
@@ -191,6 +201,22 @@ std::string_view TSParamTokenizer::NextToken()
 
 double TSParamTokenizer::NextNumber()
 {
+    // Fast path: convert straight from the line and check that the number
+    // fills its token; anything else goes the long way for its message.
+    line_ = trimLeft(line_);
+    if (!line_.empty() && line_.front() != '!') {
+        const char* first = line_.data();
+        const char* last = first + line_.size();
+        const char* p = first;
+        if (*p == '+' && p + 1 < last && p[1] != '-' && p[1] != '+')
+            ++p;
+        double v;
+        const char* ptr = ParseNumberPrefix(p, last, v);
+        if (ptr && (ptr == last || isBlank(*ptr)) && std::isfinite(v)) {
+            line_.remove_prefix(static_cast<std::size_t>(ptr - first) + (ptr == last ? 0 : 1));
+            return v;
+        }
+    }
     std::string_view token = NextToken();
     if (token.empty())
         throw SParamReadError(lineNo_, "the record ends early (end of file)", true);
@@ -227,24 +253,22 @@ void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& fo
     d.points.assign(curves, {});
     auto& pts = d.points;
     int recordLine = 0;
-    // After the first record, room for as many more as the rest of the text
-    // holds at its size, so that the point lists are not copied as they grow.
+    // After the first records, room for as many more as the rest of the text
+    // holds at their mean size, so that the point lists are not copied as
+    // they grow.
+    constexpr std::size_t kSampleRecords = 32;
     std::size_t firstOffset = 0;
-    bool reserved = false;
     try {
         while (!tok.ReadDataLine()) {
-            if (!reserved && !pts[0].empty()) {
-                reserved = true;
-                std::size_t recordBytes = tok.LineOffset() - firstOffset;
-                if (recordBytes > 0 && tok.TextSize() > firstOffset) {
-                    std::size_t expected = (tok.TextSize() - firstOffset) / recordBytes;
-                    expected += expected / 8 + 2;
-                    for (auto& c : pts)
-                        c.reserve(expected);
-                }
-            }
-            if (pts[0].empty())
+            const std::size_t have = pts[0].size();
+            if (have == 0) {
                 firstOffset = tok.LineOffset();
+            } else if (have == kSampleRecords && tok.TextSize() > tok.LineOffset()) {
+                double perRecord = double(tok.LineOffset() - firstOffset) / double(kSampleRecords);
+                auto expected = static_cast<std::size_t>(double(tok.TextSize() - firstOffset) / perRecord * 1.2) + 16;
+                for (auto& c : pts)
+                    c.reserve(expected);
+            }
             recordLine = tok.LineNumber();
             std::string_view recordText = tok.CurrentLine();
             double f = tok.NextNumber();

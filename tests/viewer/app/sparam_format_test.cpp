@@ -1,7 +1,11 @@
 #include "viewer/app/sparam_format.h"
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace viewer;
 
@@ -86,4 +90,31 @@ TEST(AppendFrequency, KeepsEveryDecimalTheValueHas)
     EXPECT_EQ(freq(1.0 / 3.0, 2), "0.333333333333333");
     EXPECT_EQ(freq(0, 3), "0.000");
     EXPECT_EQ(freq(1e-7, 1), "0.0000001");
+}
+
+// Catches the quick decimal path rounding differently from the standard
+// conversion.
+TEST(ParseNumber, SameBitsAsFromChars)
+{
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> u(-1000.0, 1000.0);
+    std::uniform_int_distribution<int> e(-30, 30);
+    const char* formats[] = { "%.9f", "%.6f", "%.17g", "%.15e", "%.3E", "%.0f", "%.12f" };
+    char buf[64];
+    for (int i = 0; i < 200000; ++i) {
+        double x = u(gen) * std::pow(10.0, e(gen));
+        std::snprintf(buf, sizeof buf, formats[i % 7], x);
+        std::string_view s(buf);
+        double expected = 0, got = 0;
+        std::from_chars(s.data(), s.data() + s.size(), expected);
+        ASSERT_TRUE(ParseNumber(s, got)) << s;
+        ASSERT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << s;
+    }
+    for (const char* s : { "0.1", "-0.000000000000000000001", "123456789012345", "1234567890123456789", "1e22", "1e23",
+             "4.9e-324", "-0", "0.30000000000000004" }) {
+        double expected = 0, got = 0;
+        std::from_chars(s, s + std::strlen(s), expected);
+        ASSERT_TRUE(ParseNumber(s, got)) << s;
+        EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << s;
+    }
 }
