@@ -192,6 +192,33 @@ TEST(ParadoxRoundTrip, PrimaryIndexLeadsToTheDataBlocks)
     EXPECT_EQ(check.recordsCounted, 20000u);
 }
 
+// Catches a reader that only knows the newest header layout: tables of
+// version 5 and before keep a 79-byte table name instead of 261 bytes.
+TEST(ParadoxRoundTrip, ReadsTheOlderHeaderLayout)
+{
+    TempDir dir;
+    Table t;
+    t.fields = { { "Identificacao", FieldType::Alpha, 20 }, { "Vceo", FieldType::Number, 8 },
+        { "Encapsulamento", FieldType::Alpha, 15 } };
+    t.keyFieldCount = 1;
+    t.records = { { std::string("2N3055"), 60.0, std::string("TO-3") }, { std::string("BC547B"), 45.0, Value() } };
+    writeTable(dir / "new.DB", t);
+    const std::string v7 = tavix::testing::readFile(dir / "new.DB");
+    const std::size_t n = t.fields.size();
+    const std::size_t namePos = 0x78 + 2 * n + 4 + 4 * n;
+    std::string v5 = v7.substr(0, namePos) + v7.substr(namePos, 78) + '\0' + v7.substr(namePos + 261);
+    v5.insert(0x800 - (261 - 79), std::string(261 - 79, '\0')); // the header block keeps its size
+    v5[0x39] = 0x0A;
+    tavix::testing::writeFile(dir / "old.DB", v5);
+    ASSERT_EQ(v5.size(), v7.size());
+    const Table back = readTable(dir / "old.DB");
+    ASSERT_EQ(back.fields.size(), n);
+    EXPECT_EQ(back.fields[2].name, "Encapsulamento");
+    ASSERT_EQ(back.records.size(), 2u);
+    EXPECT_EQ(back.records[1][0], Value("BC547B"));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(back.records[1][2]));
+}
+
 // Catches text mangled between UTF-8 and the DOS and Windows code pages.
 TEST(ParadoxRoundTrip, CodePagesConvertAccentedText)
 {
