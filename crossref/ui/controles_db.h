@@ -23,7 +23,7 @@ public:
 
     int rowCount(const QModelIndex& pai = {}) const override;
     int columnCount(const QModelIndex& pai = {}) const override;
-    QVariant data(const QModelIndex& indice, int papel) const override;
+    QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
     QVariant headerData(int secao, Qt::Orientation orientacao, int papel) const override;
 
     db::TDataSet* DataSet() const { return link_.DataSet(); }
