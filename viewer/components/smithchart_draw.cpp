@@ -95,12 +95,13 @@ bool TSmithChartPainter::LayoutCircle()
     ph_ = l_.PlotBottom - l_.PlotTop;
     cv_.SetFont(c_.annotationFont_);
     const int radius = std::min(pw_ - cv_.TextWidth("00"), ph_ - 2 * cv_.TextHeight("0")) / 2;
-    if (pw_ <= 0 || ph_ <= 0 || radius <= 0)
+    const TSmithView& v = c_.view_;
+    // A zoom of 0 or below would shrink the circle to nothing or mirror it.
+    if (pw_ <= 0 || ph_ <= 0 || radius <= 0 || !(v.Zoom > 0))
         return false;
 
     l_.ChartCentreY = l_.PlotTop + ph_ / 2;
     l_.ChartCentreX = l_.PlotLeft + pw_ / 2;
-    const TSmithView& v = c_.view_;
     if (v.Zoom > 100 || v.PanX != 0 || v.PanY != 0) {
         cv_.SetBrushColor(clBlack);
         cv_.FrameRect(l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);

@@ -137,11 +137,14 @@ TEST(SmithChartLayout, TooSmallControlDrawsNoChart)
             EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Arc).empty());
             EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Polyline).empty());
         }
-        // Margins larger than the control.
+        // Margins larger than the control, or a zoom that would mirror.
         TSmithChart chart;
         chart.SetChartType(t);
         TRecordingCanvas canvas;
         chart.DrawChart(canvas, 200, 200, 150, 150, 0, 0, TDrawTarget::dtScreen);
+        EXPECT_EQ(chart.Layout().ChartRadius, 0);
+        chart.View().Zoom = -100;
+        chart.DrawChart(canvas, 200, 200, 0, 0, 0, 0, TDrawTarget::dtScreen);
         EXPECT_EQ(chart.Layout().ChartRadius, 0);
         EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Ellipse).empty());
     }
