@@ -480,6 +480,13 @@ void TDataSet::SetRecNo(int recNo)
     MoveBy(std::clamp(recNo, 1, RecordCount()) - RecNo());
 }
 
+TField& TDataSet::Field(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        throw EDatabaseError(DisplayName() + ": Field index " + std::to_string(index) + " out of range");
+    return *fields_[static_cast<std::size_t>(index)];
+}
+
 TField* TDataSet::FindField(std::string_view name)
 {
     for (TField* f : fields_)

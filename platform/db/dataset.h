@@ -203,7 +203,7 @@ public:
     TField& FieldByName(std::string_view name);
     TField* FindField(std::string_view name);
     int FieldCount() const { return static_cast<int>(fields_.size()); }
-    TField& Field(int index) const { return *fields_.at(static_cast<std::size_t>(index)); }
+    TField& Field(int index) const; // raises EDatabaseError for an index out of range
     const std::vector<TField*>& Fields() const { return fields_; }
 
     std::function<void(TDataSet&)> AfterScroll;

@@ -311,6 +311,7 @@ TEST_F(TableTest, ErrorsNameTheFileTableAndField)
     } catch (const db::EDatabaseError& e) {
         EXPECT_EQ(std::string(e.what()), "TabelaTransistores: Field 'Vcbo' not found");
     }
+    EXPECT_THROW(table.Field(7), db::EDatabaseError);
     EXPECT_THROW(table.SetTableName("other.db"), db::EDatabaseError);
     EXPECT_THROW(table.SetDatabaseName("/"), db::EDatabaseError);
     table.Close();
