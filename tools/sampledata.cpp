@@ -275,48 +275,50 @@ struct RepairRow {
     const char* solution;
 };
 
+// The repair page lower-cases what is typed into its quick search, which
+// looks the company up in the key, so companies are stored in lower case.
 const RepairRow kRepairs[] = {
-    { "Norvia", "TV", "NT-2150", "Dead, standby LED off",
+    { "norvia", "TV", "NT-2150", "Dead, standby LED off",
         "Check the mains fuse. If blown, test the switching transistor (BU508A type) and the bridge diodes (1N4007) "
         "before fitting a new fuse." },
-    { "Norvia", "TV", "NT-2150", "No picture, sound OK",
+    { "norvia", "TV", "NT-2150", "No picture, sound OK",
         "Horizontal output stage: the BU508A is usually short. Replace it together with the 1N4937 damper diode and "
         "resolder the flyback pins." },
-    { "Norvia", "TV", "NT-2970", "Picture folds at the bottom",
+    { "norvia", "TV", "NT-2970", "Picture folds at the bottom",
         "Vertical output IC supply capacitor dried out (220 uF 35 V). Replace and check the 1N4148 in the boost "
         "circuit." },
-    { "Norvia", "VCR", "NV-310", "Tape not loaded",
+    { "norvia", "VCR", "NV-310", "Tape not loaded",
         "Loading motor driver transistors BD139/BD140 open. Replace both; check the 5.1 V zener (1N4733A) on the "
         "mechanism controller." },
-    { "Kestrel", "Amplifier", "KA-100", "Hum in both channels",
+    { "kestrel", "Amplifier", "KA-100", "Hum in both channels",
         "Filter capacitors of the main supply lost capacitance. Replace both 4700 uF 50 V and check the 1N5408 "
         "bridge." },
-    { "Kestrel", "Amplifier", "KA-100", "One channel distorted",
+    { "kestrel", "Amplifier", "KA-100", "One channel distorted",
         "Output pair 2SC5200/2SA1943 of the bad channel: one device leaky. Replace both as a matched pair and reset "
         "the bias to 25 mA." },
-    { "Kestrel", "Amplifier", "KA-250", "Protection relay clicks",
+    { "kestrel", "Amplifier", "KA-250", "Protection relay clicks",
         "DC offset on the output: driver BD139 open. After replacement adjust the offset below 20 mV." },
-    { "Kestrel", "CD player", "KC-7", "Disc not read",
+    { "kestrel", "CD player", "KC-7", "Disc not read",
         "Clean the lens; if the laser current is above 60 mA replace the pickup. Check the focus driver transistors "
         "(BC337/BC327)." },
-    { "Halvern", "Monitor", "HM-14", "Blinking power LED",
+    { "halvern", "Monitor", "HM-14", "Blinking power LED",
         "Secondary short: the 1N5822 Schottky of the 5 V line is shorted. Replace and check the TIP31C regulator pass "
         "transistor." },
-    { "Halvern", "Monitor", "HM-17", "Image too wide",
+    { "halvern", "Monitor", "HM-17", "Image too wide",
         "Width coil driver MJE13005 leaky. Replace with the same type and check the 12 V zener 1N4742A." },
-    { "Halvern", "Power supply", "HP-30", "No output voltage",
+    { "halvern", "Power supply", "HP-30", "No output voltage",
         "Pass transistors 2N3055 open, the current limit resistor 0.22 ohm burnt. Replace both and check the TIP41C "
         "driver." },
-    { "Orimax", "Rádio", "OR-44 Estéreo", "Sem som, luz acende",
+    { "orimax", "Rádio", "OR-44 Estéreo", "Sem som, luz acende",
         "Amplificador de áudio: transistores BD135/BD136 abertos. Trocar o par e verificar o diodo 1N4148 de "
         "polarização." },
-    { "Orimax", "Microwave", "OM-20", "Heats nothing",
+    { "orimax", "Microwave", "OM-20", "Heats nothing",
         "High voltage diode open (test with a 9 V battery and a meter) and the magnetron fuse blown. Discharge the "
         "capacitor first!" },
-    { "Orimax", "Charger", "OC-12", "Battery not charged",
+    { "orimax", "Charger", "OC-12", "Battery not charged",
         "The 12 V zener 1N4742A in the voltage sense is open, so the TIP120 never conducts. Replace it and check the "
         "1N5401 in series." },
-    { "Semicondutores", "Fonte", "SP-1000", "Tensão de saída oscila",
+    { "semicondutores", "Fonte", "SP-1000", "Tensão de saída oscila",
         "Capacitor de filtro após a ponte retificadora (1N5408) com ESR alto. Substituir e conferir o transistor "
         "TIP3055." },
 };

@@ -133,6 +133,17 @@ TEST(SampleProduct, HoldsTheAwkwardRows)
     }
     EXPECT_GT(blanks, 0);
     EXPECT_GT(missing, 0);
+
+    // The repair quick search lower-cases what is typed and searches the company key.
+    const Table rep = sampledata::repairs();
+    EXPECT_GE(rep.records.size(), 10u);
+    EXPECT_LE(rep.records.size(), 20u);
+    for (const auto& r : rep.records) {
+        std::string lower = str(r[0]);
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_EQ(str(r[0]), lower);
+        EXPECT_TRUE(std::holds_alternative<Blob>(r[4]));
+    }
 }
 
 // Catches pictures that the program's JPEG decoding could not show.
