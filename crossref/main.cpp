@@ -20,7 +20,5 @@ int main(int argc, char** argv)
     crossref::TModuloDeDados modulo(formulario.DiretorioBase());
     formulario.LigaModuloDeDados(&modulo);
     formulario.showMaximized();
-    const int resultado = app.exec();
-    formulario.LigaModuloDeDados(nullptr);
-    return resultado;
+    return app.exec();
 }

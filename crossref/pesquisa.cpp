@@ -1,5 +1,6 @@
 #include "crossref/pesquisa.h"
 
+#include "platform/db/dataset.h"
 #include "platform/rtl/format.h"
 
 #include <cmath>
@@ -68,14 +69,8 @@ TFaixa CalculaFaixa(double valor, int percentual)
 
 std::string LiteralSql(std::string_view valor)
 {
-    std::string s = "\"";
-    for (char c : valor) {
-        if (c == '"')
-            s += '"';
-        s += c;
-    }
-    s += '"';
-    return s;
+    // The data layer's quoting matches what its query translator reads back.
+    return db::QuotedSqlString(valor);
 }
 
 const char* const* CamposPesquisados(TTipoPeca tipo)

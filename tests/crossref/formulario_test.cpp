@@ -206,6 +206,14 @@ TEST_F(Janela, QuickSearchMovesTheTableAndEmptiesTheResultSide)
     Busca(TTipoPeca::tpDiodosR, "1N4002");
     EXPECT_EQ(Atual(T(TTipoPeca::tpDiodosR)), "1N4002");
     EXPECT_EQ(P(TTipoPeca::tpDiodosR).ImagemOriginal->Figura().Nome(), "DO41"); // stored as " DO41"
+    // Moving the table by other means trims the key too, for rectifiers as well.
+    T(TTipoPeca::tpDiodosR).First();
+    P(TTipoPeca::tpDiodosR).ImagemOriginal->Figura().Limpa();
+    T(TTipoPeca::tpDiodosR).Next();
+    EXPECT_EQ(Atual(T(TTipoPeca::tpDiodosR)), "1N4002");
+    EXPECT_EQ(P(TTipoPeca::tpDiodosR).ImagemOriginal->Figura().Nome(), "DO41");
+    Pesquisa(TTipoPeca::tpDiodosR, 0);
+    EXPECT_EQ(P(TTipoPeca::tpDiodosR).ImagemResultado->Figura().Nome(), "DO41");
     Busca(TTipoPeca::tpDiodosZ, "");
     EXPECT_EQ(Atual(T(TTipoPeca::tpDiodosZ)), "1N4728");
     EsperaSemErros();
