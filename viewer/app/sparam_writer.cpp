@@ -252,6 +252,8 @@ std::string WriteSParameterText(const SParamSource& src, const SParamWriteSettin
     if (src.ports < 1 || src.ports > 99
         || src.curves.size() != static_cast<std::size_t>(src.ports == 2 ? 4 : src.ports * src.ports))
         return "The data has no port count.";
+    if (src.pointCount() == 0)
+        return "There are no points to save.";
     if (s.parameterType != 0 && src.ports != 2)
         return std::string(1, "SYZH"[s.parameterType & 3]) + msg::kTypeOnlyS2P;
     if (!(s.newImpedance > 0))

@@ -282,3 +282,30 @@ TEST(TSParameterFiles, NoiseBlockIsReported)
     EXPECT_EQ(f.chart.PointCount(), 2);
     EXPECT_EQ(f.dialogs.messages, std::vector<std::string>({ msg::kNoiseNotKept }));
 }
+
+// Catches a save that fails half-way (a point with no Z form, a folder that
+// cannot be written) leaving a truncated file or a temporary file behind.
+TEST(TSParameterFiles, FailedSaveKeepsOldFile)
+{
+    Fixture f;
+    const char* thru = "# GHZ S MA R 50\n1 0.1 0 0.9 0 0.9 0 0.1 0\n2 0 0 1 0 1 0 0 0\n";
+    writeFile(f.dir / "thru.s2p", thru);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("thru.s2p")));
+    f.files.Options().parameterType = spZ;
+    EXPECT_FALSE(f.files.SaveSParameterFile(false));
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_EQ(f.dialogs.messages[0], "Z parameters cannot be written: the data at frequency 2 has no such form.");
+    EXPECT_EQ(readFile(f.dir / "thru.s2p"), thru);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(f.dir.path()))
+        left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>({ "thru.s2p" }));
+
+    f.files.Options().parameterType = spS;
+    f.dialogs.messages.clear();
+    f.dialogs.saveName = f.path("no/such/folder/out.s2p");
+    EXPECT_FALSE(f.files.SaveSParameterFile(true));
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(f.dialogs.messages[0].starts_with("Cannot create file")) << f.dialogs.messages[0];
+    EXPECT_EQ(f.state.CurrentPath, f.path("thru.s2p"));
+}
