@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -16,9 +18,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromUtf8(crossref::TituloDaAplicacao));
     rtl::loadFormatSettingsFromLocale();
 
-    crossref::TFormulario formulario;
-    crossref::TModuloDeDados modulo(formulario.DiretorioBase());
-    formulario.LigaModuloDeDados(&modulo);
-    formulario.showMaximized();
-    return app.exec();
+    auto formulario = std::make_unique<crossref::TFormulario>();
+    auto modulo = std::make_unique<crossref::TModuloDeDados>(formulario->DiretorioBase());
+    formulario->LigaModuloDeDados(modulo.get());
+    formulario->showMaximized();
+    const int resultado = app.exec();
+    formulario.reset(); // before the module its views are bound to
+    modulo.reset();
+    return resultado;
 }

@@ -2,18 +2,26 @@
 
 #include "crossref/pesquisa.h"
 
+#include <cctype>
+
 namespace crossref {
 
 namespace {
 
-// The dataset's own message when it already names the dataset, otherwise
-// the message with the dataset's name in front.
-std::string MensagemDeAbertura(const db::TDataSet& ds, const std::string& arquivo, const std::exception& e)
+std::string Minusculas(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The data layer's message, with the file name in front when the message
+// does not name the file already (in any case).
+std::string MensagemDeAbertura(const std::string& arquivo, const std::exception& e)
 {
     std::string texto = e.what();
-    if (texto.find(arquivo) == std::string::npos)
+    if (Minusculas(texto).find(Minusculas(arquivo)) == std::string::npos)
         texto = arquivo + ": " + texto;
-    (void)ds;
     return texto;
 }
 
@@ -55,7 +63,7 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
         } catch (const std::exception& e) {
             if (tabela.Active())
                 tabela.Close();
-            falhas.push_back(MensagemDeAbertura(tabela, arquivo, e));
+            falhas.push_back(MensagemDeAbertura(arquivo, e));
         }
     };
     abreTabela(TabelaGraficos, "Graficos.db", false);
@@ -75,7 +83,7 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
         } catch (const std::exception& e) {
             if (consulta.Active())
                 consulta.Close();
-            falhas.push_back(MensagemDeAbertura(consulta, arquivo, e));
+            falhas.push_back(MensagemDeAbertura(arquivo, e));
         }
     };
     abreConsulta(PesquisarTransistores, TTipoPeca::tpTransistores, "transistores.db");

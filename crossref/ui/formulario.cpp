@@ -99,13 +99,7 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
 
 TFormulario::~TFormulario()
 {
-    if (modulo_) {
-        // The module may outlive the window: its events must not reach us.
-        for (db::TDataSet* ds : std::initializer_list<db::TDataSet*> { &modulo_->TabelaBDR,
-                 &modulo_->TabelaTransistores, &modulo_->TabelaDiodosR, &modulo_->TabelaDiodosZ,
-                 &modulo_->PesquisarTransistores, &modulo_->PesquisarDiodosR, &modulo_->PesquisarDiodosZ })
-            ds->AfterScroll = nullptr;
-    }
+    LigaModuloDeDados(nullptr);
 }
 
 void TFormulario::CriaMenus()
@@ -148,6 +142,15 @@ void TFormulario::LigaPaginaPeca(TPaginaPeca& pagina)
 
 void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
 {
+    if (modulo_ && modulo_ != modulo) {
+        // The old module's events must not reach us any more.
+        for (db::TDataSet* ds : std::initializer_list<db::TDataSet*> { &modulo_->TabelaBDR,
+                 &modulo_->TabelaTransistores, &modulo_->TabelaDiodosR, &modulo_->TabelaDiodosZ,
+                 &modulo_->PesquisarTransistores, &modulo_->PesquisarDiodosR, &modulo_->PesquisarDiodosZ })
+            ds->AfterScroll = nullptr;
+        for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
+            pagina->LigaDataSets(nullptr, nullptr);
+    }
     modulo_ = modulo;
     if (!modulo_)
         return;

@@ -53,9 +53,8 @@ void TFormulario::CriaPaginaSobre()
     textos->setSpacing(8);
     textos->addWidget(Rotulo(tr("Tavix Electronics"), PaginaSobre, 18, true));
     textos->addWidget(Rotulo(tr("Semiconductor cross-reference, version 1.0"), PaginaSobre, 11));
-    textos->addWidget(
-        Rotulo(tr("Note: This software is based in part on the work of the Independent JPEG Group Software"),
-               PaginaSobre));
+    textos->addWidget(Rotulo(
+        tr("Note: This software is based in part on the work of the Independent JPEG Group Software"), PaginaSobre));
     auto* versao = new QHBoxLayout();
     auto* rotuloVersao = Rotulo(tr("Database version:"), PaginaSobre);
     rotuloVersao->setWordWrap(false);
