@@ -244,12 +244,12 @@ inline double fromDb(double m)
     return std::pow(10.0, m / 20.0);
 }
 
-void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& formatToken)
+// Runs `readRecord(frequency, recordText)` for every record, each starting
+// on a fresh line, until the text ends or it returns false. A text that
+// ends inside a record, or holds no record, is an error.
+template <class ReadRecord> void readRecords(TSParamTokenizer& tok, SParameterData& d, ReadRecord&& readRecord)
 {
-    const int n = d.ports;
-    const bool db = formatToken == "DB";
-    const bool ri = formatToken == "RI";
-    const auto curves = static_cast<std::size_t>(n * n);
+    const auto curves = static_cast<std::size_t>(d.ports * d.ports);
     d.points.assign(curves, {});
     auto& pts = d.points;
     int recordLine = 0;
@@ -272,55 +272,8 @@ void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& fo
             recordLine = tok.LineNumber();
             std::string_view recordText = tok.CurrentLine();
             double f = tok.NextNumber();
-            if (n == 2 && !pts[0].empty()) {
-                // A noise block follows the data: its frequencies start again
-                // at or below the last one and its lines hold five numbers.
-                double last = pts[0].back().Freq;
-                if (f < last || (f == last && countTokens(recordText) == 5)) {
-                    d.noiseDropped = true;
-                    while (!tok.ReadDataLine()) { }
-                    break;
-                }
-            }
-            if (n == 2) {
-                double v[8];
-                for (double& x : v)
-                    x = tok.NextNumber();
-                if (db)
-                    for (int k = 0; k < 8; k += 2)
-                        v[k] = fromDb(v[k]);
-                if (d.kind == 'S' && !ri) {
-                    for (std::size_t k = 0; k < 4; ++k) {
-                        SParamPolar p = canonicalPolar(v[2 * k], v[2 * k + 1]);
-                        pts[k].push_back(MakePoint(f, p.mag, p.angle));
-                    }
-                } else {
-                    TComplex c[4]; // file order 11, 21, 12, 22
-                    for (int k = 0; k < 4; ++k)
-                        c[k] = ri ? TComplex { v[2 * k], v[2 * k + 1] } : FromPolar(v[2 * k], v[2 * k + 1]);
-                    TComplex m[4] = { c[0], c[2], c[1], c[3] }; // 11, 12, 21, 22
-                    TwoPortToS(d.kind, m);
-                    const TComplex* order[4] = { &m[0], &m[2], &m[1], &m[3] }; // back to S11, S21, S12, S22
-                    for (std::size_t k = 0; k < 4; ++k) {
-                        if (!std::isfinite(order[k]->re) || !std::isfinite(order[k]->im))
-                            throw SParamReadError(recordLine, "the values of this record have no S-parameter form");
-                        SParamPolar p = ToPolar(*order[k]);
-                        pts[k].push_back(MakePoint(f, p.mag, p.angle));
-                    }
-                }
-            } else {
-                for (std::size_t k = 0; k < curves; ++k) {
-                    double a = tok.NextNumber(), b = tok.NextNumber();
-                    if (db)
-                        a = fromDb(a);
-                    if (ri) {
-                        SParamPolar p = ToPolar({ a, b });
-                        pts[k].push_back(MakePoint(f, p.mag, p.angle));
-                    } else {
-                        pts[k].push_back(MakePoint(f, a, b));
-                    }
-                }
-            }
+            if (!readRecord(f, recordLine, recordText))
+                break;
         }
     } catch (SParamReadError& e) {
         if (e.endOfText)
@@ -329,6 +282,84 @@ void readRecords(TSParamTokenizer& tok, SParameterData& d, const std::string& fo
     }
     if (pts[0].empty())
         throw SParamReadError(tok.LineNumber(), "no data follows the option line");
+}
+
+// One and two ports: a record is the frequency and one pair, or four pairs
+// in the order 11, 21, 12, 22. Two-port values of Y, Z or H files become S.
+void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::string& formatToken)
+{
+    const bool db = formatToken == "DB";
+    const bool ri = formatToken == "RI";
+    auto& pts = d.points;
+    if (d.ports == 1) {
+        readRecords(tok, d, [&](double f, int, std::string_view) {
+            double a = tok.NextNumber(), b = tok.NextNumber();
+            if (db)
+                a = fromDb(a);
+            SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
+            pts[0].push_back(MakePoint(f, p.mag, p.angle));
+            return true;
+        });
+        return;
+    }
+    readRecords(tok, d, [&](double f, int recordLine, std::string_view recordText) {
+        if (!pts[0].empty()) {
+            // A noise block follows the data: its frequencies start again
+            // at or below the last one and its lines hold five numbers.
+            double last = pts[0].back().Freq;
+            if (f < last || (f == last && countTokens(recordText) == 5)) {
+                d.noiseDropped = true;
+                while (!tok.ReadDataLine()) { }
+                return false;
+            }
+        }
+        double v[8];
+        for (double& x : v)
+            x = tok.NextNumber();
+        if (db)
+            for (int k = 0; k < 8; k += 2)
+                v[k] = fromDb(v[k]);
+        if (d.kind == 'S' && !ri) {
+            for (std::size_t k = 0; k < 4; ++k) {
+                SParamPolar p = canonicalPolar(v[2 * k], v[2 * k + 1]);
+                pts[k].push_back(MakePoint(f, p.mag, p.angle));
+            }
+            return true;
+        }
+        TComplex c[4]; // file order 11, 21, 12, 22
+        for (int k = 0; k < 4; ++k)
+            c[k] = ri ? TComplex { v[2 * k], v[2 * k + 1] } : FromPolar(v[2 * k], v[2 * k + 1]);
+        TComplex m[4] = { c[0], c[2], c[1], c[3] }; // 11, 12, 21, 22
+        TwoPortToS(d.kind, m);
+        const TComplex* order[4] = { &m[0], &m[2], &m[1], &m[3] }; // back to S11, S21, S12, S22
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (!std::isfinite(order[k]->re) || !std::isfinite(order[k]->im))
+                throw SParamReadError(recordLine, "the values of this record have no S-parameter form");
+            SParamPolar p = ToPolar(*order[k]);
+            pts[k].push_back(MakePoint(f, p.mag, p.angle));
+        }
+        return true;
+    });
+}
+
+// Three ports or more: a record is the frequency and n * n pairs in row
+// order, spread over any number of lines.
+void ReadNPortData(TSParamTokenizer& tok, SParameterData& d, const std::string& formatToken)
+{
+    const bool db = formatToken == "DB";
+    const bool ri = formatToken == "RI";
+    auto& pts = d.points;
+    const auto curves = static_cast<std::size_t>(d.ports * d.ports);
+    readRecords(tok, d, [&](double f, int, std::string_view) {
+        for (std::size_t k = 0; k < curves; ++k) {
+            double a = tok.NextNumber(), b = tok.NextNumber();
+            if (db)
+                a = fromDb(a);
+            SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
+            pts[k].push_back(MakePoint(f, p.mag, p.angle));
+        }
+        return true;
+    });
 }
 
 } // namespace
@@ -374,7 +405,10 @@ void parse(TSParamTokenizer& tok, SParamReadResult& result)
             throw SParamReadError(optionLine, quoted(z0) + " is not a number");
         if (!(d.impedance > 0))
             throw SParamReadError(optionLine, "the reference impedance must be above zero");
-        readRecords(tok, d, formatToken);
+        if (ports <= 2)
+            ReadOneTwoPortData(tok, d, formatToken);
+        else
+            ReadNPortData(tok, d, formatToken);
     } catch (SParamReadError& e) {
         result.line = e.line;
         return fail(std::string(msg::kInputError) + "\nLine " + std::to_string(e.line) + ": " + e.what());
