@@ -1,6 +1,6 @@
 #pragma once
 
-// Small pieces of the S-parameter text format shared by the reader, the
+// The small parts of the S-parameter text format shared by the reader, the
 // writer and the save dialog: port counts from file extensions, the option
 // codes, locale-free number parsing and fixed-point number text, and the
 // fixed texts of the failure messages.

@@ -44,7 +44,7 @@ struct SParamWriteSettings {
 // The marker comment the writer adds once to every file.
 inline constexpr const char* kCreatedMarker = " Created by Rivelle";
 
-// Produces the whole file text, handing it to `sink` in pieces. Returns an
+// Produces the whole file text, handing it to `sink` block by block. Returns an
 // empty text on success, else the reason nothing sensible can be written.
 using TextSink = std::function<void(std::string_view)>;
 std::string WriteSParameterText(const SParamSource& src, const SParamWriteSettings& s, const TextSink& sink);
