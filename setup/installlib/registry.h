@@ -22,7 +22,8 @@ public:
 
 class TRegistry {
 public:
-    // Works on the registry of win::Machine::current() unless one is given.
+    // Works on the registry of win::Machine::current() unless one is given
+    // (win::MachineError when there is neither).
     explicit TRegistry(win::Registry* registry = nullptr);
     virtual ~TRegistry();
     TRegistry(const TRegistry&) = delete;

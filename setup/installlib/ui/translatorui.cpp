@@ -48,8 +48,13 @@ public:
 
     QString memo(const QString& text) const
     {
+        // A memo's lines, as a line list holds them: a final line break
+        // ends the last line and starts no new one.
+        QStringList split = text.split(QLatin1Char('\n'));
+        if (text.endsWith(QLatin1Char('\n')))
+            split.removeLast();
         std::vector<std::string> lines;
-        for (const QString& line : text.split(QLatin1Char('\n')))
+        for (const QString& line : split)
             lines.push_back(toStd(line));
         std::vector<std::string> result;
         t_.TranslateMemo(source_, lines, result);

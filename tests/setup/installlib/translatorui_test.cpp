@@ -142,6 +142,17 @@ TEST_F(FormTranslation, TargetWithoutLinesKeepsSourceLanguage)
     EXPECT_EQ(f.label->text(), "Welcome");
 }
 
+TEST_F(FormTranslation, MemoWithFinalLineBreakStillMatches)
+{
+    Form f;
+    f.memo->setPlainText("Line one\nLine two\n");
+    TranslateComponentInto(t, qgEnglish, qgGerman, &f.window);
+    EXPECT_EQ(f.memo->toPlainText(), "Zeile eins");
+    f.memo->setPlainText("Line one\nLine two\nLine three");
+    TranslateComponentInto(t, qgEnglish, qgGerman, &f.window);
+    EXPECT_EQ(f.memo->toPlainText(), "Line one\nLine two\nLine three");
+}
+
 TEST_F(FormTranslation, FontsFollowTheLanguage)
 {
     Form f;
