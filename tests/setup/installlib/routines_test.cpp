@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace installlib;
 
 // Field counting and access: an off-by-one here shifts every field of the
@@ -149,4 +151,27 @@ TEST(Components, NamesAreCheckedAndUniquePerOwner)
     delete b;
     EXPECT_EQ(owner->ComponentCount(), 1);
     delete owner; // frees a
+}
+
+// Any format string a translator file may carry: formatting either fits or
+// fails, and never reads an argument that is not there.
+TEST(FormatTest, MutatedFormatsNeverReadPastTheArguments)
+{
+    const std::string alphabet = "%%%sdDuUxX0123456789:-.*ab ";
+    std::mt19937 rng(4103);
+    const FormatArgs args { "text", 42, -7 };
+    int fitted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string format;
+        int length = static_cast<int>(rng() % 12);
+        for (int i = 0; i < length; ++i)
+            format += alphabet[rng() % alphabet.size()];
+        std::string out;
+        if (TryFormat(format, args, out)) {
+            ++fitted;
+            EXPECT_LE(out.size(), format.size() * 1100 + 64) << format;
+        }
+        EXPECT_NO_THROW(TranslateFormat(format, args));
+    }
+    EXPECT_GT(fitted, 0);
 }

@@ -100,6 +100,24 @@ TEST_F(VersionFiles, FilesWithoutVersionGiveEmptyValues)
     EXPECT_EQ(r.VersionInfo().PrimaryLanguage, 9);
 }
 
+// A damaged executable must read as "no version", so that the decision
+// treats it like a data file instead of failing the install.
+TEST_F(VersionFiles, DamagedImagesGiveEmptyValues)
+{
+    std::string image = win::buildPeImage(win::buildVersionBlock(versionOf(5, 1, 0, 0)));
+    TVersionResource r;
+    std::string badOffset = image;
+    badOffset[0x3C] = '\xFF';
+    badOffset[0x3D] = '\x7F';
+    for (const std::string& damaged :
+        { image.substr(0, image.size() / 2), image.substr(0, 64), image.substr(0, 2), badOffset }) {
+        ASSERT_TRUE(machine->writeFile("C:\\cut.dll", damaged));
+        r.SetFileName("C:\\cut.dll");
+        EXPECT_EQ(r.VersionInfo().FileVersion, "") << damaged.size();
+    }
+    EXPECT_EQ(CompareForOverwrite("1.0", "C:\\cut.dll", owVersion, 0), orReplace);
+}
+
 TEST(VersionTables, LanguageAndCodePageNumbers)
 {
     using namespace versionres;
