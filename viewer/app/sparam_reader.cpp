@@ -81,9 +81,11 @@ std::size_t countTokens(std::string_view s)
     }
 }
 
+// A token for a message, cut short when it is long.
 std::string quoted(std::string_view s)
 {
-    return "\"" + std::string(s) + "\"";
+    constexpr std::size_t kShown = 40;
+    return "\"" + std::string(s.substr(0, kShown)) + (s.size() > kShown ? "...\"" : "\"");
 }
 
 SParamReadResult failure(std::string message)
