@@ -469,13 +469,20 @@ bool TQrleCompress::AddFiles(bool Append, int ID)
             std::optional<rtl::TDateTime> date = stamp ? win::dosDateTimeToDateTime(*stamp) : std::nullopt;
             h.Date = date.value_or(0.0);
             std::int64_t size = source.size();
+            // Only executable images carry a version resource; asking the
+            // reader about any other file would read it whole for nothing.
+            char magic[2] = {};
+            std::uint32_t got = 0;
+            bool image = source.read(magic, 2, got) && got == 2 && magic[0] == 'M' && magic[1] == 'Z';
             source.close();
             if (size > INT32_MAX)
                 fail("The file %s is too large to be stored in the archive", { h.SourcePath });
             h.Size = static_cast<std::int32_t>(size);
-            TVersionResource& reader = SharedVersionResource();
-            reader.SetFileName(h.SourcePath);
-            h.Version = reader.VersionInfo().FileVersion;
+            if (image) {
+                TVersionResource& reader = SharedVersionResource();
+                reader.SetFileName(h.SourcePath);
+                h.Version = reader.VersionInfo().FileVersion;
+            }
             if (h.Version.size() > std::size_t(kMaxVersionLength))
                 fail("The version %s of the file %s is longer than %d characters and cannot be stored in the archive",
                     { h.Version, h.SourcePath, kMaxVersionLength });
@@ -679,8 +686,10 @@ void TQrleCompress::extractOneMember(const TFileHeader& header)
 {
     win::Machine& m = machine();
     fillStatsFromHeader(header);
+    // The stored path is split at "\" and "/" only: "C:evil" stays as it is
+    // and is refused below instead of becoming "evil".
     if (isBlank(DestinationName))
-        DestinationName = fileName(header.SourcePath);
+        DestinationName = header.SourcePath.substr(header.SourcePath.find_last_of("\\/") + 1);
     if (OnBeforeExtracting)
         OnBeforeExtracting(*this, stats_);
 
