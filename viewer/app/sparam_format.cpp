@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace viewer {
 
@@ -66,52 +67,70 @@ constexpr double kExactPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 
 
 } // namespace
 
+namespace {
+
+bool isDigit(char c)
+{
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+// Eight ASCII digits at once (little-endian load), and the test for them.
+bool eightDigits(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return (((v & 0xF0F0F0F0F0F0F0F0ULL) | (((v + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4))
+        == 0x3333333333333333ULL);
+}
+
+std::uint64_t parseEightDigits(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    v = ((v & 0x0F0F0F0F0F0F0F0FULL) * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+    return ((v & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
+}
+
+} // namespace
+
 const char* ParseNumberPrefix(const char* first, const char* last, double& value)
 {
     // Plain decimals whose digits and power of ten are both exact doubles:
     // one multiplication or division then rounds correctly, as from_chars does.
     const char* p = first;
-    bool negative = p != last && *p == '-';
+    const bool negative = p != last && *p == '-';
     if (negative)
         ++p;
     std::uint64_t mantissa = 0;
-    int digits = 0, scale = 0;
-    bool any = false;
-    while (p != last && *p >= '0' && *p <= '9') {
-        if (mantissa != 0 || *p != '0')
-            ++digits;
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        any = true;
-        ++p;
-        if (digits > 15)
-            goto slow;
-    }
+    const char* intStart = p;
+    while (p != last && isDigit(*p))
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    std::ptrdiff_t digits = p - intStart;
+    int scale = 0;
     if (p != last && *p == '.') {
-        ++p;
-        while (p != last && *p >= '0' && *p <= '9') {
-            if (mantissa != 0 || *p != '0')
-                ++digits;
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            --scale;
-            any = true;
-            ++p;
-            if (digits > 15)
-                goto slow;
+        const char* fracStart = ++p;
+        if (last - p >= 8 && digits <= 11 && eightDigits(p)) {
+            mantissa = mantissa * 100000000 + parseEightDigits(p);
+            p += 8;
         }
+        while (p != last && isDigit(*p))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        scale = -static_cast<int>(p - fracStart);
+        digits += p - fracStart;
     }
-    if (!any)
+    if (digits == 0 || digits > 19 || mantissa > (std::uint64_t(1) << 53))
         goto slow;
     if (p != last && (*p == 'e' || *p == 'E')) {
         const char* q = p + 1;
         bool expNegative = false;
         if (q != last && (*q == '+' || *q == '-'))
             expNegative = *q++ == '-';
-        if (q == last || *q < '0' || *q > '9')
+        if (q == last || !isDigit(*q))
             goto slow;
         int e = 0;
-        while (q != last && *q >= '0' && *q <= '9') {
-            e = e * 10 + (*q - '0');
-            ++q;
+        while (q != last && isDigit(*q)) {
+            e = e * 10 + (*q++ - '0');
             if (e > 1000)
                 goto slow;
         }
