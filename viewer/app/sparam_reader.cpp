@@ -241,6 +241,15 @@ inline SParamPolar canonicalPolar(double mag, double angle)
     return ToPolar(FromPolar(mag, angle));
 }
 
+// A point of the chart; a value too large for a double (a huge dB figure,
+// say) is an error of its record, not an infinite point.
+inline smith::TPoint checkedPoint(double f, SParamPolar p, const TSParamTokenizer& tok)
+{
+    if (!std::isfinite(p.mag) || !std::isfinite(p.angle))
+        throw SParamReadError(tok.LineNumber(), "a value is out of range");
+    return MakePoint(f, p.mag, p.angle);
+}
+
 inline double fromDb(double m)
 {
     return std::pow(10.0, m / 20.0);
@@ -299,7 +308,7 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
             if (db)
                 a = fromDb(a);
             SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
-            pts[0].push_back(MakePoint(f, p.mag, p.angle));
+            pts[0].push_back(checkedPoint(f, p, tok));
             return true;
         });
         return;
@@ -324,7 +333,7 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
         if (d.kind == 'S' && !ri) {
             for (std::size_t k = 0; k < 4; ++k) {
                 SParamPolar p = canonicalPolar(v[2 * k], v[2 * k + 1]);
-                pts[k].push_back(MakePoint(f, p.mag, p.angle));
+                pts[k].push_back(checkedPoint(f, p, tok));
             }
             return true;
         }
@@ -338,7 +347,7 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
             if (!std::isfinite(order[k]->re) || !std::isfinite(order[k]->im))
                 throw SParamReadError(recordLine, "the values of this record have no S-parameter form");
             SParamPolar p = ToPolar(*order[k]);
-            pts[k].push_back(MakePoint(f, p.mag, p.angle));
+            pts[k].push_back(checkedPoint(f, p, tok));
         }
         return true;
     });
@@ -358,7 +367,7 @@ void ReadNPortData(TSParamTokenizer& tok, SParameterData& d, const std::string& 
             if (db)
                 a = fromDb(a);
             SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
-            pts[k].push_back(MakePoint(f, p.mag, p.angle));
+            pts[k].push_back(checkedPoint(f, p, tok));
         }
         return true;
     });

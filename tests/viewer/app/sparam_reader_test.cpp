@@ -87,13 +87,16 @@ TEST(ReadSParameterText, InputErrorsCarryTheLine)
         int line;
     } cases[] = {
         { "# GHZ S MA R\n1 0.5 45\n", 1, 1 }, // impedance missing: not taken from the data
-        { "# GHZ S MA R abc\n1 0.5 45\n", 1, 1 }, { "# GHZ S MA R 0\n1 0.5 45\n", 1, 1 },
+        { "# GHZ S MA R abc\n1 0.5 45\n", 1, 1 },
+        { "# GHZ S MA R 0\n1 0.5 45\n", 1, 1 },
         { "# GHZ S MA R 50\n1 0.5 4x5\n", 1, 2 },
         { "# GHZ S MA R 50\n1 0.5 45\n2 0.5\n", 1, 3 }, // cut short at the end
         { "# GHZ S MA R 50\n1 .1 2 .3 4 .5 6\n! c\n", 2, 2 },
         { "# GHZ S MA R 50\n! nothing\n", 1, 2 }, // no record at all
         { "# GHZ S MA R 50\n1 .1 2 .3 4 .5 6 .7 8 .9 10 .1 12 .1 14 .1 16 .1\n", 3, 2 },
         { "# GHZ Z RI R 50\n1 0 0 1 0 1 0 0 0\n", 2, 2 }, // singular: no S form
+        { "# GHZ S DB R 50\n1 0.5 0\n2 1e307 0\n", 1, 3 }, // too large once out of dB
+        { "# GHZ S RI R 50\n1 1e308 1e308\n", 1, 2 },
     };
     for (const auto& c : cases) {
         auto r = ReadSParameterText(c.text, c.ports);
