@@ -1,0 +1,80 @@
+// libFuzzer target over the archive's directory reader and extraction. The
+// input is an archive file; every member it names is extracted into one
+// folder of an emulated machine in a temporary root. Any crash, sanitizer
+// report, or file outside that folder is a finding.
+//
+//   clang builds only:  installlib_archive_fuzz -max_total_time=60 corpus/
+
+#include "platform/win/machine.h"
+#include "setup/installlib/qrlecompress.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+using namespace installlib;
+
+namespace {
+
+struct Root {
+    std::filesystem::path dir;
+    std::shared_ptr<win::Machine> machine;
+    Root()
+    {
+        char tmpl[] = "/tmp/archive_fuzz_XXXXXX";
+        dir = ::mkdtemp(tmpl);
+        machine = win::Machine::open(dir / "root");
+        win::Machine::setCurrent(machine);
+        machine->forceDirectories("C:\\F\\Out\\In");
+        for (const win::FindData& f : machine->findFiles("C:\\*"))
+            driveRoot.insert(f.name);
+    }
+    std::set<std::string> driveRoot;
+    ~Root() { std::filesystem::remove_all(dir); }
+};
+
+Root& root()
+{
+    static Root r;
+    return r;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    win::Machine& m = *root().machine;
+    m.writeFile("C:\\F\\a.1", std::string(reinterpret_cast<const char*>(data), size));
+    TQrleCompress archive;
+    archive.SetCompressedFile("C:\\F\\a.1");
+    archive.ExtractDirectory = "C:\\F\\Out\\In";
+    try {
+        int count = archive.MemberCount();
+        for (int i = 0; i < count; ++i) {
+            TlzhFileStats stats;
+            archive.GetMemberStats(i, stats);
+            archive.SetFilesToProcess(std::vector<std::string> { stats.FileName });
+            try {
+                archive.ExtractFiles();
+            } catch (const EQrleCompress&) {
+            }
+        }
+    } catch (const EQrleCompress&) {
+    }
+    for (const win::FindData& f : m.findFiles("C:\\*"))
+        if (!root().driveRoot.count(f.name))
+            std::abort();
+    for (const win::FindData& f : m.findFiles("C:\\F\\*"))
+        if (f.name != "a.1" && f.name != "Out")
+            std::abort();
+    for (const win::FindData& f : m.findFiles("C:\\F\\Out\\*"))
+        if (f.name != "In")
+            std::abort();
+    for (const win::FindData& f : m.findFiles("C:\\F\\Out\\In\\*"))
+        m.deleteFile("C:\\F\\Out\\In\\" + f.name);
+    return 0;
+}
