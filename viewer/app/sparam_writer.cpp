@@ -136,14 +136,19 @@ public:
                 const smith::TPoint& p = (*src_.curves[c])[k];
                 values_[c] = { p.Re, p.Im };
             }
-            transform();
+            bool renormalised = transform();
+            bool finite = true;
             for (const TComplex& v : values_)
-                if (!std::isfinite(v.re) || !std::isfinite(v.im)) {
-                    std::string f;
-                    AppendFrequency(f, (*src_.curves[0])[k].Freq, 0);
-                    return std::string(1, "SYZH"[s_.parameterType & 3])
-                        + " parameters cannot be written: the data at frequency " + f + " has no such form.";
-                }
+                finite = finite && std::isfinite(v.re) && std::isfinite(v.im);
+            if (!renormalised || !finite) {
+                std::string f;
+                AppendFrequency(f, (*src_.curves[0])[k].Freq, 0);
+                if (!renormalised)
+                    return "The data at frequency " + f + " cannot be re-normalised to " + trimmed(s_.impedanceText)
+                        + " ohms.";
+                return std::string(1, "SYZH"[s_.parameterType & 3])
+                    + " parameters cannot be written: the data at frequency " + f + " has no such form.";
+            }
             writeRecord((*src_.curves[0])[k].Freq);
             if (out_.size() >= kChunk) {
                 sink_(out_);
@@ -158,7 +163,8 @@ public:
 
 private:
     // Re-normalises the whole matrix, then converts a two-port to Y, Z or H.
-    void transform()
+    // False when the matrix cannot be re-normalised.
+    bool transform()
     {
         if (renormalise_) {
             const auto N = static_cast<std::size_t>(n_);
@@ -168,13 +174,13 @@ private:
                     const TComplex& v = values_[static_cast<std::size_t>(CurveIndex(n_, i, j))];
                     matrix_[static_cast<std::size_t>((i - 1) * n_ + (j - 1))] = { v.re, v.im };
                 }
-            if (RenormaliseS(matrix_, n_, src_.impedance, s_.newImpedance)) {
-                for (int i = 1; i <= n_; ++i)
-                    for (int j = 1; j <= n_; ++j) {
-                        const auto& v = matrix_[static_cast<std::size_t>((i - 1) * n_ + (j - 1))];
-                        values_[static_cast<std::size_t>(CurveIndex(n_, i, j))] = { v.real(), v.imag() };
-                    }
-            }
+            if (!RenormaliseS(matrix_, n_, src_.impedance, s_.newImpedance))
+                return false;
+            for (int i = 1; i <= n_; ++i)
+                for (int j = 1; j <= n_; ++j) {
+                    const auto& v = matrix_[static_cast<std::size_t>((i - 1) * n_ + (j - 1))];
+                    values_[static_cast<std::size_t>(CurveIndex(n_, i, j))] = { v.real(), v.imag() };
+                }
         }
         if (n_ == 2 && s_.parameterType != 0) {
             TComplex m[4] = { values_[0], values_[2], values_[1], values_[3] }; // 11, 12, 21, 22
@@ -184,6 +190,7 @@ private:
             values_[2] = m[1];
             values_[3] = m[3];
         }
+        return true;
     }
 
     void value(std::size_t curve) { WriteComplexValue(values_[curve], s_.dataFormat, s_.digits, out_); }

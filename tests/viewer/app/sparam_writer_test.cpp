@@ -281,6 +281,13 @@ TEST(WriteSParameterText, SavesAtANewImpedance)
     std::string out;
     EXPECT_NE(WriteSParameterText(SourceFromData(d), s, [&](std::string_view t) { out += t; }), "");
     EXPECT_EQ(out.find("NAN"), std::string::npos);
+    // A reflection of 1/r cannot be re-normalised: refused, not written as it was.
+    SParameterData active = makeData(1, 1);
+    active.points[0][0] = MakePoint(1, 3, 180); // r = (25 - 50)/(25 + 50) = -1/3
+    s.parameterType = spS;
+    std::string partial;
+    EXPECT_EQ(WriteSParameterText(SourceFromData(active), s, [&](std::string_view t) { partial += t; }),
+        "The data at frequency 1 cannot be re-normalised to 25 ohms.");
     // One port at 25 ohms of a 50 ohm load seen from 50: z = 2, g = 1/3.
     SParameterData one = makeData(1, 1);
     one.points[0][0] = MakePoint(1, 0, 0);
