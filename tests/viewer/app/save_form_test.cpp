@@ -1,5 +1,6 @@
 #include "viewer/app/save_options.h"
 #include "viewer/app/sparam_format.h"
+#include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 
 #include <QAbstractButton>
@@ -106,4 +107,13 @@ TEST(TSaveForm, OkRefusesWhatCannotBeWritten)
     EXPECT_EQ(form.ParameterType->checkedId(), 1);
     form.LoadFrom(o, 4);
     EXPECT_EQ(form.ParameterType->checkedId(), 0);
+}
+
+// Catches the old "text|pattern|" filter passed to the file dialog unchanged,
+// which would show no S-parameter files, or only upper-case ones.
+TEST(ToolkitFilter, FromBarSeparatedForm)
+{
+    EXPECT_EQ(ToolkitFilter("S-Parameter files (*.SnP)|*.S*|"), "S-Parameter files (*.SnP) (*.S* *.s*)");
+    EXPECT_EQ(ToolkitFilter("S-Parameter files (*.SnP)|*.S*"), "S-Parameter files (*.SnP) (*.S* *.s*)");
+    EXPECT_EQ(ToolkitFilter("Text|*.txt;*.TXT|All|*"), "Text (*.txt *.TXT);;All (*)");
 }

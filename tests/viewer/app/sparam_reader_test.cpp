@@ -55,6 +55,12 @@ TEST(ReadSParameterText, OptionLine)
     EXPECT_EQ(r.data.format, sfMA);
     EXPECT_DOUBLE_EQ(r.data.impedance, 50);
 
+    r = ReadSParameterText("\t#\tkHz\tS\tDB\tR\t+75\r\n1\t-6\t45\r\n", 1);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.data.units, "KHZ");
+    EXPECT_EQ(r.data.format, sfDB);
+    EXPECT_DOUBLE_EQ(r.data.impedance, 75);
+
     r = ReadSParameterText("#GHZ SX MA R 75 ! trailing\n1 0.5 45\n", 1);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.data.kind, 'S');

@@ -33,9 +33,12 @@ std::string ToolkitFilter(const std::string& filter)
             std::string lower = one;
             for (char& c : lower)
                 c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            patterns += (patterns.empty() ? "" : " ") + one;
-            if (lower != one)
-                patterns += " " + lower;
+            auto add = [&](const std::string& pat) {
+                if ((" " + patterns + " ").find(" " + pat + " ") == std::string::npos)
+                    patterns += (patterns.empty() ? "" : " ") + pat;
+            };
+            add(one);
+            add(lower);
             if (semi == std::string::npos)
                 break;
             p = semi + 1;
