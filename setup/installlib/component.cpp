@@ -23,9 +23,25 @@ TComponent::TComponent(TComponent* Owner)
         owner_->components_.push_back(this);
 }
 
+const TMetaClass& TComponent::StaticClass()
+{
+    static const TMetaClass meta("TComponent", &TObject::StaticClass());
+    return meta;
+}
+
 TComponent::~TComponent()
 {
     state_ |= csDestroying;
+    // A receiver may drop its link while it is told, so walk a copy.
+    const std::vector<TComponent*> notifies = freeNotifies_;
+    for (TComponent* c : notifies) {
+        if (std::find(freeNotifies_.begin(), freeNotifies_.end(), c) == freeNotifies_.end())
+            continue;
+        auto& back = c->freeNotifies_;
+        back.erase(std::remove(back.begin(), back.end(), this), back.end());
+        c->Notification(this, opRemove);
+    }
+    freeNotifies_.clear();
     // Last to first, so that a component made later (which may refer to an
     // earlier one) goes first.
     while (!components_.empty()) {
@@ -38,6 +54,26 @@ TComponent::~TComponent()
         auto& list = owner_->components_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
     }
+}
+
+void TComponent::FreeNotification(TComponent* Component)
+{
+    if (!Component || Component == this)
+        return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), Component) == freeNotifies_.end())
+        freeNotifies_.push_back(Component);
+    auto& back = Component->freeNotifies_;
+    if (std::find(back.begin(), back.end(), this) == back.end())
+        back.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* Component)
+{
+    if (!Component)
+        return;
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), Component), freeNotifies_.end());
+    auto& back = Component->freeNotifies_;
+    back.erase(std::remove(back.begin(), back.end(), this), back.end());
 }
 
 static bool sameName(std::string_view a, std::string_view b)
