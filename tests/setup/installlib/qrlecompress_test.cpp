@@ -795,3 +795,42 @@ TEST_F(VolumeSets, SplitWithoutDiskHandlerFailsWhenTheDiskIsFull)
     EXPECT_TRUE(archive.Abort);
     EXPECT_THROW(archive.SplitIntoVolumes("A:\\", "files.exe"), EQrleCompress);
 }
+
+TEST_F(VolumeSets, DiskHandlerMayNameAnotherDirectory)
+{
+    put("S:\\Src\\huge.bin", noiseBytes(2000000, 7));
+    TQrleCompress archive;
+    archive.CompressionLevel = colNone;
+    ASSERT_TRUE(pack(archive, "C:\\B\\files.1", { "S:\\Src\\huge.bin" }));
+    machine->forceDirectories("C:\\Disk2");
+    archive.OnNewDisk = [](TQrleCompress&, int, std::string& path) { path = "C:\\Disk2"; };
+    ASSERT_TRUE(archive.SplitIntoVolumes("A:\\", "files.1"));
+    EXPECT_TRUE(machine->fileExists("C:\\Disk2\\files.2"));
+
+    TQrleCompress reader;
+    std::vector<std::string> offered;
+    reader.OnNewDisk = [&](TQrleCompress&, int, std::string& path) {
+        offered.push_back(path);
+        path = "C:\\Disk2";
+    };
+    reader.SetCompressedFile("A:\\files.1");
+    ASSERT_TRUE(extract(reader, "C:\\Dest", { "S:\\Src\\huge.bin" }));
+    EXPECT_EQ(offered, std::vector<std::string> { "A:" });
+    EXPECT_EQ(get("C:\\Dest\\huge.bin"), get("S:\\Src\\huge.bin"));
+}
+
+// Packing onto a full disk: the build step relies on EqcDiskFull, and the
+// members written before must still read.
+TEST_F(ArchiveTest, PackingOntoAFullDiskKeepsTheCompleteMembers)
+{
+    machine->mapDrive('E', "small", 300000);
+    put("S:\\Src\\a.bin", noiseBytes(100000, 1));
+    put("S:\\Src\\b.bin", noiseBytes(400000, 2));
+    TQrleCompress archive;
+    EXPECT_THROW(pack(archive, "E:\\B\\setup.1", { "S:\\Src\\a.bin", "S:\\Src\\b.bin" }), EqcDiskFull);
+    TQrleCompress reader;
+    reader.SetCompressedFile("E:\\B\\setup.1");
+    ASSERT_EQ(reader.MemberCount(), 1);
+    ASSERT_TRUE(extract(reader, "C:\\Dest", { "S:\\Src\\a.bin" }));
+    EXPECT_EQ(get("C:\\Dest\\a.bin"), get("S:\\Src\\a.bin"));
+}
