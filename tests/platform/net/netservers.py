@@ -78,8 +78,13 @@ def serve_http(root, user, password):
                 return
             return super().do_GET()
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    server.daemon_threads = True
+    class Server(http.server.ThreadingHTTPServer):
+        daemon_threads = True
+
+        def handle_error(self, request, client_address):
+            pass  # a client that hangs up early (an aborted download) is expected
+
+    server = Server(("127.0.0.1", 0), Handler)
     print("PORT", server.server_address[1], flush=True)
     server.serve_forever()
 
