@@ -1,4 +1,5 @@
 #include "setup/installlib/netinstalllocation.h"
+#include "setup/installlib/translator.h"
 
 #include "platform/net/internet.h"
 #include "platform/ui/message_service.h"
@@ -348,6 +349,23 @@ TEST_F(NetLocationTest, RefusedConnection)
     EXPECT_FALSE(afterConnect);
     EXPECT_FALSE(site->Connected());
     EXPECT_TRUE(downFolder().empty());
+}
+
+// The user reads the messages in the interface language: the step, the
+// frame and the missing-reply text pass through the translator.
+TEST_F(NetLocationTest, MessagesAreTranslated)
+{
+    TTranslator translator;
+    translator.TranslateIntoLanguage = qgGerman;
+    translator.lgEnglish().Strings().Assign({ "1;Cannot connect to host %s",
+        "2;%s. Error message %s. Server %s. Response from server %s", "3;No server response" });
+    translator.lgGerman().Strings().Assign(
+        { "1;Keine Verbindung zu %s", "2;%s. Fehler %s. Server %s. Antwort %s", "3;Keine Antwort" });
+    RefusingPort refusing;
+    auto site = makeLocation(ipFTP, refusing.hostname());
+    EXPECT_EQ(messageOf<ENIL_OpenService>([&] { site->Connect(); }),
+        "Keine Verbindung zu " + refusing.hostname() + ". Fehler ERROR_INTERNET_CANNOT_CONNECT. Server "
+            + refusing.hostname() + ". Antwort Keine Antwort");
 }
 
 // A server that stops sending must not hang the setup: the read fails
