@@ -380,13 +380,17 @@ bool start(Transfer& t)
 bool pump(Transfer& t, const std::function<bool()>& ready)
 {
     Connection& c = t.connection();
+    // The timeout counts from the later of the last data and the start of
+    // this wait: time the caller spent between reads is not the server's.
+    const Clock::time_point waitStart = Clock::now();
     for (;;) {
-        if (ready() || t.done)
-            return true;
         if (t.paused && t.buffered() < kPauseAbove) {
             t.paused = false;
+            t.lastActivity = Clock::now();
             curl_easy_pause(t.easy, CURLPAUSE_CONT);
         }
+        if (ready() || t.done)
+            return true;
         int running = 0;
         curl_multi_perform(c.multi, &running);
         int left = 0;
@@ -403,7 +407,7 @@ bool pump(Transfer& t, const std::function<bool()>& ready)
         }
         if (ready() || t.done)
             return true;
-        const auto idle = Clock::now() - t.lastActivity;
+        const auto idle = Clock::now() - std::max(t.lastActivity, waitStart);
         const auto limit = std::chrono::milliseconds(t.receiveTimeout);
         if (!t.paused && idle >= limit) {
             t.done = true;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 using namespace net;
 using tavix::testing::patternBytes;
@@ -247,6 +248,30 @@ TEST_F(InternetTest, RefusedStalledAndCutTransfersFail)
     std::string part;
     EXPECT_FALSE(readAll(cut, part));
     EXPECT_EQ(win::lastError(), ERROR_INTERNET_CONNECTION_ABORTED);
+}
+
+// The receive timeout is about the server, not the whole transfer: a reader
+// that takes longer than it between blocks (a busy user interface) and a
+// download that lasts longer than it in total both go on.
+TEST_F(InternetTest, SlowReaderIsNotATimeout)
+{
+    TestServer server(TestServer::Kind::Http, dir.path());
+    SetInternetOption(session, INTERNET_OPTION_RECEIVE_TIMEOUT, 700);
+    HINTERNET c = InternetConnect(session, server.hostname(), 0, "", "", INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET r = httpGet(c, "/big.1");
+    ASSERT_TRUE(HttpSendRequest(r, "", 0, nullptr, 0));
+    std::string got(8192, '\0');
+    uint32_t n = 0;
+    ASSERT_TRUE(InternetReadFile(r, got.data(), 8192, n));
+    got.resize(n);
+    for (int pause = 0; pause < 2; ++pause) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        std::string block(300 * 1024, '\0');
+        ASSERT_TRUE(InternetReadFile(r, block.data(), static_cast<uint32_t>(block.size()), n)) << win::lastError();
+        got.append(block.data(), n);
+    }
+    ASSERT_TRUE(readAll(r, got)) << win::lastError();
+    EXPECT_TRUE(got == big);
 }
 
 // Input that would change the URL or the FTP command is refused, and closed
