@@ -318,6 +318,29 @@ TEST_F(NetLocationTest, MissingFilesAndDirectories)
     EXPECT_EQ(downFolder(), (std::vector<std::string> { "x.1" }));
 }
 
+// A local file that cannot be written (full drive, missing folder) fails
+// with the location's name and the local path, and never leaves a partial
+// file in place of the old one.
+TEST_F(NetLocationTest, LocalWriteFailures)
+{
+    ASSERT_TRUE(machine->writeFile(local(), "old contents"));
+    TestServer server(TestServer::Kind::Http, served);
+    auto location = makeLocation(ipHTTP, server.hostname());
+    const auto used = [&] {
+        machine->setDriveCapacity('C', 1ull << 40);
+        return (1ull << 40) - *machine->diskFreeSpace("C:\\");
+    }();
+    machine->setDriveCapacity('C', used + 64 * 1024);
+    EXPECT_EQ(messageOf<ENIL_WriteDestFile>([&] { location->Download("big.1", local()); }),
+        "NetLocation1 could not write to the local dest file " + local());
+    machine->setDriveCapacity('C', 0);
+    EXPECT_EQ(readLocal(), "old contents");
+    EXPECT_EQ(downFolder(), (std::vector<std::string> { "x.1" }));
+
+    EXPECT_EQ(messageOf<ENIL_WriteDestFile>([&] { location->Download("small.1", "C:\\missing\\x.1"); }),
+        "NetLocation1 could not write to the local dest file C:\\missing\\x.1");
+}
+
 // Data is data: a file whose first bytes read "404" downloads whole.
 TEST_F(NetLocationTest, FileThatContains404IsData)
 {
