@@ -41,11 +41,11 @@ TEST_F(ModuleTest, LoadsTheLibraryStoredUnderTheDllNameAndCallsItsExport)
     Module lib;
     ASSERT_TRUE(lib.load(*machine, "c:\\program files\\my app\\ctl.ocx")) << lib.loaderMessage();
     EXPECT_EQ(lib.path(), "C:\\program files\\my app\\ctl.ocx");
-    auto reg = lib.procAddress<long (*)()>("DllRegisterServer");
+    auto reg = lib.procAddress<int (*)()>("DllRegisterServer");
     ASSERT_NE(reg, nullptr);
     EXPECT_EQ(reg(), 0);
     setenv("TAVIX_SELFREG_RESULT", "0x80004005", 1);
-    EXPECT_EQ(reg(), 0x80004005L);
+    EXPECT_EQ(reg(), int(0x80004005u));
     EXPECT_EQ(tavix::testing::readFile(log), "DllRegisterServer\nDllRegisterServer\n");
     lib.free();
     EXPECT_FALSE(lib.isLoaded());

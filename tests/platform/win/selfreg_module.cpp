@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-extern "C" __attribute__((visibility("default"))) long DllRegisterServer()
+extern "C" __attribute__((visibility("default"))) int DllRegisterServer()
 {
     if (const char* log = std::getenv("TAVIX_SELFREG_LOG")) {
         if (std::FILE* f = std::fopen(log, "a")) {
@@ -14,5 +14,5 @@ extern "C" __attribute__((visibility("default"))) long DllRegisterServer()
         }
     }
     const char* result = std::getenv("TAVIX_SELFREG_RESULT");
-    return result ? std::strtol(result, nullptr, 0) : 0;
+    return result ? int(std::strtoul(result, nullptr, 0)) : 0;
 }
