@@ -176,9 +176,12 @@ std::string TpsBDEDLL::Expand(TComponent* Object)
 {
     Check(Object);
     // Returned as the registry stores it: the engine's own setup writes it.
-    std::string value = RegistryReadString(4, "\\Software\\Borland\\Database Engine", "DLLPath", "");
-    if (!value.empty())
-        return GetDelimitedItem(value, 1);
+    // A value that starts with ";" names no directory; that counts as missing,
+    // or the engine's files would land in the root of the current drive.
+    std::string first
+        = GetDelimitedItem(RegistryReadString(4, "\\Software\\Borland\\Database Engine", "DLLPath", ""), 1);
+    if (first.find_first_not_of(' ') != std::string::npos)
+        return first;
     return AddBackslash(GetProgramFilesDir()) + "Borland\\Common Files\\BDE";
 }
 

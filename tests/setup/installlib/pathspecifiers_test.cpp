@@ -115,6 +115,8 @@ TEST_P(SpecifierExpansionTest, RegistryFoldersLoseTheirTrailingBackslash)
     EXPECT_EQ(expand("psBDEDLL"), "E:\\Apps\\Borland\\Common Files\\BDE");
     RegistryWriteString(4, "\\Software\\Borland\\Database Engine", "DLLPath", "C:\\A;C:\\B");
     EXPECT_EQ(expand("psBDEDLL"), "C:\\A");
+    RegistryWriteString(4, "\\Software\\Borland\\Database Engine", "DLLPath", ";C:\\B");
+    EXPECT_EQ(expand("psBDEDLL"), "E:\\Apps\\Borland\\Common Files\\BDE");
     // The engine's own value is returned as it is stored.
     RegistryWriteString(4, "\\Software\\Borland\\Database Engine", "DLLPath", "C:\\IDAPI\\");
     EXPECT_EQ(expand("psBDEDLL"), "C:\\IDAPI\\");
