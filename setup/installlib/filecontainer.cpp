@@ -112,6 +112,8 @@ void TFileContainer::InstallStep()
     try {
         {
             ui::BusyCursor busy;
+            if (std::string found = FindLocalFile(); !found.empty())
+                LocalFile = found;
             ReadInfoFromArchiveAll();
             Broadcast(icContainerInstallStarts, nullptr);
             if (Container())
@@ -124,11 +126,21 @@ void TFileContainer::InstallStep()
                 Container()->DoInformationEventControl(this, icContainerWorkEnded, this);
         }
     } catch (...) {
-        Broadcast(icWorkFinished, nullptr);
+        // The first failure is the one to report; the busy state is
+        // restored even when a receiver of -996 fails too.
+        try {
+            Broadcast(icWorkFinished, nullptr);
+        } catch (...) {
+        }
         BusyState = bsIdle;
         throw;
     }
-    Broadcast(icWorkFinished, nullptr);
+    try {
+        Broadcast(icWorkFinished, nullptr);
+    } catch (...) {
+        BusyState = bsIdle;
+        throw;
+    }
     BusyState = bsIdle;
     if (FiresAfterInstallObjects && OnAfterInstallObjects)
         OnAfterInstallObjects(this, SharedArchive().Abort);
