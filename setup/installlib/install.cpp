@@ -7,6 +7,7 @@
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/installlibrary.h"
+#include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/pathspecifiers.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/registryroutines.h"
@@ -141,8 +142,11 @@ void TCustomInstall::Notification(TComponent* AComponent, TOperation Operation)
     TFileContainer::Notification(AComponent, Operation);
     if (Operation != opRemove)
         return;
-    if (wasNetLocation)
+    if (wasNetLocation) {
         distributeType_ = dtTraditional;
+        if (DefaultNetLocation() == AComponent)
+            SetDefaultNetLocation(nullptr);
+    }
     if (AComponent == mainForm_) {
         mainForm_ = nullptr;
         hooked_ = false;
@@ -187,6 +191,8 @@ void TCustomInstall::SetDistributeType(TDistributeType Value)
 void TCustomInstall::SetNetLocation(TComponent* Value)
 {
     TFileContainer::SetNetLocation(Value);
+    // The engine's location is the one every object without its own uses.
+    SetDefaultNetLocation(dynamic_cast<TCustomNetInstallLocation*>(Value));
     if (!Value)
         distributeType_ = dtTraditional;
 }

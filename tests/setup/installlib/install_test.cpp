@@ -1,5 +1,6 @@
 #include "engine_fixture.h"
 
+#include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/translator.h"
 
 using namespace enginetest;
@@ -45,11 +46,18 @@ TEST_F(EngineTest, PropertyRules)
     EXPECT_THROW(engine.SetDistributeType(dtWeb), IEInstall); // run time
     engine.SetDesigning(true);
     EXPECT_THROW(engine.SetDistributeType(dtWeb), IEInstallNetLocNil);
-    TComponent location(form.get());
-    engine.SetNetLocation(&location);
+    auto* location = new TCustomNetInstallLocation(form.get());
+    engine.SetNetLocation(location);
+    EXPECT_EQ(DefaultNetLocation(), location);
     engine.SetDistributeType(dtWeb);
     EXPECT_EQ(engine.DistributeType(), dtWeb);
     engine.SetNetLocation(nullptr);
+    EXPECT_EQ(engine.DistributeType(), dtTraditional);
+    engine.SetNetLocation(location);
+    engine.SetDistributeType(dtTraditionalNet);
+    delete location; // a freed location must not be used for the next download
+    EXPECT_EQ(engine.NetLocation(), nullptr);
+    EXPECT_EQ(DefaultNetLocation(), nullptr);
     EXPECT_EQ(engine.DistributeType(), dtTraditional);
     engine.SetDesigning(false);
 
@@ -155,6 +163,27 @@ TEST_F(EngineTest, WithoutRunAutomaticActivationOnlyMaximises)
     engine.RunInstallation();
     EXPECT_EQ(count("find record (create)"), 2);
     EXPECT_EQ(archiveReads, 1); // the archive directory is read once per program
+}
+
+// An exception from the form's own activation handler is shown and stays
+// inside the event; the install waits for the next activation.
+TEST_F(EngineTest, ActivationHandlerFailureIsContained)
+{
+    startAs("C:\\TEMP\\QS1\\setup.exe", { "-sC:\\TEMP\\QS1" });
+    int calls = 0;
+    form->OnActivate = [&](TObject*) {
+        if (++calls == 1)
+            throw Exception("form handler failed");
+    };
+    auto& engine = makeInstall();
+    engine.Loaded();
+    EXPECT_NO_THROW(form->Activate());
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].text, "form handler failed");
+    EXPECT_FALSE(engine.Activated());
+    EXPECT_EQ(count("find record (create)"), 0);
+    form->Activate();
+    EXPECT_EQ(count("find record (create)"), 1);
 }
 
 // Modes whose work is not in this setup say so and end the program,
