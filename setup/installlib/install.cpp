@@ -413,6 +413,10 @@ void TCustomInstall::RunSequence()
         for (const TTypePass& pass : EngineTypePasses)
             InstallObjectsOfType(pass.TypeCode, pass.StatusText ? pass.StatusText : "");
         fireAfterInstallObjects();
+        // A handler inside the walk (a copy form's guarded Cancel) may have
+        // run the failure path already; the good ending must not follow it.
+        if (failed_)
+            return;
 
         if (UnfinishedCount > 0 || Reboot)
             RegisterRunOnReboot();

@@ -45,9 +45,15 @@ public:
             OnCode(Code);
     }
     std::function<void(int)> OnCode;
+    std::function<void()> OnProcess;
 
 protected:
-    void InstallStep() override { log_.push_back("process " + tag_); }
+    void InstallStep() override
+    {
+        log_.push_back("process " + tag_);
+        if (OnProcess)
+            OnProcess();
+    }
 
 private:
     Log& log_;

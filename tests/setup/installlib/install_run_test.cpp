@@ -176,6 +176,34 @@ TEST_F(RunTest, OtherFailureKeepsTheRecord)
     EXPECT_TRUE(only("process p").empty()); // no pass after the failure
 }
 
+// A pass that fails still pops its status line, so the status form does
+// not keep showing "Installing INI files..." over the error.
+TEST_F(RunTest, PassPopsItsStatusOnFailure)
+{
+    auto* ini = new TRecorder(form.get(), log, tcIniFiles, "ini");
+    ini->SetContainer(install);
+    ini->OnProcess = [] { throw IEInstall("INI file locked"); };
+    EXPECT_THROW(install->InstallObjectsOfType(tcIniFiles, "Installing INI files..."), IEInstall);
+    auto processed = std::find(log.begin(), log.end(), "process ini");
+    ASSERT_NE(processed, log.end());
+    EXPECT_NE(std::find(processed, log.end(), "dlg:-973"), log.end());
+    log.clear();
+    install->InstallObjectsOfType(tcOdbcSources, "Installing ODBC sources..."); // no such object: no status
+    EXPECT_TRUE(log.empty());
+}
+
+// The failure path run by a guarded handler inside the walk (a copy form's
+// Cancel) must not be followed by the good ending.
+TEST_F(RunTest, FailureHandledDuringTheWalkEndsTheRun)
+{
+    fileOnEngine->OnInstall = [] { Application().Guard([] { throw EAIUserAbort(); }); };
+    form->Activate();
+    EXPECT_EQ(count("dlg:-994"), 1);
+    EXPECT_EQ(count("dlg:-995"), 0);
+    EXPECT_EQ(count("delete record"), 1);
+    EXPECT_EQ(count("after install objects"), 1);
+}
+
 // A failure while the failure path itself runs must neither escape nor
 // leave the program running.
 TEST_F(RunTest, FailureInsideTheFailurePathTerminates)
