@@ -157,6 +157,12 @@ TEST_F(NetTreeTest, RunRecordKeepsTheDownloadForARestart)
     expectInstalled();
     EXPECT_EQ(data->LocalFile, fetched);
     EXPECT_TRUE(received.empty());
+
+    // Loading the script finds it as well.
+    data->LocalFile.clear();
+    data->SetLoading(true);
+    data->Loaded();
+    EXPECT_EQ(data->LocalFile, fetched);
 }
 
 // Without a run record nothing is looked up or noted: a "LocalFile" value

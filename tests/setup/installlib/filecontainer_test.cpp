@@ -1,10 +1,13 @@
 #include "tests/setup/installlib/filecontainer_fixture.h"
 
+#include "setup/installlib/application.h"
+#include "setup/installlib/install.h"
 #include "setup/installlib/pathspecifiers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -513,6 +516,79 @@ TEST_F(FileContainerTest, NeedsContainerDownload)
     TCustomNetInstallLocation own(nullptr);
     f->SetNetLocation(&own);
     EXPECT_FALSE(dir->NeedsContainerDownload());
+}
+
+} // namespace
+
+namespace {
+
+class EngineTreeTest : public FileContainerTest {
+protected:
+    void SetUp() override
+    {
+        FileContainerTest::SetUp();
+        Application().Reset();
+        engineForm = std::make_unique<TForm>();
+        engineForm->SetName("MainForm");
+        install = new TInstall(engineForm.get());
+        install->SetName("Install1");
+        install->SourceDirectory = "S:\\disk1";
+    }
+    void TearDown() override
+    {
+        engineForm.reset();
+        Application().Reset();
+        FileContainerTest::TearDown();
+    }
+
+    template <class T> T* designed(const std::string& name)
+    {
+        T* object = new T(form);
+        object->SetName(name);
+        object->SetDesigning(true);
+        object->AfterConstruction();
+        return object;
+    }
+
+    std::unique_ptr<TForm> engineForm;
+    TInstall* install = nullptr;
+};
+
+// Objects placed in design mode hang under the engine and take their
+// archive from their container; a group given no container goes to the
+// engine as well.
+TEST_F(EngineTreeTest, DesignDefaultsUnderTheEngine)
+{
+    auto* dir = designed<TInstallDirectory>("Dir");
+    EXPECT_EQ(dir->Container(), install);
+    EXPECT_EQ(dir->ArchiveFileType(), StandardSpecifier<TpsContainerArchiveFile>());
+    EXPECT_EQ(dir->GetArchivePath(), "S:\\disk1\\files.1");
+    EXPECT_EQ(dir->Description(), "Install Directory 2"); // the engine is a file container too
+    EXPECT_EQ(install->OwnSpecifier(), nullptr);
+
+    auto* group = make<TInstallGroup>("Grp");
+    group->SetContainer(nullptr);
+    EXPECT_EQ(group->Container(), install);
+}
+
+// Local files whose archive is named from the install source are packed
+// beside the engine's archive; a traditional distribution downloads
+// nothing, whatever the files say.
+TEST_F(EngineTreeTest, InstallSourceArchivesAndTraditionalDistribution)
+{
+    auto* group = make<TInstallGroup>("Grp", install);
+    auto* f = file("F", group, "f.txt", "f");
+    f->PackForReal = false;
+    f->SetArchiveFileType(StandardSpecifier<TpsInstallSource>());
+    f->SetArchiveFile("\\extra.1");
+    group->Compress(coForceNetFilesLocal);
+    ASSERT_EQ(packLog.size(), 1u);
+    EXPECT_EQ(packLog[0].archive, "S:\\disk1\\extra.1");
+    EXPECT_EQ(packLog[0].command, lzcOverwrite);
+
+    f->Net = true;
+    EXPECT_EQ(install->DistributeType(), dtTraditional);
+    EXPECT_FALSE(group->NeedsContainerDownload());
 }
 
 } // namespace
