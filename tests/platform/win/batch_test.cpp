@@ -65,6 +65,22 @@ TEST_F(BatchTest, DeltreeRemovesWholeDirectories)
     EXPECT_TRUE(machine->fileExists("C:\\other.txt"));
 }
 
+// Catches a batch reaching past the machine's root: climbing above a drive,
+// UNC names and host paths all stay inside (or fail).
+TEST_F(BatchTest, NothingOutsideTheRootIsTouched)
+{
+    tavix::testing::writeFile(dir.path() / "outside.txt", "host");
+    std::string hostPath = (dir.path() / "outside.txt").string();
+    put("C:\\inside.txt");
+    auto result
+        = run("ERASE ..\\..\\..\\outside.txt\nDELTREE /Y C:\\..\\..\\..\nDEL \\\\server\\share\\outside.txt\nDEL "
+            + hostPath + "\nDELTREE /Y " + hostPath + "\nERASE C:\\..\\inside.txt\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "outside.txt"));
+    EXPECT_FALSE(machine->fileExists("C:\\inside.txt")); // ".." stops at the drive's root
+    EXPECT_TRUE(machine->directoryExists("C:\\"));
+    EXPECT_GE(result.failures.size(), 3u);
+}
+
 // Catches the in-use move batch (erase then move) not replacing the target,
 // and unknown commands passing silently.
 TEST_F(BatchTest, MoveCopyRenameAndUnknownCommands)
