@@ -16,6 +16,7 @@
 #include "setup/installlib/typecodes.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace installlib {
 
@@ -96,28 +97,38 @@ TCustomInstall::TCustomInstall(TComponent* Owner)
     SetInstallEngine(this);
     currentInstall = this;
     registered_ = true;
-
-    SetDescription("TInstall component");
-    SetInstallTypes({ itFull });
-    SetDestDirType(StandardPathSpecList().FindClass(TpsProgramFiles::StaticClass()));
-    SetDestDir("\\MyApplication");
-    SetArchiveFileType(StandardPathSpecList().FindClass(TpsMainArchiveFile::StaticClass()));
-    SetArchiveFile("");
-
+    try {
+        SetDescription("TInstall component");
+        SetInstallTypes({ itFull });
+        SetDestDirType(StandardPathSpecList().FindClass(TpsProgramFiles::StaticClass()));
+        SetDestDir("\\MyApplication");
+        SetArchiveFileType(StandardPathSpecList().FindClass(TpsMainArchiveFile::StaticClass()));
+        SetArchiveFile("");
+        if (IsDesigning())
+            makeDesignTranslator();
+    } catch (...) {
+        // No destructor runs for a half-made engine: withdraw it here.
+        SetInstallEngine(nullptr);
+        currentInstall = nullptr;
+        registered_ = false;
+        throw;
+    }
     if (!IsDesigning()) {
         Application().OnException = [this](TObject*, const std::exception& E) { HandleInstallError(E); };
         handlerInstalled_ = true;
-    } else {
-        createdWhileLoading_ = Owner->IsLoading();
-        bool hasTranslator = false;
-        for (int i = 0; i < Owner->ComponentCount(); ++i)
-            hasTranslator = hasTranslator || dynamic_cast<TTranslator*>(Owner->Components(i)) != nullptr;
-        if (!hasTranslator) {
-            designTranslator_ = new TTranslator(Owner);
-            designTranslator_->SetName("MainTranslator");
-            designTranslator_->FreeNotification(this);
-        }
     }
+}
+
+void TCustomInstall::makeDesignTranslator()
+{
+    createdWhileLoading_ = Owner()->IsLoading();
+    for (int i = 0; i < Owner()->ComponentCount(); ++i)
+        if (dynamic_cast<TTranslator*>(Owner()->Components(i)))
+            return;
+    auto translator = std::make_unique<TTranslator>(Owner());
+    SetUniqueName(*translator, "MainTranslator"); // another component may hold the name
+    designTranslator_ = translator.release();
+    designTranslator_->FreeNotification(this);
 }
 
 TCustomInstall::~TCustomInstall()

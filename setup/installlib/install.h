@@ -189,6 +189,7 @@ protected:
 
 private:
     void fireAfterInstallObjects();
+    void makeDesignTranslator();
 
     bool autoMaximizeWindow_ = true;
     TDistributeType distributeType_ = dtTraditional;

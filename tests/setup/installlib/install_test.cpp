@@ -231,4 +231,19 @@ TEST_F(EngineTest, DesignTimeTranslator)
     EXPECT_FALSE(static_cast<bool>(Application().OnException)); // not the handler at design time
 }
 
+// A component already holding the translator's name must not make the
+// engine unconstructible, nor leave a half-made engine registered.
+TEST_F(EngineTest, DesignTimeTranslatorNameTaken)
+{
+    form->SetDesigning(true);
+    TComponent other(form.get());
+    other.SetName("MainTranslator");
+    {
+        TInstall engine(form.get());
+        EXPECT_NE(dynamic_cast<TTranslator*>(form->FindComponent("MainTranslator1")), nullptr);
+    }
+    EXPECT_EQ(CurrentInstall(), nullptr);
+    EXPECT_EQ(InstallEngine(), nullptr);
+}
+
 } // namespace
