@@ -78,30 +78,14 @@ const char* const* CamposPesquisados(TTipoPeca tipo)
     static const char* const transistores[] = { "Vceo", "Ic", "Pd" };
     static const char* const diodosR[] = { "Vr", "Io", "Pd" };
     static const char* const diodosZ[] = { "Tn", "Iz", "Pd" };
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return transistores;
-    case TTipoPeca::tpDiodosR:
-        return diodosR;
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return diodosZ;
+    return PorTipo<const char* const*>(tipo, transistores, diodosR, diodosZ);
 }
 
 namespace {
 
 const char* NomeDaTabela(TTipoPeca tipo)
 {
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return "transistores.db";
-    case TTipoPeca::tpDiodosR:
-        return "diodosr.db";
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return "diodosz.db";
+    return PorTipo<const char*>(tipo, "transistores.db", "diodosr.db", "diodosz.db");
 }
 
 } // namespace

@@ -12,6 +12,22 @@ namespace crossref {
 
 enum class TTipoPeca { tpTransistores, tpDiodosR, tpDiodosZ };
 
+// The one of three things that belongs to the kind, given in the order of
+// the kinds. Every per-kind choice goes through here, so that a new kind is
+// reported by the compiler in one place.
+template <class T> T PorTipo(TTipoPeca tipo, T transistores, T diodosR, T diodosZ)
+{
+    switch (tipo) {
+    case TTipoPeca::tpTransistores:
+        return transistores;
+    case TTipoPeca::tpDiodosR:
+        return diodosR;
+    case TTipoPeca::tpDiodosZ:
+        break;
+    }
+    return diodosZ;
+}
+
 // The 37 items of every percentage box: 0..100 by 5, 110..200 by 10, 250..500 by 50.
 const std::vector<std::string>& ItensPercentuais();
 

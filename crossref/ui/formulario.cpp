@@ -188,45 +188,21 @@ void TFormulario::ProtegidoNaPeca(TTipoPeca tipo, const std::function<void()>& a
 
 TPaginaPeca& TFormulario::Pagina(TTipoPeca tipo)
 {
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return *PaginaTransistores;
-    case TTipoPeca::tpDiodosR:
-        return *PaginaDiodosR;
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return *PaginaDiodosZ;
+    return *PorTipo(tipo, PaginaTransistores, PaginaDiodosR, PaginaDiodosZ);
 }
 
 db::TTable* TFormulario::Tabela(TTipoPeca tipo)
 {
     if (!modulo_)
         return nullptr;
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return &modulo_->TabelaTransistores;
-    case TTipoPeca::tpDiodosR:
-        return &modulo_->TabelaDiodosR;
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return &modulo_->TabelaDiodosZ;
+    return PorTipo(tipo, &modulo_->TabelaTransistores, &modulo_->TabelaDiodosR, &modulo_->TabelaDiodosZ);
 }
 
 db::TQuery* TFormulario::Pesquisa(TTipoPeca tipo)
 {
     if (!modulo_)
         return nullptr;
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return &modulo_->PesquisarTransistores;
-    case TTipoPeca::tpDiodosR:
-        return &modulo_->PesquisarDiodosR;
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return &modulo_->PesquisarDiodosZ;
+    return PorTipo(tipo, &modulo_->PesquisarTransistores, &modulo_->PesquisarDiodosR, &modulo_->PesquisarDiodosZ);
 }
 
 void TFormulario::showEvent(QShowEvent* evento)

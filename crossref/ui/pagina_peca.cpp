@@ -50,28 +50,12 @@ const TNomes& Nomes(TTipoPeca tipo)
     static const TNomes diodosZ { "DZBuscaRapida", { "PesquisarDZTn", "PesquisarDZIz", "PesquisarDZPd" },
         { "Search Vz up to", "Search Iz up to", "Search Pd up to" }, "DiodosZEquivalentes", "DBGridDZO", "DBGridDZ",
         "ImagemDiodoZ", 2, "Note:", "Nota" };
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return transistores;
-    case TTipoPeca::tpDiodosR:
-        return diodosR;
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return diodosZ;
+    return *PorTipo(tipo, &transistores, &diodosR, &diodosZ);
 }
 
 const TColunas& Colunas(TTipoPeca tipo, int grade)
 {
-    switch (tipo) {
-    case TTipoPeca::tpTransistores:
-        return ColunasTransistores(grade);
-    case TTipoPeca::tpDiodosR:
-        return ColunasDiodosR(grade);
-    case TTipoPeca::tpDiodosZ:
-        break;
-    }
-    return ColunasDiodosZ(grade);
+    return PorTipo(tipo, &ColunasTransistores, &ColunasDiodosR, &ColunasDiodosZ)(grade);
 }
 
 // The headings above a grid, one label per column at the column's width
