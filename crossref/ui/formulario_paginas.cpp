@@ -100,22 +100,20 @@ void TFormulario::CriaPaginasDeOutrosComponentes()
     PaginaOutrosComponentes->setObjectName("OutrosComponentes");
     auto* calculadoras = new QTabWidget(PaginaOutrosComponentes);
     calculadoras->setObjectName("Calculadoras");
-    auto* resistores = new QWidget(calculadoras);
-    auto* colunaR = new QVBoxLayout(resistores);
-    ImagemResistor = new TQuadroImagem(resistores);
-    ImagemResistor->setObjectName("ImagemResistor");
-    ImagemResistor->setMinimumSize(300, 120);
-    colunaR->addWidget(ImagemResistor);
-    colunaR->addStretch(1);
-    calculadoras->addTab(resistores, tr("Resistors"));
-    auto* capacitores = new QWidget(calculadoras);
-    auto* colunaC = new QVBoxLayout(capacitores);
-    ImagemCapacitor = new TQuadroImagem(capacitores);
-    ImagemCapacitor->setObjectName("ImagemCapacitor");
-    ImagemCapacitor->setMinimumSize(300, 120);
-    colunaC->addWidget(ImagemCapacitor);
-    colunaC->addStretch(1);
-    calculadoras->addTab(capacitores, tr("Polyester capacitors"));
+    // One tab a calculator, its picture on top.
+    auto calculadora = [calculadoras](const char* nome, const QString& titulo) {
+        auto* aba = new QWidget(calculadoras);
+        auto* coluna = new QVBoxLayout(aba);
+        auto* imagem = new TQuadroImagem(aba);
+        imagem->setObjectName(nome);
+        imagem->setMinimumSize(300, 120);
+        coluna->addWidget(imagem);
+        coluna->addStretch(1);
+        calculadoras->addTab(aba, titulo);
+        return imagem;
+    };
+    ImagemResistor = calculadora("ImagemResistor", tr("Resistors"));
+    ImagemCapacitor = calculadora("ImagemCapacitor", tr("Polyester capacitors"));
     auto* colunaO = new QVBoxLayout(PaginaOutrosComponentes);
     colunaO->addWidget(calculadoras);
     PageControl->addTab(PaginaOutrosComponentes, tr("Other components"));
