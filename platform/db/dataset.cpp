@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/db/record_source.h"
+#include "platform/db/text_values.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/mathx.h"
@@ -110,15 +111,6 @@ std::string textOf(const paradox::Value& v, TFieldType type)
     }
 }
 
-std::string trimmed(std::string_view s)
-{
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string_view::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return std::string(s.substr(b, e - b + 1));
-}
-
 } // namespace
 
 // --- TField -------------------------------------------------------------------
@@ -171,7 +163,7 @@ double floatOf(const TField& f, const paradox::Value& v)
         double d = 0;
         if (text.empty())
             return 0;
-        if (rtl::TryStrToFloat(text, d, '.') || rtl::TryStrToFloat(text, d, rtl::formatSettings().decimalSeparator))
+        if (textToFloat(text, d))
             return d;
         throw EDatabaseError(f.DataSet().DisplayName() + ": '" + text
             + "' is not a valid floating point value for field '" + f.FieldName() + "'");
@@ -215,11 +207,8 @@ bool TField::AsBoolean() const
         const std::string t = trimmed(*s);
         if (t.empty())
             return false;
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(t[0])));
-        if (c == 'T' || c == 'Y')
-            return true;
-        if (c == 'F' || c == 'N')
-            return false;
+        if (const std::optional<bool> b = textToBoolean(t))
+            return *b;
         throw EDatabaseError(
             dataset_->DisplayName() + ": '" + t + "' is not a valid boolean value for field '" + name_ + "'");
     }

@@ -307,6 +307,7 @@ private:
     const paradox::Value* KeyBufferValue(int fieldIndex) const override;
     void SetKeyBufferValue(int fieldIndex, std::string_view text) override;
     int SearchKey(bool nearest) const; // row, -1 when an exact search failed
+    void SetKeyValues(std::initializer_list<std::string_view> values); // SetKey, then the values in key order
 
     std::string databaseName_;
     std::string tableName_;

@@ -4,20 +4,12 @@
 
 #include "platform/db/record_source.h"
 #include "platform/db/table_cache.h"
+#include "platform/db/text_values.h"
 #include "platform/rtl/format.h"
 
 namespace db {
 
 namespace {
-
-std::string trimmed(std::string_view s)
-{
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string_view::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return std::string(s.substr(b, e - b + 1));
-}
 
 int compareKey(const std::vector<paradox::Value>& row, const std::vector<paradox::Value>& key, std::size_t n)
 {
@@ -142,11 +134,11 @@ void TTable::SetKeyBufferValue(int fieldIndex, std::string_view text)
     case TFieldType::ftBoolean: {
         const std::string t = trimmed(text);
         if (!t.empty()) {
-            const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(t[0])));
-            if (c != 'T' && c != 'Y' && c != 'F' && c != 'N')
+            const std::optional<bool> b = textToBoolean(t);
+            if (!b)
                 throw EDatabaseError(
                     DisplayName() + ": '" + t + "' is not a valid boolean value for field '" + field.FieldName() + "'");
-            value = c == 'T' || c == 'Y';
+            value = *b;
         }
         break;
     }
@@ -159,7 +151,7 @@ void TTable::SetKeyBufferValue(int fieldIndex, std::string_view text)
         const std::string t = trimmed(text);
         double d = 0;
         if (!t.empty()) {
-            if (!rtl::TryStrToFloat(t, d, '.') && !rtl::TryStrToFloat(t, d, rtl::formatSettings().decimalSeparator))
+            if (!textToFloat(t, d))
                 throw EDatabaseError(DisplayName() + ": '" + t + "' is not a valid floating point value for field '"
                     + field.FieldName() + "'");
             value = d;
@@ -210,7 +202,7 @@ void TTable::GotoNearest()
     DoAfterScroll();
 }
 
-bool TTable::FindKey(std::initializer_list<std::string_view> values)
+void TTable::SetKeyValues(std::initializer_list<std::string_view> values)
 {
     SetKey();
     int i = 0;
@@ -219,18 +211,17 @@ bool TTable::FindKey(std::initializer_list<std::string_view> values)
             throw EDatabaseError(DisplayName() + ": More key values than key fields");
         SetKeyBufferValue(i++, v);
     }
+}
+
+bool TTable::FindKey(std::initializer_list<std::string_view> values)
+{
+    SetKeyValues(values);
     return GotoKey();
 }
 
 void TTable::FindNearest(std::initializer_list<std::string_view> values)
 {
-    SetKey();
-    int i = 0;
-    for (std::string_view v : values) {
-        if (i >= IndexFieldCount())
-            throw EDatabaseError(DisplayName() + ": More key values than key fields");
-        SetKeyBufferValue(i++, v);
-    }
+    SetKeyValues(values);
     GotoNearest();
 }
 
