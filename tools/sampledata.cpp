@@ -23,6 +23,24 @@ Value text(const char* s)
 
 constexpr double NA = std::numeric_limits<double>::quiet_NaN();
 
+// An empty table of these fields, the first `keyFields` of them the key.
+Table keyedTable(std::vector<paradox::FieldDef> fields, int keyFields = 1)
+{
+    Table t;
+    t.fields = std::move(fields);
+    t.keyFieldCount = keyFields;
+    return t;
+}
+
+// `t` with one record for each row, in the rows' order.
+template <class Row, std::size_t N, class MakeRecord>
+Table withRecords(Table t, const Row (&rows)[N], MakeRecord makeRecord)
+{
+    for (const Row& r : rows)
+        t.records.push_back(makeRecord(r));
+    return t;
+}
+
 const char* const kNorvia = "Norvia Semiconductors";
 const char* const kSaoPaulo = "Semicondutores Ltda. São Paulo";
 const char* const kKestrel = "Kestrel Devices";
@@ -327,8 +345,7 @@ const RepairRow kRepairs[] = {
 
 Table transistorStructure()
 {
-    Table t;
-    t.fields = {
+    return keyedTable({
         { "Identificacao", FieldType::Alpha, 20 },
         { "Uso", FieldType::Alpha, 30 },
         { "Polaridade", FieldType::Alpha, 3 },
@@ -352,15 +369,12 @@ Table transistorStructure()
         { "Fabricante", FieldType::Alpha, 40 },
         { "Observacoes", FieldType::Memo, 20 },
         { "Encapsulamento", FieldType::Alpha, 15 },
-    };
-    t.keyFieldCount = 1;
-    return t;
+    });
 }
 
 Table rectifierStructure()
 {
-    Table t;
-    t.fields = {
+    return keyedTable({
         { "Identificacao", FieldType::Alpha, 20 },
         { "Uso", FieldType::Alpha, 30 },
         { "Vrm", FieldType::Number, 8 },
@@ -371,15 +385,12 @@ Table rectifierStructure()
         { "Fabricante", FieldType::Alpha, 40 },
         { "Nota", FieldType::Alpha, 60 },
         { "Encapsulamento", FieldType::Alpha, 15 },
-    };
-    t.keyFieldCount = 1;
-    return t;
+    });
 }
 
 Table zenerStructure()
 {
-    Table t;
-    t.fields = {
+    return keyedTable({
         { "Identificacao", FieldType::Alpha, 20 },
         { "Marca", FieldType::Alpha, 10 },
         { "Tn", FieldType::Number, 8 },
@@ -391,72 +402,61 @@ Table zenerStructure()
         { "Fabricante", FieldType::Alpha, 40 },
         { "Nota", FieldType::Alpha, 60 },
         { "Encapsulamento", FieldType::Alpha, 15 },
-    };
-    t.keyFieldCount = 1;
-    return t;
+    });
 }
 
 Table repairStructure()
 {
-    Table t;
-    t.fields = {
-        { "Fabricante", FieldType::Alpha, 15 },
-        { "Equipamento", FieldType::Alpha, 15 },
-        { "Modelo", FieldType::Alpha, 15 },
-        { "Defeito", FieldType::Alpha, 60 },
-        { "Descricao", FieldType::Blob, 0 },
-    };
     // Several faults of one model are kept apart by the fault text.
-    t.keyFieldCount = 4;
-    return t;
+    return keyedTable(
+        {
+            { "Fabricante", FieldType::Alpha, 15 },
+            { "Equipamento", FieldType::Alpha, 15 },
+            { "Modelo", FieldType::Alpha, 15 },
+            { "Defeito", FieldType::Alpha, 60 },
+            { "Descricao", FieldType::Blob, 0 },
+        },
+        4);
 }
 
 Table pictureStructure()
 {
-    Table t;
-    t.fields = { { "Identificacao", FieldType::Alpha, 20 }, { "Figura", FieldType::Blob, 0 } };
-    t.keyFieldCount = 1;
-    return t;
+    return keyedTable({ { "Identificacao", FieldType::Alpha, 20 }, { "Figura", FieldType::Blob, 0 } });
 }
 
 Table transistors()
 {
-    Table t = transistorStructure();
-    for (const TransistorRow& r : kTransistors)
-        t.records.push_back({ text(r.id), text(r.use), text(r.polarity), num(r.vceo), num(r.vcbo), num(r.vebo),
+    return withRecords(transistorStructure(), kTransistors, [](const TransistorRow& r) {
+        return std::vector<Value> { text(r.id), text(r.use), text(r.polarity), num(r.vceo), num(r.vcbo), num(r.vebo),
             num(r.ic), num(r.pd), num(r.tpd), text(r.hfe1), num(r.ichfe1), text(r.hfe2), num(r.ichfe2), num(r.vcesat),
             text(r.icib), num(r.toff), num(r.ictoff), num(r.ft), num(r.ftip), num(r.fftip), text(r.company),
-            text(r.comments), text(r.package) });
-    return t;
+            text(r.comments), text(r.package) };
+    });
 }
 
 Table rectifiers()
 {
-    Table t = rectifierStructure();
-    for (const RectifierRow& r : kRectifiers)
-        t.records.push_back({ text(r.id), text(r.use), num(r.vrm), num(r.vr), num(r.io), num(r.ifsm), num(r.pd),
-            text(r.company), text(r.note), text(r.package) });
-    return t;
+    return withRecords(rectifierStructure(), kRectifiers, [](const RectifierRow& r) {
+        return std::vector<Value> { text(r.id), text(r.use), num(r.vrm), num(r.vr), num(r.io), num(r.ifsm), num(r.pd),
+            text(r.company), text(r.note), text(r.package) };
+    });
 }
 
 Table zeners()
 {
-    Table t = zenerStructure();
-    for (const ZenerRow& r : kZeners)
-        t.records.push_back({ text(r.id), text(r.mark), num(r.vz), num(r.iz), num(r.pd), num(r.tj), num(r.rij),
-            num(r.tol), text(r.company), text(r.note), text(r.package) });
-    return t;
+    return withRecords(zenerStructure(), kZeners, [](const ZenerRow& r) {
+        return std::vector<Value> { text(r.id), text(r.mark), num(r.vz), num(r.iz), num(r.pd), num(r.tj), num(r.rij),
+            num(r.tol), text(r.company), text(r.note), text(r.package) };
+    });
 }
 
 Table repairs()
 {
-    Table t = repairStructure();
-    for (const RepairRow& r : kRepairs) {
+    return withRecords(repairStructure(), kRepairs, [](const RepairRow& r) {
         const std::string s = r.solution;
-        t.records.push_back(
-            { text(r.company), text(r.equipment), text(r.model), text(r.flaw), paradox::Blob(s.begin(), s.end()) });
-    }
-    return t;
+        return std::vector<Value> { text(r.company), text(r.equipment), text(r.model), text(r.flaw),
+            paradox::Blob(s.begin(), s.end()) };
+    });
 }
 
 const std::vector<std::string>& picturedPackages()
