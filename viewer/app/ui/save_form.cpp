@@ -34,6 +34,19 @@ QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, co
     return group;
 }
 
+// A titled box at (row, col) of the grid holding one widget of its own.
+template <class W>
+W* boxed(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title, const char* name, int colSpan = 1)
+{
+    auto* box = new QGroupBox(title, owner);
+    auto* lay = new QVBoxLayout(box);
+    auto* widget = new W(box);
+    widget->setObjectName(QString::fromLatin1(name));
+    lay->addWidget(widget);
+    grid->addWidget(box, row, col, 1, colSpan);
+    return widget;
+}
+
 std::string joinLines(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -55,49 +68,24 @@ TSaveForm::TSaveForm(QWidget* parent)
     auto* grid = new QGridLayout;
 
     FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kFileTypeItems, 4, "FileType");
-    auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
-    auto* portsLay = new QVBoxLayout(portsBox);
-    PortCount = new QSpinBox(portsBox);
-    PortCount->setObjectName(QStringLiteral("PortCount"));
+    PortCount = boxed<QSpinBox>(this, grid, 1, 0, QStringLiteral("Ports"), "PortCount");
     PortCount->setRange(0, 99);
-    portsLay->addWidget(PortCount);
-    grid->addWidget(portsBox, 1, 0);
 
     ParameterType
         = radioGroup(this, grid, 0, 1, QStringLiteral("Parameter Type"), kParameterTypeItems, 4, "ParameterType");
     DataFormat = radioGroup(this, grid, 0, 2, QStringLiteral("Data Format"), kDataFormatItems, 3, "DataFormat");
 
-    auto* digitsBox = new QGroupBox(QStringLiteral("Digits "), this);
-    auto* digitsLay = new QVBoxLayout(digitsBox);
-    digits = new QSpinBox(digitsBox);
-    digits->setObjectName(QStringLiteral("digits"));
+    digits = boxed<QSpinBox>(this, grid, 1, 1, QStringLiteral("Digits "), "digits");
     digits->setRange(0, 7);
-    digitsLay->addWidget(digits);
-    grid->addWidget(digitsBox, 1, 1);
 
-    auto* unitsBox = new QGroupBox(QStringLiteral("Units"), this);
-    auto* unitsLay = new QVBoxLayout(unitsBox);
-    FreqUnits = new QComboBox(unitsBox);
-    FreqUnits->setObjectName(QStringLiteral("FreqUnits"));
+    FreqUnits = boxed<QComboBox>(this, grid, 1, 2, QStringLiteral("Units"), "FreqUnits");
     for (const char* u : kFreqUnitItems)
         FreqUnits->addItem(QString::fromLatin1(u));
-    unitsLay->addWidget(FreqUnits);
-    grid->addWidget(unitsBox, 1, 2);
 
-    auto* zBox = new QGroupBox(QStringLiteral("Z0"), this);
-    auto* zLay = new QVBoxLayout(zBox);
-    Impedance = new QLineEdit(zBox);
-    Impedance->setObjectName(QStringLiteral("Impedance"));
-    zLay->addWidget(Impedance);
-    grid->addWidget(zBox, 2, 0);
+    Impedance = boxed<QLineEdit>(this, grid, 2, 0, QStringLiteral("Z0"), "Impedance");
 
-    auto* memoBox = new QGroupBox(QStringLiteral("Addtional comment lines"), this);
-    auto* memoLay = new QVBoxLayout(memoBox);
-    Memo1 = new QPlainTextEdit(memoBox);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1 = boxed<QPlainTextEdit>(this, grid, 2, 1, QStringLiteral("Addtional comment lines"), "Memo1", 2);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memoLay->addWidget(Memo1);
-    grid->addWidget(memoBox, 2, 1, 1, 2);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setDefault(true);
