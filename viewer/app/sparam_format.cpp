@@ -62,7 +62,8 @@ bool ParseNumber(std::string_view token, double& value)
 
 namespace {
 
-constexpr double kExactPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+// The powers of ten that a double holds exactly, for reading and writing.
+constexpr double kPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
 
 } // namespace
@@ -141,7 +142,7 @@ const char* ParseNumberPrefix(const char* first, const char* last, double& value
         goto slow;
     {
         double v = static_cast<double>(mantissa);
-        v = scale < 0 ? v / kExactPow10[-scale] : v * kExactPow10[scale];
+        v = scale < 0 ? v / kPow10[-scale] : v * kPow10[scale];
         value = negative ? -v : v;
         return p;
     }
@@ -154,8 +155,6 @@ slow:
 
 namespace {
 
-constexpr double kPow10[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
 constexpr int kMaxFastDecimals = 22;
 // Scaled values below this are exact integers in a double and fit the
 // 15 significant digits, so the fast path never needs the slow one.
