@@ -139,9 +139,9 @@ TComplex ZToGamma(TComplex z)
 
 void ZToGammaPolar(double& a, double& b)
 {
-    const TComplex g = ZToGamma({ a, b });
-    a = std::sqrt(g.re * g.re + g.im * g.im);
-    b = static_cast<double>(RadToDeg(std::atan2(static_cast<long double>(g.im), static_cast<long double>(g.re))));
+    const TComplex g = RectToPolar(ZToGamma({ a, b }));
+    a = g.re;
+    b = g.im;
 }
 
 void GammaToZ(double& r, double& x, double u, double v)
