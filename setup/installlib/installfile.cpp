@@ -1,0 +1,702 @@
+// The install side of an install file: the overwrite decision, the
+// extraction, the replacement of a file in use and what follows the install
+// (help key, shared-library counter, self-registration, uninstall entries).
+
+#include "setup/installlib/installfile.h"
+
+#include "platform/ui/message_service.h"
+#include "platform/win/file.h"
+#include "platform/win/module.h"
+#include "platform/win/text.h"
+#include "setup/installlib/apiroutines.h"
+#include "setup/installlib/application.h"
+#include "setup/installlib/filecontainer.h"
+#include "setup/installlib/install.h"
+#include "setup/installlib/installlibrary.h"
+#include "setup/installlib/messageparameters.h"
+#include "setup/installlib/ordertrace.h"
+#include "setup/installlib/pathspecifiers.h"
+#include "setup/installlib/registryroutines.h"
+#include "setup/installlib/routines.h"
+#include "setup/installlib/translator.h"
+#include "setup/installlib/typecodes.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace installlib {
+
+namespace {
+
+win::Machine& machine()
+{
+    return win::Machine::current();
+}
+
+bool isBlank(std::string_view s)
+{
+    return win::text::trim(s).empty();
+}
+
+TDistributeType distributeType()
+{
+    // Without an engine the file behaves as in a traditional net setup.
+    TCustomInstall* install = CurrentInstall();
+    return install ? install->DistributeType() : dtTraditionalNet;
+}
+
+bool hasExtension(std::string_view name, std::string_view ext)
+{
+    size_t dot = name.find_last_of(".\\:");
+    return dot != std::string_view::npos && name[dot] == '.' && win::text::equalsNoCase(name.substr(dot), ext);
+}
+
+std::string directoryOf(std::string_view path)
+{
+    size_t slash = path.find_last_of("\\:");
+    if (slash == std::string_view::npos)
+        return {};
+    return std::string(path.substr(0, path[slash] == ':' ? slash + 1 : slash));
+}
+
+std::string fileNameOf(std::string_view path)
+{
+    size_t slash = path.find_last_of("\\:");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// FILE.DLL with n gives FILE.n.
+std::string numberedName(std::string_view name, int n)
+{
+    size_t dot = name.find_last_of('.');
+    std::string base(dot == std::string_view::npos ? name : name.substr(0, dot));
+    return base + "." + std::to_string(n);
+}
+
+// A path as one word of a batch line (the machine's short names may hold blanks).
+std::string batchWord(const std::string& path)
+{
+    return path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
+}
+
+const char* const kDestBlank = "Cannot compress,copy, or install the following file because it's destination "
+                               "directory is blank. File is :%s";
+const char* const kHelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
+const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+} // namespace
+
+INSTALLLIB_DEFINE_CLASS(TCustomInstallFile, TFileRelated)
+INSTALLLIB_DEFINE_COMPONENT_CLASS(TInstallFile, TCustomInstallFile)
+
+void RegisterInstallFileClasses()
+{
+    RegisterClass(TInstallFile::StaticClass());
+}
+
+// --- life ---
+
+TCustomInstallFile::TCustomInstallFile(TComponent* Owner)
+    : TFileRelated(Owner)
+{
+    takeUniqueId();
+    Include = true;
+    Net = false;
+    ProcessedByContainer = 1;
+    InstallFileList().Add(this);
+}
+
+TCustomInstallFile::TCustomInstallFile(TComponent* Owner, std::string_view SourcePath)
+    : TCustomInstallFile(Owner)
+{
+    SetIncludeFromDir(RemoveBackslash(directoryOf(SourcePath)));
+    SetFileName(fileNameOf(SourcePath));
+}
+
+TCustomInstallFile::TCustomInstallFile(TComponent* Owner, std::string_view SourcePath, TInstallContainer* Container)
+    : TCustomInstallFile(Owner, SourcePath)
+{
+    SetContainer(Container);
+}
+
+TCustomInstallFile::~TCustomInstallFile()
+{
+    if (InstallLibraryStarted()) {
+        InstallFileList().Remove(this);
+        SelfRegisterRetryList().Remove(this);
+        releaseUniqueId();
+    }
+}
+
+int TCustomInstallFile::RegisteredType()
+{
+    return tcInstallFile;
+}
+
+// --- unique IDs ---
+
+void TCustomInstallFile::takeUniqueId()
+{
+    TUniqueIdTable& table = UniqueIdTable();
+    for (int id = 0; id < kUniqueIdCount; ++id) {
+        if (table[std::size_t(id)] == 0) {
+            table[std::size_t(id)] = 1;
+            uniqueId_ = id;
+            holdsSlot_ = true;
+            return;
+        }
+    }
+    // A shared ID would make two files find each other's archive member.
+    throw IECustomInstallFile("Cannot create another install file: all %d unique IDs are in use", { kUniqueIdCount });
+}
+
+void TCustomInstallFile::releaseUniqueId()
+{
+    if (holdsSlot_)
+        UniqueIdTable()[std::size_t(uniqueId_)] = 0;
+    holdsSlot_ = false;
+}
+
+void TCustomInstallFile::SetUniqueID(int Value)
+{
+    if (Value < 0 || Value >= kUniqueIdCount)
+        throw IECustomInstallFile("%d is not a valid unique ID of the install file %s", { Value, Name() });
+    if (IsLoading()) {
+        // The slot is marked at Loaded, after the table was cleared for the form.
+        releaseUniqueId();
+        uniqueId_ = Value;
+        return;
+    }
+    if (holdsSlot_ && Value == uniqueId_)
+        return;
+    TUniqueIdTable& table = UniqueIdTable();
+    if (table[std::size_t(Value)] != 0)
+        throw IECustomInstallFile("The unique ID %d is already used by another install file", { Value });
+    releaseUniqueId();
+    table[std::size_t(Value)] = 1;
+    uniqueId_ = Value;
+    holdsSlot_ = true;
+}
+
+void TCustomInstallFile::Loaded()
+{
+    TFileRelated::Loaded();
+    TUniqueIdTable& table = UniqueIdTable();
+    // The slot past the last ID records that the first loaded file has
+    // cleared the table; the IDs taken by the constructors of the stored
+    // files give way to the streamed ones.
+    if (table[std::size_t(kUniqueIdCount)] == 0) {
+        table.fill(0);
+        table[std::size_t(kUniqueIdCount)] = 1;
+    }
+    table[std::size_t(uniqueId_)] = 1;
+    holdsSlot_ = true;
+}
+
+// --- simple properties ---
+
+void TCustomInstallFile::SetVersion(std::string_view Value)
+{
+    version_ = std::string(Value.substr(0, 20));
+}
+
+std::string TCustomInstallFile::SourcePath() const
+{
+    return AddBackslash(includeFromDir_) + fileName_;
+}
+
+std::string TCustomInstallFile::DestinationPath()
+{
+    return AddBackslash(GetDestPath()) + destName_;
+}
+
+std::string TCustomInstallFile::InstalledFilePath() const
+{
+    return const_cast<TCustomInstallFile*>(this)->DestinationPath();
+}
+
+bool TCustomInstallFile::NeedsOwnArchive() const
+{
+    return NetLocation() != nullptr || OverwriteMode == owVersion || OverwriteMode == owDate
+        || OverwriteMode == owVersionDate;
+}
+
+void TCustomInstallFile::SendUp(int Code, TObject* PO)
+{
+    if (TInstallContainer* c = Container())
+        c->DoInformationEventControl(this, Code, PO);
+}
+
+void TCustomInstallFile::CheckDestDirNotBlank()
+{
+    if (isBlank(GetDestPath()))
+        throw IECustomInstallFile(kDestBlank, { Name() });
+}
+
+std::string TCustomInstallFile::NetFileRecord() const
+{
+    std::string record(kNetFileRecordSize, '\0');
+    auto put32 = [&](size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            record[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    put32(0, std::uint32_t(FileSize));
+    std::uint64_t bits;
+    static_assert(sizeof bits == sizeof FileDate);
+    std::memcpy(&bits, &FileDate, sizeof bits);
+    put32(4, std::uint32_t(bits));
+    put32(8, std::uint32_t(bits >> 32));
+    record.replace(12, std::min<size_t>(Name().size(), 39), Name().substr(0, 39));
+    record.replace(52, std::min<size_t>(version_.size(), 19), version_.substr(0, 19));
+    return record;
+}
+
+// --- state ---
+
+void TCustomInstallFile::SetState(TInstallFileState Value)
+{
+    switch (Value) {
+    case ifsCompress:
+        CompressFile();
+        break;
+    case ifsInstall:
+        ProcessContainer();
+        break;
+    case ifsCopying:
+        CopyFile();
+        break;
+    case ifsNone:
+        break;
+    }
+    state_ = ifsNone;
+}
+
+// --- install ---
+
+void TCustomInstallFile::InstallOneFile()
+{
+    inUse_ = false;
+    copy_ = false;
+    extractName_.clear();
+    try {
+        SendUp(icFileInstallBegins, this);
+        if (OnBeforeInstall)
+            OnBeforeInstall(this);
+    } catch (const EAbort&) {
+        SendUp(icFileInstallAborted, this);
+        return;
+    }
+    CheckDestDirNotBlank();
+
+    const std::string dest = DestinationPath();
+    destExisted_ = machine().fileExists(dest);
+    TOverwriteResult decision = CompareForOverwrite(version_, dest, OverwriteMode, FileDate);
+    bool copy = decision == orFailed || decision == orReplace;
+    if (copy) {
+        try {
+            ReplaceInUseFile();
+        } catch (const EAbort&) {
+            copy = false;
+        }
+    }
+    if (!copy) {
+        copy_ = false;
+        SendUp(icFileKept, this);
+        AfterFileInstalled();
+        if (OnAfterInstall)
+            OnAfterInstall(this);
+        SendUp(icFileInstalled, this);
+        InstallChildren();
+        return;
+    }
+
+    std::string archivePath;
+    std::unique_ptr<TQrleCompress> own;
+    const TDistributeType dist = distributeType();
+    std::string local = FindLocalFile();
+    if (!local.empty()) {
+        LocalFile = local;
+        archivePath = local;
+        own = std::make_unique<TQrleCompress>();
+    } else if (dist != dtTraditional && (Net || dist == dtWeb)) {
+        if (NeedsOwnArchive()) {
+            DownloadArchive();
+        } else if (auto* fc = dynamic_cast<TFileContainer*>(Container()); fc && !fc->HasFetchedArchive()) {
+            fc->DownloadArchive();
+        }
+        state_ = ifsInstall; // so that GetArchivePath answers with the fetched copy
+        archivePath = GetArchivePath();
+        state_ = ifsNone;
+        own = std::make_unique<TQrleCompress>();
+    } else {
+        archivePath = GetArchivePath();
+        TInstallContainer* engine = InstallEngineContainer();
+        if (!engine || !win::text::equalsNoCase(archivePath, engine->GetArchivePath()))
+            own = std::make_unique<TQrleCompress>();
+    }
+    Extract(own ? *own : SharedArchive(), archivePath, own != nullptr);
+}
+
+void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& ArchivePath, bool Private)
+{
+    TraceFileOrder(TOrderTrace::Install, Name(), fileName_);
+    state_ = ifsInstall;
+    working_ = &Archive;
+    auto finish = [&] {
+        Archive.OnNewDisk = nullptr;
+        Archive.OnStatus = nullptr;
+        Archive.OnAborted = nullptr;
+        if (Private && Archive.Abort)
+            SharedArchive().Abort = true;
+        working_ = nullptr;
+    };
+    try {
+        const std::string destDir = GetDestPath();
+        if (!machine().directoryExists(destDir) && !machine().forceDirectories(destDir))
+            throw IECustomInstallFile("Cannot create the directory %s for the file %s: %s",
+                { destDir, Name(), win::errorText(win::lastError()) });
+        if (isBlank(ArchivePath))
+            throw IECustomInstallFile("Cannot either compress or decompress the following file because it's archive "
+                                      "file property is blank. File is :%s",
+                { fileName_ });
+        Archive.SetCompressedFile(ArchivePath);
+        Archive.ExtractDirectory = destDir;
+        Archive.DestinationName = ExtractName();
+        // The decision is taken: the old file (or the free numbered name
+        // while it is in use) is replaced as a whole.
+        Archive.Overwrite = owAlways;
+        Archive.OnAborted = [this](TComponent*) { ArchiveAborted(); };
+        Archive.OnNewDisk = [this](TQrleCompress& a, int disk, std::string& path) { ArchiveNewDisk(a, disk, path); };
+        Archive.OnStatus = [this](TQrleCompress&, TlzhFileStats& stats) { ArchiveStatus(stats); };
+        Archive.SetFilesToProcess(std::vector<std::string> { SourcePath() });
+        Archive.ExtractFiles();
+        AfterFileInstalled();
+        if (OnAfterInstall)
+            OnAfterInstall(this);
+        SendUp(icFileInstalled, this);
+        InstallChildren();
+    } catch (...) {
+        finish();
+        try {
+            Broadcast(icWorkFinished, nullptr);
+        } catch (...) {
+            Archive.Abort = true;
+        }
+        state_ = ifsNone;
+        throw;
+    }
+    finish();
+    try {
+        Broadcast(icWorkFinished, nullptr);
+    } catch (...) {
+        Archive.Abort = true;
+    }
+    state_ = ifsNone;
+}
+
+void TCustomInstallFile::ReplaceInUseFile()
+{
+    if (OnReplacing)
+        OnReplacing(this);
+    Broadcast(icReplacing, this);
+    SendUp(icFileInUse, this);
+    copy_ = true;
+
+    win::Machine& m = machine();
+    const std::string destDir = RemoveBackslash(GetDestPath());
+    const std::string dest = AddBackslash(destDir) + destName_;
+    if (!m.fileExists(dest))
+        return;
+
+    // The old file stays until the new one is complete; here it is only
+    // asked whether a running program holds it. Only a sharing violation
+    // means that: a read-only or protected file is an error.
+    {
+        win::File probe;
+        if (probe.open(m, dest, win::GENERIC_WRITE, 0, win::OPEN_EXISTING))
+            return;
+        const std::uint32_t error = win::lastError();
+        if (error != win::ERROR_SHARING_VIOLATION)
+            throw IECustomInstallFile("Cannot replace the file %s: %s", { dest, win::errorText(error) });
+    }
+
+    inUse_ = true;
+    std::string temp;
+    for (int n = 1;; ++n) {
+        temp = numberedName(destName_, n);
+        if (!m.fileExists(AddBackslash(destDir) + temp) && !m.directoryExists(AddBackslash(destDir) + temp))
+            break;
+    }
+    extractName_ = temp;
+
+    const std::string shortDest = GetShortPath(dest);
+    const std::string shortTemp = AddBackslash(directoryOf(shortDest.empty() ? dest : shortDest)) + temp;
+    const std::string shortD = shortDest.empty() ? dest : shortDest;
+    TCustomInstall* install = CurrentInstall();
+
+    if (GetWindowsKind() == wkWindows95) {
+        if (!m.writePrivateProfileString("Rename", shortD, shortTemp, "WININIT.INI"))
+            throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
+                                      "computer is reboot",
+                { Name() });
+        if (install)
+            install->Reboot = true;
+        return;
+    }
+    if (install)
+        install->Reboot = true;
+    // Replace-existing: the old file is still there when Windows starts.
+    if (m.moveFileEx(
+            AddBackslash(destDir) + temp, dest, win::MOVEFILE_DELAY_UNTIL_REBOOT | win::MOVEFILE_REPLACE_EXISTING))
+        return;
+    // Without an engine the batch is still left: the new copy must not stay
+    // under its temporary name for good.
+    std::string batch = GetTempBatchFile(false);
+    size_t dot = batch.find_last_of('.');
+    batch = (dot == std::string::npos ? batch : batch.substr(0, dot)) + ".bat";
+    const std::string lines
+        = "erase " + batchWord(shortD) + "\r\nmove " + batchWord(shortTemp) + " " + batchWord(shortD) + "\r\n";
+    if (!m.writeFile(batch, lines))
+        throw IECustomInstallFile("Cannot write the file %s: %s", { batch, win::errorText(win::lastError()) });
+    if (install)
+        install->AddUnfinished(batch, 1);
+    // Numbered, so that a second file in use does not take the first one's value.
+    if (!AddRunOnceValue("QuorleBatFile", batch, true))
+        throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
+                                  "computer is reboot",
+            { Name() });
+}
+
+void TCustomInstallFile::AfterFileInstalled()
+{
+    if (RegisterAsHelp)
+        RegistryWriteString(4, kHelpKey, win::text::toUpper(destName_), RemoveBackslash(GetDestPath()));
+    if (UpdateDLLCounter)
+        IncrementSharedDLLCount();
+    TCustomInstall* install = CurrentInstall();
+    if (inUse_ && install) {
+        install->AddUnfinished(Name(), 0);
+        return;
+    }
+    if (!activeX_)
+        return;
+    try {
+        Register();
+    } catch (const Exception&) {
+        TInstallEngineInterface* engine = InstallEngine();
+        if (!engine || !engine->RunInProgress() || !InstallRunState().RetrySelfRegistration)
+            throw;
+        if (SelfRegisterRetryList().IndexOf(this) < 0)
+            SelfRegisterRetryList().Add(this);
+    }
+}
+
+void TCustomInstallFile::AfterRestart()
+{
+    SelfRegisterRetryList().Remove(this);
+    if (activeX_)
+        Register();
+}
+
+// --- registration ---
+
+void TCustomInstallFile::Register()
+{
+    if (hasExtension(destName_, ".EXE"))
+        RegisterByRegServer();
+    else
+        RegisterByDllRegisterServer();
+}
+
+namespace {
+
+// Changes into the file's directory for the registration and back afterwards.
+class DirectoryChange {
+public:
+    DirectoryChange(win::Machine& m, const std::string& dir)
+        : m_(m)
+        , saved_(m.currentDirectory())
+    {
+        m_.setCurrentDirectory(dir);
+    }
+    ~DirectoryChange() { m_.setCurrentDirectory(saved_); }
+
+private:
+    win::Machine& m_;
+    std::string saved_;
+};
+
+} // namespace
+
+void TCustomInstallFile::RegisterByDllRegisterServer()
+{
+    CheckDestDirNotBlank();
+    const std::string path = DestinationPath();
+    if (!machine().fileExists(path))
+        throw IECustomInstallFile(kDestBlank, { Name() });
+    DirectoryChange cd(machine(), RemoveBackslash(GetDestPath()));
+    win::Module library;
+    if (!library.load(machine(), path))
+        throw IECustomInstallFile("Could not register the ActiveX component, %s, because the LoadLibrary(%s) "
+                                  "procedure returned a value of 0. The file component is %s. The following value "
+                                  "is the value of the GetLastError function: %d",
+            { path, path, Name(), int(win::lastError()) });
+    // HRESULT: a 32-bit result.
+    auto registerServer = library.procAddress<std::int32_t (*)()>("DllRegisterServer");
+    if (!registerServer)
+        throw IECustomInstallFile("Could not register the ActiveX component, %s, because the DllRegisterServer "
+                                  "function could not be found. The file component is %s. The following value is "
+                                  "the value of the GetLastError function: %d",
+            { path, Name(), int(win::lastError()) });
+    const std::int32_t result = registerServer();
+    if (result != 0)
+        throw IECustomInstallFile("Could not register the ActiveX component, %s, because the DllRegisterServer "
+                                  "function returned a value of %d. The file component is %s",
+            { path, int(result), Name() });
+}
+
+void TCustomInstallFile::RegisterByRegServer()
+{
+    CheckDestDirNotBlank();
+    const std::string path = DestinationPath();
+    if (!machine().fileExists(path))
+        throw IECustomInstallFile(kDestBlank, { Name() });
+    DirectoryChange cd(machine(), RemoveBackslash(GetDestPath()));
+    const std::vector<std::string> arguments { "/REGSERVER" };
+    const int result = win::startProgram(machine(), path, arguments, win::SW_HIDE);
+    if (result < 32)
+        throw IECustomInstallFile("Could not register the ActiveX component, %s, because the WinExec(%s,SW_HIDE) "
+                                  "function returned a value < 32. The file component is %s. The following value "
+                                  "is the value of the GetLastError function: %d",
+            { path, win::buildCommandLine(path, arguments), Name(), result });
+}
+
+void TCustomInstallFile::IncrementSharedDLLCount()
+{
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    if (!reg.OpenKey(kSharedDllsKey, true))
+        throw IECustomInstallFile(
+            "Could not open the key SharedDLLs key in the registry. File component %s. GetLastError return: %d",
+            { Name(), int(win::lastError()) });
+    const std::string full = DestinationPath();
+    const std::string shortPath = GetShortPath(full);
+    if (!shortPath.empty()) {
+        try {
+            int count = reg.ReadInteger(shortPath);
+            reg.WriteInteger(shortPath, count + 1);
+            return;
+        } catch (const Exception&) {
+        }
+    }
+    int count = 0;
+    try {
+        count = reg.ReadInteger(full);
+    } catch (const Exception&) {
+        count = 0;
+    }
+    reg.WriteInteger(full, count + 1);
+}
+
+// --- uninstall entries ---
+
+void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
+{
+    const std::string base(Key);
+    const std::string path = AddBackslash(RemoveBackslash(GetDestPath())) + destName_;
+    auto nextEntry = [](const std::string& key) {
+        const std::string text = RegistryReadString(4, key, "Entries", "0");
+        int n = 0;
+        if (!TryStrToInt(text, n) || n < 0)
+            throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
+        return n + 1;
+    };
+    if (activeX_) {
+        const std::string key = base + "\\ActiveX";
+        const int n = nextEntry(key);
+        RegistryWriteString(4, key, "File" + std::to_string(n), path + (hasExtension(destName_, ".EXE") ? ";1" : ";0"));
+        RegistryWriteString(4, key, "Entries", std::to_string(n));
+        return;
+    }
+    std::string lastError;
+    for (int attempt = 0; attempt <= kUninstallFilesKeyLimit; ++attempt) {
+        const std::string key = base + "\\Files" + (attempt == 0 ? std::string() : std::to_string(attempt));
+        try {
+            const int n = nextEntry(key);
+            RegistryWriteString(4, key, "File" + std::to_string(n), path);
+            RegistryWriteString(4, key, "Entries", std::to_string(n));
+            return;
+        } catch (const Exception& e) {
+            lastError = e.Message();
+        }
+    }
+    throw IECustomInstallFile("Could not write the uninstall entry of %s under %s (tried Files to Files%d): %s",
+        { Name(), base, kUninstallFilesKeyLimit, lastError });
+}
+
+// --- archive events ---
+
+void TCustomInstallFile::ArchiveAborted()
+{
+    throw EAIUserAbort();
+}
+
+void TCustomInstallFile::ArchiveStatus(TlzhFileStats& Stats)
+{
+    TFileStatusParameter status;
+    status.FileBytesDone = Stats.FileBytesDone;
+    status.FilePercent = Stats.FilePercent;
+    status.FileName = fileName_;
+    status.FileStats = Stats;
+    status.TotalBytesDone = Stats.TotalBytesDone;
+    status.TotalPercent = Stats.TotalPercent;
+    if (OnStatus)
+        OnStatus(this, Stats.FilePercent, Stats.TotalPercent);
+    Broadcast(icFileProgress, &status);
+    TList list { this, &status };
+    switch (state_) {
+    case ifsCompress:
+        SendUp(icCompressProgress, &list);
+        break;
+    case ifsInstall:
+        SendUp(icInstallProgress, &list);
+        break;
+    case ifsCopying:
+        SendUp(icCopyProgress, &list);
+        break;
+    case ifsNone:
+        break;
+    }
+}
+
+void TCustomInstallFile::ArchiveNewDisk(TQrleCompress& Archive, int DiskNumber, std::string& Path)
+{
+    TDiskParameter disk;
+    disk.DiskNumber = DiskNumber;
+    disk.Path = Path;
+    Tag = 0;
+    bool answered = false;
+    if (OnNewDisk) {
+        OnNewDisk(this, DiskNumber, disk.Path);
+        answered = true;
+    }
+    TList list { this, &disk };
+    Broadcast(icNextDiskNeeded, &list);
+    SendUp(icNewDisk, &list);
+    if (!answered && Tag == 0) {
+        const std::string text = Format(TranslateText("Please insert disk #%d"), { DiskNumber });
+        if (ui::MessageService::current().show(
+                ui::MessageKind::Question, Application().Title, text, ui::Buttons::OkCancel)
+            != ui::Answer::Ok)
+            Archive.Abort = true;
+    }
+    Path = disk.Path;
+    try {
+        StandardSpecifier<TpsMainArchiveFile>()->VolumeDirectory = Path;
+    } catch (const std::exception&) {
+        // Without the shared specifier the path only goes back to the archive.
+    }
+}
+
+} // namespace installlib
