@@ -27,6 +27,17 @@ std::string MensagemDeAbertura(const std::string& arquivo, const std::exception&
 
 } // namespace
 
+void DefineChave(db::TTable& tabela, const std::string& identificacao)
+{
+    tabela.SetKey();
+    try {
+        tabela.FieldByName("Identificacao").SetAsString(identificacao);
+    } catch (...) {
+        tabela.Cancel();
+        throw;
+    }
+}
+
 TModuloDeDados::TModuloDeDados(std::string diretorioBase)
     : base_(std::move(diretorioBase))
 {
@@ -96,13 +107,7 @@ bool TModuloDeDados::ExibeImagem(const std::string& nome, TFigura& imagem)
 {
     if (!TabelaGraficos.Active())
         return false;
-    TabelaGraficos.SetKey();
-    try {
-        TabelaGraficos.FieldByName("Identificacao").SetAsString(nome);
-    } catch (...) {
-        TabelaGraficos.Cancel();
-        throw;
-    }
+    DefineChave(TabelaGraficos, nome);
     if (!TabelaGraficos.GotoKey())
         return false;
     const std::vector<std::uint8_t> bytes = TabelaGraficos.FieldByName("Figura").AsBytes();

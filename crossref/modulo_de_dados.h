@@ -16,6 +16,11 @@ struct TFonteDeDados {
     db::TDataSet* DataSet = nullptr;
 };
 
+// Puts `tabela` into key-editing state with `identificacao` as the value of
+// its key field Identificacao. A value the field refuses leaves the table
+// browsing again and raises.
+void DefineChave(db::TTable& tabela, const std::string& identificacao);
+
 class TModuloDeDados {
 public:
     // `diretorioBase`: the program's base directory (the current directory

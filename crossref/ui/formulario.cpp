@@ -331,13 +331,7 @@ void TFormulario::BuscaRapidaChange(TTipoPeca tipo)
     if (!tabela.Active())
         return;
     const std::string texto = Apara(pagina.BuscaRapida->text().toStdString());
-    tabela.SetKey();
-    try {
-        tabela.FieldByName("Identificacao").SetAsString(texto);
-    } catch (...) {
-        tabela.Cancel();
-        throw;
-    }
+    DefineChave(tabela, texto);
     tabela.GotoNearest();
     MostraEncapsulamento(tabela, pagina.ImagemOriginal->Figura());
     pagina.ImagemResultado->Figura().Limpa();
