@@ -502,3 +502,54 @@ TEST_F(InstallFileTest, ProcessingWritesTheUninstallEntry)
     file->ProcessContainer();
     EXPECT_EQ(RegistryReadString(4, std::string(kUninstall) + "\\Files", "Entries", ""), "1");
 }
+
+// --- with the containers ---
+
+// Catches real install files not packed by their container's compress, or
+// the container's install not extracting them from the container's archive.
+TEST_F(InstallFileTest, DirectoryPacksAndInstallsItsFiles)
+{
+    makeEngine();
+    directory->SetArchiveFileType(nullptr);
+    directory->SetArchiveFile(kArchive);
+    directory->SetDestDirType(nullptr);
+    directory->SetDestDir(kDestDir);
+    std::vector<TInstallFile*> files;
+    for (const char* name : { "ONE.TXT", "TWO.TXT", "THREE.TXT" }) {
+        writeStamped(std::string(kSourceDir) + "\\" + name, std::string("contents of ") + name, kNew);
+        auto* file = new TInstallFile(form.get());
+        file->SetName(std::string("F") + name[0] + name[1]);
+        file->SetContainer(directory);
+        file->SetIncludeFromDir(kSourceDir);
+        file->SetFileName(name);
+        file->SetDestDirType(nullptr);
+        file->SetDestDir(std::string(kDestDir) + "\\Docs");
+        files.push_back(file);
+    }
+    EXPECT_EQ(files[0]->GetArchivePath(), kArchive);
+    directory->Compress(coForceNetFilesLocal);
+    for (auto* file : files)
+        EXPECT_TRUE(file->Compressed) << file->Name();
+    directory->ReadInfoFromArchiveAll();
+    EXPECT_EQ(files[1]->FileSize, std::int32_t(std::string("contents of TWO.TXT").size()));
+    directory->ProcessContainer();
+    for (const char* name : { "ONE.TXT", "TWO.TXT", "THREE.TXT" })
+        EXPECT_EQ(read(std::string(kDestDir) + "\\Docs\\" + name), std::string("contents of ") + name);
+}
+
+// Catches a restarted setup ignoring the archive copy its run record names
+// (and so downloading or failing again).
+TEST_F(InstallFileTest, RunRecordsLocalCopyIsTheArchive)
+{
+    writeStamped("C:\\SRC\\APP.DLL", "from the local copy", kNew);
+    auto* file = makeFile("APP.DLL", "File1");
+    pack({ file });
+    ASSERT_TRUE(machine->forceDirectories("C:\\TEMP\\DL"));
+    ASSERT_TRUE(machine->moveFile(kArchive, "C:\\TEMP\\DL\\File1.1"));
+    InstallRunState().RunRecordKey = "\\SOFTWARE\\Quorle\\Install\\Install1";
+    RegistryWriteString(4, InstallRunState().RunRecordKey + "\\File1", "LocalFile", "C:\\TEMP\\DL\\File1.1");
+    file->ProcessContainer();
+    InstallRunState().RunRecordKey.clear();
+    EXPECT_EQ(read(dest("APP.DLL")), "from the local copy");
+    EXPECT_EQ(file->LocalFile, "C:\\TEMP\\DL\\File1.1");
+}
