@@ -1,5 +1,7 @@
 #include "setup/installlib/installlibrary.h"
 
+#include "setup/installlib/application.h"
+#include "setup/installlib/install.h"
 #include "setup/installlib/qrlecompress.h"
 
 #include <memory>
@@ -41,6 +43,8 @@ void InstallLibraryStartup()
         return;
     globals() = std::make_unique<TLibraryGlobals>();
     RegisterPathSpecifierClasses();
+    RegisterFormClasses();
+    RegisterInstallClasses();
 }
 
 void InstallLibraryShutdown()
