@@ -71,6 +71,15 @@ struct DataModule {
             q->Open();
         }
     }
+
+    // What the main window does for a search: the transistor query re-run with new SQL.
+    void searchTransistors(const std::string& sql)
+    {
+        pesquisarT.Close();
+        pesquisarT.SQL().Clear();
+        pesquisarT.SQL().Add(sql);
+        pesquisarT.Open();
+    }
 };
 
 // The main window's similar/nearest text for the table's current part.
@@ -92,6 +101,15 @@ std::string similarSql(db::TTable& t, int percent, bool samePolarity)
     return sql;
 }
 
+// Replaces `module` by a new one with nothing of the tables cached; the old
+// one goes first, so that it cannot keep a table in the cache.
+void renewModule(std::unique_ptr<DataModule>& module)
+{
+    module.reset();
+    db::ClearTableCache();
+    module = std::make_unique<DataModule>();
+}
+
 // Opening the data module from files not read before (the program's start).
 void BM_OpenFiveTablesAndQueries(benchmark::State& state)
 {
@@ -99,9 +117,7 @@ void BM_OpenFiveTablesAndQueries(benchmark::State& state)
     std::unique_ptr<DataModule> module;
     for (auto _ : state) {
         state.PauseTiming();
-        module.reset();
-        db::ClearTableCache();
-        module = std::make_unique<DataModule>();
+        renewModule(module);
         state.ResumeTiming();
         module->open(dir);
         benchmark::DoNotOptimize(module->transistores.RecordCount());
@@ -116,17 +132,12 @@ void BM_FirstSimilarQuery(benchmark::State& state)
     std::unique_ptr<DataModule> module;
     for (auto _ : state) {
         state.PauseTiming();
-        module.reset();
-        db::ClearTableCache();
-        module = std::make_unique<DataModule>();
+        renewModule(module);
         module->open(dir);
         module->transistores.FindNearest({ "T0050000" });
         const std::string sql = similarSql(module->transistores, 20, true);
         state.ResumeTiming();
-        module->pesquisarT.Close();
-        module->pesquisarT.SQL().Clear();
-        module->pesquisarT.SQL().Add(sql);
-        module->pesquisarT.Open();
+        module->searchTransistors(sql);
         benchmark::DoNotOptimize(module->pesquisarT.RecordCount());
     }
 }
@@ -146,10 +157,7 @@ void BM_SimilarQuery(benchmark::State& state)
         module.transistores.SetRecNo(1 + (step++ * 7919) % kParts);
         const std::string sql = similarSql(module.transistores, percent, false);
         state.ResumeTiming();
-        module.pesquisarT.Close();
-        module.pesquisarT.SQL().Clear();
-        module.pesquisarT.SQL().Add(sql);
-        module.pesquisarT.Open();
+        module.searchTransistors(sql);
         rows += static_cast<std::size_t>(module.pesquisarT.RecordCount());
     }
     state.counters["rows"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
@@ -165,10 +173,7 @@ void BM_IdentificationQuery(benchmark::State& state)
     for (auto _ : state) {
         char id[16];
         std::snprintf(id, sizeof id, "T%07d", 1 + (step++ * 7919) % kParts);
-        module.pesquisarT.Close();
-        module.pesquisarT.SQL().Clear();
-        module.pesquisarT.SQL().Add("select * from transistores.db where identificacao = " + db::QuotedSqlString(id));
-        module.pesquisarT.Open();
+        module.searchTransistors("select * from transistores.db where identificacao = " + db::QuotedSqlString(id));
         benchmark::DoNotOptimize(module.pesquisarT.RecordCount());
     }
 }
