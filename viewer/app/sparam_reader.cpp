@@ -295,6 +295,16 @@ template <class ReadRecord> void readRecords(TSParamTokenizer& tok, SParameterDa
         throw SParamReadError(tok.LineNumber(), "no data follows the option line");
 }
 
+// The next pair of a record (dB or linear magnitude and angle, or real and
+// imaginary part) as magnitude and angle.
+SParamPolar nextPolar(TSParamTokenizer& tok, bool db, bool ri)
+{
+    double a = tok.NextNumber(), b = tok.NextNumber();
+    if (db)
+        a = fromDb(a);
+    return ri ? ToPolar({ a, b }) : SParamPolar { a, b };
+}
+
 // One and two ports: a record is the frequency and one pair, or four pairs
 // in the order 11, 21, 12, 22. Two-port values of Y, Z or H files become S.
 void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::string& formatToken)
@@ -304,11 +314,7 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
     auto& pts = d.points;
     if (d.ports == 1) {
         readRecords(tok, d, [&](double f, int, std::string_view) {
-            double a = tok.NextNumber(), b = tok.NextNumber();
-            if (db)
-                a = fromDb(a);
-            SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
-            pts[0].push_back(checkedPoint(f, p, tok));
+            pts[0].push_back(checkedPoint(f, nextPolar(tok, db, ri), tok));
             return true;
         });
         return;
@@ -363,11 +369,7 @@ void ReadNPortData(TSParamTokenizer& tok, SParameterData& d, const std::string& 
     const auto curves = static_cast<std::size_t>(d.ports * d.ports);
     readRecords(tok, d, [&](double f, int, std::string_view) {
         for (std::size_t k = 0; k < curves; ++k) {
-            double a = tok.NextNumber(), b = tok.NextNumber();
-            if (db)
-                a = fromDb(a);
-            SParamPolar p = ri ? ToPolar({ a, b }) : SParamPolar { a, b };
-            pts[k].push_back(checkedPoint(f, p, tok));
+            pts[k].push_back(checkedPoint(f, nextPolar(tok, db, ri), tok));
         }
         return true;
     });
