@@ -2,6 +2,7 @@
 
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
+#include "setup/installlib/installdirectory.h"
 #include "setup/installlib/qrlecompress.h"
 
 #include <memory>
@@ -45,6 +46,7 @@ void InstallLibraryStartup()
     RegisterPathSpecifierClasses();
     RegisterFormClasses();
     RegisterInstallClasses();
+    RegisterFileContainerClasses();
 }
 
 void InstallLibraryShutdown()
