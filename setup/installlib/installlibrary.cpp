@@ -3,6 +3,7 @@
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installdirectory.h"
+#include "setup/installlib/installfile.h"
 #include "setup/installlib/qrlecompress.h"
 
 #include <memory>
@@ -47,6 +48,7 @@ void InstallLibraryStartup()
     RegisterFormClasses();
     RegisterInstallClasses();
     RegisterFileContainerClasses();
+    RegisterInstallFileClasses();
 }
 
 void InstallLibraryShutdown()
