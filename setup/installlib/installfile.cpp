@@ -644,6 +644,10 @@ void TCustomInstallFile::ArchiveAborted()
 
 void TCustomInstallFile::ArchiveStatus(TlzhFileStats& Stats)
 {
+    // Cancel sets the shared component's flag; a private one working for
+    // this file has to stop as well.
+    if (working_ && working_ != &SharedArchive() && SharedArchive().Abort)
+        working_->Abort = true;
     TFileStatusParameter status;
     status.FileBytesDone = Stats.FileBytesDone;
     status.FilePercent = Stats.FilePercent;
