@@ -20,7 +20,7 @@ struct SParameterData {
     std::vector<std::string> comments; // comment lines, text after the '!'
     // The points of each curve, in curve order (1 port: S11; 2 ports: S11,
     // S21, S12, S22; more: row order), all of the same length. Values are S.
-    std::vector<std::vector<smith::TPoint>> points;
+    std::vector<smith::TPointList> points;
     bool noiseDropped = false; // a two-port noise block followed the data
 
     int curveCount() const { return static_cast<int>(points.size()); }

@@ -20,7 +20,7 @@ struct SParamSource {
     int ports = 0;
     std::string units;
     double impedance = 0; // the data's reference impedance in ohms
-    std::vector<const std::vector<smith::TPoint>*> curves;
+    std::vector<const smith::TPointList*> curves;
     std::size_t pointCount() const { return curves.empty() ? 0 : curves[0]->size(); }
 };
 

@@ -6,6 +6,7 @@
 // ui/smithchartwidget.h shows it on screen and DrawChart paints it onto any
 // TChartCanvas (screen back buffer, printer, picture, SVG).
 
+#include "platform/rtl/hugepage.h"
 #include "viewer/components/chartcanvas.h"
 #include "viewer/components/chartinput.h"
 #include "viewer/components/colors.h"
@@ -33,8 +34,12 @@ struct TPoint {
     double Im = 0.0;
 };
 
+// A curve's points. A file of a million points fills this right after
+// allocating it, so its storage asks for huge pages (see rtl/hugepage.h).
+using TPointList = std::vector<TPoint, rtl::HugePageAllocator<TPoint>>;
+
 struct Tcurve {
-    std::vector<TPoint> Points;
+    TPointList Points;
     std::string Legend;
     bool Enabled = false;
     TColor Color = clBlack;
