@@ -411,7 +411,10 @@ void TQrleCompress::addOneMember(win::File& archive, TFileHeader& header, int in
         fail("Could not start the compression of the file %s", { header.SourcePath });
     stream.live = true;
 
-    std::vector<unsigned char> in(kDeflateIn), out(kDeflateOut);
+    inBlock_.resize(std::max<std::size_t>(inBlock_.size(), kDeflateIn));
+    outBlock_.resize(std::max<std::size_t>(outBlock_.size(), kDeflateOut));
+    std::vector<unsigned char>& in = inBlock_;
+    std::vector<unsigned char>& out = outBlock_;
     std::int64_t consumed = 0;
     auto step = [&] {
         pumpAndCheckAbort();
@@ -589,7 +592,10 @@ void TQrleCompress::inflateMember(const TFileHeader& header, win::File& target)
         fail("Could not start the decompression of the file %s", { header.SourcePath });
     stream.live = true;
 
-    std::vector<unsigned char> in(kInflateIn), out(kInflateOut);
+    inBlock_.resize(std::max<std::size_t>(inBlock_.size(), kInflateIn));
+    outBlock_.resize(std::max<std::size_t>(outBlock_.size(), kInflateOut));
+    std::vector<unsigned char>& in = inBlock_;
+    std::vector<unsigned char>& out = outBlock_;
     std::int64_t produced = 0;
     bool ended = false;
     while (!ended) {

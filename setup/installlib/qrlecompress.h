@@ -177,6 +177,9 @@ private:
     int currentVolume_ = 0;
     TlzhFileStats stats_;
     std::int64_t totalDone_ = 0;
+    // Block buffers kept from member to member: fresh ones per member cost
+    // a heap grow and trim and new pages each time.
+    std::vector<unsigned char> inBlock_, outBlock_;
 };
 
 } // namespace installlib

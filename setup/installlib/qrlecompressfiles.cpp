@@ -110,7 +110,9 @@ TempTarget::TempTarget(const std::string& target)
     if (!dir.empty() && !m.directoryExists(dir))
         m.forceDirectories(dir);
     path_ = m.tempFileName(dir, "QRL");
-    if (path_.empty() || !file.open(m, path_, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+    // tempFileName made the file empty; truncating it again would make ext4
+    // flush it to disk at close (its guard for files replaced by truncation).
+    if (path_.empty() || !file.open(m, path_, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::OPEN_EXISTING))
         fail("Cannot create the file %s", { target });
 }
 
@@ -123,10 +125,12 @@ TempTarget::~TempTarget()
 
 void TempTarget::commit(const std::string& target, std::uint32_t dosDate, std::string_view dateError)
 {
+    // Stamped through the open handle: no second open of the file by name.
+    bool stamped = file.setDosDateTime(dosDate);
     file.close();
-    win::Machine& m = machine();
-    if (!m.setFileDate(path_, dosDate))
+    if (!stamped)
         fail(dateError);
+    win::Machine& m = machine();
     if (!m.moveFileEx(path_, target, win::MOVEFILE_REPLACE_EXISTING))
         fail("Cannot create the file %s", { target });
     path_.clear();
