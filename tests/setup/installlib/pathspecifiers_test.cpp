@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace treetest;
 
 namespace {
@@ -62,6 +64,12 @@ struct KindCase {
     const char* desktop;
     const char* startup;
 };
+
+// Names the case by its Windows directory in test listings instead of a byte dump.
+void PrintTo(const KindCase& c, std::ostream* os)
+{
+    *os << c.windows;
+}
 
 class SpecifierExpansionTest : public ::testing::TestWithParam<KindCase> {
 protected:
