@@ -2,10 +2,11 @@
 
 // Storage for large arrays that are filled soon after they are allocated
 // (the points of a long curve). Touching fresh memory one 4 KiB page at a
-// time costs far more than filling it; a block of 2 MiB or more is mapped
-// on a 2 MiB boundary and asked for transparent huge pages, so that it
-// faults in a few large pages. Smaller blocks come from operator new.
-// Where huge pages are not granted the block works as ordinary memory.
+// time costs far more than filling it, so such memory is asked for
+// transparent huge pages: a block of 2 MiB or more is a mapping of its own
+// on a 2 MiB boundary, a block from 128 KiB up is carved from a shared
+// huge-page chunk, and smaller blocks come from operator new. Where huge
+// pages are not granted the blocks work as ordinary memory.
 
 #include <cstddef>
 #include <limits>

@@ -112,4 +112,35 @@ TEST(HugePageAllocator, LargeBlocksAlignedWritableAndOverflowRefused)
     EXPECT_TRUE(alloc == rtl::HugePageAllocator<int>());
 }
 
+// Blocks carved from a shared chunk must not overlap, must keep their
+// values while neighbours are freed and new ones carved, and a chunk must
+// stay usable after all its blocks were freed (sixteen-port curves).
+TEST(HugePageAllocator, SharedChunkBlocksStayApart)
+{
+    const std::size_t n = (300u << 10) / sizeof(Point); // a few hundred KiB each
+    std::vector<Points> curves(70); // more than one chunk holds
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        curves[c].reserve(n);
+        for (std::size_t i = 0; i < n; ++i)
+            curves[c].push_back(pointAt(i + c));
+    }
+    for (std::size_t c = 0; c < curves.size(); c += 2)
+        Points().swap(curves[c]); // free every other one
+    for (std::size_t c = 0; c < curves.size(); c += 2) {
+        curves[c].reserve(n / 2);
+        for (std::size_t i = 0; i < n / 2; ++i)
+            curves[c].push_back(pointAt(i + 1000));
+    }
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        const std::size_t count = c % 2 ? n : n / 2;
+        const std::size_t shift = c % 2 ? c : 1000;
+        ASSERT_EQ(curves[c].size(), count);
+        for (std::size_t i = 0; i < count; ++i)
+            ASSERT_EQ(curves[c][i].a, pointAt(i + shift).a) << c << " " << i;
+    }
+    curves.clear();
+    Points again(n, pointAt(5));
+    EXPECT_EQ(again[n - 1].b, pointAt(5).b);
+}
+
 } // namespace
