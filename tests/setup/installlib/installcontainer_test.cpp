@@ -255,10 +255,10 @@ TEST_F(InstallTreeTest, FreedObjectsLeaveListsAndReferences)
     EXPECT_EQ(file->Container(), nullptr);
     EXPECT_EQ(InstallContainerList().Count(), registered - 1);
 
-    auto* spec = new TpsFileContainer(form);
+    auto* specifier = new TpsFileContainer(form);
     auto* link = make<TDialogStandIn>("Link", engine);
-    link->SetDestDirType(spec);
-    delete spec;
+    link->SetDestDirType(specifier);
+    delete specifier;
     EXPECT_EQ(link->DestDirType(), nullptr);
     EXPECT_EQ(link->GetDestPath(), "");
 }

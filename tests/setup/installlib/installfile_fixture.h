@@ -107,14 +107,14 @@ protected:
     {
         std::string block;
         if (!version.empty()) {
-            win::VersionSpec spec;
+            win::VersionSpec stamp;
             // The fixed part carries the leading numbers of the text.
             unsigned parts[4] = { 0, 0, 0, 0 };
             std::sscanf(version.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
             for (int i = 0; i < 4; ++i)
-                spec.fileVersion[i] = std::uint16_t(parts[i]);
-            spec.stringTables.push_back({ "040904E4", { { "FileVersion", version } } });
-            block = win::buildVersionBlock(spec);
+                stamp.fileVersion[i] = std::uint16_t(parts[i]);
+            stamp.stringTables.push_back({ "040904E4", { { "FileVersion", version } } });
+            block = win::buildVersionBlock(stamp);
         }
         return win::buildPeImage(block) + payload;
     }

@@ -30,9 +30,9 @@ TEST_F(InstallFileTest, FileNameChoosesTheFileKind)
 // resource not being treated as a control.
 TEST_F(InstallFileTest, VersionResourceDeclaresSelfRegistration)
 {
-    win::VersionSpec spec;
-    spec.stringTables.push_back({ "040904E4", { { "FileVersion", "1.0" }, { "OLESelfRegister", "" } } });
-    ASSERT_TRUE(machine->writeFile("C:\\SRC\\REG.DLL", win::buildPeImage(win::buildVersionBlock(spec))));
+    win::VersionSpec stamp;
+    stamp.stringTables.push_back({ "040904E4", { { "FileVersion", "1.0" }, { "OLESelfRegister", "" } } });
+    ASSERT_TRUE(machine->writeFile("C:\\SRC\\REG.DLL", win::buildPeImage(win::buildVersionBlock(stamp))));
     ASSERT_TRUE(machine->writeFile("C:\\SRC\\PLAIN.DLL", versioned("1.0", "")));
     auto* declared = makeFile("REG.DLL", "File1");
     EXPECT_TRUE(declared->DeclaresSelfRegistration());

@@ -31,15 +31,15 @@ TEST_F(InstallTreeTest, StandardSpecifiersAreMadeOnceForAllForms)
 
 TEST_F(InstallTreeTest, FindByClassFindsDerivedClassesAndReportsAMiss)
 {
-    auto* spec = new TpsFileContainer(form);
-    EXPECT_EQ(PathSpecifierList().FindByClass(TCustomPathSpecifier::StaticClass()), spec);
+    auto* specifier = new TpsFileContainer(form);
+    EXPECT_EQ(PathSpecifierList().FindByClass(TCustomPathSpecifier::StaticClass()), specifier);
     try {
         StandardSpecifier<TpsSystem>();
         FAIL();
     } catch (const IEPathSpecifier& e) {
         EXPECT_STREQ(e.what(), "Could not find the path specifier");
     }
-    delete spec;
+    delete specifier;
     EXPECT_EQ(PathSpecifierList().Count(), 0);
 }
 
@@ -91,8 +91,8 @@ protected:
     }
     std::string expand(const char* name)
     {
-        auto* spec = static_cast<TCustomPathSpecifier*>(form->FindComponent(name));
-        return spec->Expand(nullptr);
+        auto* specifier = static_cast<TCustomPathSpecifier*>(form->FindComponent(name));
+        return specifier->Expand(nullptr);
     }
     tavix::testing::TempDir dir { "installlib" };
     std::shared_ptr<win::Machine> machine;
@@ -205,9 +205,9 @@ TEST_F(InstallTreeTest, ContainerSpecifiersCheckTheirObject)
     auto* loose = make<TCustomInstallFile>("Loose");
     auto* destDir = StandardSpecifier<TpsContainerDestDir>();
     auto* archiveFile = StandardSpecifier<TpsContainerArchiveFile>();
-    auto message = [](TCustomPathSpecifier* spec, TComponent* object) -> std::string {
+    auto message = [](TCustomPathSpecifier* specifier, TComponent* object) -> std::string {
         try {
-            spec->Check(object);
+            specifier->Check(object);
         } catch (const IEPathSpecifier& e) {
             return e.what();
         }
@@ -270,15 +270,15 @@ TEST_F(InstallTreeTest, FileContainerSpecifierServesOnlyPlainObjects)
     auto* dir = make<TFileContainer>("Data", engine);
     dir->Desc = "Tables";
     dir->SetDestDir("\\Data");
-    auto* spec = new TpsFileContainer(form);
-    spec->SetNameDirect("psFileContainer");
-    EXPECT_EQ(spec->Description(), "Path specifier for unknown file container");
-    EXPECT_EQ(spec->Expand(nullptr), "");
-    spec->SetFileContainer(dir);
-    EXPECT_EQ(spec->Description(), "Path into which Tables will be installed");
-    EXPECT_EQ(spec->ShortName(), "<Tables>");
+    auto* specifier = new TpsFileContainer(form);
+    specifier->SetNameDirect("psFileContainer");
+    EXPECT_EQ(specifier->Description(), "Path specifier for unknown file container");
+    EXPECT_EQ(specifier->Expand(nullptr), "");
+    specifier->SetFileContainer(dir);
+    EXPECT_EQ(specifier->Description(), "Path into which Tables will be installed");
+    EXPECT_EQ(specifier->ShortName(), "<Tables>");
     auto* link = make<TDialogStandIn>("Link", engine);
-    link->SetDestDirType(spec);
+    link->SetDestDirType(specifier);
     EXPECT_EQ(link->GetDestPath(), "C:\\Product\\Data");
 
     auto* other = make<TFileContainer>("Other", engine);
@@ -286,33 +286,33 @@ TEST_F(InstallTreeTest, FileContainerSpecifierServesOnlyPlainObjects)
     auto* file = make<TCustomInstallFile>("File", engine);
     for (TInstallContainer* refused : std::vector<TInstallContainer*> { other, group, file }) {
         try {
-            refused->SetDestDirType(spec);
+            refused->SetDestDirType(specifier);
             FAIL() << refused->Name();
         } catch (const IEPathSpecifier& e) {
             EXPECT_STREQ(e.what(), "A file container cannot reference another file container or group");
         }
     }
     delete dir;
-    EXPECT_EQ(spec->FileContainer(), nullptr);
+    EXPECT_EQ(specifier->FileContainer(), nullptr);
     EXPECT_EQ(link->GetDestPath(), "");
 }
 
 TEST_F(InstallTreeTest, FileContainerSpecifierRenameMovesTheOtherAside)
 {
     auto* dir = make<TFileContainer>("Data");
-    auto* spec = new TpsFileContainer(form);
-    spec->SetNameDirect("psFileContainer");
+    auto* specifier = new TpsFileContainer(form);
+    specifier->SetNameDirect("psFileContainer");
     auto* taken = make<TCustomInstallFile>("psData");
-    spec->SetName("psData");
-    EXPECT_EQ(spec->Name(), "psData");
+    specifier->SetName("psData");
+    EXPECT_EQ(specifier->Name(), "psData");
     EXPECT_EQ(taken->Name(), "nameClash");
-    EXPECT_THROW(spec->SetNameDirect("Data"), EComponentNameClash);
+    EXPECT_THROW(specifier->SetNameDirect("Data"), EComponentNameClash);
     EXPECT_EQ(dir->Name(), "Data");
 
-    spec->SetFileContainer(dir);
-    spec->SetLoading(true);
-    spec->Loaded();
-    EXPECT_EQ(dir->Adopted, spec);
+    specifier->SetFileContainer(dir);
+    specifier->SetLoading(true);
+    specifier->Loaded();
+    EXPECT_EQ(dir->Adopted, specifier);
 }
 
 } // namespace

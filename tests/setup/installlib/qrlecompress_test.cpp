@@ -113,12 +113,12 @@ TEST_F(ArchiveTest, RoundTripsEverySizeAtEveryLevel)
 
 TEST_F(ArchiveTest, KeepsDateAndVersion)
 {
-    win::VersionSpec spec;
-    spec.fileVersion[0] = 4;
-    spec.fileVersion[1] = 2;
-    spec.fileVersion[2] = 1381;
-    spec.fileVersion[3] = 7;
-    put("S:\\Src\\tool.dll", win::buildPeImage(win::buildVersionBlock(spec)));
+    win::VersionSpec version;
+    version.fileVersion[0] = 4;
+    version.fileVersion[1] = 2;
+    version.fileVersion[2] = 1381;
+    version.fileVersion[3] = 7;
+    put("S:\\Src\\tool.dll", win::buildPeImage(win::buildVersionBlock(version)));
     stamp("S:\\Src\\tool.dll", 1998, 7, 1, 8, 30, 2);
     TQrleCompress archive;
     ASSERT_TRUE(pack(archive, "C:\\B\\a.1", { "S:\\Src\\tool.dll" }));
@@ -193,10 +193,10 @@ TEST_F(ArchiveTest, RefusesLongPathsAndLeavesTheArchiveAlone)
 
 TEST_F(ArchiveTest, RefusesLongVersions)
 {
-    win::VersionSpec spec;
-    for (auto& v : spec.fileVersion)
+    win::VersionSpec version;
+    for (auto& v : version.fileVersion)
         v = 65535; // "65535.65535.65535.65535" has 23 characters
-    put("S:\\Src\\v.dll", win::buildPeImage(win::buildVersionBlock(spec)));
+    put("S:\\Src\\v.dll", win::buildPeImage(win::buildVersionBlock(version)));
     TQrleCompress archive;
     EXPECT_THROW(pack(archive, "C:\\B\\v.1", { "S:\\Src\\v.dll" }), EQrleCompress);
 }
