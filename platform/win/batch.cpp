@@ -243,28 +243,19 @@ bool BatchInterpreter::deltree(const std::vector<std::string>& args, std::string
 
 bool BatchInterpreter::move(const std::vector<std::string>& args, std::string& message)
 {
-    std::vector<std::string> paths;
-    std::string switches;
-    splitSwitches(args, paths, switches);
-    if (paths.size() != 2) {
-        message = "Required parameter missing";
-        return false;
-    }
-    std::string from = full(paths[0]);
-    std::string to = full(paths[1]);
-    if (!to.empty() && machine_.directoryExists(to)) {
-        size_t slash = from.find_last_of('\\');
-        to += "\\" + from.substr(slash + 1);
-    }
-    if (from.empty() || to.empty()
-        || !machine_.moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-        message = failureText("Cannot move", paths[0]);
-        return false;
-    }
-    return true;
+    return transfer(args, message, "Cannot move", [this](const std::string& from, const std::string& to) {
+        return machine_.moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    });
 }
 
 bool BatchInterpreter::copy(const std::vector<std::string>& args, std::string& message)
+{
+    return transfer(args, message, "Cannot copy",
+        [this](const std::string& from, const std::string& to) { return machine_.copyFile(from, to, false); });
+}
+
+bool BatchInterpreter::transfer(const std::vector<std::string>& args, std::string& message, const char* failure,
+    const std::function<bool(const std::string& from, const std::string& to)>& carryOut)
 {
     std::vector<std::string> paths;
     std::string switches;
@@ -279,8 +270,8 @@ bool BatchInterpreter::copy(const std::vector<std::string>& args, std::string& m
         size_t slash = from.find_last_of('\\');
         to += "\\" + from.substr(slash + 1);
     }
-    if (from.empty() || to.empty() || !machine_.copyFile(from, to, false)) {
-        message = failureText("Cannot copy", paths[0]);
+    if (from.empty() || to.empty() || !carryOut(from, to)) {
+        message = failureText(failure, paths[0]);
         return false;
     }
     return true;

@@ -22,6 +22,7 @@
 
 #include "platform/win/machine.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ private:
     bool deltree(const std::vector<std::string>& args, std::string& message);
     bool move(const std::vector<std::string>& args, std::string& message);
     bool copy(const std::vector<std::string>& args, std::string& message);
+    // MOVE and COPY alike: two paths, a target directory takes the source's
+    // name, and a failure is reported with the source as written.
+    bool transfer(const std::vector<std::string>& args, std::string& message, const char* failure,
+        const std::function<bool(const std::string& from, const std::string& to)>& carryOut);
     bool rename(const std::vector<std::string>& args, std::string& message);
     bool makeDir(const std::vector<std::string>& args, std::string& message);
     bool removeDir(const std::vector<std::string>& args, std::string& message);
