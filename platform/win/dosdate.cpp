@@ -58,36 +58,15 @@ uint32_t dateTimeToDosDateTime(rtl::TDateTime value)
 
 uint32_t timeToDosDateTime(std::time_t t)
 {
-    std::tm tm {};
-    if (!localtime_r(&t, &tm))
-        return kFirstStamp;
-    rtl::DateParts p;
-    p.year = tm.tm_year + 1900;
-    p.month = tm.tm_mon + 1;
-    p.day = tm.tm_mday;
-    p.hour = tm.tm_hour;
-    p.minute = tm.tm_min;
-    p.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
-    if (p.year < 1980)
-        return kFirstStamp;
-    auto stamp = packDosDateTime(p);
-    return stamp ? *stamp : 0xFF9FBF7Du;
+    return dateTimeToDosDateTime(rtl::FromTimeT(t));
 }
 
 std::optional<std::time_t> dosDateTimeToTime(uint32_t stamp)
 {
-    rtl::DateParts p;
-    if (!unpackDosDateTime(stamp, p))
+    std::optional<rtl::TDateTime> date = dosDateTimeToDateTime(stamp);
+    if (!date)
         return std::nullopt;
-    std::tm tm {};
-    tm.tm_year = p.year - 1900;
-    tm.tm_mon = p.month - 1;
-    tm.tm_mday = p.day;
-    tm.tm_hour = p.hour;
-    tm.tm_min = p.minute;
-    tm.tm_sec = p.second;
-    tm.tm_isdst = -1;
-    std::time_t t = std::mktime(&tm);
+    std::time_t t = rtl::ToTimeT(*date);
     if (t == std::time_t(-1))
         return std::nullopt;
     return t;
