@@ -5,18 +5,8 @@
 namespace win {
 
 IniDocument::IniDocument(const std::string& bytes)
+    : lines_(text::splitLines(bytes))
 {
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines_.push_back(std::move(line));
-        start = end + 1;
-    }
 }
 
 std::optional<std::string> IniDocument::sectionOf(const std::string& line)

@@ -235,20 +235,7 @@ void Registry::parseText(const std::string& bytes, Store& store, const std::stri
     for (int i = 0; i < 6; ++i)
         store.roots[i].name = rootKeyName(RootKey(i));
     try {
-        std::vector<std::string> lines;
-        {
-            size_t start = 0;
-            while (start < bytes.size()) {
-                size_t end = bytes.find('\n', start);
-                if (end == std::string::npos)
-                    end = bytes.size();
-                std::string line = bytes.substr(start, end - start);
-                if (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-                lines.push_back(line);
-                start = end + 1;
-            }
-        }
+        const std::vector<std::string> lines = text::splitLines(bytes);
         size_t i = 0;
         while (i < lines.size() && text::trim(lines[i]).empty())
             ++i;

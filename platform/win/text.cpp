@@ -72,6 +72,23 @@ std::vector<std::string> splitNonEmpty(std::string_view s, char sep)
     return out;
 }
 
+std::vector<std::string> splitLines(std::string_view s)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < s.size()) {
+        size_t end = s.find('\n', start);
+        if (end == std::string_view::npos)
+            end = s.size();
+        std::string line(s.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
 bool wildcardMatch(std::string_view pattern, std::string_view name)
 {
     // Iterative matcher with one backtrack point for the last '*'.

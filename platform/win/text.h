@@ -18,6 +18,9 @@ std::string trim(std::string_view s);
 std::string trimRight(std::string_view s);
 // Splits at sep, dropping empty parts.
 std::vector<std::string> splitNonEmpty(std::string_view s, char sep);
+// The lines of a text file, without their CR LF or LF; empty lines are kept,
+// a final line break does not add an empty line.
+std::vector<std::string> splitLines(std::string_view s);
 // * and ? wildcards, without case.
 bool wildcardMatch(std::string_view pattern, std::string_view name);
 // UTF-8 and UTF-16 (little-endian code units); bad sequences become U+FFFD.
