@@ -213,6 +213,9 @@ private:
     };
     Proposal current() const;
     void applyRules(Proposal p);
+    // Outside loading a property change goes through the design rules as a
+    // whole proposal; while loading it is stored as it stands.
+    template <typename T, typename Store> void propose(T Proposal::*field, T value, Store storeWhileLoading);
     void takeUniqueId();
     void releaseUniqueId();
     // The archive that holds this file at install time and whether it is

@@ -335,92 +335,56 @@ void TCustomInstallFile::applyRules(Proposal p)
     UpdateDLLCounter = updateCounter;
 }
 
-void TCustomInstallFile::SetFileName(std::string_view Value)
+template <typename T, typename Store>
+void TCustomInstallFile::propose(T Proposal::*field, T value, Store storeWhileLoading)
 {
     if (IsLoading()) {
-        fileName_ = std::string(Value);
+        storeWhileLoading(value);
         return;
     }
     Proposal p = current();
-    p.FileName = std::string(Value);
+    p.*field = std::move(value);
     applyRules(p);
+}
+
+void TCustomInstallFile::SetFileName(std::string_view Value)
+{
+    propose(&Proposal::FileName, std::string(Value), [this](const auto& v) { fileName_ = v; });
 }
 
 void TCustomInstallFile::SetDestName(std::string_view Value)
 {
-    if (IsLoading()) {
-        destName_ = std::string(Value);
-        return;
-    }
-    Proposal p = current();
-    p.DestName = std::string(Value);
-    applyRules(p);
+    propose(&Proposal::DestName, std::string(Value), [this](const auto& v) { destName_ = v; });
 }
 
 void TCustomInstallFile::SetIncludeFromDir(std::string_view Value)
 {
-    if (IsLoading()) {
-        includeFromDir_ = std::string(Value);
-        return;
-    }
-    Proposal p = current();
-    p.IncludeFromDir = std::string(Value);
-    applyRules(p);
+    propose(&Proposal::IncludeFromDir, std::string(Value), [this](const auto& v) { includeFromDir_ = v; });
 }
 
 void TCustomInstallFile::SetFileType(TInstallFileType Value)
 {
-    if (IsLoading()) {
-        fileType_ = Value;
-        return;
-    }
-    Proposal p = current();
-    p.FileType = Value;
-    applyRules(p);
+    propose(&Proposal::FileType, Value, [this](const auto& v) { fileType_ = v; });
 }
 
 void TCustomInstallFile::SetActiveX(bool Value)
 {
-    if (IsLoading()) {
-        activeX_ = Value;
-        return;
-    }
-    Proposal p = current();
-    p.ActiveX = Value;
-    applyRules(p);
+    propose(&Proposal::ActiveX, Value, [this](const auto& v) { activeX_ = v; });
 }
 
 void TCustomInstallFile::SetDestDir(std::string_view Value)
 {
-    if (IsLoading()) {
-        TFileRelated::SetDestDir(Value);
-        return;
-    }
-    Proposal p = current();
-    p.DestDir = std::string(Value);
-    applyRules(p);
+    propose(&Proposal::DestDir, std::string(Value), [this](const auto& v) { TFileRelated::SetDestDir(v); });
 }
 
 void TCustomInstallFile::SetDestDirType(TCustomPathSpecifier* Value)
 {
-    if (IsLoading()) {
-        TFileRelated::SetDestDirType(Value);
-        return;
-    }
-    Proposal p = current();
-    p.DestDirType = Value;
-    applyRules(p);
+    propose(&Proposal::DestDirType, Value, [this](const auto& v) { TFileRelated::SetDestDirType(v); });
 }
 
 void TCustomInstallFile::SetContainer(TInstallContainer* Value)
 {
-    if (IsLoading()) {
-        TFileRelated::SetContainer(Value);
-        return;
-    }
-    Proposal p = current();
-    p.Container = Value;
-    applyRules(p);
+    propose(&Proposal::Container, Value, [this](const auto& v) { TFileRelated::SetContainer(v); });
 }
 
 } // namespace installlib
