@@ -343,6 +343,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
     TraceFileOrder(TOrderTrace::Install, Name(), fileName_);
     state_ = ifsInstall;
     working_ = &Archive;
+    // The way out, whether the extraction went through or raised.
     auto finish = [&] {
         Archive.OnNewDisk = nullptr;
         Archive.OnStatus = nullptr;
@@ -350,6 +351,12 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         if (Private && Archive.Abort)
             SharedArchive().Abort = true;
         working_ = nullptr;
+        try {
+            Broadcast(icWorkFinished, nullptr);
+        } catch (...) {
+            Archive.Abort = true;
+        }
+        state_ = ifsNone;
     };
     try {
         const std::string destDir = GetDestPath();
@@ -378,21 +385,9 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         InstallChildren();
     } catch (...) {
         finish();
-        try {
-            Broadcast(icWorkFinished, nullptr);
-        } catch (...) {
-            Archive.Abort = true;
-        }
-        state_ = ifsNone;
         throw;
     }
     finish();
-    try {
-        Broadcast(icWorkFinished, nullptr);
-    } catch (...) {
-        Archive.Abort = true;
-    }
-    state_ = ifsNone;
 }
 
 void TCustomInstallFile::ReplaceInUseFile()
