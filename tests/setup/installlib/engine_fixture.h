@@ -4,10 +4,8 @@
 // started, the scripted message service in place, and recording objects
 // that write what reaches them into one shared log.
 
-#include "machine_fixture.h"
+#include "form_fixture.h"
 
-#include "platform/ui/message_service.h"
-#include "platform/win/batch.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
@@ -121,28 +119,8 @@ private:
     Log& log_;
 };
 
-class EngineTest : public MachineTest {
+class EngineTest : public LibraryFormTest {
 protected:
-    void SetUp() override
-    {
-        MachineTest::SetUp();
-        InstallLibraryStartup();
-        Application().Reset();
-        ui::MessageService::setCurrent(&messages);
-        form = std::make_unique<TForm>();
-        form->SetName("MainForm");
-        Application().MainForm = form.get();
-        win::installBatchRunner(*machine, {}, &batchRuns);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        Application().Reset();
-        ui::MessageService::setCurrent(nullptr);
-        InstallLibraryShutdown();
-        MachineTest::TearDown();
-    }
-
     // The setup unpacked by the loader and started with these arguments.
     void startAs(const std::string& program, std::vector<std::string> arguments)
     {
@@ -171,11 +149,8 @@ protected:
     }
     int count(const std::string& entry) const { return static_cast<int>(std::count(log.begin(), log.end(), entry)); }
 
-    ui::ScriptedMessageService messages;
-    std::unique_ptr<TForm> form;
     TRecordingInstall* install = nullptr;
     Log log;
-    std::vector<win::BatchResult> batchRuns;
 };
 
 } // namespace enginetest

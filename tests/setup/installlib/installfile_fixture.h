@@ -4,7 +4,7 @@
 // with an engine that records its Unfinished list, a directory container,
 // and helpers that make versioned source files and pack them into an archive.
 
-#include "machine_fixture.h"
+#include "form_fixture.h"
 
 #include "platform/rtl/datetime.h"
 #include "platform/ui/message_service.h"
@@ -67,31 +67,16 @@ inline constexpr const char* kSourceDir = "C:\\SRC";
 inline constexpr const char* kArchive = "C:\\SRC\\files.1";
 inline constexpr const char* kDestDir = "C:\\Program Files\\My App";
 
-class InstallFileTest : public MachineTest {
+class InstallFileTest : public LibraryFormTest {
 protected:
     void SetUp() override
     {
-        MachineTest::SetUp();
-        InstallLibraryStartup();
+        LibraryFormTest::SetUp();
         RegisterInstallFileClasses();
-        Application().Reset();
-        ui::MessageService::setCurrent(&messages);
-        form = std::make_unique<TForm>();
-        form->SetName("MainForm");
-        Application().MainForm = form.get();
-        win::installBatchRunner(*machine, {}, &batchRuns);
         ASSERT_TRUE(machine->forceDirectories(kSourceDir));
         ASSERT_TRUE(machine->forceDirectories(kDestDir));
         directory = new TCodeRecordingContainer(form.get());
         directory->SetName("Dir1");
-    }
-    void TearDown() override
-    {
-        form.reset();
-        Application().Reset();
-        ui::MessageService::setCurrent(nullptr);
-        InstallLibraryShutdown();
-        MachineTest::TearDown();
     }
 
     TFileTestInstall& makeEngine()
@@ -165,11 +150,8 @@ protected:
 
     std::string dest(const std::string& name) const { return std::string(kDestDir) + "\\" + name; }
 
-    ui::ScriptedMessageService messages;
-    std::unique_ptr<TForm> form;
     TCodeRecordingContainer* directory = nullptr;
     TFileTestInstall* engine = nullptr;
-    std::vector<win::BatchResult> batchRuns;
 };
 
 } // namespace installfiletest
