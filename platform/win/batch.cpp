@@ -29,6 +29,12 @@ void splitSwitches(const std::vector<std::string>& args, std::vector<std::string
     }
 }
 
+// What follows the last backslash or slash; the whole path without one.
+std::string namePart(const std::string& path)
+{
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
 std::string failureText(const std::string& what, const std::string& path)
 {
     return what + " " + path + ": " + errorText(lastError());
@@ -155,17 +161,14 @@ bool BatchInterpreter::erase(const std::vector<std::string>& args, std::string& 
             }
             continue;
         }
-        size_t slash = path.find_last_of("\\/");
-        std::string dir = slash == std::string::npos ? machine_.currentDirectory() : full(path.substr(0, slash + 1));
+        std::string dir = searchDirectory(path);
         if (dir.empty()) {
             message = failureText("Cannot delete", path);
             ok = false;
             continue;
         }
-        dir = dir.back() == '\\' ? dir : dir + "\\";
-        std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
         // The pattern's files only; ERASE leaves directories alone.
-        for (const auto& entry : machine_.findFiles(dir + pattern)) {
+        for (const auto& entry : machine_.findFiles(dir + namePart(path))) {
             if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
             if (!machine_.deleteFile(dir + entry.name)) {
@@ -175,6 +178,15 @@ bool BatchInterpreter::erase(const std::vector<std::string>& args, std::string& 
         }
     }
     return ok;
+}
+
+std::string BatchInterpreter::searchDirectory(const std::string& path) const
+{
+    size_t slash = path.find_last_of("\\/");
+    std::string dir = slash == std::string::npos ? machine_.currentDirectory() : full(path.substr(0, slash + 1));
+    if (!dir.empty() && dir.back() != '\\')
+        dir += "\\";
+    return dir;
 }
 
 bool BatchInterpreter::removeTree(const std::string& directory)
@@ -205,14 +217,10 @@ bool BatchInterpreter::deltree(const std::vector<std::string>& args, std::string
     for (const auto& path : paths) {
         std::vector<std::string> targets;
         if (hasWildcards(path)) {
-            size_t slash = path.find_last_of("\\/");
-            std::string dir
-                = slash == std::string::npos ? machine_.currentDirectory() : full(path.substr(0, slash + 1));
-            if (!dir.empty()) {
-                dir = dir.back() == '\\' ? dir : dir + "\\";
-                for (const auto& entry : machine_.findFiles(dir + path.substr(slash + 1)))
+            std::string dir = searchDirectory(path);
+            if (!dir.empty())
+                for (const auto& entry : machine_.findFiles(dir + namePart(path)))
                     targets.push_back(dir + entry.name);
-            }
         } else {
             targets.push_back(full(path));
         }

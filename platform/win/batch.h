@@ -69,6 +69,9 @@ private:
     // Deletes a directory with everything below it; read-only entries too.
     bool removeTree(const std::string& directory);
     std::string full(const std::string& path) const;
+    // The directory a wildcard path searches, with its final backslash;
+    // empty when it cannot be resolved.
+    std::string searchDirectory(const std::string& path) const;
 
     Machine& machine_;
 };
