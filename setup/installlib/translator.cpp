@@ -1,5 +1,6 @@
 #include "setup/installlib/translator.h"
 
+#include "platform/win/text.h"
 #include "setup/installlib/format.h"
 #include "setup/installlib/routines.h"
 
@@ -27,21 +28,6 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
 }
 
 // Stored texts are short strings of at most 255 bytes; a UTF-8 character is
@@ -283,7 +269,7 @@ void TLanguage::Parse()
 const TLanguageString* TLanguage::FindText(std::string_view text) const
 {
     for (const auto& t : texts_)
-        if (sameText(t.Text, text))
+        if (win::text::equalsNoCase(t.Text, text))
             return &t;
     return nullptr;
 }
