@@ -49,14 +49,7 @@ TComponent* TMetaClass::Create(TComponent* Owner) const
 {
     if (!create_)
         throw EComponentError(TranslateFormat("Cannot create an instance of the class %s", { name_ }));
-    TComponent* component = create_(Owner);
-    try {
-        component->AfterConstruction();
-    } catch (...) {
-        delete component;
-        throw;
-    }
-    return component;
+    return FinishConstruction(create_(Owner));
 }
 
 const TMetaClass& TObject::StaticClass()

@@ -98,11 +98,10 @@ private:
     unsigned state_ = 0;
 };
 
-// Makes a T with Owner and runs its AfterConstruction; on failure the new
-// component is freed and the error passes on.
-template <class T> T* CreateComponent(TComponent* Owner)
+// Runs a new component's AfterConstruction; on failure the component is
+// freed and the error passes on.
+template <class T> T* FinishConstruction(T* component)
 {
-    T* component = new T(Owner);
     try {
         component->AfterConstruction();
     } catch (...) {
@@ -110,6 +109,12 @@ template <class T> T* CreateComponent(TComponent* Owner)
         throw;
     }
     return component;
+}
+
+// Makes a T with Owner and finishes its construction.
+template <class T> T* CreateComponent(TComponent* Owner)
+{
+    return FinishConstruction(new T(Owner));
 }
 
 } // namespace installlib
