@@ -390,21 +390,11 @@ void TInstallContainerList::Add(TInstallContainer* Container)
     items_.push_back(Container);
 }
 
-void TInstallContainerList::Remove(TInstallContainer* Container)
-{
-    items_.erase(std::remove(items_.begin(), items_.end(), Container), items_.end());
-}
-
 void TCustomInstallFileList::Add(TInstallObject* File)
 {
     if (!File)
         throw IECustomInstallFileList("Cannot add a blank entry to the TCustomInstallFileList object");
     items_.push_back(File);
-}
-
-void TCustomInstallFileList::Remove(TInstallObject* File)
-{
-    items_.erase(std::remove(items_.begin(), items_.end(), File), items_.end());
 }
 
 int TCustomInstallFileList::IndexOf(const TInstallObject* File) const

@@ -18,6 +18,7 @@
 
 #include "setup/installlib/component.h"
 #include "setup/installlib/installerrors.h"
+#include "setup/installlib/pointerlist.h"
 
 #include <cstdint>
 #include <functional>
@@ -214,33 +215,21 @@ private:
 };
 
 // The registry every install container joins for its lifetime.
-class TInstallContainerList {
+class TInstallContainerList : public TPointerList<TInstallContainer> {
 public:
     // Null raises IEContainerList.
     void Add(TInstallContainer* Container);
-    void Remove(TInstallContainer* Container);
-    int Count() const { return static_cast<int>(items_.size()); }
-    TInstallContainer* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
     const std::vector<TInstallContainer*>& All() const { return items_; }
-
-private:
-    std::vector<TInstallContainer*> items_;
 };
 
 // A list of install files (not owned): all install files, and those whose
 // self-registration is to be retried.
-class TCustomInstallFileList {
+class TCustomInstallFileList : public TPointerList<TInstallObject> {
 public:
     // Null raises IECustomInstallFileList.
     void Add(TInstallObject* File);
-    void Remove(TInstallObject* File);
     void Clear() { items_.clear(); }
-    int Count() const { return static_cast<int>(items_.size()); }
-    TInstallObject* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
     int IndexOf(const TInstallObject* File) const;
-
-private:
-    std::vector<TInstallObject*> items_;
 };
 
 // The uninstall key ProcessContainer passes to WriteUninstallInfo, before the

@@ -187,11 +187,6 @@ void TCustomNetInstallLocationList::Add(TCustomNetInstallLocation* Location)
     items_.push_back(Location);
 }
 
-void TCustomNetInstallLocationList::Remove(TCustomNetInstallLocation* Location)
-{
-    items_.erase(std::remove(items_.begin(), items_.end(), Location), items_.end());
-}
-
 TCustomNetInstallLocationList& NetInstallLocationList()
 {
     static TCustomNetInstallLocationList list;

@@ -19,6 +19,7 @@
 #include "platform/net/internet.h"
 #include "setup/installlib/component.h"
 #include "setup/installlib/exceptions.h"
+#include "setup/installlib/pointerlist.h"
 
 #include <cstdint>
 #include <functional>
@@ -215,17 +216,11 @@ private:
 // --- library-wide state ---
 
 // Every location, in creation order.
-class TCustomNetInstallLocationList {
+class TCustomNetInstallLocationList : public TPointerList<TCustomNetInstallLocation> {
 public:
     // Raises IENetList "Cannot add a blank location to the global net
     // location list" for a null location.
     void Add(TCustomNetInstallLocation* Location);
-    void Remove(TCustomNetInstallLocation* Location);
-    int Count() const { return static_cast<int>(items_.size()); }
-    TCustomNetInstallLocation* Items(int Index) const { return items_.at(static_cast<size_t>(Index)); }
-
-private:
-    std::vector<TCustomNetInstallLocation*> items_;
 };
 
 TCustomNetInstallLocationList& NetInstallLocationList();

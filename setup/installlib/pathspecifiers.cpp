@@ -431,11 +431,6 @@ void TPathSpecifierList::Add(TCustomPathSpecifier* Specifier)
     items_.push_back(Specifier);
 }
 
-void TPathSpecifierList::Remove(TCustomPathSpecifier* Specifier)
-{
-    items_.erase(std::remove(items_.begin(), items_.end(), Specifier), items_.end());
-}
-
 TCustomPathSpecifier* TPathSpecifierList::FindClass(const TMetaClass& Class) const
 {
     for (TCustomPathSpecifier* s : items_)

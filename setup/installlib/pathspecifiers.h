@@ -13,6 +13,7 @@
 
 #include "setup/installlib/component.h"
 #include "setup/installlib/installerrors.h"
+#include "setup/installlib/pointerlist.h"
 
 #include <functional>
 #include <string>
@@ -189,23 +190,17 @@ private:
 };
 
 // A plain list of specifiers (not owned).
-class TPathSpecifierList {
+class TPathSpecifierList : public TPointerList<TCustomPathSpecifier> {
 public:
     virtual ~TPathSpecifierList() = default;
     // Null raises IEPathSpecifierList.
     void Add(TCustomPathSpecifier* Specifier);
-    void Remove(TCustomPathSpecifier* Specifier);
-    int Count() const { return static_cast<int>(items_.size()); }
-    TCustomPathSpecifier* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
     // The first specifier of that class or a class derived from it; none
     // raises IEPathSpecifier "Could not find the path specifier".
     TCustomPathSpecifier* FindByClass(const TMetaClass& Class) const;
     // As FindByClass, but null when there is none.
     TCustomPathSpecifier* FindClass(const TMetaClass& Class) const;
     template <class T> T* FindByClass() const { return static_cast<T*>(FindByClass(T::StaticClass())); }
-
-private:
-    std::vector<TCustomPathSpecifier*> items_;
 };
 
 class TStandardPathSpecList : public TPathSpecifierList { };
