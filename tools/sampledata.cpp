@@ -469,7 +469,7 @@ const std::vector<std::string>& picturedPackages()
 Table makeTransistorTable(int count, std::uint32_t seed)
 {
     Table t = transistorStructure();
-    t.records.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    t.records.reserve(static_cast<std::size_t>(std::max(count, 0)), t.fields.size());
     std::mt19937 rng(seed);
     auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
     auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };

@@ -29,7 +29,7 @@ std::size_t RecordSource::count() const
     return allRows_ ? table_->rowCount() : positions_.size();
 }
 
-const std::vector<paradox::Value>& RecordSource::row(std::size_t row) const
+std::span<const paradox::Value> RecordSource::row(std::size_t row) const
 {
     if (!table_)
         return rows_[row];

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/db/table_cache.h"
@@ -25,7 +26,7 @@ public:
     const std::vector<paradox::FieldDef>& fields() const { return fields_; }
     std::size_t count() const;
     const paradox::Value& value(std::size_t row, std::size_t column) const;
-    const std::vector<paradox::Value>& row(std::size_t row) const;
+    std::span<const paradox::Value> row(std::size_t row) const;
     // The cached table behind the rows, or null for rows of their own.
     const std::shared_ptr<const LoadedTable>& table() const { return table_; }
 

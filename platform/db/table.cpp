@@ -11,7 +11,7 @@ namespace db {
 
 namespace {
 
-int compareKey(const std::vector<paradox::Value>& row, const std::vector<paradox::Value>& key, std::size_t n)
+int compareKey(std::span<const paradox::Value> row, const std::vector<paradox::Value>& key, std::size_t n)
 {
     for (std::size_t k = 0; k < n; ++k)
         if (const int c = compareValues(row[k], key[k]))

@@ -22,7 +22,7 @@ struct LoadedTable {
     std::vector<std::uint32_t> keyOrder;
 
     std::size_t rowCount() const { return table.records.size(); }
-    const std::vector<paradox::Value>& row(std::size_t position) const
+    std::span<const paradox::Value> row(std::size_t position) const
     {
         return table.records[keyOrder.empty() ? position : keyOrder[position]];
     }

@@ -6,12 +6,16 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "platform/rtl/hugepage.h"
 
 namespace paradox {
 
@@ -62,13 +66,154 @@ struct FieldDef {
 using Blob = std::vector<std::uint8_t>;
 using Value = std::variant<std::monostate, std::string, double, std::int64_t, bool, Blob>;
 
+// The records of a table, stored as one block of values (record after
+// record) so that a large table is a few huge-page allocations rather than
+// one small block per record, which costs far more to touch the first time.
+// A record is seen as a span of its values; every record has the same
+// number of values, set by the first one added.
+class Records {
+public:
+    using Row = std::vector<Value>;
+
+    template <class V> class Iter {
+    public:
+        using value_type = std::span<V>;
+        using difference_type = std::ptrdiff_t;
+        using iterator_category = std::forward_iterator_tag;
+        Iter() = default;
+        Iter(V* values, std::size_t width, std::size_t index)
+            : values_(values)
+            , width_(width)
+            , index_(index)
+        {
+        }
+        std::span<V> operator*() const { return { values_ + index_ * width_, width_ }; }
+        Iter& operator++()
+        {
+            ++index_;
+            return *this;
+        }
+        Iter operator++(int)
+        {
+            Iter old = *this;
+            ++index_;
+            return old;
+        }
+        bool operator==(const Iter& o) const { return index_ == o.index_; }
+
+    private:
+        V* values_ = nullptr;
+        std::size_t width_ = 0;
+        std::size_t index_ = 0;
+    };
+
+    Records() = default;
+    Records(std::initializer_list<Row> rows) { assign(rows.begin(), rows.end()); }
+    Records(const std::vector<Row>& rows) { assign(rows.begin(), rows.end()); }
+    Records& operator=(std::initializer_list<Row> rows)
+    {
+        assign(rows.begin(), rows.end());
+        return *this;
+    }
+    Records& operator=(const std::vector<Row>& rows)
+    {
+        assign(rows.begin(), rows.end());
+        return *this;
+    }
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    // Values per record (0 until the first record is added).
+    std::size_t width() const { return width_; }
+
+    std::span<Value> operator[](std::size_t i) { return { values_.data() + i * width_, width_ }; }
+    std::span<const Value> operator[](std::size_t i) const { return { values_.data() + i * width_, width_ }; }
+    std::span<Value> back() { return (*this)[count_ - 1]; }
+    std::span<const Value> back() const { return (*this)[count_ - 1]; }
+
+    Iter<Value> begin() { return { values_.data(), width_, 0 }; }
+    Iter<Value> end() { return { values_.data(), width_, count_ }; }
+    Iter<const Value> begin() const { return { values_.data(), width_, 0 }; }
+    Iter<const Value> end() const { return { values_.data(), width_, count_ }; }
+
+    void reserve(std::size_t records, std::size_t width)
+    {
+        setWidth(width);
+        values_.reserve(records * width);
+    }
+    void clear()
+    {
+        values_.clear();
+        count_ = 0;
+    }
+
+    // Adds a record of `width` blank values and gives it.
+    std::span<Value> appendBlank(std::size_t width)
+    {
+        setWidth(width);
+        values_.resize(values_.size() + width);
+        ++count_;
+        return back();
+    }
+    // Throws std::invalid_argument when the record's size differs from the others'.
+    void append(std::span<const Value> row)
+    {
+        setWidth(row.size());
+        values_.insert(values_.end(), row.begin(), row.end());
+        ++count_;
+    }
+    void push_back(Row&& row)
+    {
+        setWidth(row.size());
+        values_.insert(values_.end(), std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+        ++count_;
+    }
+    void push_back(const Row& row) { append(row); }
+
+    // The records as vectors of their own.
+    std::vector<Row> rows() const
+    {
+        std::vector<Row> out;
+        out.reserve(count_);
+        for (auto r : *this)
+            out.emplace_back(r.begin(), r.end());
+        return out;
+    }
+
+    bool operator==(const Records& o) const
+    {
+        return count_ == o.count_ && (count_ == 0 || width_ == o.width_) && values_ == o.values_;
+    }
+
+private:
+    template <class It> void assign(It first, It last)
+    {
+        clear();
+        width_ = 0;
+        for (; first != last; ++first)
+            append(*first);
+    }
+    void setWidth(std::size_t width)
+    {
+        if (count_ == 0)
+            width_ = width;
+        else if (width != width_)
+            throw std::invalid_argument(
+                "a record of " + std::to_string(width) + " values among records of " + std::to_string(width_));
+    }
+
+    std::vector<Value, rtl::HugePageAllocator<Value>> values_;
+    std::size_t width_ = 0;
+    std::size_t count_ = 0;
+};
+
 struct Table {
     std::vector<FieldDef> fields;
     // The first keyFieldCount fields form the primary key (0: no primary index).
     int keyFieldCount = 0;
     // Each record holds one Value per field. readTable gives them in file
     // order, which is primary-key order for a keyed table.
-    std::vector<std::vector<Value>> records;
+    Records records;
 
     // Index of the field named `name` (compared without case), or -1.
     int fieldIndex(std::string_view name) const;

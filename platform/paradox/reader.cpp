@@ -332,10 +332,9 @@ public:
     {
     }
 
-    void decode(const std::uint8_t* rec, std::size_t recordNo, std::vector<Value>& out)
+    void decode(const std::uint8_t* rec, std::size_t recordNo, std::span<Value> out)
     {
         const std::size_t n = h_.fields.size();
-        out.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const FieldDef& f = h_.fields[i];
             const std::uint8_t* p = rec + h_.offsets[i];
@@ -466,7 +465,8 @@ Table readTable(const std::filesystem::path& requested)
     const std::size_t physicalBlocks = (in.size() - hs) / bs;
     const std::size_t rs = static_cast<std::size_t>(h.recordSize);
     // Never trust the header's count further than the file could hold.
-    t.records.reserve(std::min<std::size_t>(h.numRecords, physicalBlocks * ((bs - kBlockHeader) / rs)));
+    t.records.reserve(
+        std::min<std::size_t>(h.numRecords, physicalBlocks * ((bs - kBlockHeader) / rs)), h.fields.size());
 
     RecordDecoder decoder(dbFile, h);
     BlockReader blocks(in, hs, bs, physicalBlocks);
@@ -488,8 +488,8 @@ Table readTable(const std::filesystem::path& requested)
             if (count * rs > bs - kBlockHeader)
                 throw Error(dbFile, "data block " + std::to_string(block) + " claims more records than it holds");
             for (std::size_t r = 0; r < count; ++r) {
-                t.records.emplace_back();
-                decoder.decode(blk + kBlockHeader + r * rs, t.records.size() - 1, t.records.back());
+                const auto out = t.records.appendBlank(h.fields.size());
+                decoder.decode(blk + kBlockHeader + r * rs, t.records.size() - 1, out);
             }
         }
         block = next;

@@ -156,7 +156,7 @@ public:
     int recordSize() const { return recordSize_; }
     const std::vector<int>& offsets() const { return offsets_; }
 
-    void encode(const std::vector<Value>& rec, std::size_t recNo, std::uint8_t* out)
+    void encode(std::span<const Value> rec, std::size_t recNo, std::uint8_t* out)
     {
         if (rec.size() != t_.fields.size())
             throw Error(file_,

@@ -67,7 +67,7 @@ TEST(SampleProduct, TablesReadBackExactly)
             std::sort(r.begin(), r.end());
             return r;
         };
-        EXPECT_EQ(sortedRecords(got.records), sortedRecords(want.records)) << name;
+        EXPECT_EQ(sortedRecords(got.records.rows()), sortedRecords(want.records.rows())) << name;
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "data" / "transistores.PX"));
     EXPECT_TRUE(std::filesystem::exists(dir / "data" / "graficos.MB"));
