@@ -2,6 +2,7 @@
 
 #include "platform/win/text.h"
 
+#include <cstdint>
 #include <sstream>
 
 namespace win {
@@ -27,6 +28,19 @@ void splitSwitches(const std::vector<std::string>& args, std::vector<std::string
         else
             plain.push_back(args[i]);
     }
+}
+
+// Splits a command's arguments and checks that it got between `least` and
+// `most` plain arguments; otherwise sets the usual message and fails.
+bool commandArguments(const std::vector<std::string>& args, size_t least, size_t most, std::vector<std::string>& paths,
+    std::string& switches, std::string& message)
+{
+    splitSwitches(args, paths, switches);
+    if (paths.size() < least || paths.size() > most) {
+        message = "Required parameter missing";
+        return false;
+    }
+    return true;
 }
 
 // What follows the last backslash or slash; the whole path without one.
@@ -146,11 +160,8 @@ bool BatchInterpreter::erase(const std::vector<std::string>& args, std::string& 
 {
     std::vector<std::string> paths;
     std::string switches;
-    splitSwitches(args, paths, switches);
-    if (paths.empty()) {
-        message = "Required parameter missing";
+    if (!commandArguments(args, 1, SIZE_MAX, paths, switches, message))
         return false;
-    }
     bool ok = true;
     for (const auto& path : paths) {
         if (!hasWildcards(path)) {
@@ -208,11 +219,8 @@ bool BatchInterpreter::deltree(const std::vector<std::string>& args, std::string
 {
     std::vector<std::string> paths;
     std::string switches;
-    splitSwitches(args, paths, switches);
-    if (paths.empty()) {
-        message = "Required parameter missing";
+    if (!commandArguments(args, 1, SIZE_MAX, paths, switches, message))
         return false;
-    }
     bool ok = true;
     for (const auto& path : paths) {
         std::vector<std::string> targets;
@@ -267,11 +275,8 @@ bool BatchInterpreter::transfer(const std::vector<std::string>& args, std::strin
 {
     std::vector<std::string> paths;
     std::string switches;
-    splitSwitches(args, paths, switches);
-    if (paths.size() != 2) {
-        message = "Required parameter missing";
+    if (!commandArguments(args, 2, 2, paths, switches, message))
         return false;
-    }
     std::string from = full(paths[0]);
     std::string to = full(paths[1]);
     if (!to.empty() && machine_.directoryExists(to)) {
@@ -318,11 +323,8 @@ bool BatchInterpreter::removeDir(const std::vector<std::string>& args, std::stri
 {
     std::vector<std::string> paths;
     std::string switches;
-    splitSwitches(args, paths, switches);
-    if (paths.size() != 1) {
-        message = "Required parameter missing";
+    if (!commandArguments(args, 1, 1, paths, switches, message))
         return false;
-    }
     std::string path = full(paths[0]);
     bool tree = switches.find('S') != std::string::npos;
     bool done = !path.empty() && path.size() > 3 && (tree ? removeTree(path) : machine_.removeDirectory(path));
