@@ -277,6 +277,15 @@ protected:
         EXPECT_EQ(get("C:\\App\\data.bin"), "old contents");
         EXPECT_EQ(listing("C:\\App"), std::vector<std::string> { "data.bin" });
     }
+    // Stores the damaged archive and expects its extraction to be refused.
+    void expectDamagedArchiveRefused(const std::string& bytes)
+    {
+        put("C:\\B\\a.1", bytes);
+        TQrleCompress archive;
+        archive.SetCompressedFile("C:\\B\\a.1");
+        EXPECT_THROW(extract(archive, "C:\\App", { "S:\\Src\\data.bin" }), EQrleCompress);
+        expectOldFileOnly();
+    }
 };
 
 TEST_F(ExtractFailures, AbortKeepsTheOldFile)
@@ -298,22 +307,14 @@ TEST_F(ExtractFailures, DamagedStreamKeepsTheOldFile)
 {
     std::string bytes = get("C:\\B\\a.1");
     bytes[177 + 5000] ^= 0x55;
-    put("C:\\B\\a.1", bytes);
-    TQrleCompress archive;
-    archive.SetCompressedFile("C:\\B\\a.1");
-    EXPECT_THROW(extract(archive, "C:\\App", { "S:\\Src\\data.bin" }), EQrleCompress);
-    expectOldFileOnly();
+    expectDamagedArchiveRefused(bytes);
 }
 
 TEST_F(ExtractFailures, ChecksumCatchesAFlipInTheTrailer)
 {
     std::string bytes = get("C:\\B\\a.1");
     bytes[bytes.size() - 1] ^= 0x01; // last byte of the Adler-32
-    put("C:\\B\\a.1", bytes);
-    TQrleCompress archive;
-    archive.SetCompressedFile("C:\\B\\a.1");
-    EXPECT_THROW(extract(archive, "C:\\App", { "S:\\Src\\data.bin" }), EQrleCompress);
-    expectOldFileOnly();
+    expectDamagedArchiveRefused(bytes);
 }
 
 TEST_F(ExtractFailures, TruncatedStreamKeepsTheOldFile)
@@ -322,11 +323,7 @@ TEST_F(ExtractFailures, TruncatedStreamKeepsTheOldFile)
     TFileHeader h = headerAt(bytes, 5);
     h.EndOffset -= 100; // the member now ends early
     putHeaderAt(bytes, 5, h);
-    put("C:\\B\\a.1", bytes);
-    TQrleCompress archive;
-    archive.SetCompressedFile("C:\\B\\a.1");
-    EXPECT_THROW(extract(archive, "C:\\App", { "S:\\Src\\data.bin" }), EQrleCompress);
-    expectOldFileOnly();
+    expectDamagedArchiveRefused(bytes);
 }
 
 TEST_F(ExtractFailures, RecordedSizeCapsTheOutput)
@@ -335,11 +332,7 @@ TEST_F(ExtractFailures, RecordedSizeCapsTheOutput)
     TFileHeader h = headerAt(bytes, 5);
     h.Size = 1000;
     putHeaderAt(bytes, 5, h);
-    put("C:\\B\\a.1", bytes);
-    TQrleCompress archive;
-    archive.SetCompressedFile("C:\\B\\a.1");
-    EXPECT_THROW(extract(archive, "C:\\App", { "S:\\Src\\data.bin" }), EQrleCompress);
-    expectOldFileOnly();
+    expectDamagedArchiveRefused(bytes);
 }
 
 TEST_F(ExtractFailures, FullDiskKeepsTheOldFile)
