@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev libgl-dev
-  libsqlite3-dev zlib1g-dev libjpeg62-turbo-dev libcurl4-openssl-dev
+  libsqlite3-dev zlib1g-dev libisal-dev libjpeg62-turbo-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pxlib-dev
   fonts-liberation fonts-dejavu-core

@@ -178,6 +178,12 @@ bool File::write(const void* buffer, uint32_t count, uint32_t& done)
     return true;
 }
 
+void File::reserve(int64_t bytes)
+{
+    if (fd_ >= 0 && (access_ & GENERIC_WRITE) && bytes > 0)
+        (void)::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, bytes);
+}
+
 int64_t File::seek(int64_t offset, int origin)
 {
     if (fd_ < 0) {

@@ -42,6 +42,12 @@ public:
     int64_t position() const;
     int64_t size() const;
     bool setEndOfFile();
+    // Sets aside host disk blocks for a file about to be written up to
+    // `bytes`, without changing its size (so no drive capacity is taken).
+    // Only a hint: where the host cannot, writes go on as before. Replacing
+    // a file with a renamed, preallocated one spares the file system a
+    // flush at the rename.
+    void reserve(int64_t bytes);
 
     // Last-write time as a DOS stamp (date high word, time low word), local time.
     std::optional<uint32_t> dosDateTime() const;

@@ -213,6 +213,7 @@ bool TQrleCompress::copyPlainBlocks(const std::string& source, const std::string
     const std::int64_t size = in.size();
     stats_.FileSize = clampInt32(size);
     TempTarget temp(target);
+    temp.file.reserve(size);
 
     std::vector<unsigned char> block(kCopyBlock);
     std::int64_t copied = 0;

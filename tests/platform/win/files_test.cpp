@@ -109,6 +109,10 @@ TEST_F(MachineTest, FullDriveGivesShortWritesAndDiskFull)
     EXPECT_EQ(machine->diskFreeSpace("A:\\").value_or(0), 1000u);
     File f;
     ASSERT_TRUE(f.open(*machine, "A:\\files.1", GENERIC_WRITE, 0, CREATE_ALWAYS));
+    // Host blocks set aside for a file neither grow it nor fill the drive.
+    f.reserve(1 << 20);
+    EXPECT_EQ(f.size(), 0);
+    EXPECT_EQ(machine->diskFreeSpace("A:\\").value_or(0), 1000u);
     std::string block(600, 'x');
     uint32_t done = 0;
     EXPECT_TRUE(f.write(block.data(), 600, done));

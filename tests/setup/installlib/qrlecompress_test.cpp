@@ -317,6 +317,17 @@ TEST_F(ExtractFailures, ChecksumCatchesAFlipInTheTrailer)
     expectDamagedArchiveRefused(bytes);
 }
 
+TEST_F(ExtractFailures, StreamHeaderIsChecked)
+{
+    const std::string packed = get("C:\\B\\a.1");
+    std::string bytes = packed;
+    bytes[178] ^= 0x01; // the header's check bits no longer add up
+    expectDamagedArchiveRefused(bytes);
+    bytes = packed;
+    bytes[178] = char(0xBB); // a valid header that asks for a preset dictionary
+    expectDamagedArchiveRefused(bytes);
+}
+
 TEST_F(ExtractFailures, TruncatedStreamKeepsTheOldFile)
 {
     std::string bytes = get("C:\\B\\a.1");
