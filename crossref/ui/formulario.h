@@ -28,6 +28,7 @@ class TQuery;
 namespace crossref {
 
 class TModuloDeDados;
+class TPaginaCodigosDeCores;
 class TPaginaPeca;
 class TQuadroImagem;
 class TFigura;
@@ -56,6 +57,7 @@ public:
     TPaginaPeca* PaginaDiodosZ = nullptr;
     QWidget* PaginaSobre = nullptr;
     QWidget* PaginaOutrosComponentes = nullptr;
+    TPaginaCodigosDeCores* CodigosDeCores = nullptr; // the same page, its calculators
     QWidget* PaginaReparos = nullptr;
     QWidget* PaginaTextos = nullptr;
     TQuadroImagem* ImagemAbertura = nullptr;

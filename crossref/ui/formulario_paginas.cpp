@@ -4,6 +4,7 @@
 
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/formulario.h"
+#include "crossref/ui/pagina_codigos_de_cores.h"
 #include "crossref/ui/quadro_imagem.h"
 #include "platform/paradox/paradox.h"
 
@@ -96,26 +97,11 @@ void TFormulario::MostraAvisos()
 void TFormulario::CriaPaginasDeOutrosComponentes()
 {
     // Colour-code calculators: the two pictures are filled at first show.
-    PaginaOutrosComponentes = new QWidget(PageControl);
-    PaginaOutrosComponentes->setObjectName("OutrosComponentes");
-    auto* calculadoras = new QTabWidget(PaginaOutrosComponentes);
-    calculadoras->setObjectName("Calculadoras");
-    // One tab a calculator, its picture on top.
-    auto calculadora = [calculadoras](const char* nome, const QString& titulo) {
-        auto* aba = new QWidget(calculadoras);
-        auto* coluna = new QVBoxLayout(aba);
-        auto* imagem = new TQuadroImagem(aba);
-        imagem->setObjectName(nome);
-        imagem->setMinimumSize(300, 120);
-        coluna->addWidget(imagem);
-        coluna->addStretch(1);
-        calculadoras->addTab(aba, titulo);
-        return imagem;
-    };
-    ImagemResistor = calculadora("ImagemResistor", tr("Resistors"));
-    ImagemCapacitor = calculadora("ImagemCapacitor", tr("Polyester capacitors"));
-    auto* colunaO = new QVBoxLayout(PaginaOutrosComponentes);
-    colunaO->addWidget(calculadoras);
+    CodigosDeCores = new TPaginaCodigosDeCores(PageControl);
+    CodigosDeCores->AoFalhar = [this](const std::exception_ptr& erro) { Mensagens().Erro(TextoDoErro(erro)); };
+    PaginaOutrosComponentes = CodigosDeCores;
+    ImagemResistor = CodigosDeCores->ImagemResistor;
+    ImagemCapacitor = CodigosDeCores->ImagemCapacitor;
     PageControl->addTab(PaginaOutrosComponentes, tr("Other components"));
 
     PaginaReparos = new QWidget(PageControl);
@@ -154,7 +140,10 @@ void TFormulario::PreparaEstadoDoEditor()
 void TFormulario::AtualizaBotaoColar() { }
 
 // First show, step 8: every colour-code band list to its first item.
-void TFormulario::IniciaCodigosDeCores() { }
+void TFormulario::IniciaCodigosDeCores()
+{
+    CodigosDeCores->Inicia();
+}
 
 // Repair table scrolled, and first show, step 10: copy the current repair
 // record into the repair page's edit boxes.
