@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace crossref {
 
 namespace {
@@ -72,11 +74,7 @@ QWidget* TPaginaCodigosDeCores::CriaResistores()
 {
     auto* aba = new QWidget(this);
     aba->setObjectName("Resistores");
-    auto* linha = new QHBoxLayout(aba);
-
-    auto* esquerda = new QVBoxLayout();
     ImagemResistor = Imagem("ImagemResistor", aba);
-    esquerda->addWidget(ImagemResistor);
     const auto tipos = TiposDeResistor();
     for (size_t i = 0; i < Resistor.size(); ++i) {
         Resistor[i] = new QRadioButton(QString::fromUtf8(tipos[i]), aba);
@@ -86,60 +84,29 @@ QWidget* TPaginaCodigosDeCores::CriaResistores()
             if (marcado)
                 ResistorClick(tipo);
         });
-        esquerda->addWidget(Resistor[i]);
     }
-    esquerda->addStretch(1);
-    linha->addLayout(esquerda);
-    linha->addSpacing(24); // inner layouts keep the default spacing
 
-    auto* direita = new QVBoxLayout();
-    auto* bandas = new QGridLayout();
     Cor1 = Lista("Cor1", CoresPrimeiroDigito(), aba);
     Cor2 = Lista("Cor2", CoresDigito(), aba);
     Cor3 = Lista("Cor3", CoresDigito(), aba);
     Multiplicador = Lista("Multiplicador", CoresMultiplicador(), aba);
     Tolerancia = Lista("Tolerancia", CoresToleranciaResistor(), aba);
-    const std::pair<const char*, QComboBox*> linhas[] = { { "a - 1st. number", Cor1 }, { "b - 2nd. number", Cor2 },
-        { "c - 3rd. number", Cor3 }, { "d - multiplier", Multiplicador }, { "e - tolerance", Tolerancia } };
-    int n = 0;
-    for (const auto& [texto, lista] : linhas) {
-        bandas->addWidget(Rotulo(tr(texto), nullptr, aba), n, 0);
-        bandas->addWidget(lista, n, 1);
-        // A click on the list clears the result even when it keeps its colour.
-        connect(lista, &QComboBox::activated, this, [this] { ZeraResultadoResistor(); });
-        connect(lista, &QComboBox::currentIndexChanged, this, [this] { ZeraResultadoResistor(); });
-        ++n;
-    }
-    direita->addLayout(bandas);
-
     IgualResistor = new QPushButton(QStringLiteral("="), aba);
     IgualResistor->setObjectName("IgualResistor");
-    IgualResistor->setFixedWidth(60);
     connect(IgualResistor, &QPushButton::clicked, this, [this] { Protegido([this] { IgualResistorClick(); }); });
-    direita->addWidget(IgualResistor);
-
-    // Hidden labels take no room, so the unit follows the value and its prefix.
-    auto* valor = new QHBoxLayout();
-    valor->setSpacing(0);
     Valor = Rotulo(tr(kNaoDisponivel), "Valor", aba, true);
     Kilo = Rotulo(QStringLiteral("K"), "Kilo", aba, true);
     Mega = Rotulo(QStringLiteral("M"), "Mega", aba, true);
     Omega = Rotulo(QString(QChar(0x03A9)), "Omega", aba, true);
-    for (QLabel* rotulo : { Valor, Kilo, Mega, Omega })
-        valor->addWidget(rotulo);
-    valor->addStretch(1);
-    direita->addSpacing(8);
-    direita->addLayout(valor);
-
-    auto* tolerancia = new QHBoxLayout();
-    tolerancia->addWidget(Rotulo(tr("Tolerance:"), nullptr, aba));
     ValorTolerancia = Rotulo(tr(kNaoDisponivel), "ValorTolerancia", aba, true);
-    tolerancia->addWidget(ValorTolerancia);
-    tolerancia->addStretch(1);
-    direita->addLayout(tolerancia);
-    direita->addStretch(1);
-    linha->addLayout(direita);
-    linha->addStretch(1);
+
+    std::vector<QWidget*> esquerda { ImagemResistor };
+    esquerda.insert(esquerda.end(), Resistor.begin(), Resistor.end());
+    Dispoe(aba, esquerda,
+        { { "a - 1st. number", Cor1 }, { "b - 2nd. number", Cor2 }, { "c - 3rd. number", Cor3 },
+            { "d - multiplier", Multiplicador }, { "e - tolerance", Tolerancia } },
+        &TPaginaCodigosDeCores::ZeraResultadoResistor, IgualResistor, { Valor, Kilo, Mega, Omega },
+        { { "Tolerance:", ValorTolerancia } });
 
     Resistor[0]->setChecked(true); // type 1: two digits, band c off
     ZeraResultadoResistor();
@@ -150,67 +117,80 @@ QWidget* TPaginaCodigosDeCores::CriaCapacitores()
 {
     auto* aba = new QWidget(this);
     aba->setObjectName("Capacitores");
-    auto* linha = new QHBoxLayout(aba);
-
-    auto* esquerda = new QVBoxLayout();
     ImagemCapacitor = Imagem("ImagemCapacitor", aba);
-    esquerda->addWidget(ImagemCapacitor);
-    esquerda->addStretch(1);
-    linha->addLayout(esquerda);
-    linha->addSpacing(24); // inner layouts keep the default spacing
-
-    auto* direita = new QVBoxLayout();
-    auto* bandas = new QGridLayout();
     CorCapacitor1 = Lista("CorCapacitor1", CoresPrimeiroDigitoCapacitor(), aba);
     CorCapacitor2 = Lista("CorCapacitor2", CoresDigitoCapacitor(), aba);
     MultiplicadorCapacitor = Lista("MultiplicadorCapacitor", CoresDigitoCapacitor(), aba);
     ToleranciaCapacitor = Lista("ToleranciaCapacitor", CoresToleranciaCapacitor(), aba);
     TensaoCapacitor = Lista("TensaoCapacitor", CoresTensaoCapacitor(), aba);
-    const std::pair<const char*, QComboBox*> linhas[] = { { "a - 1st. number", CorCapacitor1 },
-        { "b - 2nd. number", CorCapacitor2 }, { "c- multiplier", MultiplicadorCapacitor },
-        { "d - tolerance", ToleranciaCapacitor }, { "e - Work voltage", TensaoCapacitor } };
-    int n = 0;
-    for (const auto& [texto, lista] : linhas) {
-        bandas->addWidget(Rotulo(tr(texto), nullptr, aba), n, 0);
-        bandas->addWidget(lista, n, 1);
-        // A click on the list clears the result even when it keeps its colour.
-        connect(lista, &QComboBox::activated, this, [this] { ZeraResultadoCapacitor(); });
-        connect(lista, &QComboBox::currentIndexChanged, this, [this] { ZeraResultadoCapacitor(); });
-        ++n;
-    }
-    direita->addLayout(bandas);
-
     IgualCapacitor = new QPushButton(QStringLiteral("="), aba);
     IgualCapacitor->setObjectName("IgualCapacitor");
-    IgualCapacitor->setFixedWidth(60);
     connect(IgualCapacitor, &QPushButton::clicked, this, [this] { Protegido([this] { IgualCapacitorClick(); }); });
-    direita->addWidget(IgualCapacitor);
-
-    auto* valor = new QHBoxLayout();
-    valor->setSpacing(0);
     ValorCapacitancia = Rotulo(tr(kNaoDisponivel), "ValorCapacitancia", aba, true);
     Capacitancia = Rotulo(QStringLiteral("nF"), "Capacitancia", aba, true);
-    valor->addWidget(ValorCapacitancia);
-    valor->addWidget(Capacitancia);
-    valor->addStretch(1);
-    direita->addSpacing(8);
-    direita->addLayout(valor);
-
-    auto* resultados = new QGridLayout();
-    resultados->addWidget(Rotulo(tr("Tolerance:"), nullptr, aba), 0, 0);
     ValorToleranciaCapacitor = Rotulo(tr(kNaoDisponivel), "ValorToleranciaCapacitor", aba, true);
-    resultados->addWidget(ValorToleranciaCapacitor, 0, 1);
-    resultados->addWidget(Rotulo(tr("Work voltage:"), nullptr, aba), 1, 0);
     ValorTensao = Rotulo(tr(kNaoDisponivel), "ValorTensao", aba, true);
-    resultados->addWidget(ValorTensao, 1, 1);
-    resultados->setColumnStretch(2, 1);
-    direita->addLayout(resultados);
-    direita->addStretch(1);
-    linha->addLayout(direita);
-    linha->addStretch(1);
+
+    Dispoe(aba, { ImagemCapacitor },
+        { { "a - 1st. number", CorCapacitor1 }, { "b - 2nd. number", CorCapacitor2 },
+            { "c- multiplier", MultiplicadorCapacitor }, { "d - tolerance", ToleranciaCapacitor },
+            { "e - Work voltage", TensaoCapacitor } },
+        &TPaginaCodigosDeCores::ZeraResultadoCapacitor, IgualCapacitor, { ValorCapacitancia, Capacitancia },
+        { { "Tolerance:", ValorToleranciaCapacitor }, { "Work voltage:", ValorTensao } });
 
     ZeraResultadoCapacitor();
     return aba;
+}
+
+void TPaginaCodigosDeCores::Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
+    std::initializer_list<std::pair<const char*, QComboBox*>> bandas, void (TPaginaCodigosDeCores::*zera)(),
+    QPushButton* igual, std::initializer_list<QLabel*> valor,
+    std::initializer_list<std::pair<const char*, QLabel*>> resultados)
+{
+    auto* linha = new QHBoxLayout(aba);
+    auto* colunaEsquerda = new QVBoxLayout();
+    for (QWidget* w : esquerda)
+        colunaEsquerda->addWidget(w);
+    colunaEsquerda->addStretch(1);
+    linha->addLayout(colunaEsquerda);
+    linha->addSpacing(24); // inner layouts keep the default spacing
+
+    auto* direita = new QVBoxLayout();
+    auto* grade = new QGridLayout();
+    int n = 0;
+    for (const auto& [texto, lista] : bandas) {
+        grade->addWidget(Rotulo(tr(texto), nullptr, aba), n, 0);
+        grade->addWidget(lista, n, 1);
+        // A click on the list clears the result even when it keeps its colour.
+        connect(lista, &QComboBox::activated, this, zera);
+        connect(lista, &QComboBox::currentIndexChanged, this, zera);
+        ++n;
+    }
+    direita->addLayout(grade);
+    igual->setFixedWidth(60);
+    direita->addWidget(igual);
+
+    // Hidden labels take no room, so the unit follows the value and its prefix.
+    auto* linhaDoValor = new QHBoxLayout();
+    linhaDoValor->setSpacing(0);
+    for (QLabel* rotulo : valor)
+        linhaDoValor->addWidget(rotulo);
+    linhaDoValor->addStretch(1);
+    direita->addSpacing(8);
+    direita->addLayout(linhaDoValor);
+
+    auto* gradeDeResultados = new QGridLayout();
+    n = 0;
+    for (const auto& [texto, rotulo] : resultados) {
+        gradeDeResultados->addWidget(Rotulo(tr(texto), nullptr, aba), n, 0);
+        gradeDeResultados->addWidget(rotulo, n, 1);
+        ++n;
+    }
+    gradeDeResultados->setColumnStretch(2, 1);
+    direita->addLayout(gradeDeResultados);
+    direita->addStretch(1);
+    linha->addLayout(direita);
+    linha->addStretch(1);
 }
 
 void TPaginaCodigosDeCores::Inicia()

@@ -8,7 +8,11 @@
 #include <QWidget>
 
 #include <array>
+#include <exception>
 #include <functional>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -75,6 +79,13 @@ public:
 private:
     QWidget* CriaResistores();
     QWidget* CriaCapacitores();
+    // One calculator's tab: `esquerda` under one another, then the band
+    // lists (each clears the result through `zera`), the "=" button, the
+    // value with its unit labels in one row, and the captioned results.
+    void Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
+        std::initializer_list<std::pair<const char*, QComboBox*>> bandas, void (TPaginaCodigosDeCores::*zera)(),
+        QPushButton* igual, std::initializer_list<QLabel*> valor,
+        std::initializer_list<std::pair<const char*, QLabel*>> resultados);
     void Protegido(const std::function<void()>& acao);
 };
 
