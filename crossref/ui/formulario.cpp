@@ -3,6 +3,7 @@
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/mensagens_qt.h"
 #include "crossref/ui/pagina_peca.h"
+#include "crossref/ui/pagina_reparos.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -152,6 +153,7 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             pagina->LigaDataSets(nullptr, nullptr);
     }
     modulo_ = modulo;
+    Reparos->LigaTabela(modulo_ ? &modulo_->TabelaBDR : nullptr);
     if (!modulo_)
         return;
     PaginaTransistores->LigaDataSets(

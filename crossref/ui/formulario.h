@@ -29,6 +29,7 @@ namespace crossref {
 
 class TModuloDeDados;
 class TPaginaPeca;
+class TPaginaReparos;
 class TQuadroImagem;
 class TFigura;
 
@@ -65,6 +66,7 @@ public:
     QLabel* Aviso2 = nullptr;
     QStatusBar* StatusBar = nullptr; // the notes editor's
     std::array<QLabel*, 3> PaineisDeStatus {};
+    TPaginaReparos* Reparos = nullptr; // the same widget as PaginaReparos
 
     // Handlers (public so that tests drive them as the events would).
     void BuscaRapidaChange(TTipoPeca tipo);

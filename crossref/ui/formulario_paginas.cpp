@@ -4,6 +4,7 @@
 
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/formulario.h"
+#include "crossref/ui/pagina_reparos.h"
 #include "crossref/ui/quadro_imagem.h"
 #include "platform/paradox/paradox.h"
 
@@ -118,8 +119,7 @@ void TFormulario::CriaPaginasDeOutrosComponentes()
     colunaO->addWidget(calculadoras);
     PageControl->addTab(PaginaOutrosComponentes, tr("Other components"));
 
-    PaginaReparos = new QWidget(PageControl);
-    PaginaReparos->setObjectName("Reparos");
+    PaginaReparos = Reparos = new TPaginaReparos(*mensagens_, PageControl);
     PageControl->addTab(PaginaReparos, tr("Repairs/hints database"));
 
     // Notes editor page: its status bar holds the caret, modified and file panels.
@@ -158,7 +158,12 @@ void TFormulario::IniciaCodigosDeCores() { }
 
 // Repair table scrolled, and first show, step 10: copy the current repair
 // record into the repair page's edit boxes.
-void TFormulario::CopiaRegistroBDR() { }
+void TFormulario::CopiaRegistroBDR()
+{
+    if (primeiraExibicao_ || !modulo_ || !modulo_->TabelaBDR.Active())
+        return;
+    Reparos->CopiaRegistroBDR();
+}
 
 // "Technical texts" became the active page: focus the editor and refresh its
 // modified panel.

@@ -4,6 +4,7 @@
 #include "janela_de_teste.h"
 
 #include "crossref/ui/pagina_peca.h"
+#include "crossref/ui/pagina_reparos.h"
 #include "tools/sampleproduct.h"
 
 #include <QComboBox>
@@ -55,5 +56,28 @@ TEST(Renders, PartPagesOnTheSampleProduct)
         ASSERT_TRUE(j.grab().save(QString::fromStdString(arquivo.string())));
         EXPECT_GT(std::filesystem::file_size(arquivo), 1000u);
     }
+    EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
+}
+
+// Catches a repair page that shows nothing of the shipped records, and keeps
+// its picture up to date.
+TEST(Renders, RepairPageOnTheSampleProduct)
+{
+    tavix::testing::TempDir dir("crossref-render-reparos");
+    sampledata::writeSampleProduct(dir.path());
+    teste::TJanela t(dir.path());
+    TFormulario& j = *t.janela;
+    j.resize(1280, 900);
+    j.show();
+    j.PageControl->setCurrentWidget(j.PaginaReparos);
+    j.Reparos->BDRBuscaRapida->setText("orimax");
+    ASSERT_EQ(j.Reparos->BDRFabricante->text(), "orimax");
+    EXPECT_FALSE(j.Reparos->BDRDescricao->toPlainText().isEmpty());
+
+    const std::filesystem::path saida = TAVIX_RENDER_DIR;
+    std::filesystem::create_directories(saida);
+    const auto arquivo = saida / "tavixcat_repairs.png";
+    ASSERT_TRUE(j.grab().save(QString::fromStdString(arquivo.string())));
+    EXPECT_GT(std::filesystem::file_size(arquivo), 1000u);
     EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
 }
