@@ -58,7 +58,6 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
     , mensagens_(mensagens ? std::move(mensagens) : std::make_unique<TMensagensQt>(this))
 {
     diretorioBase_ = std::filesystem::current_path().string();
-    nomeDasNotas_ = "No name";
     primeiraExibicao_ = true;
     permitir_ = true;
 
@@ -94,8 +93,6 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
                 AoMostrarTextosTecnicos();
         });
     });
-
-    PaineisDeStatus[2]->setText(QString::fromUtf8("Editing: ") + QString::fromStdString(nomeDasNotas_));
 }
 
 TFormulario::~TFormulario()
