@@ -332,6 +332,8 @@ void TPaginaTextos::TextoChange()
 
 void TPaginaTextos::PosicionaMarcadores()
 {
+    if (!Texto)
+        return; // the ruler is made first
     const TMarcadores m
         = PosicoesDosMarcadores(IndentesDoParagrafo(Texto->textCursor().block()), Ruler->contentsRect().width());
     FirstInd->move(m.primeira, FirstInd->y());
