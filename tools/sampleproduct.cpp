@@ -17,7 +17,7 @@ const char* const kReadme = R"({\rtf1\ansi\ansicpg1252\deff0
 \paperw11906\paperh16838\margl1134\margr1134
 \pard\sa120\cf1\b\f0\fs32 Tavix Electronics\cf0\b0\fs20\par
 \pard\sa120\b Reading the tables\b0\par
-\pard\sa120 Each part page shows one table: \i transistores\i0 for bipolar transistors, \i diodosr\i0 for rectifier diodes and \i diodosz\i0 for zener diodes. The grids on the left side show the original part; type its code in the quick-search box to move to it.\par
+\pard\sa120 Each part page shows one table: {\i transistores} for bipolar transistors, {\i diodosr} for rectifier diodes and {\i diodosz} for zener diodes. The grids on the left side show the original part; type its code in the quick-search box to move to it.\par
 \pard\sa120 Ratings are the absolute maximum values of the data sheets: Vceo, Vcbo and Vebo in volts, Ic in amperes and Pd in watts for transistors; Vr in volts, If in milliamperes and Pd in milliwatts for rectifiers; Vz in volts, Iz in milliamperes and Pd in watts for zeners. A value 0 or "-" means that the data sheet gives none.\par
 \pard\sa120\b Similar and nearest parts\b0\par
 \pard\sa120 Choose for each rating how far above the original a replacement may go, then press \i Fetch similar/nearest\i0. At 0% only parts with the same three ratings are listed. Always check the package, the pin-out and the gain before you fit a replacement.\par

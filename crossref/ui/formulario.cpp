@@ -3,6 +3,7 @@
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/mensagens_qt.h"
 #include "crossref/ui/pagina_peca.h"
+#include "crossref/ui/pagina_reparos.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,7 +58,6 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
     , mensagens_(mensagens ? std::move(mensagens) : std::make_unique<TMensagensQt>(this))
 {
     diretorioBase_ = std::filesystem::current_path().string();
-    nomeDasNotas_ = "No name";
     primeiraExibicao_ = true;
     permitir_ = true;
 
@@ -93,8 +93,6 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
                 AoMostrarTextosTecnicos();
         });
     });
-
-    PaineisDeStatus[2]->setText(QString::fromUtf8("Editing: ") + QString::fromStdString(nomeDasNotas_));
 }
 
 TFormulario::~TFormulario()
@@ -152,6 +150,7 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             pagina->LigaDataSets(nullptr, nullptr);
     }
     modulo_ = modulo;
+    Reparos->LigaTabela(modulo_ ? &modulo_->TabelaBDR : nullptr);
     if (!modulo_)
         return;
     PaginaTransistores->LigaDataSets(

@@ -30,6 +30,8 @@ namespace crossref {
 class TModuloDeDados;
 class TPaginaCodigosDeCores;
 class TPaginaPeca;
+class TPaginaReparos;
+class TPaginaTextos;
 class TQuadroImagem;
 class TFigura;
 
@@ -67,6 +69,8 @@ public:
     QLabel* Aviso2 = nullptr;
     QStatusBar* StatusBar = nullptr; // the notes editor's
     std::array<QLabel*, 3> PaineisDeStatus {};
+    TPaginaReparos* Reparos = nullptr; // the same widget as PaginaReparos
+    TPaginaTextos* Textos = nullptr; // the same widget as PaginaTextos
 
     // Handlers (public so that tests drive them as the events would).
     void BuscaRapidaChange(TTipoPeca tipo);
@@ -110,7 +114,6 @@ private:
     std::unique_ptr<TServicoDeMensagens> mensagens_;
     TModuloDeDados* modulo_ = nullptr;
     std::string diretorioBase_;
-    std::string nomeDasNotas_;
     bool primeiraExibicao_ = true;
     bool permitir_ = true;
     bool noClipboard_ = false;

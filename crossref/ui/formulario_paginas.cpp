@@ -4,7 +4,10 @@
 
 #include "crossref/modulo_de_dados.h"
 #include "crossref/ui/formulario.h"
+#include "crossref/ui/caixa_legenda.h"
 #include "crossref/ui/pagina_codigos_de_cores.h"
+#include "crossref/ui/pagina_reparos.h"
+#include "crossref/ui/pagina_textos.h"
 #include "crossref/ui/quadro_imagem.h"
 #include "platform/paradox/paradox.h"
 
@@ -104,26 +107,13 @@ void TFormulario::CriaPaginasDeOutrosComponentes()
     ImagemCapacitor = CodigosDeCores->ImagemCapacitor;
     PageControl->addTab(PaginaOutrosComponentes, tr("Other components"));
 
-    PaginaReparos = new QWidget(PageControl);
-    PaginaReparos->setObjectName("Reparos");
+    PaginaReparos = Reparos = new TPaginaReparos(*mensagens_, PageControl);
     PageControl->addTab(PaginaReparos, tr("Repairs/hints database"));
 
     // Notes editor page: its status bar holds the caret, modified and file panels.
-    PaginaTextos = new QWidget(PageControl);
-    PaginaTextos->setObjectName("TextosTecnicos");
-    auto* colunaT = new QVBoxLayout(PaginaTextos);
-    colunaT->addStretch(1);
-    StatusBar = new QStatusBar(PaginaTextos);
-    StatusBar->setObjectName("StatusBar");
-    StatusBar->setSizeGripEnabled(false);
-    const int larguras[3] = { 120, 70, 50 };
-    for (size_t i = 0; i < PaineisDeStatus.size(); ++i) {
-        PaineisDeStatus[i] = new QLabel(StatusBar);
-        PaineisDeStatus[i]->setMinimumWidth(larguras[i]);
-        StatusBar->addWidget(PaineisDeStatus[i], i == 2 ? 1 : 0);
-    }
-    PaineisDeStatus[1]->setAlignment(Qt::AlignCenter);
-    colunaT->addWidget(StatusBar);
+    PaginaTextos = Textos = new TPaginaTextos(*mensagens_, diretorioBase_, PageControl);
+    StatusBar = Textos->StatusBar;
+    PaineisDeStatus = Textos->PaineisDeStatus;
     PageControl->addTab(PaginaTextos, tr("Technical texts"));
 }
 
@@ -133,11 +123,15 @@ void TFormulario::CriaPaginasDeOutrosComponentes()
 // ruler text, markers and style buttons of the notes editor.
 void TFormulario::PreparaEstadoDoEditor()
 {
+    Textos->PreparaEstado();
     AtualizaBotaoColar();
 }
 
 // The clipboard changed: the notes editor's Paste button follows it.
-void TFormulario::AtualizaBotaoColar() { }
+void TFormulario::AtualizaBotaoColar()
+{
+    Textos->AtualizaBotaoColar();
+}
 
 // First show, step 8: every colour-code band list to its first item.
 void TFormulario::IniciaCodigosDeCores()
@@ -147,14 +141,26 @@ void TFormulario::IniciaCodigosDeCores()
 
 // Repair table scrolled, and first show, step 10: copy the current repair
 // record into the repair page's edit boxes.
-void TFormulario::CopiaRegistroBDR() { }
+void TFormulario::CopiaRegistroBDR()
+{
+    if (primeiraExibicao_ || !modulo_ || !modulo_->TabelaBDR.Active())
+        return;
+    Reparos->CopiaRegistroBDR();
+}
 
 // "Technical texts" became the active page: focus the editor and refresh its
 // modified panel.
-void TFormulario::AoMostrarTextosTecnicos() { }
+void TFormulario::AoMostrarTextosTecnicos()
+{
+    Textos->AoMostrar();
+}
 
-// Options > Legend: the legend box.
-void TFormulario::Legenda1Click() { }
+// Options > Legend: a fresh legend box each time, freed when it closes.
+void TFormulario::Legenda1Click()
+{
+    TCaixaLegenda caixa;
+    caixa.exec();
+}
 
 // Help > Contents (F1): the HTML help in the system's browser.
 void TFormulario::Conteudo1Click()

@@ -65,6 +65,8 @@ TDados DadosPadrao()
     d.figuras = { { "abertura", 0x2060a0 }, { "cap_poli", 0xa0a020 }, { "resistor", 0xc08040 }, { "TO3", 0x808080 },
         { "TO92", 0x202020 }, { "TO126", 0x404080 }, { "TO220", 0x408040 }, { "DO41", 0x800000 }, { "DO201", 0x008000 },
         { "DO35", 0xff8000 } };
+    const std::string solucao = "Replace the capacitor.";
+    d.reparos = { { "ACME", "TV", "T100", "No picture", { solucao.begin(), solucao.end() } } };
     return d;
 }
 
@@ -115,12 +117,12 @@ void EscreveProduto(const std::filesystem::path& pasta, const TDados& d)
     paradox::writeTable(dados / "diodosz.DB", z);
 
     paradox::Table b;
-    b.keyFieldCount = 3;
     b.fields = { { "Fabricante", FieldType::Alpha, 15 }, { "Equipamento", FieldType::Alpha, 15 },
         { "Modelo", FieldType::Alpha, 15 }, { "Defeito", FieldType::Alpha, 60 }, { "Descricao", FieldType::Blob, 10 } };
-    const std::string solucao = "Replace the capacitor.";
-    b.records.push_back({ Texto("ACME"), Texto("TV"), Texto("T100"), Texto("No picture"),
-        paradox::Blob(solucao.begin(), solucao.end()) });
+    b.keyFieldCount = 4;
+    for (const auto& reparo : d.reparos)
+        b.records.push_back({ Texto(reparo.fabricante), Texto(reparo.equipamento), Texto(reparo.modelo),
+            Texto(reparo.defeito), reparo.descricao });
     paradox::writeTable(dados / "Reparos.DB", b);
 
     paradox::Table g;

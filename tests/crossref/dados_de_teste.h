@@ -24,6 +24,11 @@ struct TDiodo {
     std::string encapsulamento;
 };
 
+struct TReparo {
+    std::string fabricante, equipamento, modelo, defeito;
+    std::vector<std::uint8_t> descricao; // the blob's bytes as stored
+};
+
 struct TDados {
     std::vector<TTransistor> transistores;
     std::vector<TDiodo> diodosR;
@@ -32,6 +37,8 @@ struct TDados {
     std::vector<std::pair<std::string, unsigned>> figuras;
     // Pictures whose bytes are not a JPEG.
     std::vector<std::string> figurasRuins;
+    // Repair records (key: company, equipment, model, fault).
+    std::vector<TReparo> reparos;
     // The transistor table lacks its package field.
     bool semEncapsulamento = false;
 };

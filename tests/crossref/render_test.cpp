@@ -3,13 +3,19 @@
 
 #include "janela_de_teste.h"
 
+#include "crossref/ui/caixa_legenda.h"
 #include "crossref/ui/pagina_peca.h"
+#include "crossref/ui/pagina_reparos.h"
+#include "crossref/ui/pagina_textos.h"
 #include "tools/sampleproduct.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -55,5 +61,71 @@ TEST(Renders, PartPagesOnTheSampleProduct)
         ASSERT_TRUE(j.grab().save(QString::fromStdString(arquivo.string())));
         EXPECT_GT(std::filesystem::file_size(arquivo), 1000u);
     }
+    EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
+}
+
+// Catches a repair page that shows nothing of the shipped records, and keeps
+// its picture up to date.
+TEST(Renders, RepairPageOnTheSampleProduct)
+{
+    tavix::testing::TempDir dir("crossref-render-reparos");
+    sampledata::writeSampleProduct(dir.path());
+    teste::TJanela t(dir.path());
+    TFormulario& j = *t.janela;
+    j.resize(1280, 900);
+    j.show();
+    j.PageControl->setCurrentWidget(j.PaginaReparos);
+    j.Reparos->BDRBuscaRapida->setText("orimax");
+    ASSERT_EQ(j.Reparos->BDRFabricante->text(), "orimax");
+    EXPECT_FALSE(j.Reparos->BDRDescricao->toPlainText().isEmpty());
+
+    const std::filesystem::path saida = TAVIX_RENDER_DIR;
+    std::filesystem::create_directories(saida);
+    const auto arquivo = saida / "tavixcat_repairs.png";
+    ASSERT_TRUE(j.grab().save(QString::fromStdString(arquivo.string())));
+    EXPECT_GT(std::filesystem::file_size(arquivo), 1000u);
+    EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
+}
+
+// Catches a notes page or legend box that cannot show the shipped notes, and
+// keeps their pictures up to date.
+TEST(Renders, NotesPageAndLegendBox)
+{
+    tavix::testing::TempDir dir("crossref-render-textos");
+    sampledata::writeSampleProduct(dir.path());
+    teste::TJanela t(dir.path());
+    TFormulario& j = *t.janela;
+    j.resize(1280, 900);
+    j.show();
+    j.PageControl->setCurrentWidget(j.PaginaTextos);
+    j.Textos->Abrir->click();
+    ASSERT_EQ(j.Textos->NomeDasNotas(), "readme.rtf");
+    // The caret in the indented last paragraph, so the ruler shows its markers.
+    QTextCursor c = j.Textos->Texto->textCursor();
+    c.movePosition(QTextCursor::End);
+    c.insertBlock();
+    c.insertText("A centred line, bold and underlined.");
+    c.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    j.Textos->Texto->setTextCursor(c);
+    j.Textos->Negrito->click();
+    j.Textos->Sublinhado->click();
+    j.Textos->Centralizar->click();
+    c.movePosition(QTextCursor::Start);
+    c.movePosition(QTextCursor::NextBlock);
+    c.movePosition(QTextCursor::NextBlock);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
+    c.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 4);
+    j.Textos->Texto->setTextCursor(c);
+
+    const std::filesystem::path saida = TAVIX_RENDER_DIR;
+    std::filesystem::create_directories(saida);
+    const auto arquivo = saida / "tavixcat_notes.png";
+    ASSERT_TRUE(j.grab().save(QString::fromStdString(arquivo.string())));
+    EXPECT_GT(std::filesystem::file_size(arquivo), 1000u);
+
+    TCaixaLegenda caixa;
+    caixa.show();
+    const auto legenda = saida / "tavixcat_legend.png";
+    ASSERT_TRUE(caixa.grab().save(QString::fromStdString(legenda.string())));
     EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
 }
