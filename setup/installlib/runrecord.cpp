@@ -56,6 +56,13 @@ std::string directoryOf(std::string_view path)
     return RemoveBackslash(path.substr(0, slash + 1));
 }
 
+// The running program's full path, as the record and the restart command keep it.
+std::string fullProgramPath(win::Machine& machine, const std::string& program)
+{
+    std::string full = machine.fullPathName(program);
+    return full.empty() ? program : full;
+}
+
 std::string quotedArgument(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
@@ -114,7 +121,7 @@ TUnfinishedEntry parseEntry(const std::string& line)
 std::string TCustomInstall::FindRunRecord(bool Create)
 {
     win::Machine& machine = win::Machine::current();
-    const std::string program = ProgramFile();
+    const std::string program = fullProgramPath(machine, ProgramFile());
     std::int64_t size;
     double fileDate;
     {
@@ -254,7 +261,7 @@ void TCustomInstall::DeleteRunRecord()
 void TCustomInstall::RegisterRunOnReboot()
 {
     const std::string origin = SetupOriginPath();
-    std::string command = quotedArgument(ProgramFile()) + " -r ";
+    std::string command = quotedArgument(fullProgramPath(win::Machine::current(), ProgramFile())) + " -r ";
     if (CommandLine().Has(clSelfExtract))
         command += quotedArgument("-e" + fileNameOf(origin)) + " ";
     command += quotedArgument("-s" + directoryOf(origin));

@@ -540,13 +540,16 @@ protected:
 TEST_F(ResumeListTest, ResumeFinishesEachEntryAndTheRun)
 {
     ASSERT_TRUE(machine->writeFile("C:\\TEMP\\bat8.bat", "move a b"));
+    ASSERT_TRUE(machine->writeFile("C:\\TEMP\\a;b.bat", "move c d"));
     leaveRecord({ win::RegValue::string("f2", "0"), win::RegValue::string("C:\\TEMP\\bat8.bat", "1"),
-        win::RegValue::string("C:\\TEMP\\gone.bat", "1"), win::RegValue::string("F1", "7") });
+        win::RegValue::string("C:\\TEMP\\a;b.bat", "1"), win::RegValue::string("C:\\TEMP\\gone.bat", "1"),
+        win::RegValue::string("F1", "7") });
     resume();
     EXPECT_FALSE(engine->Failed());
     EXPECT_TRUE(messages.asked().empty());
     EXPECT_EQ(TRestartRecorder::Restarted, (std::vector<std::string> { "F2" }));
     EXPECT_FALSE(machine->fileExists("C:\\TEMP\\bat8.bat"));
+    EXPECT_FALSE(machine->fileExists("C:\\TEMP\\a;b.bat"));
     EXPECT_EQ(count("page:-995"), 1);
     EXPECT_EQ(count("page:-979"), 1);
     EXPECT_FALSE(keyExists("SOFTWARE\\Quorle"));
