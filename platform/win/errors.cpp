@@ -79,6 +79,12 @@ std::string errorText(uint32_t code)
         return "The configuration registry database is corrupt.";
     case ERROR_KEY_DELETED:
         return "Illegal operation attempted on a registry key that has been marked for deletion.";
+    case ERROR_NOT_ALL_ASSIGNED:
+        return "Not all privileges or groups referenced are assigned to the caller.";
+    case ERROR_NO_SUCH_PRIVILEGE:
+        return "A specified privilege does not exist.";
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return "A required privilege is not held by the client.";
     case ERROR_RESOURCE_DATA_NOT_FOUND:
         return "The specified image file did not contain a resource section.";
     case ERROR_RESOURCE_TYPE_NOT_FOUND:

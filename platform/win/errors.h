@@ -39,6 +39,9 @@ constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr uint32_t ERROR_DIRECTORY = 267;
 constexpr uint32_t ERROR_KEY_DELETED = 1018;
 constexpr uint32_t ERROR_BADDB = 1009;
+constexpr uint32_t ERROR_NOT_ALL_ASSIGNED = 1300;
+constexpr uint32_t ERROR_NO_SUCH_PRIVILEGE = 1313;
+constexpr uint32_t ERROR_PRIVILEGE_NOT_HELD = 1314;
 constexpr uint32_t ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr uint32_t ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 

@@ -263,10 +263,22 @@ public:
     const std::vector<std::string>& executedCommands() const { return executed_; }
 
     // ExitWindowsEx: records the request; fails (ERROR_ACCESS_DENIED) when
-    // refused with setExitAllowed(false).
+    // refused with setExitAllowed(false). On the NT kinds a shutdown or
+    // reboot also needs the shutdown privilege enabled in the program's
+    // token first (ERROR_PRIVILEGE_NOT_HELD otherwise), as Windows does.
     bool exitWindowsEx(uint32_t flags);
     void setExitAllowed(bool allowed) { exitAllowed_ = allowed; }
     bool rebootRequested() const { return rebootRequested_; }
+
+    // OpenProcessToken, LookupPrivilegeValue and AdjustTokenPrivileges for
+    // one privilege: false with ERROR_NO_SUCH_PRIVILEGE for an unknown name
+    // (only "SeShutdownPrivilege" is known, without case) or
+    // ERROR_NOT_ALL_ASSIGNED when the user does not hold it
+    // (setPrivilegesHeld(false), an account without the right). The
+    // enabled privilege lasts until restart().
+    bool enablePrivilege(const std::string& name);
+    void setPrivilegesHeld(bool held) { privilegesHeld_ = held; }
+    bool shutdownPrivilegeEnabled() const { return shutdownPrivilege_; }
 
     // Simulates the next start of Windows: applies WININIT.INI [Rename] (95
     // family) and the delayed moves (NT), clears the in-use marks and the
@@ -324,6 +336,8 @@ private:
     std::vector<std::string> executed_;
     bool exitAllowed_ = true;
     bool rebootRequested_ = false;
+    bool privilegesHeld_ = true;
+    bool shutdownPrivilege_ = false;
     uint32_t tempCounter_ = 0;
 };
 

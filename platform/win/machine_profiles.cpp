@@ -147,8 +147,27 @@ bool Machine::exitWindowsEx(uint32_t flags)
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    bool nt = kind_ == WindowsKind::NT4 || kind_ == WindowsKind::NT35;
+    if ((flags & (EWX_REBOOT | EWX_SHUTDOWN)) && nt && !shutdownPrivilege_) {
+        setLastError(ERROR_PRIVILEGE_NOT_HELD);
+        return false;
+    }
     if (flags & (EWX_REBOOT | EWX_SHUTDOWN))
         rebootRequested_ = true;
+    return true;
+}
+
+bool Machine::enablePrivilege(const std::string& name)
+{
+    if (!text::equalsNoCase(name, "SeShutdownPrivilege")) {
+        setLastError(ERROR_NO_SUCH_PRIVILEGE);
+        return false;
+    }
+    if (!privilegesHeld_) {
+        setLastError(ERROR_NOT_ALL_ASSIGNED);
+        return false;
+    }
+    shutdownPrivilege_ = true;
     return true;
 }
 
@@ -157,6 +176,7 @@ void Machine::restart()
     inUse_.clear();
     saveConfig();
     rebootRequested_ = false;
+    shutdownPrivilege_ = false;
     if (kind_ == WindowsKind::Win95) {
         std::string wininit = windowsDir_ + "\\WININIT.INI";
         std::string bytes;

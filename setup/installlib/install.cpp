@@ -652,61 +652,6 @@ void TCustomInstall::HandleInstallError(const std::exception& E)
     }
 }
 
-// --- run record, reboot and resume ------------------------------------------------
-
-std::string TCustomInstall::FindRunRecord(bool Create)
-{
-    (void)Create;
-    return {};
-}
-
-void TCustomInstall::ClearUnfinished()
-{
-    if (!InstallRunState().RunRecordKey.empty())
-        NotAvailable("The unfinished-install list");
-}
-
-void TCustomInstall::AddUnfinished(std::string_view Name, int Code)
-{
-    (void)Name;
-    (void)Code;
-    NotAvailable("The unfinished-install list");
-}
-
-void TCustomInstall::ReadUnfinished(std::vector<std::string>& List)
-{
-    List.clear();
-    NotAvailable("The unfinished-install list");
-}
-
-void TCustomInstall::DeleteRunRecord()
-{
-    if (!InstallRunState().RunRecordKey.empty())
-        NotAvailable("Deleting the run record");
-}
-
-void TCustomInstall::RegisterRunOnReboot()
-{
-    NotAvailable("Finishing the install after a reboot");
-}
-
-void TCustomInstall::SaveLanguage() { }
-
-void TCustomInstall::RebootWindows()
-{
-    NotAvailable("Rebooting Windows");
-}
-
-void TCustomInstall::FinishAfterReboot()
-{
-    running_ = true;
-    try {
-        NotAvailable("Finishing the install after a reboot");
-    } catch (const std::exception& e) {
-        HandleInstallError(e);
-    }
-}
-
 // --- build mode and floppies --------------------------------------------------------
 
 void TCustomInstall::BuildFromBuildInf()

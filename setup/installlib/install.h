@@ -19,10 +19,15 @@
 // user abort, or the error box and shut-down for anything else); otherwise it
 // is shown in the standard way.
 //
-// The run record and resume, the build and floppy modes, the self-extractor
-// trailer and the net file list come with their own work; until then those
-// operations raise an IEInstall error saying the step is not available, and
-// the engine keeps no run record.
+// The run record (runrecord.cpp) is the registry key
+// HKEY_LOCAL_MACHINE\SOFTWARE\Quorle\Install\InstallN, found again by the
+// setup file's date and size; work that must wait for a restart is listed in
+// its Unfinished subkey, and the RunOnce value QuorleUnfinished starts the
+// setup with -r to finish it.
+//
+// The build and floppy modes, the self-extractor trailer and the net file
+// list come with their own work; until then those operations raise an
+// IEInstall error saying the step is not available.
 
 #include "setup/installlib/buildinfo.h"
 #include "setup/installlib/commandline.h"
@@ -39,6 +44,7 @@ namespace installlib {
 
 class TCustomForm;
 class TTranslator;
+enum TQrleLanguage : int;
 
 // A net distribution type was chosen before a net location was assigned.
 class IEInstallNetLocNil : public IEInstall {
@@ -135,16 +141,28 @@ public:
     // The application's exception handler; never raises.
     virtual void HandleInstallError(const std::exception& E);
 
-    // Run record, reboot and resume. Until they are available the engine
-    // keeps no record: FindRunRecord finds none and ClearUnfinished and
-    // DeleteRunRecord have nothing to do; the others raise "not available".
+    // --- run record, reboot and resume ---
+    // The record's key path of this setup file (matched by the program
+    // file's date and size), made when Create is set and none matches;
+    // empty when there is none or it cannot be written. Raises IEInstall
+    // when the program file cannot be opened.
     virtual std::string FindRunRecord(bool Create);
+    // The Unfinished list: code 1 a file to delete after the restart, 0 an
+    // install object whose after-restart step is due. Without a record
+    // these raise IEInstall (the unfinished-business error).
     virtual void ClearUnfinished();
     virtual void AddUnfinished(std::string_view Name, int Code);
+    // Lines "name;code" in the registry's order.
     virtual void ReadUnfinished(std::vector<std::string>& List);
+    // Removes the record with the downloaded archives it names, and the
+    // Quorle keys when nothing else is left under them.
     virtual void DeleteRunRecord();
+    // The RunOnce value QuorleUnfinished: the program with -r and the origin.
     virtual void RegisterRunOnReboot();
+    // The translator's target language kept in the record for the resume.
     virtual void SaveLanguage();
+    virtual TQrleLanguage RestoreLanguage();
+    // Asks Windows to restart; a refusal goes to OnFailedReboot or a message.
     virtual void RebootWindows();
     // The -r mode; a failure goes to the failure handler.
     virtual void FinishAfterReboot();

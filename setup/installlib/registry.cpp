@@ -4,6 +4,8 @@
 #include "platform/win/machine.h"
 #include "setup/installlib/format.h"
 
+#include <cstring>
+
 namespace installlib {
 
 TRegistry::TRegistry(win::Registry* registry)
@@ -91,6 +93,26 @@ int TRegistry::ReadInteger(std::string_view Name)
     if (v.type != win::REG_DWORD || v.data.size() != 4)
         throw ERegistryException(TranslateFormat("Invalid data type for '%s'", { Name }));
     return static_cast<int>(v.dwordValue());
+}
+
+double TRegistry::ReadFloat(std::string_view Name)
+{
+    win::RegValue v;
+    if (!current_ || registry_->queryValue(*current_, std::string(Name), v) != 0)
+        throw ERegistryException(TranslateFormat("Failed to get data for '%s'", { Name }));
+    if (v.type != win::REG_BINARY || v.data.size() != sizeof(double))
+        throw ERegistryException(TranslateFormat("Invalid data type for '%s'", { Name }));
+    double value;
+    std::memcpy(&value, v.data.data(), sizeof value);
+    return value;
+}
+
+void TRegistry::WriteFloat(std::string_view Name, double Value)
+{
+    std::vector<std::uint8_t> bytes(sizeof Value);
+    std::memcpy(bytes.data(), &Value, sizeof Value);
+    if (!current_ || registry_->setValue(*current_, win::RegValue::binary(std::string(Name), bytes)) != 0)
+        throw ERegistryException(TranslateFormat("Failed to set data for '%s'", { Name }));
 }
 
 void TRegistry::WriteString(std::string_view Name, std::string_view Value)

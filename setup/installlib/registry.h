@@ -48,8 +48,12 @@ public:
     std::string ReadString(std::string_view Name);
     // Missing value or one that is no double word raises ERegistryException.
     int ReadInteger(std::string_view Name);
+    // A date-time or other double kept as 8 bytes of binary data. Missing
+    // value or one of another type or size raises ERegistryException.
+    double ReadFloat(std::string_view Name);
     void WriteString(std::string_view Name, std::string_view Value);
     void WriteInteger(std::string_view Name, int Value);
+    void WriteFloat(std::string_view Name, double Value);
     bool DeleteValue(std::string_view Name);
     // Subkey names of the current key (empty when none is open).
     std::vector<std::string> GetKeyNames();

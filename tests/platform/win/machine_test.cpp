@@ -163,6 +163,27 @@ TEST_F(MachineTest, WinExecFindsPrograms)
     EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
 }
 
+// Catches an NT reboot granted without the shutdown privilege, a privilege
+// granted to an account that lacks it, or one that outlives the restart.
+TEST_F(MachineTest, NtRebootNeedsTheShutdownPrivilege)
+{
+    EXPECT_FALSE(machine->exitWindowsEx(EWX_REBOOT));
+    EXPECT_EQ(lastError(), ERROR_PRIVILEGE_NOT_HELD);
+    EXPECT_FALSE(machine->enablePrivilege("SeBackupNothing"));
+    EXPECT_EQ(lastError(), ERROR_NO_SUCH_PRIVILEGE);
+    machine->setPrivilegesHeld(false);
+    EXPECT_FALSE(machine->enablePrivilege("SeShutdownPrivilege"));
+    EXPECT_EQ(lastError(), ERROR_NOT_ALL_ASSIGNED);
+    EXPECT_FALSE(machine->exitWindowsEx(EWX_REBOOT));
+    machine->setPrivilegesHeld(true);
+    ASSERT_TRUE(machine->enablePrivilege("seshutdownprivilege"));
+    ASSERT_TRUE(machine->exitWindowsEx(EWX_REBOOT));
+    EXPECT_TRUE(machine->rebootRequested());
+    machine->restart();
+    EXPECT_FALSE(machine->shutdownPrivilegeEnabled());
+    EXPECT_FALSE(machine->exitWindowsEx(EWX_REBOOT));
+}
+
 // Catches a corrupt configuration being overwritten or reported without saying where.
 TEST(MachineConfig, CorruptConfigIsReportedAndKept)
 {

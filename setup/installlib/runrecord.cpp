@@ -1,0 +1,369 @@
+// The engine's run record, reboot and resume.
+//
+// A run leaves a key under HKEY_LOCAL_MACHINE\SOFTWARE\Quorle\Install,
+// named "Install<n>" and recognised by the setup program file's date and
+// size, so that the same setup started again (after a reboot with -r, or by
+// the user) finds its own record. The record's Unfinished subkey lists what
+// only the restart can finish; each install object that downloaded an
+// archive keeps a subkey with its LocalFile.
+
+#include "setup/installlib/install.h"
+
+#include "platform/ui/message_service.h"
+#include "platform/win/dosdate.h"
+#include "platform/win/file.h"
+#include "platform/win/machine.h"
+#include "platform/win/text.h"
+#include "setup/installlib/apiroutines.h"
+#include "setup/installlib/application.h"
+#include "setup/installlib/installlibrary.h"
+#include "setup/installlib/registryroutines.h"
+#include "setup/installlib/routines.h"
+#include "setup/installlib/translator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace installlib {
+
+namespace {
+
+constexpr int kLocalMachine = 4;
+constexpr const char* kInstallKey = "\\SOFTWARE\\Quorle\\Install";
+constexpr const char* kQuorleKey = "\\Software\\Quorle";
+constexpr const char* kUnfinishedError
+    = "The TInstall could not either write or read unfinished business from the registry";
+constexpr const char* kInvalidEntry = "There is an invalid entry for the unfinished install list %s";
+// File dates of one setup file differ by rounding only.
+constexpr double kSameDate = 1e-7;
+
+std::string fileNameOf(std::string_view path)
+{
+    size_t slash = path.find_last_of("\\/:");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// The directory part without its trailing backslash ("D:" for a file in the root).
+std::string directoryOf(std::string_view path)
+{
+    size_t slash = path.find_last_of("\\/:");
+    if (slash == std::string_view::npos)
+        return {};
+    return RemoveBackslash(path.substr(0, slash + 1));
+}
+
+// The running program's full path, as the record and the restart command keep it.
+std::string fullProgramPath(win::Machine& machine, const std::string& program)
+{
+    std::string full = machine.fullPathName(program);
+    return full.empty() ? program : full;
+}
+
+std::string quotedArgument(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+const std::string& recordKey()
+{
+    return InstallRunState().RunRecordKey;
+}
+
+std::string unfinishedKey()
+{
+    if (recordKey().empty())
+        throw IEInstall(kUnfinishedError);
+    return recordKey() + "\\Unfinished";
+}
+
+// Only what a setup itself leaves in the Temp directory (its batch files
+// and downloaded archives) may be deleted on the word of a record: the
+// record is plain registry data and may name anything.
+bool liesInTempDirectory(win::Machine& machine, const std::string& path)
+{
+    std::string full = machine.fullPathName(path);
+    std::string temp = RemoveBackslash(machine.fullPathName(machine.tempPath()));
+    return !full.empty() && !temp.empty() && win::text::equalsNoCase(directoryOf(full), temp);
+}
+
+bool hasSubkeys(std::string_view key)
+{
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    return !reg.OpenKey(key, false) || !reg.GetKeyNames().empty();
+}
+
+// One entry of the Unfinished list, checked before anything is done.
+struct TUnfinishedEntry {
+    std::string Name;
+    int Code = 0;
+};
+
+TUnfinishedEntry parseEntry(const std::string& line)
+{
+    // A file name may hold ";" itself; the code is what follows the last one.
+    size_t semicolon = line.rfind(';');
+    TUnfinishedEntry entry;
+    if (semicolon == std::string::npos || !TryStrToInt(std::string_view(line).substr(semicolon + 1), entry.Code))
+        throw IEInstall(kInvalidEntry, { line });
+    entry.Name = line.substr(0, semicolon);
+    if (entry.Code == 1 && !liesInTempDirectory(win::Machine::current(), entry.Name))
+        throw IEInstall(kInvalidEntry, { line });
+    return entry;
+}
+
+} // namespace
+
+std::string TCustomInstall::FindRunRecord(bool Create)
+{
+    win::Machine& machine = win::Machine::current();
+    const std::string program = fullProgramPath(machine, ProgramFile());
+    std::int64_t size;
+    double fileDate;
+    {
+        win::File file;
+        if (!file.open(
+                machine, program, win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING))
+            throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
+        size = file.size();
+        std::optional<std::uint32_t> stamp = file.dosDateTime();
+        std::optional<rtl::TDateTime> date = stamp ? win::dosDateTimeToDateTime(*stamp) : std::nullopt;
+        if (!date)
+            throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
+        fileDate = *date;
+    }
+    // The record keeps the size as a registry integer.
+    const int fileSize = static_cast<int>(size);
+
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    if (!reg.OpenKey(kInstallKey, true))
+        return {};
+    const std::vector<std::string> names = reg.GetKeyNames();
+
+    for (const std::string& name : names) {
+        const std::string key = std::string(kInstallKey) + "\\" + name;
+        double creation;
+        int recordSize;
+        try {
+            if (!reg.OpenKey(key, false) || !reg.ValueExists("Path"))
+                continue;
+            reg.ReadString("Path");
+            creation = reg.ReadFloat("CreationDate");
+            recordSize = reg.ReadInteger("Size");
+        } catch (const std::exception&) {
+            continue; // a damaged record is no record of ours
+        }
+        if (std::fabs(fileDate - creation) >= kSameDate || recordSize != fileSize)
+            continue;
+        try {
+            reg.WriteFloat("LastRunDate", InstallRunState().RunStartTime);
+            // The same setup may have been moved since.
+            reg.WriteString("Path", program);
+        } catch (const std::exception&) {
+            return {};
+        }
+        return key;
+    }
+    if (!Create)
+        return {};
+
+    std::string name;
+    for (int n = 0;; ++n) {
+        name = "Install" + std::to_string(n);
+        bool taken = false;
+        for (const std::string& existing : names)
+            taken = taken || win::text::equalsNoCase(existing, name);
+        if (!taken)
+            break;
+    }
+    const std::string key = std::string(kInstallKey) + "\\" + name;
+    try {
+        if (!reg.OpenKey(key, true))
+            return {};
+        reg.WriteString("Path", program);
+        reg.WriteFloat("LastRunDate", InstallRunState().RunStartTime);
+        reg.WriteFloat("CreationDate", fileDate);
+        reg.WriteInteger("Size", fileSize);
+        if (CommandLine().Has(clSelfExtract))
+            reg.WriteString(
+                "SelfExtract", AddBackslash(CommandLine().Value(clSource)) + CommandLine().Value(clSelfExtract));
+    } catch (const std::exception&) {
+        return {};
+    }
+    return key;
+}
+
+void TCustomInstall::ClearUnfinished()
+{
+    RegistryDeleteKeyTree(kLocalMachine, unfinishedKey());
+}
+
+void TCustomInstall::AddUnfinished(std::string_view Name, int Code)
+{
+    const std::string key = unfinishedKey();
+    ++UnfinishedCount;
+    RegistryWriteString(kLocalMachine, key, Name, std::to_string(Code));
+}
+
+void TCustomInstall::ReadUnfinished(std::vector<std::string>& List)
+{
+    List.clear();
+    const std::string key = unfinishedKey();
+    win::Registry& registry = win::Machine::current().registry();
+    win::RegKey opened;
+    if (registry.openKey(win::RootKey::LocalMachine, key.substr(1), false, opened) != 0)
+        return;
+    std::vector<win::RegValue> values;
+    if (registry.enumValues(opened, values) != 0)
+        throw IEInstall(kUnfinishedError);
+    // Data that is no string is listed empty, so the entry is refused as invalid.
+    for (const win::RegValue& value : values)
+        List.push_back(value.name + ";" + (value.isString() ? value.text() : std::string()));
+}
+
+void TCustomInstall::DeleteRunRecord()
+{
+    const std::string record = recordKey();
+    if (record.empty())
+        return;
+    win::Machine& machine = win::Machine::current();
+    std::vector<std::string> subkeys;
+    {
+        TqrleRegistry reg;
+        reg.SetRootKey(win::RootKey::LocalMachine);
+        if (reg.OpenKey(record, false))
+            subkeys = reg.GetKeyNames();
+    }
+    for (const std::string& subkey : subkeys) {
+        const std::string key = record + "\\" + subkey;
+        std::string local = win::text::trim(RegistryReadString(kLocalMachine, key, "LocalFile", ""));
+        if (!local.empty() && liesInTempDirectory(machine, local))
+            machine.deleteFile(local); // a download already gone is no failure
+        RegistryDeleteKeyTree(kLocalMachine, key);
+    }
+    RegistryDeleteKeyTree(kLocalMachine, record);
+    InstallRunState().RunRecordKey.clear();
+
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    if (!hasSubkeys(kInstallKey)) {
+        reg.DeleteKey(kInstallKey);
+        if (!hasSubkeys(kQuorleKey))
+            reg.DeleteKey(kQuorleKey);
+    }
+}
+
+void TCustomInstall::RegisterRunOnReboot()
+{
+    const std::string origin = SetupOriginPath();
+    std::string command = quotedArgument(fullProgramPath(win::Machine::current(), ProgramFile())) + " -r ";
+    if (CommandLine().Has(clSelfExtract))
+        command += quotedArgument("-e" + fileNameOf(origin)) + " ";
+    command += quotedArgument("-s" + directoryOf(origin));
+    if (CommandLine().Has(clCleanup))
+        command += " -c";
+    if (!AddRunOnceValue("QuorleUnfinished", command, true))
+        throw IEInstall("Cannot register the install to be run on reboot in the RunOnce key in the registry");
+}
+
+void TCustomInstall::SaveLanguage()
+{
+    TTranslator* translator = GlobalTranslator();
+    if (!translator || recordKey().empty())
+        return;
+    try {
+        RegistryWriteInteger(kLocalMachine, recordKey(), "Language", translator->TranslateIntoLanguage);
+    } catch (const std::exception&) {
+        // The reboot matters more: the resume then speaks the default language.
+    }
+}
+
+TQrleLanguage TCustomInstall::RestoreLanguage()
+{
+    TTranslator* translator = GlobalTranslator();
+    const TQrleLanguage fallback = translator ? translator->TranslateIntoLanguage : qgUser;
+    if (recordKey().empty())
+        return fallback;
+    int value = RegistryReadInteger(kLocalMachine, recordKey(), "Language", fallback);
+    // A damaged value must not become a language that does not exist.
+    if (value < qgChineseSimplified || value > qgVietnamese)
+        return fallback;
+    return static_cast<TQrleLanguage>(value);
+}
+
+void TCustomInstall::RebootWindows()
+{
+    win::Machine& machine = win::Machine::current();
+    bool rebooted = false;
+    int kind = wkOther;
+    try {
+        kind = GetWindowsKind();
+    } catch (const std::exception&) {
+        // An unknown Windows is not asked to restart.
+    }
+    if (kind == wkWindows95)
+        rebooted = machine.exitWindowsEx(win::EWX_REBOOT);
+    else if (kind == wkWindowsNT4)
+        rebooted = machine.enablePrivilege("SeShutdownPrivilege") && machine.exitWindowsEx(win::EWX_REBOOT);
+    if (rebooted)
+        return;
+    if (OnFailedReboot)
+        OnFailedReboot(this);
+    else
+        ui::MessageService::current().information(
+            Application().Title, TranslateText("Could not reboot windows. Please manually reboot windows."));
+}
+
+void TCustomInstall::FinishAfterReboot()
+{
+    running_ = true;
+    failed_ = false;
+    try {
+        InstallRunState().RunRecordKey = FindRunRecord(false);
+        if (TTranslator* translator = GlobalTranslator())
+            translator->TranslateIntoLanguage = RestoreLanguage();
+
+        std::vector<std::string> lines;
+        ReadUnfinished(lines);
+        ClearUnfinished();
+        // A damaged list is refused whole, before any file is deleted or
+        // any object finishes half of the work.
+        std::vector<TUnfinishedEntry> entries;
+        for (const std::string& line : lines)
+            entries.push_back(parseEntry(line));
+
+        for (const TUnfinishedEntry& entry : entries) {
+            if (entry.Code == 1) {
+                win::Machine::current().deleteFile(entry.Name); // already gone is no failure
+            } else if (entry.Code == 0) {
+                const std::vector<TInstallContainer*> objects = InstallContainerList().All();
+                for (TInstallContainer* object : objects) {
+                    const auto& live = InstallContainerList().All();
+                    if (std::find(live.begin(), live.end(), object) == live.end())
+                        continue; // freed by an earlier step
+                    if (win::text::equalsNoCase(object->Name(), entry.Name))
+                        object->AfterRestart();
+                }
+            }
+        }
+
+        NotifyGoodInstall();
+        CleanupSetupFiles();
+        DeleteRunRecord();
+        if (RunAutomatic)
+            ShutdownSetup();
+        RunFilesAfterInstall();
+        running_ = false;
+    } catch (const std::exception& e) {
+        HandleInstallError(e);
+    } catch (...) {
+        HandleInstallError(std::runtime_error("Unknown exception"));
+    }
+}
+
+} // namespace installlib
