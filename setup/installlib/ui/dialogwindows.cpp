@@ -64,7 +64,9 @@ void applyWidgetFonts(QWidget* widget, const TQrleLanguage* into)
         ApplyLanguageFont(widget, false);
 }
 
-void bringWidgetToFront(QWidget* widget)
+} // namespace
+
+void BringWidgetToFront(QWidget* widget)
 {
     if (!widget)
         return;
@@ -81,8 +83,6 @@ void bringWidgetToFront(QWidget* widget)
     widget->raise();
     widget->activateWindow();
 }
-
-} // namespace
 
 // --- TFormWidget ------------------------------------------------------------------
 
@@ -195,8 +195,7 @@ TScreenMetrics PrimaryScreenMetrics()
 // --- TQtFormContainer -------------------------------------------------------------
 
 TQtFormContainer::TQtFormContainer(TComponent* Owner)
-    : TBaseFormContainer(Owner)
-    , window_(*this, nullptr, kWizardWindow)
+    : TQtWindowed(Owner, nullptr, kWizardWindow)
 {
     QWidget* window = window_.Widget();
     TFont font;
@@ -253,11 +252,6 @@ TRect TQtFormContainer::DisplayPanelRect() const
     return { 0, 0, r.width(), r.height() };
 }
 
-void TQtFormContainer::WindowBringToFront()
-{
-    bringWidgetToFront(window_.Widget());
-}
-
 void TQtFormContainer::TabsAdded(const std::string& Text)
 {
     QSignalBlocker block(tabs_);
@@ -283,8 +277,7 @@ QWidget* pageParent(TComponent* owner)
 } // namespace
 
 TQtInstallForm::TQtInstallForm(TComponent* Owner)
-    : TBaseInstallForm(Owner)
-    , window_(*this, pageParent(Owner), pageParent(Owner) ? Qt::Widget : kDialogWindow)
+    : TQtWindowed(Owner, pageParent(Owner), pageParent(Owner) ? Qt::Widget : kDialogWindow)
 {
     if (auto* container = dynamic_cast<TQtFormContainer*>(Owner)) {
         // A child of the wizard: borderless, hidden, over the whole inside.
@@ -296,11 +289,6 @@ TQtInstallForm::TQtInstallForm(TComponent* Owner)
 }
 
 TQtInstallForm::~TQtInstallForm() = default;
-
-void TQtInstallForm::WindowBringToFront()
-{
-    bringWidgetToFront(window_.Widget());
-}
 
 TQrleLanguage TQtInstallForm::TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into)
 {
@@ -345,18 +333,12 @@ void TQtInstallForm::SetButtonModalResult(QAbstractButton* Button, int ModalResu
 // --- TQtDuringCopyForm ------------------------------------------------------------
 
 TQtDuringCopyForm::TQtDuringCopyForm(TComponent* Owner)
-    : TBaseDuringCopyForm(Owner)
-    , window_(*this, nullptr, kDialogWindow)
+    : TQtWindowed(Owner, nullptr, kDialogWindow)
 {
     window_.SetBounds(Left(), Top(), Width(), Height());
 }
 
 TQtDuringCopyForm::~TQtDuringCopyForm() = default;
-
-void TQtDuringCopyForm::WindowBringToFront()
-{
-    bringWidgetToFront(window_.Widget());
-}
 
 TQrleLanguage TQtDuringCopyForm::TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into)
 {

@@ -18,7 +18,6 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <memory>
 
 class QAbstractButton;
 class QEventLoop;
@@ -68,19 +67,19 @@ private:
 // style's caption height.
 TScreenMetrics PrimaryScreenMetrics();
 
-class TQtFormContainer : public TBaseFormContainer {
+// Raises a window; a page inside the wizard also hides the pages under it.
+void BringWidgetToFront(QWidget* Widget);
+
+// A library form with its window: the form's window operations go to it.
+template <class Base> class TQtWindowed : public Base {
 public:
-    INSTALLLIB_CLASS_INFO()
-    explicit TQtFormContainer(TComponent* Owner = nullptr);
-    ~TQtFormContainer() override;
-
+    TQtWindowed(TComponent* Owner, QWidget* Parent, Qt::WindowFlags Flags)
+        : Base(Owner)
+        , window_(*this, Parent, Flags)
+    {
+    }
     QWidget* Widget() const { return window_.Widget(); }
-    QWidget* DisplayPanel() const { return displayPanel_; }
-    QTabBar* Tabs() const { return tabs_; }
-
     TRect ClientRect() const override { return window_.ClientRect(); }
-    TRect DisplayPanelRect() const override;
-    TScreenMetrics Screen() const override { return PrimaryScreenMetrics(); }
 
 protected:
     void WindowSetVisible(bool Value) override { window_.SetVisible(Value); }
@@ -89,14 +88,30 @@ protected:
     {
         window_.SetBounds(Left, Top, Width, Height);
     }
-    void WindowBringToFront() override;
+    void WindowBringToFront() override { BringWidgetToFront(window_.Widget()); }
     void WindowRunModal() override { window_.RunModal(); }
     void WindowEndModal() override { window_.EndModal(); }
+
+    TQtFormWindow window_;
+};
+
+class TQtFormContainer : public TQtWindowed<TBaseFormContainer> {
+public:
+    INSTALLLIB_CLASS_INFO()
+    explicit TQtFormContainer(TComponent* Owner = nullptr);
+    ~TQtFormContainer() override;
+
+    QWidget* DisplayPanel() const { return displayPanel_; }
+    QTabBar* Tabs() const { return tabs_; }
+
+    TRect DisplayPanelRect() const override;
+    TScreenMetrics Screen() const override { return PrimaryScreenMetrics(); }
+
+protected:
     void TabsAdded(const std::string& Text) override;
     void TabIndexSet(int Index) override;
 
 private:
-    TQtFormWindow window_;
     QWidget* displayPanel_ = nullptr;
     QTabBar* tabs_ = nullptr;
 };
@@ -104,14 +119,11 @@ private:
 // What a page's button does before it hands on its modal result.
 enum TWizardAction { waNone, waPrevious, waNext, waCancel };
 
-class TQtInstallForm : public TBaseInstallForm {
+class TQtInstallForm : public TQtWindowed<TBaseInstallForm> {
 public:
     INSTALLLIB_CLASS_INFO()
     explicit TQtInstallForm(TComponent* Owner = nullptr);
     ~TQtInstallForm() override;
-
-    QWidget* Widget() const { return window_.Widget(); }
-    TRect ClientRect() const override { return window_.ClientRect(); }
 
     // A click runs Action, then gives the form ModalResult when it is not
     // mrNone (which ends the page's modal loop when it is shown alone).
@@ -121,46 +133,19 @@ public:
     static void SetButtonModalResult(QAbstractButton* Button, int ModalResult);
 
 protected:
-    void WindowSetVisible(bool Value) override { window_.SetVisible(Value); }
-    void WindowSetCaption(const std::string& Value) override { window_.SetCaption(Value); }
-    void WindowSetBounds(int Left, int Top, int Width, int Height) override
-    {
-        window_.SetBounds(Left, Top, Width, Height);
-    }
-    void WindowBringToFront() override;
-    void WindowRunModal() override { window_.RunModal(); }
-    void WindowEndModal() override { window_.EndModal(); }
     TQrleLanguage TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into) override;
     void ApplyFormFonts(const TQrleLanguage* Into) override;
-
-private:
-    TQtFormWindow window_;
 };
 
-class TQtDuringCopyForm : public TBaseDuringCopyForm {
+class TQtDuringCopyForm : public TQtWindowed<TBaseDuringCopyForm> {
 public:
     INSTALLLIB_CLASS_INFO()
     explicit TQtDuringCopyForm(TComponent* Owner = nullptr);
     ~TQtDuringCopyForm() override;
 
-    QWidget* Widget() const { return window_.Widget(); }
-    TRect ClientRect() const override { return window_.ClientRect(); }
-
 protected:
-    void WindowSetVisible(bool Value) override { window_.SetVisible(Value); }
-    void WindowSetCaption(const std::string& Value) override { window_.SetCaption(Value); }
-    void WindowSetBounds(int Left, int Top, int Width, int Height) override
-    {
-        window_.SetBounds(Left, Top, Width, Height);
-    }
-    void WindowBringToFront() override;
-    void WindowRunModal() override { window_.RunModal(); }
-    void WindowEndModal() override { window_.EndModal(); }
     TQrleLanguage TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into) override;
     void ApplyFormFonts(const TQrleLanguage* Into) override;
-
-private:
-    TQtFormWindow window_;
 };
 
 // Dialog managers build their wizards in TQtFormContainer and copy windows

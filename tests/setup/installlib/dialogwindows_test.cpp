@@ -136,9 +136,17 @@ protected:
         owner = new TForm();
         manager = new TDialogManager(owner);
         manager->SetName("BeforeManager");
+        guard.setSingleShot(true);
+        guard.callOnTimeout([] {
+            if (QPushButton* cancel = visibleButton("CancelBtn")) {
+                ADD_FAILURE() << "the window was left open";
+                cancel->click();
+            }
+        });
     }
     void TearDown() override
     {
+        guard.stop();
         delete owner;
         ClearDialogRegistries();
         SetFormContainerClass(nullptr);
@@ -182,14 +190,17 @@ protected:
         ASSERT_NE(b, nullptr) << name;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    // Runs Steps once the modal loop has started.
-    static void whileShown(std::function<void()> steps)
+    // Runs Steps once the modal loop has started. A window the steps leave
+    // open is cancelled after a while, so that a failing test ends.
+    void whileShown(std::function<void()> steps)
     {
         QTimer::singleShot(0, qApp, [steps = std::move(steps)] { steps(); });
+        guard.start(5000);
     }
 
     TForm* owner = nullptr;
     TDialogManager* manager = nullptr;
+    QTimer guard;
 };
 
 // The wizard window with real widgets: clicking Next and Previous moves
