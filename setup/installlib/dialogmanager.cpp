@@ -13,6 +13,11 @@ namespace installlib {
 
 INSTALLLIB_DEFINE_COMPONENT_CLASS(TDialogManager, TInstallObject)
 
+void RegisterDialogClasses()
+{
+    RegisterClass(TDialogManager::StaticClass());
+}
+
 int ManagerTypeCode(TManagerType Type)
 {
     switch (Type) {

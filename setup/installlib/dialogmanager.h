@@ -65,4 +65,7 @@ private:
     std::vector<TCustomBaseInstallDlg*> dialogs_;
 };
 
+// Registers TDialogManager by name (library start-up).
+void RegisterDialogClasses();
+
 } // namespace installlib

@@ -211,6 +211,11 @@ TEST_F(DialogTest, ConfigurationErrorsNameWhatTheyAreAbout)
     EXPECT_EQ(messageOf([&] { container.BuildPages(); }), "The current dialog manager is not defined");
     EXPECT_EQ(FindDialogManager(dmBeforeInstall), before);
     EXPECT_EQ(FindDialogManager(dmReboot), nullptr);
+    // A manager elsewhere than on the engine is not the one a page finds.
+    TDialogManager* onForm = manager(dmReboot, "Elsewhere");
+    onForm->SetContainer(nullptr);
+    EXPECT_EQ(FindDialogManager(dmReboot), nullptr);
+    EXPECT_EQ(FindClass("TDialogManager"), &TDialogManager::StaticClass()); // a stored script can name it
 }
 
 // Copy forms: made at the first progress code, placed by their component,
