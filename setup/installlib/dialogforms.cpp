@@ -260,8 +260,13 @@ bool TBaseFormContainer::ShowPage(int Index, TPageDirection Direction)
 
 void TBaseFormContainer::FormShow()
 {
-    if (!ShowPage(0, pdBackward))
-        ShowPage(0, pdForward);
+    if (!ShowPage(0, pdBackward) && !ShowPage(0, pdForward)) {
+        // Every page asks to be skipped: a wizard without a page has no
+        // button to leave it by, so it ends at once.
+        finished_ = true;
+        SetModalResult(mrOk);
+        return;
+    }
     BringToFront();
 }
 

@@ -47,7 +47,8 @@ int TWindowForm::ShowModal()
     modal_ = true;
     try {
         Show();
-        WindowRunModal();
+        if (modalResult_ == mrNone) // showing may already have ended it
+            WindowRunModal();
     } catch (...) {
         modal_ = false;
         Hide();

@@ -110,6 +110,18 @@ TEST_F(DialogTest, NextPreviousAndSkippedPages)
             "show Welcome", "show Licence", "show Licence", "ended" }));
 }
 
+// A wizard whose pages all ask to be skipped would show no page and no
+// button to leave it by; it ends at once instead.
+TEST_F(DialogTest, AWizardOfSkippedPagesEndsAtOnce)
+{
+    TDialogManager* before = manager(dmBeforeInstall, "BeforeManager");
+    page("Skip1", "Skipped", 10, before)->Skip = true;
+    page("Skip2", "Skipped too", 20, before)->Skip = true;
+    EXPECT_NO_THROW(install->Broadcast(icBeforeInstall, nullptr));
+    EXPECT_EQ(modalShown, 0);
+    EXPECT_TRUE(log.empty());
+}
+
 // Cancel asks the engine; a refusal keeps the wizard open, an accepted
 // Cancel ends the run as a user abort: no file installed, the
 // bad-installation wizard shown, the run record deleted.
