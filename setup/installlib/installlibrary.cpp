@@ -1,6 +1,7 @@
 #include "setup/installlib/installlibrary.h"
 
 #include "setup/installlib/application.h"
+#include "setup/installlib/dialogmanager.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
@@ -49,6 +50,7 @@ void InstallLibraryStartup()
     RegisterInstallClasses();
     RegisterFileContainerClasses();
     RegisterInstallFileClasses();
+    RegisterDialogClasses();
 }
 
 void InstallLibraryShutdown()
