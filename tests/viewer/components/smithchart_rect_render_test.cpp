@@ -161,3 +161,62 @@ TEST(SmithRectRender, CurveAndGridPixels)
     const int xGrid = l.PlotLeft + static_cast<int>(std::nearbyint(0.3 * l.PlotWidth));
     EXPECT_EQ(At(img, xGrid, l.PlotTop + 40), clNavy);
 }
+
+// Renders the marker panel and flags in all eight directions on the Smith
+// chart and the log-magnitude view; catches a panel that writes nothing or
+// over the plot, and flag boxes that are not white with a black outline.
+TEST(SmithMarkerRender, PanelAndFlags)
+{
+    for (Tcharttype type : { Tcharttype::Zsmith, Tcharttype::Logmag }) {
+        TSmithChart chart;
+        samples::AddSampleCurves(chart);
+        SetView(chart, type);
+        chart.SetColouredTraces(true);
+        chart.SetShowmarkers(true);
+        chart.SetShowInfo(true);
+        chart.SetMarkerOptions({ TMopts::moMA, TMopts::moRX });
+        chart.SetImpedance(50);
+        chart.SetUnits("GHz");
+        chart.SetBorderColor(RGBColor(236, 236, 236));
+        for (int d = 0; d < 8; ++d)
+            chart.Markers().push_back({ d % 3, 4 + 4 * d, d });
+        const QImage img = Render(chart, 900, 600);
+        SaveRender(img, type == Tcharttype::Zsmith ? "markers_smith.png" : "markers_logmag.png");
+        const TSmithLayout& l = chart.Layout();
+        // The panel: dark text left of the plot, eight blocks of four lines.
+        int dark = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < l.PlotLeft - 4; ++x) {
+                const TColor c = At(img, x, y);
+                dark += ColorRed(c) + ColorGreen(c) + ColorBlue(c) < 3 * 100;
+            }
+        EXPECT_GT(dark, 2000);
+        EXPECT_GT(l.PlotLeft, 150);
+        // Each flag's box: white inside a black outline, beside the leader.
+        for (std::size_t i = 0; i < chart.Markers().size(); ++i) {
+            const Tmarker& m = chart.Markers()[i];
+            const TPoint& p
+                = chart.Curves()[static_cast<std::size_t>(m.Curve)].Points[static_cast<std::size_t>(m.Point)];
+            int x, y;
+            if (type == Tcharttype::Zsmith) {
+                x = l.ChartCentreX + static_cast<int>(std::nearbyint(std::abs(l.ChartRadius) * p.Re));
+                y = l.ChartCentreY - static_cast<int>(std::nearbyint(std::abs(l.ChartRadius) * p.Im));
+            } else {
+                x = static_cast<int>(std::nearbyint((p.Freq - l.ShownXmin) / l.ShownXrange * l.PlotWidth + l.PlotLeft));
+                y = l.PlotBottom
+                    - static_cast<int>(
+                        std::nearbyint((RectLeftValue(type, p) - l.ShownYmin) / l.ShownYrange * l.PlotHeight));
+            }
+            static const int dirs[8][2]
+                = { { 0, -1 }, { 1, -1 }, { 1, 0 }, { 1, 1 }, { 0, 1 }, { -1, 1 }, { -1, 0 }, { -1, -1 } };
+            const int L = m.Direction % 2 == 0 ? 900 / 40 : 900 / 60;
+            const int ex = x + L * dirs[m.Direction][0], ey = y + L * dirs[m.Direction][1];
+            // A point just past the leader's end, inside the box.
+            const int bx = ex + 3 * dirs[m.Direction][0] + (dirs[m.Direction][0] == 0 ? 4 : 0);
+            const int by = ey + 3 * dirs[m.Direction][1] + (dirs[m.Direction][1] == 0 ? 4 : 0);
+            if (img.rect().contains(bx, by)) { // S21 leaves the Smith chart's canvas
+                EXPECT_EQ(At(img, bx, by), clWhite) << "flag " << i + 1;
+            }
+        }
+    }
+}
