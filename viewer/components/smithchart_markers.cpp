@@ -130,36 +130,33 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
     const int tw = cv_.TextWidth(label);
     const int k = std::max(tw, cv_.TextHeight(label));
     const int k2 = k / 2;
-    int left = 0, top = 0, tx = 0, ty = 0;
+    int left, top, right, bottom, tx, ty;
     switch (d) {
     case 0:
-        left = ex - k2, top = ey - k, tx = ex - tw / 2, ty = ey - k;
+        left = ex - k2, top = ey - k, right = ex + k2, bottom = ey, tx = ex - tw / 2, ty = ey - k;
         break;
     case 1:
-        left = ex, top = ey - k, tx = ex + k2 - tw / 2, ty = ey - k;
+        left = ex, top = ey - k, right = ex + k, bottom = ey, tx = ex + k2 - tw / 2, ty = ey - k;
         break;
     case 2:
-        left = ex, top = ey - k2, tx = ex + k2 - tw / 2, ty = ey - k2;
+        left = ex, top = ey - k2, right = ex + k, bottom = ey + k2, tx = ex + k2 - tw / 2, ty = ey - k2;
         break;
     case 3:
-        left = ex, top = ey, tx = ex + k2 - tw / 2, ty = ey;
+        left = ex, top = ey, right = ex + k, bottom = ey + k, tx = ex + k2 - tw / 2, ty = ey;
         break;
     case 4:
-        left = ex - k2, top = ey, tx = ex - tw / 2, ty = ey;
+        left = ex - k2, top = ey, right = ex + k2, bottom = ey + k, tx = ex - tw / 2, ty = ey;
         break;
     case 5:
-        left = ex - k, top = ey, tx = ex - k2 - tw / 2, ty = ey;
+        left = ex - k, top = ey, right = ex, bottom = ey + k, tx = ex - k2 - tw / 2, ty = ey;
         break;
     case 6:
-        left = ex - k, top = ey - k2, tx = ex - k2 - tw / 2, ty = ey - k2;
+        left = ex - k, top = ey - k2, right = ex, bottom = ey + k2, tx = ex - k2 - tw / 2, ty = ey - k2;
         break;
     default:
-        left = ex - k, top = ey - k, tx = ex - k2 - tw / 2, ty = ey - k;
+        left = ex - k, top = ey - k, right = ex, bottom = ey, tx = ex - k2 - tw / 2, ty = ey - k;
         break;
     }
-    // Boxes of the axial directions are k div 2 either side of the leader.
-    const int right = (d == 0 || d == 4) ? ex + k2 : left + k;
-    const int bottom = (d == 2 || d == 6) ? ey + k2 : top + k;
     cv_.Rectangle(left, top, right, bottom);
     cv_.SetBrushStyle(TBrushStyle::bsClear);
     cv_.TextOut(tx, ty, label);

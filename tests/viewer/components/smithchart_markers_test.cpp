@@ -1,6 +1,8 @@
 // The marker read-out panel and the marker flags checked on the recording
 // canvas (characters 7 pixels wide, lines 13 pixels high).
 
+#include "recording_support.h"
+
 #include "viewer/components/recordingcanvas.h"
 #include "viewer/components/smithchart.h"
 
@@ -11,16 +13,9 @@
 
 using namespace viewer;
 using namespace viewer::smith;
+using viewer::test_support::TextOp;
 
 namespace {
-
-const TCanvasOp* TextOp(const TRecordingCanvas& canvas, const std::string& text)
-{
-    for (const TCanvasOp& op : canvas.Ops())
-        if (op.kind == TCanvasOp::Text && op.text == text)
-            return &op;
-    return nullptr;
-}
 
 // The texts written in the panel column (left of x), in order.
 std::vector<std::string> PanelTexts(const TRecordingCanvas& canvas, int x)

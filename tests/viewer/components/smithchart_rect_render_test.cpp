@@ -2,6 +2,7 @@
 // every view for people to look at, and pixel probes on the plot, the grid,
 // the curves and the flags.
 
+#include "render_support.h"
 #include "smithchart_samples.h"
 
 #include "viewer/components/qtchartcanvas.h"
@@ -10,35 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 
 #include <cmath>
 
 using namespace viewer;
 using namespace viewer::smith;
+using namespace viewer::test_support;
 
 namespace {
-
-QImage Render(TSmithChart& chart, int W, int H)
-{
-    QImage image(W, H, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtChartCanvas canvas(&image);
-    chart.DrawChart(canvas, W, H, 0, 0, 0, 0, TDrawTarget::dtScreen);
-    return image;
-}
-
-void SaveRender(const QImage& image, const char* name)
-{
-    QDir().mkpath(QStringLiteral(TAVIX_RENDER_DIR));
-    EXPECT_TRUE(image.save(QStringLiteral(TAVIX_RENDER_DIR "/") + QString::fromLatin1(name)));
-}
-
-TColor At(const QImage& image, int x, int y)
-{
-    return FromQColor(image.pixelColor(x, y));
-}
 
 int CountColour(const QImage& img, TColor c, int left, int top, int right, int bottom)
 {
@@ -186,10 +167,8 @@ TEST(SmithMarkerRender, PanelAndFlags)
         // The panel: dark text left of the plot, eight blocks of four lines.
         int dark = 0;
         for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < l.PlotLeft - 4; ++x) {
-                const TColor c = At(img, x, y);
-                dark += ColorRed(c) + ColorGreen(c) + ColorBlue(c) < 3 * 100;
-            }
+            for (int x = 0; x < l.PlotLeft - 4; ++x)
+                dark += IsDark(At(img, x, y));
         EXPECT_GT(dark, 2000);
         EXPECT_GT(l.PlotLeft, 150);
         // Each flag's box: white inside a black outline, beside the leader.

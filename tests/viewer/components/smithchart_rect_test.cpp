@@ -1,6 +1,8 @@
 // The rectangular views checked by their geometry on the recording canvas
 // (characters 7 pixels wide, lines 13 pixels high).
 
+#include "recording_support.h"
+
 #include "viewer/components/recordingcanvas.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_values.h"
@@ -15,6 +17,7 @@
 
 using namespace viewer;
 using namespace viewer::smith;
+using viewer::test_support::TextOp;
 
 namespace {
 
@@ -25,14 +28,6 @@ void Draw(TSmithChart& chart, TRecordingCanvas& canvas, int W = 400, int H = 300
 {
     canvas.Clear();
     chart.DrawChart(canvas, W, H, 0, 0, 0, 0, TDrawTarget::dtScreen);
-}
-
-const TCanvasOp* TextOp(const TRecordingCanvas& canvas, const std::string& text)
-{
-    for (const TCanvasOp& op : canvas.Ops())
-        if (op.kind == TCanvasOp::Text && op.text == text)
-            return &op;
-    return nullptr;
 }
 
 // The ops drawn inside the plot clip: the curves and the marker flags.
