@@ -52,14 +52,17 @@ bool TSmithChartPainter::LayoutRect()
     cv_.SetPenColor(c_.borderColor_);
     cv_.SetPenStyle(TPenStyle::psSolid);
     cv_.SetPenWidth(c_.lineWidth_);
-    if (W_ <= 0 || H_ <= 0)
-        return false;
-    cv_.Rectangle(0, 0, W_, H_);
-
     l_.PlotTop = c_.topMargin_;
     l_.PlotLeft = c_.leftMargin_;
     l_.PlotRight = W_ - c_.rightMargin_;
     l_.PlotBottom = H_ - c_.bottomMargin_;
+    if (W_ <= 0 || H_ <= 0) {
+        // Nothing drawn: no plot for the pointer to scale by.
+        l_.PlotWidth = l_.PlotHeight = 0;
+        return false;
+    }
+    cv_.Rectangle(0, 0, W_, H_);
+
     if (c_.showInfo_)
         DrawInfoPanel();
     const int top0 = c_.topMargin_;

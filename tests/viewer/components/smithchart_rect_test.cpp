@@ -493,3 +493,19 @@ TEST(SmithRectLayout, AxisLabelText)
     EXPECT_EQ(FormatAxisValue(1.23456e-5, 2), "1.23E-5");
     EXPECT_EQ(FormatAxisValue(12.7, 0), "12");
 }
+
+// Catches a canvas of no size drawing anyway or leaving the plot size of
+// an earlier drawing for the pointer to scale by.
+TEST(SmithRectLayout, CanvasOfNoSizeDrawsNothing)
+{
+    TSmithChart chart;
+    TRecordingCanvas canvas;
+    LogmagChart(chart);
+    Draw(chart, canvas);
+    ASSERT_GT(chart.Layout().PlotWidth, 0);
+    Draw(chart, canvas, 0, 300);
+    EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Rectangle).empty());
+    EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Text).empty());
+    EXPECT_EQ(chart.Layout().PlotWidth, 0);
+    EXPECT_EQ(chart.Layout().PlotHeight, 0);
+}
