@@ -1,6 +1,7 @@
 // One full redraw of a 1200 x 900 Smith chart with 16 curves of 10,000
 // points each onto the screen's back buffer, beside QPainter stroking the
-// same points as bare polylines.
+// same points as bare polylines; and the same curves in the rectangular
+// views, against both axes.
 
 #include "platform/rtl/mathx.h"
 #include "viewer/components/qtchartcanvas.h"
@@ -58,6 +59,36 @@ void BM_SmithChartRedraw(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kCurves * kPoints);
 }
 BENCHMARK(BM_SmithChartRedraw)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The rectangular views (3 Logmag .. 7 GridX) with the right axis on, so
+// that every curve is drawn twice: solid against the left axis and dotted
+// against the right one.
+void BM_SmithRectRedraw(benchmark::State& state)
+{
+    viewer::TSmithChart chart;
+    const auto view = static_cast<viewer::smith::Tcharttype>(state.range(0));
+    chart.SetChartType(view);
+    Fill(chart);
+    chart.SetXmax(20.1);
+    if (view == viewer::smith::Tcharttype::Logmag) {
+        chart.SetLYmin(-30);
+        chart.SetLYmax(5);
+    } else {
+        chart.SetLYmin(-3);
+        chart.SetLYmax(3);
+        chart.SetRYmin(-3);
+        chart.SetRYmax(3);
+    }
+    chart.SetShowRightAxis(true);
+    QImage img(kW, kH, QImage::Format_RGB32);
+    for (auto _ : state) {
+        img.fill(Qt::white);
+        viewer::TQtChartCanvas canvas(&img);
+        chart.DrawChart(canvas, kW, kH, 0, 0, 0, 0, viewer::smith::TDrawTarget::dtScreen);
+    }
+    state.SetItemsProcessed(state.iterations() * kCurves * kPoints * 2);
+}
+BENCHMARK(BM_SmithRectRedraw)->DenseRange(3, 7)->Unit(benchmark::kMillisecond);
 
 // The same points, placed where the chart puts them, as one QPainter
 // polyline per curve: what stroking alone costs.

@@ -264,12 +264,4 @@ void TSmithChartPainter::DrawLegend(int H, int W)
     l_.PlotBottom -= std::max(th, 2 * s);
 }
 
-// The rectangular views and the marker panel and flags have their own
-// drawing; until it is in place these hand-over points draw nothing.
-void TSmithChartPainter::DrawRectChart() { }
-
-void TSmithChartPainter::DrawInfoPanel() { }
-
-void TSmithChartPainter::DrawMarkerFlag(const Tmarker&, int) { }
-
 } // namespace viewer::smith

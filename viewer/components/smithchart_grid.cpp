@@ -28,18 +28,6 @@ std::string General(double v)
 const char* const kDegree = "\u00B0";
 const char* const kInfinity = "\u221E";
 
-TPenStyle GridPenStyle(int gridType)
-{
-    switch (gridType) {
-    case 1:
-        return TPenStyle::psDash;
-    case 2:
-        return TPenStyle::psSolid;
-    default:
-        return TPenStyle::psDot;
-    }
-}
-
 } // namespace
 
 void TSmithChartPainter::DrawSmithGrid()

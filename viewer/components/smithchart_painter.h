@@ -2,7 +2,9 @@
 
 // The drawing of a TSmithChart, one object per DrawChart call: the frame
 // and layout (smithchart_draw.cpp), the Smith and polar grids
-// (smithchart_grid.cpp), the curves, point symbols and legend. It works on
+// (smithchart_grid.cpp), the curves, point symbols and legend, the
+// rectangular views (smithchart_rect.cpp) and the marker panel and flags
+// (smithchart_markers.cpp). It works on
 // a layout of its own and hands it back to the chart at the end, so that a
 // drawing for another surface leaves the screen's layout alone.
 
@@ -12,6 +14,19 @@
 #include <vector>
 
 namespace viewer::smith {
+
+// Grid line style: 0 dotted, 1 dashed, 2 solid.
+inline TPenStyle GridPenStyle(int gridType)
+{
+    switch (gridType) {
+    case 1:
+        return TPenStyle::psDash;
+    case 2:
+        return TPenStyle::psSolid;
+    default:
+        return TPenStyle::psDot;
+    }
+}
 
 class TSmithChartPainter {
 public:
@@ -43,9 +58,18 @@ private:
     void DrawSymbol(int symbol, int x, int y);
     void DrawLegend(int H, int W);
 
-    // Handed over to the rectangular views and the marker panel and flags,
-    // which draw nothing yet.
+    // Rectangular views.
     void DrawRectChart();
+    bool LayoutRect();
+    void DrawRectGrid();
+    void DrawRectCurves();
+    void DrawRectPass(const Tcurve& curve, int symbol, bool rightAxis);
+    // One straight piece of a rectangular curve between two pixel positions
+    // (whole numbers, possibly far outside or non-finite).
+    void RectSegment(double x0, double y0, double x1, double y1);
+    bool InGuard(double x, double y) const;
+
+    // Marker read-out panel and flags.
     void DrawInfoPanel();
     void DrawMarkerFlag(const Tmarker& marker, int i);
 

@@ -3,6 +3,8 @@
 
 #include "smithchart_samples.h"
 
+#include "recording_support.h"
+
 #include "viewer/components/recordingcanvas.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/vectormath.h"
@@ -17,6 +19,7 @@
 
 using namespace viewer;
 using namespace viewer::smith;
+using viewer::test_support::TextOp;
 
 namespace {
 
@@ -67,14 +70,6 @@ bool HasText(const TRecordingCanvas& canvas, const std::string& text)
 {
     const auto t = canvas.Texts();
     return std::find(t.begin(), t.end(), text) != t.end();
-}
-
-const TCanvasOp* TextOp(const TRecordingCanvas& canvas, const std::string& text)
-{
-    for (const TCanvasOp& op : canvas.Ops())
-        if (op.kind == TCanvasOp::Text && op.text == text)
-            return &op;
-    return nullptr;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // renders of every circular view for people to look at, printing onto a
 // PDF page and the clipboard copy.
 
+#include "render_support.h"
 #include "smithchart_samples.h"
 
 #include "tests/support/temp_dir.h"
@@ -27,35 +28,7 @@
 
 using namespace viewer;
 using namespace viewer::smith;
-
-namespace {
-
-QImage Render(TSmithChart& chart, int W, int H)
-{
-    QImage image(W, H, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtChartCanvas canvas(&image);
-    chart.DrawChart(canvas, W, H, 0, 0, 0, 0, TDrawTarget::dtScreen);
-    return image;
-}
-
-void SaveRender(const QImage& image, const char* name)
-{
-    QDir().mkpath(QStringLiteral(TAVIX_RENDER_DIR));
-    EXPECT_TRUE(image.save(QStringLiteral(TAVIX_RENDER_DIR "/") + QString::fromLatin1(name)));
-}
-
-TColor At(const QImage& image, int x, int y)
-{
-    return FromQColor(image.pixelColor(x, y));
-}
-
-bool IsDark(TColor c)
-{
-    return ColorRed(c) + ColorGreen(c) + ColorBlue(c) < 3 * 128;
-}
-
-} // namespace
+using namespace viewer::test_support;
 
 // Catches a chart that leaves the circle unfilled, draws no grid, puts the
 // curves in the wrong place or paints outside its circle.

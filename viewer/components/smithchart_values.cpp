@@ -1,0 +1,93 @@
+#include "viewer/components/smithchart_values.h"
+
+#include "platform/rtl/format.h"
+#include "viewer/components/vectormath.h"
+
+#include <cmath>
+
+namespace viewer::smith {
+
+double MagToDb(double mag)
+{
+    if (mag == 0.0)
+        return kZeroDb;
+    if (!(mag > 0.0) || !std::isfinite(mag))
+        return std::nan("");
+    return 20.0 * std::log10(mag);
+}
+
+namespace {
+
+TComplex Impedance(const TPoint& p)
+{
+    TComplex z;
+    GammaToZ(z.re, z.im, p.Re, p.Im);
+    return z;
+}
+
+} // namespace
+
+double RectLeftValue(Tcharttype view, const TPoint& p)
+{
+    double v = 0.0;
+    switch (view) {
+    case Tcharttype::Logmag:
+        v = MagToDb(p.Mag);
+        break;
+    case Tcharttype::GridU:
+        v = p.Re;
+        break;
+    case Tcharttype::GridV:
+        v = p.Im;
+        break;
+    case Tcharttype::GridR:
+        v = Impedance(p).re;
+        break;
+    case Tcharttype::GridX:
+        v = Impedance(p).im;
+        break;
+    default:
+        break;
+    }
+    return std::isfinite(v) ? v : 0.0;
+}
+
+double RectRightValue(Tcharttype view, const TPoint& p)
+{
+    switch (view) {
+    case Tcharttype::Logmag:
+        return p.Angle;
+    case Tcharttype::GridU:
+        return p.Im;
+    case Tcharttype::GridV:
+        return p.Re;
+    case Tcharttype::GridR:
+        return Impedance(p).im;
+    case Tcharttype::GridX:
+        return Impedance(p).re;
+    default:
+        return 0.0;
+    }
+}
+
+std::string FormatAxisValue(double v, int digits)
+{
+    std::string s = rtl::FloatToStr(v);
+    const char sep = rtl::formatSettings().decimalSeparator;
+    const std::size_t p = s.find(sep);
+    if (p == std::string::npos)
+        return s;
+    if (digits < 0)
+        digits = 0;
+    const std::size_t e = s.find('E');
+    std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
+    const std::string exponent = e == std::string::npos ? std::string() : s.substr(e);
+    if (mantissa.size() > p + 1 + static_cast<std::size_t>(digits))
+        mantissa.resize(p + 1 + static_cast<std::size_t>(digits));
+    // No decimals left: no separator either.
+    if (mantissa.size() == p + 1)
+        mantissa.resize(p);
+    return mantissa + exponent;
+}
+
+} // namespace viewer::smith
