@@ -6,6 +6,7 @@
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
 #include "setup/installlib/qrlecompress.h"
+#include "setup/installlib/uninstallexe.h"
 
 #include <memory>
 
@@ -51,6 +52,7 @@ void InstallLibraryStartup()
     RegisterFileContainerClasses();
     RegisterInstallFileClasses();
     RegisterDialogClasses();
+    RegisterUninstallClasses();
 }
 
 void InstallLibraryShutdown()

@@ -1,0 +1,406 @@
+#include "setup/installlib/uninstaller.h"
+
+#include "platform/win/machine.h"
+#include "platform/win/module.h"
+#include "platform/win/text.h"
+#include "setup/installlib/apiroutines.h"
+#include "setup/installlib/registryroutines.h"
+#include "setup/installlib/routines.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <map>
+#include <optional>
+
+namespace installlib {
+
+namespace {
+
+namespace text = win::text;
+
+const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const char* const kHelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
+
+struct Item {
+    std::string Path;
+    bool ActiveX = false;
+    bool Program = false; // registered through " /REGSERVER"
+};
+
+bool allDigits(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// "Files", "Files1", "Files2", ...
+bool isFilesList(const std::string& name)
+{
+    return name.size() >= 5 && text::equalsNoCase(name.substr(0, 5), "Files") && allDigits(name.substr(5));
+}
+
+// "File1", "File2", ...
+bool isFileValue(const std::string& name)
+{
+    return name.size() > 4 && text::equalsNoCase(name.substr(0, 4), "File") && allDigits(name.substr(4));
+}
+
+std::string parentOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isUnder(const std::string& path, const std::string& dir)
+{
+    const std::string prefix = AddBackslash(dir);
+    return path.size() > prefix.size() && text::equalsNoCase(path.substr(0, prefix.size()), prefix);
+}
+
+// Why Path is no plain absolute path of a file on the machine; empty when it is.
+std::string unsafeReason(win::Machine& machine, const std::string& path)
+{
+    if (path.empty())
+        return "the entry is empty";
+    if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
+        return "not an absolute path";
+    if (path.find_first_of("*?\"<>|/") != std::string::npos)
+        return "not a plain path";
+    for (const std::string& part : text::splitNonEmpty(path.substr(3), '\\'))
+        if (part == "." || part == ".." || text::trim(part).empty())
+            return "not a plain path";
+    if (path.find("\\\\") != std::string::npos || path.back() == '\\')
+        return "not a plain path";
+    if (machine.directoryExists(path))
+        return "a folder, not a file";
+    return {};
+}
+
+class Uninstaller {
+public:
+    explicit Uninstaller(std::string Product)
+        : machine_(win::Machine::current())
+        , product_(std::move(Product))
+        , reg_(&machine_.registry())
+    {
+        reg_.SetRootKey(win::RootKey::LocalMachine);
+    }
+
+    TUninstallReport Run()
+    {
+        findEntry();
+        const std::string program = checkEntry();
+        readLists();
+        for (const Item& item : items_)
+            removeItem(item);
+        removeItem(Item { program, false, false });
+        removeEmptyFolders();
+        RegistryDeleteKeyTree(4, report_.Key);
+        return std::move(report_);
+    }
+
+private:
+    [[noreturn]] void refuse(const std::string& why) { throw EUninstall("Nothing was removed: " + why); }
+
+    // The product's key; a name written with blanks around it is found by
+    // its trimmed name, which is what the uninstall entry passes.
+    void findEntry()
+    {
+        const std::string exact = std::string(kUninstallListKey) + "\\" + product_;
+        if (reg_.KeyExists(exact)) {
+            report_.Key = exact;
+            return;
+        }
+        if (reg_.OpenKey(kUninstallListKey, false)) {
+            for (const std::string& name : reg_.GetKeyNames())
+                if (text::equalsNoCase(text::trim(name), product_)) {
+                    report_.Key = std::string(kUninstallListKey) + "\\" + name;
+                    reg_.CloseKey();
+                    return;
+                }
+            reg_.CloseKey();
+        }
+        refuse("there is no uninstall entry for " + product_ + " under HKEY_LOCAL_MACHINE" + kUninstallListKey);
+    }
+
+    std::optional<std::string> readString(const std::string& key, const std::string& name)
+    {
+        if (!reg_.OpenKey(key, false))
+            return std::nullopt;
+        std::optional<std::string> out;
+        try {
+            if (reg_.ValueExists(name))
+                out = reg_.ReadString(name);
+        } catch (const std::exception&) {
+            out.reset();
+        }
+        reg_.CloseKey();
+        return out;
+    }
+
+    // The entry's checks; the uninstall program's path.
+    std::string checkEntry()
+    {
+        const std::string& key = report_.Key;
+        const auto display = readString(key, "DisplayName");
+        if (!display || !text::equalsNoCase(text::trim(*display), product_))
+            refuse("the uninstall entry " + key + " does not name " + product_ + " as its DisplayName");
+        const auto command = readString(key, "UninstallString");
+        const std::string suffix = " " + text::trim(*display);
+        if (!command || command->size() <= suffix.size()
+            || !text::equalsNoCase(command->substr(command->size() - suffix.size()), suffix))
+            refuse("the UninstallString of " + key + " is not the uninstall program followed by the product name");
+        const std::string program = command->substr(0, command->size() - suffix.size());
+        if (const std::string why = unsafeReason(machine_, program); !why.empty())
+            refuse("the UninstallString of " + key + " names no uninstall program (" + why + ")");
+        bool lists = false;
+        if (reg_.OpenKey(key, false)) {
+            for (const std::string& name : reg_.GetKeyNames())
+                lists = lists || isFilesList(name) || text::equalsNoCase(name, "ActiveX");
+            reg_.CloseKey();
+        }
+        if (!lists)
+            refuse("the uninstall entry " + key + " holds no list of installed files");
+        return program;
+    }
+
+    void add(const std::string& list, const std::string& value, const std::string& path, bool activeX, bool program)
+    {
+        const std::string entry = list + "\\" + value;
+        if (const std::string why = unsafeReason(machine_, path); !why.empty()) {
+            report_.Problems.push_back(entry + ": " + why + " (" + path + ")");
+            return;
+        }
+        const std::string upper = text::toUpper(path);
+        auto at = index_.find(upper);
+        if (at == index_.end()) {
+            index_[upper] = items_.size();
+            items_.push_back(Item { path, activeX, program });
+        } else if (activeX) {
+            items_[at->second].ActiveX = true;
+            items_[at->second].Program = program;
+        }
+    }
+
+    // The values File1, File2, ... of a list in their numeric order. The
+    // count in "Entries" is not trusted: a list whose count was unreadable
+    // still holds the files written before.
+    std::vector<std::pair<std::string, std::string>> listValues(const std::string& key)
+    {
+        std::vector<std::pair<long, std::pair<std::string, std::string>>> found;
+        if (!reg_.OpenKey(key, false))
+            return {};
+        for (const std::string& name : reg_.GetValueNames()) {
+            if (!isFileValue(name))
+                continue;
+            std::string data;
+            try {
+                data = reg_.ReadString(name);
+            } catch (const std::exception&) {
+                report_.Problems.push_back(key + "\\" + name + ": not a text value");
+                continue;
+            }
+            found.push_back({ std::strtol(name.c_str() + 4, nullptr, 10), { name, data } });
+        }
+        reg_.CloseKey();
+        std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::pair<std::string, std::string>> out;
+        for (auto& f : found)
+            out.push_back(std::move(f.second));
+        return out;
+    }
+
+    void readLists()
+    {
+        std::vector<std::string> lists;
+        if (reg_.OpenKey(report_.Key, false)) {
+            lists = reg_.GetKeyNames();
+            reg_.CloseKey();
+        }
+        std::vector<std::pair<long, std::string>> files;
+        for (const std::string& name : lists)
+            if (isFilesList(name))
+                files.push_back({ name.size() == 5 ? 0 : std::strtol(name.c_str() + 5, nullptr, 10), name });
+        std::sort(files.begin(), files.end());
+        for (const auto& [number, name] : files) {
+            (void)number;
+            const std::string key = report_.Key + "\\" + name;
+            for (const auto& [value, path] : listValues(key))
+                add(name, value, text::trim(path), false, false);
+        }
+        for (const std::string& name : lists) {
+            if (!text::equalsNoCase(name, "ActiveX"))
+                continue;
+            for (const auto& [value, data] : listValues(report_.Key + "\\" + name)) {
+                const auto semicolon = data.find_last_of(';');
+                const std::string flag = semicolon == std::string::npos ? "" : text::trim(data.substr(semicolon + 1));
+                if (flag != "0" && flag != "1") {
+                    report_.Problems.push_back(name + "\\" + value + ": no registration flag (" + data + ")");
+                    continue;
+                }
+                add(name, value, text::trim(data.substr(0, semicolon)), true, flag == "1");
+            }
+        }
+    }
+
+    // The SharedDLLs value naming the file (by its short or full path).
+    std::optional<std::string> counterName(const std::string& path)
+    {
+        if (!reg_.OpenKey(kSharedDllsKey, false))
+            return std::nullopt;
+        const std::string shortPath = machine_.shortPathName(path);
+        std::optional<std::string> out;
+        for (const std::string& name : reg_.GetValueNames())
+            if (text::equalsNoCase(name, path) || (!shortPath.empty() && text::equalsNoCase(name, shortPath))) {
+                out = name;
+                break;
+            }
+        reg_.CloseKey();
+        return out;
+    }
+
+    // False when the file stays because other programs still count on it.
+    bool releaseCounter(const std::string& path)
+    {
+        const auto name = counterName(path);
+        if (!name) {
+            if (isUnder(path, machine_.windowsDirectory())) {
+                report_.Kept.push_back(path + ": a file of the Windows folder without a shared counter");
+                return false;
+            }
+            return true;
+        }
+        if (!reg_.OpenKey(kSharedDllsKey, false))
+            return false;
+        bool release = false;
+        try {
+            const int count = reg_.ReadInteger(*name);
+            if (count > 1) {
+                reg_.WriteInteger(*name, count - 1);
+                report_.Kept.push_back(path + ": still used by " + std::to_string(count - 1) + " other install(s)");
+            } else {
+                // A count of zero or below is taken as no other user; the
+                // value goes rather than counting below zero.
+                reg_.DeleteValue(*name);
+                release = true;
+            }
+        } catch (const std::exception&) {
+            report_.Kept.push_back(path + ": its shared counter is unreadable");
+        }
+        reg_.CloseKey();
+        return release;
+    }
+
+    void unregister(const Item& item)
+    {
+        if (item.Program) {
+            const int result = win::startProgram(machine_, item.Path, { "/UNREGSERVER" }, win::SW_HIDE);
+            if (result < 32)
+                report_.Problems.push_back(
+                    item.Path + ": could not be unregistered (error " + std::to_string(result) + ")");
+            return;
+        }
+        win::Module library;
+        if (!library.load(machine_, item.Path)) {
+            report_.Problems.push_back(item.Path + ": could not be loaded to unregister it");
+            return;
+        }
+        auto unregisterServer = library.procAddress<std::int32_t (*)()>("DllUnregisterServer");
+        if (!unregisterServer) {
+            report_.Problems.push_back(item.Path + ": has no DllUnregisterServer");
+            return;
+        }
+        if (const std::int32_t result = unregisterServer(); result != 0)
+            report_.Problems.push_back(item.Path + ": DllUnregisterServer returned " + std::to_string(result));
+    }
+
+    void removeHelpRegistration(const std::string& path)
+    {
+        const std::string name = text::toUpper(nameOf(path));
+        const std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : std::string();
+        if (ext != ".HLP" && ext != ".CNT")
+            return;
+        const auto dir = readString(kHelpKey, name);
+        if (dir && text::equalsNoCase(RemoveBackslash(*dir), parentOf(path)) && reg_.OpenKey(kHelpKey, false)) {
+            reg_.DeleteValue(name);
+            reg_.CloseKey();
+        }
+    }
+
+    void removeItem(const Item& item)
+    {
+        if (!releaseCounter(item.Path))
+            return;
+        removeHelpRegistration(item.Path);
+        if (!machine_.fileExists(item.Path))
+            return; // removed by the user already
+        if (item.ActiveX)
+            unregister(item);
+        if (machine_.deleteFile(item.Path)) {
+            report_.Removed.push_back(item.Path);
+            folders_.push_back(parentOf(item.Path));
+            return;
+        }
+        const std::uint32_t error = win::lastError();
+        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
+            report_.RemovedAtRestart.push_back(item.Path);
+        else
+            report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
+    }
+
+    bool isSystemFolder(const std::string& dir)
+    {
+        if (dir.size() <= 3)
+            return true;
+        const std::string temp = RemoveBackslash(machine_.tempPath());
+        for (const std::string& own :
+            { machine_.windowsDirectory(), machine_.systemDirectory(), temp, GetProgramFilesDir(), GetCommonFilesDir(),
+                GetStartMenuDir(), GetProgramsDir(), GetDesktopDir(), GetStartupDir() })
+            if (!own.empty() && (text::equalsNoCase(own, dir) || isUnder(own, dir)))
+                return true;
+        return false;
+    }
+
+    void removeEmptyFolders()
+    {
+        // Deepest first, so a parent is looked at after its children.
+        std::sort(folders_.begin(), folders_.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        for (std::string dir : folders_) {
+            while (!dir.empty() && machine_.directoryExists(dir) && !isSystemFolder(dir)
+                && machine_.findFiles(dir + "\\*").empty() && machine_.removeDirectory(dir)) {
+                report_.RemovedDirectories.push_back(dir);
+                dir = parentOf(dir);
+            }
+        }
+    }
+
+    win::Machine& machine_;
+    std::string product_;
+    TqrleRegistry reg_;
+    TUninstallReport report_;
+    std::vector<Item> items_;
+    std::map<std::string, std::size_t> index_;
+    std::vector<std::string> folders_;
+};
+
+} // namespace
+
+TUninstallReport UninstallProduct(std::string_view ProductName)
+{
+    const std::string product = text::trim(ProductName);
+    if (product.empty())
+        throw EUninstall("Nothing was removed: no product name was given");
+    // The name is one key below the uninstall list, never a path to another key.
+    if (product.find_first_of("\\/") != std::string::npos)
+        throw EUninstall("Nothing was removed: the product name " + product + " holds a backslash");
+    return Uninstaller(product).Run();
+}
+
+} // namespace installlib

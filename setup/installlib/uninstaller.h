@@ -1,0 +1,58 @@
+#pragma once
+
+// The work of the uninstall program: removes one product, on the current
+// emulated machine, by the entry the install left under the key
+// "Uninstall\<product>" of the local machine's
+// Software\Microsoft\Windows\CurrentVersion.
+//
+//   TUninstallReport report = UninstallProduct("Tavix Electronics");
+//
+// The entry must be one this library wrote: "DisplayName" equal to the
+// product name, "UninstallString" made of the uninstall program's path, one
+// blank and the product name, and at least one "Files" or "ActiveX" list.
+// Anything else is refused with EUninstall before a file is touched.
+//
+// Then, for every file and link the lists name ("Files", "Files1", ...,
+// "ActiveX"), and the uninstall program itself last:
+// - an entry that is no plain absolute file path (relative, wildcards, "."
+//   or "..", a directory) is left alone and reported;
+// - a file with a "SharedDLLs" counter loses one from it and stays while the
+//   counter is above zero; the counter never goes below zero, it is removed;
+// - a file in the Windows directory tree without a counter is left (other
+//   programs may use it);
+// - a self-registered file unregisters itself first (" /UNREGSERVER" or
+//   "DllUnregisterServer");
+// - a file in use is removed at the next start of Windows;
+// - its help-file registration goes when it names the file's directory.
+// Folders left empty are removed up to, never including, the system's own
+// folders (drive roots, Windows, System, Program Files, Common Files, the
+// start menu, desktop and temporary folders). Last the entry is deleted.
+
+#include "setup/installlib/exceptions.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace installlib {
+
+// The entry is missing, damaged or not one of this library's: nothing was removed.
+class EUninstall : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct TUninstallReport {
+    std::string Key; // the entry's key
+    std::vector<std::string> Removed; // files and links deleted
+    std::vector<std::string> RemovedAtRestart; // in use: deleted at the next start
+    std::vector<std::string> RemovedDirectories;
+    std::vector<std::string> Kept; // "path: reason"
+    std::vector<std::string> Problems; // "entry: reason"
+};
+
+inline constexpr const char* kUninstallListKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+TUninstallReport UninstallProduct(std::string_view ProductName);
+
+} // namespace installlib

@@ -1,0 +1,54 @@
+// The uninstall program: removes a product that the setup installed on the
+// emulated Windows machine. The uninstall entry starts it with the product
+// name as its only argument; the name may hold blanks and is not quoted
+// there, so every argument belongs to it.
+//
+//   uninstall [--winroot DIR] Product Name
+//
+// The machine root is DIR, else TAVIX_WINROOT, else the user's default root.
+
+#include "platform/win/machine.h"
+#include "setup/installlib/uninstaller.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    std::string root;
+    std::string product;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--winroot" && i + 1 < argc && product.empty()) {
+            root = argv[++i];
+            continue;
+        }
+        product += (product.empty() ? "" : " ") + arg;
+    }
+    if (product.empty()) {
+        std::fprintf(stderr, "usage: uninstall [--winroot DIR] <product name>\n");
+        return 2;
+    }
+    try {
+        auto machine = win::Machine::open(win::Machine::defaultRoot(root));
+        win::Machine::setCurrent(machine);
+        const installlib::TUninstallReport report = installlib::UninstallProduct(product);
+        for (const auto& path : report.Removed)
+            std::printf("Removed %s\n", path.c_str());
+        for (const auto& path : report.RemovedAtRestart)
+            std::printf("Removed at the next start of Windows %s\n", path.c_str());
+        for (const auto& dir : report.RemovedDirectories)
+            std::printf("Removed folder %s\n", dir.c_str());
+        for (const auto& line : report.Kept)
+            std::printf("Kept %s\n", line.c_str());
+        for (const auto& line : report.Problems)
+            std::fprintf(stderr, "Not removed: %s\n", line.c_str());
+        std::printf("%s was removed.\n", product.c_str());
+        win::Machine::setCurrent(nullptr);
+        return report.Problems.empty() ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
