@@ -1,0 +1,317 @@
+#include "installfile_fixture.h"
+
+#include "setup/installlib/grabcall.h"
+#include "setup/installlib/typecodes.h"
+#include "setup/installlib/uninstaller.h"
+#include "setup/installlib/uninstallexe.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+using namespace installfiletest;
+
+namespace {
+
+const char* const kEntry = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My Product";
+const char* const kShared = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+bool contains(const std::vector<std::string>& list, const std::string& text)
+{
+    return std::any_of(
+        list.begin(), list.end(), [&](const std::string& s) { return s.find(text) != std::string::npos; });
+}
+
+// Every file below the machine root, with its bytes, and the registry text.
+std::map<std::string, std::string> snapshot(const std::filesystem::path& root)
+{
+    std::map<std::string, std::string> out;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file() && entry.path().filename() != "registry.lock")
+            out[entry.path().string()] = tavix::testing::readFile(entry.path());
+        else if (entry.is_directory())
+            out[entry.path().string() + "/"] = "";
+    return out;
+}
+
+class UninstallTest : public InstallFileTest {
+protected:
+    void SetUp() override
+    {
+        InstallFileTest::SetUp();
+        writeStamped("C:\\SRC\\uninstall.exe", versioned("", "the uninstall program"), kNew);
+        writeStamped("C:\\SRC\\APP.EXE", versioned("1.0.0.0", "the program"), kNew);
+        writeStamped("C:\\SRC\\DATA.DB", "table rows", kNew);
+        writeStamped("C:\\SRC\\SHARED.DLL", versioned("2.0.0.0", "shared code"), kNew);
+    }
+
+    TUninstallEXE* makeUninstaller()
+    {
+        auto* file = new TUninstallEXE(form.get());
+        file->SetName("ifUninstallEXE");
+        file->SetContainer(directory);
+        file->SetIncludeFromDir(kSourceDir);
+        file->SetFileName("uninstall.exe");
+        file->SetDestDirType(nullptr);
+        file->SetDestDir(kDestDir);
+        file->SetArchiveFileType(nullptr);
+        file->SetArchiveFile(kArchive);
+        return file;
+    }
+
+    // Installs the program, a table, a shared library counted once before by
+    // another product, and the uninstall program, through each file's
+    // ProcessContainer with an engine, as a run does.
+    void installProduct(const std::string& product = "My Product")
+    {
+        makeEngine().Information.ProductName = product;
+        RegistryWriteInteger(4, kShared, dest("SHARED.DLL"), 1);
+        auto* app = makeFile("APP.EXE", "File1");
+        auto* data = makeFile("DATA.DB", "File2");
+        auto* shared = makeFile("SHARED.DLL", "File3");
+        shared->UpdateDLLCounter = true;
+        auto* uninstall = makeUninstaller();
+        const std::vector<TCustomInstallFile*> all { app, data, shared, uninstall };
+        for (TCustomInstallFile* file : all) {
+            file->AddToArchive = file == app ? lzcOverwrite : lzcOnlyAdd;
+            file->CompressFile();
+        }
+        for (TCustomInstallFile* file : all) {
+            file->ReadInfoFromArchive();
+            file->ProcessContainer();
+        }
+    }
+};
+
+} // namespace
+
+// --- the uninstall entry ---
+
+// Catches a product name written with its blanks, a missing or doubled blank
+// before the name in the command, or the uninstall program listing itself
+// among the files to remove.
+TEST_F(UninstallTest, InstallWritesTheEntryWithTheTrimmedName)
+{
+    installProduct("  My Product  ");
+    // The key keeps the name as the engine gives it; its values do not.
+    const std::string key = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\  My Product  ";
+    EXPECT_EQ(RegistryReadString(4, key, "DisplayName", "?"), "My Product");
+    EXPECT_EQ(RegistryReadString(4, key, "UninstallString", "?"), dest("uninstall.exe") + " My Product");
+    EXPECT_TRUE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_EQ(RegistryReadString(4, key + "\\Files", "Entries", "?"), "3");
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_FALSE(contains({ RegistryReadString(4, key + "\\Files", "File" + std::to_string(i), "") }, "uninstall"));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 2);
+}
+
+// Catches an entry written without an engine to name the product.
+TEST_F(UninstallTest, EntryNeedsAnEngine)
+{
+    auto* file = makeUninstaller();
+    EXPECT_THROW(file->WriteUninstallInfo(kEntry), IEUninstallEXE);
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "none"), "none");
+}
+
+// Catches a new uninstall program not picking up the library's copy, not
+// travelling in the net archives, or a removed one being brought back.
+TEST_F(UninstallTest, DesignTimeCreationAndRemoval)
+{
+    ASSERT_TRUE(machine->forceDirectories("C:\\QUORLE"));
+    ASSERT_TRUE(machine->writeFile("C:\\QUORLE\\uninstall.exe", "program"));
+    SetLibraryDirectoryLookup([] { return std::string("C:\\QUORLE\\"); });
+    makeEngine();
+    form->SetDesigning(true);
+    auto* file = new TUninstallEXE(form.get());
+    EXPECT_TRUE(file->Net);
+    EXPECT_EQ(file->IncludeFromDir(), "C:\\QUORLE");
+    EXPECT_EQ(file->FileName(), "uninstall.exe");
+    EXPECT_EQ(file->DestName(), "uninstall.exe");
+    EXPECT_TRUE(engine->BuildInfo.AddUninstallOnCreate);
+    delete file;
+    EXPECT_FALSE(engine->BuildInfo.AddUninstallOnCreate);
+
+    // A lookup that fails leaves the file empty rather than failing its creation.
+    SetLibraryDirectoryLookup([]() -> std::string { throw IEUninstallEXE("no library"); });
+    auto* bare = new TUninstallEXE(form.get());
+    EXPECT_EQ(bare->FileName(), "");
+    SetLibraryDirectoryLookup(nullptr);
+    form->SetDesigning(false);
+}
+
+// --- the uninstall program ---
+
+// Catches files left behind, a shared library removed while another product
+// still counts on it, or anything outside the entry's lists being touched.
+TEST_F(UninstallTest, RemovesWhatTheEntryListsAndNothingElse)
+{
+    installProduct();
+    writeStamped(dest("USER.TXT"), "the user's own notes", kNew);
+    RegistryWriteString(4, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other", "DisplayName", "Other");
+    RegistryWriteInteger(4, kShared, "C:\\OTHER\\LIB.DLL", 3);
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_FALSE(machine->fileExists(dest("DATA.DB")));
+    EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_TRUE(machine->fileExists(dest("SHARED.DLL")));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 1);
+    EXPECT_TRUE(contains(report.Kept, "SHARED.DLL"));
+    EXPECT_EQ(read(dest("USER.TXT")), "the user's own notes");
+    EXPECT_TRUE(machine->directoryExists(kDestDir));
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
+    EXPECT_EQ(
+        RegistryReadString(4, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other", "DisplayName", ""),
+        "Other");
+    EXPECT_EQ(RegistryReadInteger(4, kShared, "C:\\OTHER\\LIB.DLL", 0), 3);
+    EXPECT_TRUE(report.Problems.empty()) << report.Problems.front();
+
+    // The other product goes too: the library's counter is released and the
+    // emptied folders go, up to but not including Program Files.
+    ASSERT_TRUE(machine->deleteFile(dest("USER.TXT")));
+    RegistryWriteString(4, kEntry, "DisplayName", "My Product");
+    RegistryWriteString(4, kEntry, "UninstallString", dest("uninstall.exe") + " My Product");
+    RegistryWriteString(4, std::string(kEntry) + "\\Files", "File1", dest("SHARED.DLL"));
+    const TUninstallReport last = UninstallProduct("my product");
+    EXPECT_FALSE(machine->fileExists(dest("SHARED.DLL")));
+    EXPECT_EQ(RegistryReadString(4, kShared, dest("SHARED.DLL"), "gone"), "gone");
+    EXPECT_FALSE(machine->directoryExists(kDestDir));
+    EXPECT_TRUE(machine->directoryExists("C:\\Program Files"));
+}
+
+// Catches a name given with blanks around it (as the engine may hold it)
+// not finding the key the install wrote.
+TEST_F(UninstallTest, FindsAnEntryWrittenWithBlanksByItsTrimmedName)
+{
+    installProduct("  My Product  ");
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_EQ(RegistryReadString(4, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\  My Product  ",
+                  "DisplayName", "gone"),
+        "gone");
+}
+
+// Catches a missing, foreign or damaged entry deleting anything at all.
+TEST_F(UninstallTest, RefusesEntriesThatAreNotItsOwn)
+{
+    installProduct();
+    const std::string uninstallList = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    // Another installer's entry under the same name: no file lists, its own command.
+    RegistryWriteString(4, uninstallList + "Foreign", "DisplayName", "Foreign");
+    RegistryWriteString(4, uninstallList + "Foreign", "UninstallString", "MsiExec.exe /X{1234}");
+    RegistryWriteString(4, uninstallList + "Listless", "DisplayName", "Listless");
+    RegistryWriteString(4, uninstallList + "Listless", "UninstallString", dest("APP.EXE") + " Listless");
+    RegistryWriteString(4, uninstallList + "Renamed", "DisplayName", "Something else");
+    RegistryWriteString(4, uninstallList + "Renamed", "UninstallString", dest("uninstall.exe") + " Renamed");
+    RegistryWriteString(4, uninstallList + "Renamed\\Files", "File1", dest("APP.EXE"));
+    RegistryWriteString(4, uninstallList + "Relative", "DisplayName", "Relative");
+    RegistryWriteString(4, uninstallList + "Relative", "UninstallString", "uninstall.exe Relative");
+    RegistryWriteString(4, uninstallList + "Relative\\Files", "File1", dest("APP.EXE"));
+
+    const auto before = snapshot(machine->root());
+    for (const char* name : { "Missing", "Foreign", "Listless", "Renamed", "Relative", "My Product\\Files", "", "  " })
+        EXPECT_THROW(UninstallProduct(name), EUninstall) << name;
+    EXPECT_EQ(snapshot(machine->root()), before);
+}
+
+// Catches list entries that point outside the install (relative paths,
+// "..", wildcards, folders) being deleted, a damaged list hiding the files
+// of the lists after it, or a counter going below zero.
+TEST_F(UninstallTest, DamagedListsRemoveOnlyPlainFilePaths)
+{
+    installProduct();
+    const std::string files = std::string(kEntry) + "\\Files";
+    RegistryWriteString(4, files, "Entries", "garbage");
+    RegistryWriteString(4, files, "File4", "..\\..\\WINNT\\WIN.INI");
+    RegistryWriteString(4, files, "File5", dest("..\\..\\KEEP.TXT"));
+    RegistryWriteString(4, files, "File6", "C:\\*.*");
+    RegistryWriteString(4, files, "File7", "C:\\Program Files");
+    RegistryWriteString(4, files + "1", "Entries", "1");
+    writeStamped(dest("LATER.TXT"), "later", kNew);
+    RegistryWriteString(4, files + "1", "File1", dest("LATER.TXT"));
+    // A counter already at zero, and one that holds no number.
+    writeStamped(dest("ZERO.DLL"), "zero", kNew);
+    RegistryWriteString(4, files + "1", "File2", dest("ZERO.DLL"));
+    RegistryWriteInteger(4, kShared, dest("ZERO.DLL"), 0);
+    writeStamped(dest("ODD.DLL"), "odd", kNew);
+    RegistryWriteString(4, files + "1", "File3", dest("ODD.DLL"));
+    RegistryWriteString(4, kShared, dest("ODD.DLL"), "many");
+    // A file of the Windows folder without a counter stays.
+    writeStamped(machine->systemDirectory() + "\\SYS.DLL", "system", kNew);
+    RegistryWriteString(4, files + "1", "File4", machine->systemDirectory() + "\\SYS.DLL");
+    writeStamped("C:\\KEEP.TXT", "keep", kNew);
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_FALSE(machine->fileExists(dest("LATER.TXT")));
+    EXPECT_FALSE(machine->fileExists(dest("ZERO.DLL")));
+    EXPECT_EQ(RegistryReadString(4, kShared, dest("ZERO.DLL"), "gone"), "gone");
+    EXPECT_TRUE(machine->fileExists(dest("ODD.DLL")));
+    EXPECT_EQ(RegistryReadString(4, kShared, dest("ODD.DLL"), ""), "many");
+    EXPECT_TRUE(machine->fileExists(machine->systemDirectory() + "\\SYS.DLL"));
+    EXPECT_TRUE(machine->fileExists(machine->windowsDirectory() + "\\WIN.INI"));
+    EXPECT_TRUE(machine->fileExists("C:\\KEEP.TXT"));
+    EXPECT_TRUE(machine->directoryExists("C:\\Program Files"));
+    EXPECT_EQ(report.Problems.size(), 4u);
+    EXPECT_TRUE(contains(report.Problems, "File7"));
+    EXPECT_TRUE(contains(report.Kept, "ODD.DLL"));
+    EXPECT_TRUE(contains(report.Kept, "SYS.DLL"));
+}
+
+// Catches a file in use failing the uninstall or staying for good, and a
+// self-registered program left registered.
+TEST_F(UninstallTest, FilesInUseGoAtTheRestartAndServersUnregister)
+{
+    installProduct();
+    RegistryWriteString(4, std::string(kEntry) + "\\ActiveX", "Entries", "1");
+    writeStamped(dest("SERVER.EXE"), "server", kNew);
+    RegistryWriteString(4, std::string(kEntry) + "\\ActiveX", "File1", dest("SERVER.EXE") + ";1");
+    machine->setInUse(dest("APP.EXE"), true);
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_EQ(report.RemovedAtRestart, std::vector<std::string> { dest("APP.EXE") });
+    EXPECT_TRUE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_FALSE(machine->fileExists(dest("SERVER.EXE")));
+    EXPECT_TRUE(contains(machine->executedCommands(), "/UNREGSERVER"));
+    machine->restart();
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+}
+
+// --- the hook object ---
+
+// Catches a hook that misses or reorders its container's broadcasts, hears
+// another container's, or is installed by the walk like a file.
+TEST_F(UninstallTest, HookHearsEveryBroadcastOfItsContainerInOrder)
+{
+    makeEngine();
+    auto* app = makeFile("APP.EXE", "File1");
+    pack({ app });
+    auto* hook = new TGrabCall(form.get());
+    hook->SetContainer(directory);
+    EXPECT_EQ(hook->RegisteredType(), tcNeverInstalled);
+    std::vector<int> codes;
+    std::vector<TInstallContainer*> senders;
+    hook->OnCall = [&](TInstallContainer* Container, int Code, TObject*) {
+        codes.push_back(Code);
+        senders.push_back(Container);
+    };
+    directory->ProcessContainer();
+    // Progress comes once per archive block; one is enough here.
+    codes.erase(std::unique(codes.begin(), codes.end(), [](int a, int b) { return a == b && a == icFileProgress; }),
+        codes.end());
+    EXPECT_EQ(codes,
+        (std::vector<int> { icProcessBegins, icIncluded, icContainerInstallStarts, icReplacing, icFileProgress,
+            icWorkFinished, icProcessEnded }));
+    EXPECT_TRUE(std::all_of(senders.begin(), senders.end(), [&](auto* c) { return c == directory; }));
+    EXPECT_FALSE(hook->Installed());
+
+    codes.clear();
+    engine->Broadcast(icRunBegins, nullptr);
+    EXPECT_TRUE(codes.empty());
+    hook->SetContainer(engine);
+    TMessageParameter text;
+    engine->Broadcast(icRunBegins, nullptr);
+    engine->Broadcast(icPushStatusText, &text);
+    EXPECT_EQ(codes, (std::vector<int> { icRunBegins, icPushStatusText }));
+    hook->OnCall = nullptr;
+    EXPECT_NO_THROW(engine->Broadcast(icRunSecond, nullptr));
+}
