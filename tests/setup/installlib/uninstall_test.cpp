@@ -6,6 +6,7 @@
 #include "setup/installlib/uninstallexe.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -314,4 +315,20 @@ TEST_F(UninstallTest, HookHearsEveryBroadcastOfItsContainerInOrder)
     EXPECT_EQ(codes, (std::vector<int> { icRunBegins, icPushStatusText }));
     hook->OnCall = nullptr;
     EXPECT_NO_THROW(engine->Broadcast(icRunSecond, nullptr));
+}
+
+// Catches the program not taking the unquoted product name of the entry's
+// command as one name, or not working on the machine root it is given.
+TEST_F(UninstallTest, ProgramRunsFromTheEntrysCommand)
+{
+    installProduct();
+    const std::string command = std::string(TAVIX_UNINSTALL_PROGRAM) + " --winroot '" + machine->root().string()
+        + "' My Product > '" + (dir.path() / "out.txt").string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << tavix::testing::readFile(dir.path() / "out.txt");
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_TRUE(machine->fileExists(dest("SHARED.DLL")));
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
+    EXPECT_NE(tavix::testing::readFile(dir.path() / "out.txt").find("My Product was removed."), std::string::npos);
+    // A second run finds no entry and says so.
+    EXPECT_NE(std::system(command.c_str()), 0);
 }
