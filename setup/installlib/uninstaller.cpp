@@ -274,6 +274,10 @@ private:
                 report_.Kept.push_back(path + ": a file of the Windows folder without a shared counter");
                 return false;
             }
+            if (parentOf(path).size() <= 2) {
+                report_.Kept.push_back(path + ": a file in the root of a drive");
+                return false;
+            }
             return true;
         }
         if (!reg_.OpenKey(kSharedDllsKey, false))

@@ -19,7 +19,7 @@
 // - a file with a "SharedDLLs" counter loses one from it and stays while the
 //   counter is above zero; the counter never goes below zero, it is removed;
 // - a file in the Windows directory tree without a counter is left (other
-//   programs may use it);
+//   programs may use it), and so is a file in the root of a drive;
 // - a self-registered file unregisters itself first (" /UNREGSERVER" or
 //   "DllUnregisterServer");
 // - a file in use is removed at the next start of Windows;

@@ -240,6 +240,8 @@ TEST_F(UninstallTest, DamagedListsRemoveOnlyPlainFilePaths)
     writeStamped(machine->systemDirectory() + "\\SYS.DLL", "system", kNew);
     RegistryWriteString(4, files + "1", "File4", machine->systemDirectory() + "\\SYS.DLL");
     writeStamped("C:\\KEEP.TXT", "keep", kNew);
+    // So does a file in the root of a drive, which no install puts there.
+    RegistryWriteString(4, files + "1", "File5", "C:\\KEEP.TXT");
 
     const TUninstallReport report = UninstallProduct("My Product");
     EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
@@ -256,6 +258,7 @@ TEST_F(UninstallTest, DamagedListsRemoveOnlyPlainFilePaths)
     EXPECT_TRUE(contains(report.Problems, "File7"));
     EXPECT_TRUE(contains(report.Kept, "ODD.DLL"));
     EXPECT_TRUE(contains(report.Kept, "SYS.DLL"));
+    EXPECT_TRUE(contains(report.Kept, "C:\\KEEP.TXT"));
 }
 
 // Catches a file in use failing the uninstall or staying for good, and a
