@@ -4,9 +4,9 @@
 // like any other file and, when its container has processed it, writes the
 // product's entry in the Windows list of installed programs (the key
 // "Uninstall\<product>" below the local machine's
-// Software\Microsoft\Windows\CurrentVersion: "DisplayName" and "UninstallString"). It does not add itself to
-// the "Files" list the other install files write: the uninstall program
-// removes itself last.
+// Software\Microsoft\Windows\CurrentVersion: "DisplayName" and
+// "UninstallString"). It does not add itself to the "Files" list the other
+// install files write: the uninstall program removes itself last.
 
 #include "setup/installlib/installfile.h"
 
