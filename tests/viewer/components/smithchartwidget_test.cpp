@@ -100,6 +100,17 @@ TEST(SmithChartWidget, RealMouseEventsHoverClickAndDrag)
     Send(w, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::NoButton);
     EXPECT_FALSE(IsBlack(w.grab().toImage(), corner));
 
+    // Hovering repaints the marks only, not the chart image; a full update
+    // does draw it again.
+    QApplication::processEvents(); // the pending paints of the show
+    chart.SetBorderColor(clTeal); // a plain property: no repaint
+    Send(w, QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+    QApplication::processEvents();
+    EXPECT_NE(FromQColor(w.BackBuffer().pixelColor(1, 1)), clTeal);
+    w.update();
+    QApplication::processEvents();
+    EXPECT_EQ(FromQColor(w.BackBuffer().pixelColor(1, 1)), clTeal);
+
     // A click sets a marker; its release ends the flag drag.
     Send(w, QEvent::MouseButtonPress, QPoint(x, y), Qt::LeftButton, Qt::LeftButton);
     Send(w, QEvent::MouseButtonRelease, QPoint(x, y), Qt::LeftButton, Qt::NoButton);

@@ -107,10 +107,8 @@ QRegion TSmithChartWidget::hoverRegion() const
 void TSmithChartWidget::HoverMarksChanged()
 {
     // Both the old marks (to take them away) and the new ones.
-    const QRegion now = hoverRegion();
-    const QRegion dirty = marksRegion_ + now;
-    marksRegion_ = dirty;
-    update(dirty);
+    marksRegion_ += hoverRegion();
+    update(marksRegion_);
 }
 
 void TSmithChartWidget::renderBackBuffer()
