@@ -35,6 +35,8 @@ public:
     virtual void PopupMenuAt(int x, int y) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // The hover marks moved: show them over the unchanged chart image.
+    virtual void HoverMarksChanged() { }
 };
 
 } // namespace viewer

@@ -64,6 +64,8 @@ void TSmithChart::invalidateIfAuto()
 
 void TSmithChart::Paint()
 {
+    RestoreHoverMark();
+    hover_.RefShown = false;
     if (host_)
         host_->PaintNow();
 }

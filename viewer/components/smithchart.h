@@ -168,6 +168,19 @@ struct TSmithPointerState {
     int LastDy = 0;
 };
 
+// The hover marks, drawn over the chart image on the screen only: a frame
+// (or, with a reference set, a triangle) around the point under the pointer
+// and a frame around the reference point. Pixel centres of the marks.
+struct THoverMarks {
+    bool HitShown = false;
+    bool HitTriangle = false;
+    int HitX = 0;
+    int HitY = 0;
+    bool RefShown = false;
+    int RefX = 0;
+    int RefY = 0;
+};
+
 class TSmithChart {
 public:
     explicit TSmithChart(TChartHost* host = nullptr);
@@ -334,15 +347,35 @@ public:
     // Places the chart, drawn at the control's size, on the clipboard as SVG
     // and as an image. Needs a running GUI application.
     void CopyToClipboard();
-    // Repaints the control at once (through the host).
+    // Repaints the control at once (through the host); the new image has no
+    // hover marks on it.
     void Paint();
     // Schedules a repaint when Autoupdate is on.
     void Invalidate();
 
     // ---- pointer input, forwarded by the widget shell ----
+    // Pixels of the control; shift holds the keys and the buttons held.
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseMove(TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // Finds the point under the pixel, moves the hover marks and reports a
+    // change of curve or point through OnCurveChanged and OnPointChanged.
+    void HitTest(int x, int y);
+
+    // The hover marks and their drawing onto the control's screen canvas.
+    const THoverMarks& HoverMarks() const { return hover_; }
+    void DrawHoverMarks(TChartCanvas& canvas) const;
+    // Takes the mark off the point under the pointer.
+    void RestoreHoverMark();
+
+    // The geometry the hit test and the drags share, from the layout of the
+    // last screen drawing. False while there is nothing drawn to go by (no
+    // circle, no plot, or a broken range).
+    bool PixelToValue(int X, int Y, double& x, double& y) const;
+    bool ValueToPixel(double x, double y, int& X, int& Y) const;
+    // What the current view plots for a point: (Re, Im) in the circular
+    // views, (Freq, the left-axis value) in the rectangular ones.
+    void PlottedValue(const TPoint& p, double& x, double& y) const;
 
     // ---- data and state for the drawing and the pointer interaction ----
     const std::vector<Tcurve>& Curves() const { return curves_; }
@@ -366,10 +399,16 @@ public:
 
 private:
     friend class TSmithChartPainter; // the drawing's internal routines
-    friend class TSmithChartPointer; // the pointer interaction's internal routines
 
     void invalidateIfAuto();
     void paintIfAuto();
+    bool layoutDrawn() const;
+    void reportHit();
+    void dragPoint(int X, int Y);
+    void shiftCurve(int dx, int dy);
+    void acceptCurveShift();
+    void turnMarker(int dx, int dy);
+    void hoverMarksChanged();
     void resetIfAuto();
     void setMarginsFromPercent();
 
@@ -425,6 +464,7 @@ private:
     TSmithLayout drawnLayout_;
     TSmithView view_;
     TSmithPointerState pointer_;
+    THoverMarks hover_;
 };
 
 // The next trace colour of the fixed cycle: black, maroon, green, olive,

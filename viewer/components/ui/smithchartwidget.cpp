@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -91,6 +92,25 @@ bool TSmithChartWidget::AskYesNo(const std::string& text, const std::string& cap
         == QMessageBox::Yes;
 }
 
+// The boxes of the hover marks shown now, a pixel wider on each side.
+QRegion TSmithChartWidget::hoverRegion() const
+{
+    const smith::THoverMarks& m = chart_.HoverMarks();
+    QRegion r;
+    if (m.HitShown)
+        r += QRect(m.HitX - 4, m.HitY - 4, 10, 10);
+    if (m.RefShown)
+        r += QRect(m.RefX - 4, m.RefY - 4, 10, 10);
+    return r;
+}
+
+void TSmithChartWidget::HoverMarksChanged()
+{
+    // Both the old marks (to take them away) and the new ones.
+    marksRegion_ += hoverRegion();
+    update(marksRegion_);
+}
+
 void TSmithChartWidget::renderBackBuffer()
 {
     const int w = width(), h = height();
@@ -104,11 +124,18 @@ void TSmithChartWidget::renderBackBuffer()
     canvas.SetPenColor(clBlack);
 }
 
-void TSmithChartWidget::paintEvent(QPaintEvent*)
+void TSmithChartWidget::paintEvent(QPaintEvent* event)
 {
-    renderBackBuffer();
+    // Moving the hover marks needs no new chart image: hovering over a
+    // large data set must not redraw every curve.
+    const bool marksOnly = backBuffer_.size() == size() && (event->region() - marksRegion_).isEmpty();
+    if (!marksOnly)
+        renderBackBuffer();
+    marksRegion_ = hoverRegion();
     QPainter painter(this);
     painter.drawImage(0, 0, backBuffer_);
+    TQtChartCanvas canvas(painter, false);
+    chart_.DrawHoverMarks(canvas);
 }
 
 void TSmithChartWidget::resizeEvent(QResizeEvent* event)

@@ -1,12 +1,14 @@
 #pragma once
 
 // The on-screen shell of a TSmithChart: it owns the back buffer the chart is
-// drawn into, runs ResetView on resize and forwards the mouse to the model.
+// drawn into, runs ResetView on resize, forwards the mouse to the model and
+// shows the model's hover marks over the back buffer.
 
 #include "viewer/components/chartinput.h"
 #include "viewer/components/smithchart.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 class QMenu;
@@ -34,6 +36,7 @@ public:
     void PaintNow() override;
     void PopupMenuAt(int x, int y) override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
+    void HoverMarksChanged() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,10 +47,14 @@ protected:
 
 private:
     void renderBackBuffer();
+    QRegion hoverRegion() const;
 
     smith::TSmithChart chart_;
     QImage backBuffer_;
     QMenu* popupMenu_ = nullptr;
+    // Where hover marks were or are to be shown since the last paint: a
+    // repaint of nothing else reuses the back buffer.
+    QRegion marksRegion_;
 };
 
 } // namespace viewer
