@@ -155,7 +155,10 @@ QTreeWidgetItem* TOpenFolderDialog::AddFolderItem(
     item->setText(0, Q(Text));
     item->setData(0, PathRole, Q(Path));
     item->setData(0, PopulatedRole, false);
-    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    // A folder shows its expander only when it has folders inside.
+    item->setChildIndicatorPolicy(Parent && ListFolders(machine_, Path).empty()
+            ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+            : QTreeWidgetItem::ShowIndicator);
     return item;
 }
 
