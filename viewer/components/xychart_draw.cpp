@@ -13,7 +13,6 @@
 #include <QTime>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -26,15 +25,6 @@ namespace {
 constexpr double kOffsetCap = 2147483647.0;
 // Line pieces are cut at this distance beyond the canvas.
 constexpr double kGuard = 32768.0;
-
-// The shown span of an empty or broken x range: a tenth of the value
-// either side of it, or one unit at 0.
-double EmptySpan(double centre)
-{
-    if (!std::isfinite(centre) || centre == 0.0)
-        return 1.0;
-    return std::abs(centre) * 0.2;
-}
 
 // Flag barbs as fixed pixel offsets, by direction.
 struct TBarbs {
@@ -216,7 +206,7 @@ bool TXYChartPainter::Layout()
 
     l_.ShownXrange = (c_.xmax_ - c_.xmin_) * v.Zoom / 100.0;
     if (l_.ShownXrange == 0.0 || !std::isfinite(l_.ShownXrange))
-        l_.ShownXrange = EmptySpan(v.CentreValueX);
+        l_.ShownXrange = smith::EmptyRangeSpan(v.CentreValueX);
     l_.ShownXmin = std::max(v.CentreValueX - l_.ShownXrange / 2, 0.0);
     if (!std::isfinite(l_.ShownXmin))
         l_.ShownXmin = 0.0;
