@@ -32,10 +32,12 @@ void TXYChartWidget::Invalidate()
 void TXYChartWidget::PaintNow()
 {
     stale_ = true;
+    // A hidden control draws at its next show; points added one by one
+    // must not each cost a full drawing nobody sees.
     if (isVisible())
         repaint();
     else
-        renderBackBuffer(); // the pointer reads the layout of this drawing
+        update();
 }
 
 void TXYChartWidget::PopupMenuAt(int, int)
