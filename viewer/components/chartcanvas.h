@@ -57,6 +57,14 @@ struct TCanvasPoint {
     bool operator==(const TCanvasPoint&) const = default;
 };
 
+// A small picture in chart colours, row by row from the top.
+struct TChartPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<TColor> Pixels;
+    bool Empty() const { return Width <= 0 || Height <= 0 || Pixels.size() < static_cast<std::size_t>(Width) * Height; }
+};
+
 class TChartCanvas {
 public:
     virtual ~TChartCanvas() = default;
@@ -94,6 +102,8 @@ public:
     virtual void FrameRect(int left, int top, int right, int bottom) = 0;
     virtual void Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) = 0;
     virtual void Polyline(const std::vector<TCanvasPoint>& points) = 0;
+    // The picture scaled into the box (right and bottom left out).
+    virtual void StretchDraw(int left, int top, int right, int bottom, const TChartPicture& picture) = 0;
 
     void TextOut(int x, int y, const std::string& text);
     virtual int TextWidth(const std::string& text) = 0;

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -213,6 +214,17 @@ void TQtChartCanvas::FillRect(int left, int top, int right, int bottom)
     if (top > bottom)
         std::swap(top, bottom);
     painter_->fillRect(QRect(left, top, right - left, bottom - top), ToQColor(Brush().Color));
+}
+
+void TQtChartCanvas::StretchDraw(int left, int top, int right, int bottom, const TChartPicture& picture)
+{
+    if (picture.Empty() || right <= left || bottom <= top)
+        return;
+    QImage image(picture.Width, picture.Height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            image.setPixelColor(x, y, ToQColor(picture.Pixels[static_cast<std::size_t>(y) * picture.Width + x]));
+    painter_->drawImage(QRect(left, top, right - left, bottom - top), image);
 }
 
 void TQtChartCanvas::FrameRect(int left, int top, int right, int bottom)

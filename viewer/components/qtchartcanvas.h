@@ -36,6 +36,7 @@ public:
     void FrameRect(int left, int top, int right, int bottom) override;
     void Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
     void Polyline(const std::vector<TCanvasPoint>& points) override;
+    void StretchDraw(int left, int top, int right, int bottom, const TChartPicture& picture) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
     void SetClipRect(int left, int top, int right, int bottom) override;

@@ -72,6 +72,11 @@ void TRecordingCanvas::FillRect(int left, int top, int right, int bottom)
     record(TCanvasOp::FillRect, left, top, right, bottom);
 }
 
+void TRecordingCanvas::StretchDraw(int left, int top, int right, int bottom, const TChartPicture&)
+{
+    record(TCanvasOp::Picture, left, top, right, bottom);
+}
+
 void TRecordingCanvas::FrameRect(int left, int top, int right, int bottom)
 {
     record(TCanvasOp::FrameRect, left, top, right, bottom);

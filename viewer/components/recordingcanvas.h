@@ -13,7 +13,7 @@
 namespace viewer {
 
 struct TCanvasOp {
-    enum Kind { Line, Rectangle, Ellipse, Polygon, FillRect, FrameRect, Arc, Polyline, Text, Clip, Unclip };
+    enum Kind { Line, Rectangle, Ellipse, Polygon, FillRect, FrameRect, Arc, Polyline, Text, Clip, Unclip, Picture };
     Kind kind = Line;
     // Line: (x1, y1)-(x2, y2). Boxes and clip: left, top, right, bottom in
     // x1, y1, x2, y2. Arc: the box, then the radial points in x3, y3, x4, y4.
@@ -46,6 +46,7 @@ public:
     void FrameRect(int left, int top, int right, int bottom) override;
     void Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
     void Polyline(const std::vector<TCanvasPoint>& points) override;
+    void StretchDraw(int left, int top, int right, int bottom, const TChartPicture& picture) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
     void SetClipRect(int left, int top, int right, int bottom) override;

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/mathx.h"
+#include "viewer/components/chartmarks.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_painter.h"
 
@@ -211,27 +212,7 @@ void TSmithChartPainter::DrawSymbol(int symbol, int x, int y)
 {
     if (!c_.showmarkers_ || symbol < 0 || symbol > 5)
         return;
-    const int s = SymbolHalfSize(W_);
-    switch (symbol) {
-    case 0: // triangle pointing down
-        cv_.Polygon({ { x - s, y - s }, { x, y + s }, { x + s, y - s } });
-        break;
-    case 1: // square
-        cv_.Rectangle(x - s, y - s, x + s, y + s);
-        break;
-    case 2: // diamond
-        cv_.Polygon({ { x - s, y }, { x, y - s }, { x + s, y }, { x, y + s } });
-        break;
-    case 3: // triangle pointing up
-        cv_.Polygon({ { x - s, y + s }, { x, y - s }, { x + s, y + s } });
-        break;
-    case 4: // flat bar
-        cv_.Rectangle(x - s, y - s / 2, x + s, y + s / 2);
-        break;
-    case 5: // circle
-        cv_.Ellipse(x - s, y - s, x + s, y + s);
-        break;
-    }
+    DrawPointSymbol(cv_, symbol, x, y, SymbolHalfSize(W_));
 }
 
 void TSmithChartPainter::DrawLegend(int H, int W)

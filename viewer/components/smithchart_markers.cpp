@@ -3,6 +3,7 @@
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/mathx.h"
+#include "viewer/components/chartmarks.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_painter.h"
 #include "viewer/components/smithchart_values.h"
@@ -127,39 +128,7 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
 
     // The numbered box against the leader's far end.
     const std::string label = std::to_string(i + 1);
-    const int tw = cv_.TextWidth(label);
-    const int k = std::max(tw, cv_.TextHeight(label));
-    const int k2 = k / 2;
-    int left, top, right, bottom, tx, ty;
-    switch (d) {
-    case 0:
-        left = ex - k2, top = ey - k, right = ex + k2, bottom = ey, tx = ex - tw / 2, ty = ey - k;
-        break;
-    case 1:
-        left = ex, top = ey - k, right = ex + k, bottom = ey, tx = ex + k2 - tw / 2, ty = ey - k;
-        break;
-    case 2:
-        left = ex, top = ey - k2, right = ex + k, bottom = ey + k2, tx = ex + k2 - tw / 2, ty = ey - k2;
-        break;
-    case 3:
-        left = ex, top = ey, right = ex + k, bottom = ey + k, tx = ex + k2 - tw / 2, ty = ey;
-        break;
-    case 4:
-        left = ex - k2, top = ey, right = ex + k2, bottom = ey + k, tx = ex - tw / 2, ty = ey;
-        break;
-    case 5:
-        left = ex - k, top = ey, right = ex, bottom = ey + k, tx = ex - k2 - tw / 2, ty = ey;
-        break;
-    case 6:
-        left = ex - k, top = ey - k2, right = ex, bottom = ey + k2, tx = ex - k2 - tw / 2, ty = ey - k2;
-        break;
-    default:
-        left = ex - k, top = ey - k, right = ex, bottom = ey, tx = ex - k2 - tw / 2, ty = ey - k;
-        break;
-    }
-    cv_.Rectangle(left, top, right, bottom);
-    cv_.SetBrushStyle(TBrushStyle::bsClear);
-    cv_.TextOut(tx, ty, label);
+    DrawMarkerBox(cv_, d, ex, ey, label);
 
     cv_.MoveTo(x, y);
     cv_.SetPenColor(savedPen);

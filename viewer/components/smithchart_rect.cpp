@@ -20,16 +20,6 @@ namespace {
 // empty: so far up that it falls outside the clip.
 constexpr double kOffRange = 2147483647.0;
 
-// The shown span of an empty or broken frequency range (a file of one
-// frequency, Xmin = Xmax): a tenth of the value either side of it, or one
-// unit at 0, so that the points sit in the middle of a readable axis.
-double EmptySpan(double centre)
-{
-    if (!std::isfinite(centre) || centre == 0.0)
-        return 1.0;
-    return std::abs(centre) * 0.2;
-}
-
 } // namespace
 
 void TSmithChartPainter::DrawRectChart()
@@ -117,7 +107,7 @@ bool TSmithChartPainter::LayoutRect()
 
     l_.ShownXrange = (c_.xmax_ - c_.xmin_) * v.Zoom / 100.0;
     if (l_.ShownXrange == 0.0 || !std::isfinite(l_.ShownXrange))
-        l_.ShownXrange = EmptySpan(v.CentreValueX);
+        l_.ShownXrange = EmptyRangeSpan(v.CentreValueX);
     // Frequency never runs below 0.
     l_.ShownXmin = std::max(v.CentreValueX - l_.ShownXrange / 2, 0.0);
     if (!std::isfinite(l_.ShownXmin))

@@ -70,6 +70,13 @@ double RectRightValue(Tcharttype view, const TPoint& p)
     }
 }
 
+double EmptyRangeSpan(double centre)
+{
+    if (!std::isfinite(centre) || centre == 0.0)
+        return 1.0;
+    return std::abs(centre) * 0.2;
+}
+
 std::string FormatAxisValue(double v, int digits)
 {
     std::string s = rtl::FloatToStr(v);

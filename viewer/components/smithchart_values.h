@@ -25,6 +25,11 @@ double RectLeftValue(Tcharttype view, const TPoint& p);
 // cannot be computed comes back non-finite and the drawing leaves it out.
 double RectRightValue(Tcharttype view, const TPoint& p);
 
+// The shown span of an empty or broken x range (a file of one frequency,
+// Xmin = Xmax): a tenth of the value either side of it, or one unit at 0,
+// so that the points sit in the middle of a readable axis.
+double EmptyRangeSpan(double centre);
+
 // The label of a vertical axis: the general text of v with its decimals
 // cut (not rounded) after `digits`, an exponent kept, as in "12.34" for
 // 12.3456 or "1.23E-5" for 1.23456E-5 with 2 digits.
