@@ -71,11 +71,10 @@ std::string replaceNoCase(std::string Text, std::string_view What, std::string_v
 }
 
 // Packs one file into setup.1 through a temporary install file.
-void packIntoSetupArchive(const std::string& Source, const std::string& Setup1, TlzhCommand Command, bool First)
+void packIntoSetupArchive(const std::string& Source, const std::string& Setup1, TlzhCommand Command)
 {
     auto file = std::make_unique<TInstallFile>(nullptr, Source);
-    if (!First)
-        file->Net = false;
+    file->Net = false;
     file->AddToArchive = Command;
     file->SetArchiveFileType(nullptr);
     file->SetArchiveFile(Setup1);
@@ -216,11 +215,11 @@ void TCustomInstall::CreateSetupArchive(std::string_view BuildDir, std::string_v
     if (!machine().fileExists(program))
         throw IEInstall("TInstall: Cannot find the executable file %s", { program });
     const std::string setup1 = AddBackslash(BuildDir) + "setup.1";
-    packIntoSetupArchive(program, setup1, lzcOverwrite, true);
+    packIntoSetupArchive(program, setup1, lzcOverwrite);
     for (const std::string& entry : presetupFiles_) {
         if (!machine().fileExists(entry))
             throw IEInstall("TInstall: Cannot find the executable file %s", { entry });
-        packIntoSetupArchive(entry, setup1, lzcOnlyAdd, false);
+        packIntoSetupArchive(entry, setup1, lzcOnlyAdd);
     }
 }
 
