@@ -406,6 +406,9 @@ void TCustomInstall::RunSequence()
         std::int32_t offset = 0;
         for (int i = 0; i < 4; ++i)
             offset |= static_cast<std::int32_t>(static_cast<unsigned char>(trailer.at(24 + i))) << (8 * i);
+        // The files read their information through the shared component
+        // only when it names this file, and only it carries the offset.
+        SharedArchive().SetCompressedFile(SetupOriginPath());
         SharedArchive().Offset = offset;
     }
 
@@ -650,40 +653,6 @@ void TCustomInstall::HandleInstallError(const std::exception& E)
         if (RunAutomatic)
             Application().Terminate();
     }
-}
-
-// --- build mode and floppies --------------------------------------------------------
-
-void TCustomInstall::BuildFromBuildInf()
-{
-    try {
-        NotAvailable("Building the setup");
-    } catch (const std::exception& e) {
-        ui::MessageService::current().error(Application().Title, e.what());
-    }
-    Application().Terminate();
-}
-
-void TCustomInstall::TransferToFloppies(std::string_view Drive)
-{
-    (void)Drive;
-    try {
-        NotAvailable("Transferring the setup to floppies");
-    } catch (const std::exception& e) {
-        ui::MessageService::current().error(Application().Title, e.what());
-    }
-    Application().Terminate();
-}
-
-std::string TCustomInstall::ReadSelfExtractInfo(std::string_view Path)
-{
-    (void)Path;
-    NotAvailable("Reading the self-extracting file");
-}
-
-void TCustomInstall::ReadFileList()
-{
-    NotAvailable("Reading the net file list");
 }
 
 } // namespace installlib

@@ -25,9 +25,9 @@
 // its Unfinished subkey, and the RunOnce value QuorleUnfinished starts the
 // setup with -r to finish it.
 //
-// The build and floppy modes, the self-extractor trailer and the net file
-// list come with their own work; until then those operations raise an
-// IEInstall error saying the step is not available.
+// The build and floppy modes and the self-extractor trailer are in
+// buildmode.cpp and selfextract.cpp (layout in buildmode.h), the net file
+// list in netfilelist.cpp.
 
 #include "setup/installlib/buildinfo.h"
 #include "setup/installlib/commandline.h"
@@ -167,12 +167,30 @@ public:
     // The -r mode; a failure goes to the failure handler.
     virtual void FinishAfterReboot();
 
-    // Build mode and floppies ("not available" for now): each shows its
-    // error and terminates, as those modes do.
+    // --- build mode, self-extracting setup, floppies, net file list ---
+    // -b: builds into the directory named by the first line of BUILD.INF
+    // beside the program; shows any error and terminates.
     virtual void BuildFromBuildInf();
+    // The build: setup.exe and setup.1 (or a plain copy of the program),
+    // files.1 and the net archives by DistributeType, the net file list,
+    // and with SelfExtracting the joined setup.exe. The engine's archive
+    // settings are put back, also on failure.
+    virtual void BuildSetup(std::string_view SetupProgram, std::string_view BuildDir, bool SelfExtracting);
+    virtual void CopyLoaderProgram(std::string_view BuildDir, std::string_view SetupProgram);
+    // setup.1 anew: the program, then each presetup file.
+    virtual void CreateSetupArchive(std::string_view BuildDir, std::string_view SetupProgram);
+    // "filelist.lst" in the net subdirectory beside files.1: the install
+    // files this build compressed.
+    virtual void WriteFileList();
+    // Appends setup.1, files.1 (when it exists) and the trailer to setup.exe;
+    // setup.exe stays the bare loader when that fails.
+    virtual void WriteSelfExtractor(std::string_view SetupExe, std::string_view Setup1, std::string_view Files1);
+    // -f: copies the self-extracting setup onto floppies in Drive; shows
+    // any error and terminates.
     virtual void TransferToFloppies(std::string_view Drive);
     // The 56 trailer bytes of a self-extracting file.
     virtual std::string ReadSelfExtractInfo(std::string_view Path);
+    // Net distributions: size, date and version of the files on the server.
     virtual void ReadFileList();
 
     // The file the user started (the restart command is built from it).

@@ -186,16 +186,16 @@ TEST_F(EngineTest, ActivationHandlerFailureIsContained)
     EXPECT_EQ(count("find record (create)"), 1);
 }
 
-// Modes whose work is not in this setup say so and end the program,
-// instead of falling through to an install.
-TEST_F(EngineTest, BuildAndFloppyModesReportAndEnd)
+// A build that cannot start says why and ends the program, instead of
+// falling through to an install.
+TEST_F(EngineTest, BuildModeReportsAndEnds)
 {
     startAs("C:\\B\\setup.exe", { "-b" });
     auto& engine = makeInstall();
     engine.Loaded();
     EXPECT_TRUE(Application().Terminated());
     ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_NE(messages.asked()[0].text.find("not available"), std::string::npos);
+    EXPECT_EQ(messages.asked()[0].text.find("Need to have a BUILD.INF file"), 0u);
     EXPECT_FALSE(static_cast<bool>(form->OnActivate)); // no install waits for the window
 }
 

@@ -1,0 +1,166 @@
+// Transferring a self-extracting setup onto floppies (-f): several disks
+// of the emulated A: swapped when the scripted user answers the new-disk
+// box, a refused disk, a disk too small, and a setup not started by the
+// self-extractor.
+
+#include "buildmode_fixture.h"
+
+#include <filesystem>
+#include <map>
+
+using namespace buildtest;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The disks of drive A: kept on the host; insert() puts one in the drive.
+class FloppySet {
+public:
+    FloppySet(win::Machine& machine, const fs::path& store)
+        : store_(store)
+    {
+        for (const win::DriveInfo& d : machine.drives())
+            if (d.letter == 'A')
+                drive_ = d.host;
+        fs::create_directories(drive_);
+    }
+    void insert(int disk)
+    {
+        if (disk == current_)
+            return;
+        moveAll(drive_, store_ / std::to_string(current_));
+        if (fs::exists(store_ / std::to_string(disk)))
+            moveAll(store_ / std::to_string(disk), drive_);
+        current_ = disk;
+    }
+    int current() const { return current_; }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(drive_))
+            out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+private:
+    static void moveAll(const fs::path& from, const fs::path& to)
+    {
+        fs::create_directories(to);
+        for (const auto& entry : fs::directory_iterator(from))
+            fs::rename(entry.path(), to / entry.path().filename());
+    }
+    fs::path drive_;
+    fs::path store_;
+    int current_ = 1;
+};
+
+class FloppyTest : public BuildTest {
+protected:
+    void SetUp() override
+    {
+        BuildTest::SetUp();
+        buildScript();
+        engine->BuildSetup(kProgram, kOut, true);
+        setup1 = read(kOut + "\\setup.1");
+        newProgram("C:\\TEMP\\QS1\\setup.exe", { "-f", "-s" + kOut, "-esetup.exe" });
+        floppies.emplace(*machine, dir.path() / "disks");
+        messages.onShow([this](const ui::ScriptedMessageService::Asked& asked) {
+            const std::string prefix = "Please insert disk ";
+            if (asked.text.rfind(prefix, 0) == 0 && !refuse)
+                floppies->insert(std::stoi(asked.text.substr(prefix.size())));
+        });
+    }
+
+    std::vector<std::string> askedTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& asked : messages.asked())
+            texts.push_back(asked.text);
+        return texts;
+    }
+
+    std::optional<FloppySet> floppies;
+    std::string setup1;
+    bool refuse = false;
+};
+
+// Catches volumes that do not read back as the product, a loader or
+// setup.1 cut at the wrong offset, and the program going on afterwards.
+TEST_F(FloppyTest, SetupSpansSeveralDisks)
+{
+    machine->setDriveCapacity('A', 8000);
+    buildScript();
+    engine->Loaded();
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_EQ(askedTexts(),
+        (std::vector<std::string> { "Please insert disk 2", "Please insert disk 3", "Please insert disk 1" }));
+    EXPECT_EQ(messages.asked()[0].buttons, ui::Buttons::OkCancel);
+    EXPECT_EQ(messages.busyDepth(), 0);
+
+    floppies->insert(1);
+    EXPECT_TRUE(read("A:\\setup.exe") == loader);
+    EXPECT_TRUE(read("A:\\setup.1") == setup1);
+    TQrleCompress reader;
+    reader.SetCompressedFile("A:\\files.1");
+    reader.OnNewDisk = [this](TQrleCompress&, int disk, std::string&) { floppies->insert(disk); };
+    reader.ExtractDirectory = "C:\\CHECK";
+    std::vector<std::string> names;
+    for (const auto& entry : sources)
+        names.push_back(entry.first);
+    reader.SetFilesToProcess(names);
+    ASSERT_TRUE(machine->forceDirectories("C:\\CHECK"));
+    ASSERT_TRUE(reader.ExtractFiles());
+    for (const auto& [path, bytes] : sources)
+        EXPECT_TRUE(read("C:\\CHECK" + path.substr(path.find_last_of('\\'))) == bytes) << path;
+}
+
+// Catches a refused disk that goes on writing, is not reported with the
+// user-abort text, or leaves an unfinished archive volume on the disk.
+TEST_F(FloppyTest, CancelAtTheSecondDiskStopsCleanly)
+{
+    machine->setDriveCapacity('A', 8000);
+    refuse = true;
+    messages.queueAnswer(ui::Answer::Cancel);
+    buildScript();
+    engine->Loaded();
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_EQ(askedTexts(), (std::vector<std::string> { "Please insert disk 2", "Aborted by user" }));
+    EXPECT_EQ(floppies->current(), 1);
+    EXPECT_EQ(floppies->names(), (std::vector<std::string> { "setup.1", "setup.exe" }));
+    EXPECT_EQ(messages.busyDepth(), 0);
+}
+
+// Catches a loader cut short on a small disk passing for a copy, and
+// -f without the self-extractor falling through to a transfer.
+TEST_F(FloppyTest, SmallDiskAndNoSelfExtractor)
+{
+    machine->setDriveCapacity('A', 600);
+    buildScript();
+    engine->Loaded();
+    EXPECT_EQ(askedTexts(),
+        (std::vector<std::string> { "Cannot create setup.exe on the A drive. Probably not enough room" }));
+    EXPECT_TRUE(floppies->names().empty());
+
+    machine->setDriveCapacity('A', 2500);
+    newProgram("C:\\TEMP\\QS1\\setup.exe", { "-f", "-s" + kOut, "-esetup.exe" });
+    messages = {};
+    buildScript();
+    engine->Loaded();
+    EXPECT_EQ(
+        askedTexts(), (std::vector<std::string> { "Cannot create setup.1 on the A drive. Probably not enough room" }));
+    EXPECT_EQ(floppies->names(), (std::vector<std::string> { "setup.exe" }));
+
+    newProgram("C:\\TEMP\\QS1\\setup.exe", { "-f", "-s" + kOut });
+    messages = {};
+    buildScript();
+    engine->Loaded();
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_EQ(askedTexts(),
+        (std::vector<std::string> { "Sorry... You can only transfer this installation to "
+                                    "floppies through the self-extracting file. Usage example: "
+                                    "setup.exe *TODISK" }));
+}
+
+} // namespace
