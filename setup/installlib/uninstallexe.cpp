@@ -2,6 +2,7 @@
 
 #include "platform/win/machine.h"
 #include "platform/win/text.h"
+#include "setup/installlib/buildmode.h"
 #include "setup/installlib/grabcall.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/registryroutines.h"
@@ -24,6 +25,10 @@ TLibraryDirectoryLookup& lookup()
 
 std::string defaultLibraryDirectory()
 {
+    // The build machine's library search path first, then the running
+    // program's own directory.
+    if (std::string dir = FindQuorleDir(false); !dir.empty())
+        return dir;
     win::Machine& machine = win::Machine::current();
     const std::string program = machine.moduleFileName();
     const auto slash = program.find_last_of("\\/");

@@ -1,5 +1,6 @@
 #include "installfile_fixture.h"
 
+#include "setup/installlib/buildmode.h"
 #include "setup/installlib/grabcall.h"
 #include "setup/installlib/typecodes.h"
 #include "setup/installlib/uninstaller.h"
@@ -135,7 +136,14 @@ TEST_F(UninstallTest, DesignTimeCreationAndRemoval)
     SetLibraryDirectoryLookup([]() -> std::string { throw IEUninstallEXE("no library"); });
     auto* bare = new TUninstallEXE(form.get());
     EXPECT_EQ(bare->FileName(), "");
+
+    // Without a lookup of its own it takes the build machine's library.
     SetLibraryDirectoryLookup(nullptr);
+    ASSERT_TRUE(machine->writeFile("C:\\QUORLE\\Q32V40.TXT", "marker"));
+    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;C:\\QUORLE");
+    auto* found = new TUninstallEXE(form.get());
+    EXPECT_EQ(found->IncludeFromDir(), "C:\\QUORLE");
+    EXPECT_EQ(found->FileName(), "uninstall.exe");
     form->SetDesigning(false);
 }
 
