@@ -30,21 +30,6 @@ std::string trimmed(std::string_view s)
     return win::text::trim(s);
 }
 
-std::string fileNameOf(std::string_view path)
-{
-    size_t slash = path.find_last_of("\\/:");
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-// The directory part without its trailing backslash ("C:" for a file in the root).
-std::string directoryOf(std::string_view path)
-{
-    size_t slash = path.find_last_of("\\/:");
-    if (slash == std::string_view::npos)
-        return {};
-    return RemoveBackslash(path.substr(0, slash + 1));
-}
-
 std::string quotedPath(const std::string& path)
 {
     return "\"" + path + "\"";
@@ -228,9 +213,9 @@ void TCustomInstall::SetUseLoadingProgram(bool Value)
 void TCustomInstall::AddPresetupFile(std::string_view Path, bool Check)
 {
     if (Check) {
-        std::string name = fileNameOf(Path);
+        std::string name = ExtractFileName(Path);
         for (const auto& entry : presetupFiles_)
-            if (win::text::equalsNoCase(fileNameOf(entry), name))
+            if (win::text::equalsNoCase(ExtractFileName(entry), name))
                 return;
     }
     presetupFiles_.emplace_back(Path);
@@ -247,7 +232,7 @@ std::string TCustomInstall::ProgramFile() const
 
 std::string TCustomInstall::OwnDirectory() const
 {
-    return directoryOf(ProgramFile());
+    return RemoveBackslash(ExtractFilePath(ProgramFile()));
 }
 
 std::string TCustomInstall::SetupOriginPath()
@@ -601,7 +586,7 @@ void TCustomInstall::CleanupSetupFiles()
     win::Machine& machine = win::Machine::current();
     std::string own = AddBackslash(OwnDirectory());
     for (const auto& entry : presetupFiles_)
-        machine.deleteFile(own + fileNameOf(entry)); // a file already gone is no failure
+        machine.deleteFile(own + ExtractFileName(entry)); // a file already gone is no failure
     if (Application().IsLibrary)
         return;
 
@@ -612,7 +597,7 @@ void TCustomInstall::CleanupSetupFiles()
         = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? batch.substr(0, dot) : batch;
     batch = stem + ".bat";
     std::string program = machine.fullPathName(ProgramFile());
-    std::string programDir = directoryOf(program);
+    std::string programDir = RemoveBackslash(ExtractFilePath(program));
     std::string text = "ERASE " + quotedPath(program) + "\r\n";
     // The whole directory goes only when the loader unpacked the setup below
     // Temp; anywhere else it may hold the user's own files.

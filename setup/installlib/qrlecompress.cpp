@@ -298,7 +298,7 @@ bool TQrleCompress::AddFiles(bool Append, int ID)
     win::File archive;
     try {
         win::Machine& m = machine();
-        std::string dir = RemoveBackslash(filePath(compressedFile_));
+        std::string dir = RemoveBackslash(ExtractFilePath(compressedFile_));
         if (!dir.empty() && !m.directoryExists(dir))
             m.forceDirectories(dir);
 

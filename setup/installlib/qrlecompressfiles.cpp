@@ -46,16 +46,6 @@ static std::size_t nameStart(std::string_view path)
     return cut == std::string_view::npos ? 0 : cut + 1;
 }
 
-// The directory part including its trailing separator, as ExtractFilePath.
-std::string filePath(std::string_view path)
-{
-    return std::string(path.substr(0, nameStart(path)));
-}
-std::string fileName(std::string_view path)
-{
-    return std::string(path.substr(nameStart(path)));
-}
-
 std::string changeFileExt(std::string_view path, std::string_view ext)
 {
     std::size_t start = nameStart(path);
@@ -106,7 +96,7 @@ void writeHeader(win::File& archive, const TFileHeader& header)
 TempTarget::TempTarget(const std::string& target)
 {
     win::Machine& m = machine();
-    std::string dir = RemoveBackslash(filePath(target));
+    std::string dir = RemoveBackslash(ExtractFilePath(target));
     if (!dir.empty() && !m.directoryExists(dir))
         m.forceDirectories(dir);
     path_ = m.tempFileName(dir, "QRL");

@@ -25,10 +25,6 @@ win::Machine& machine();
 
 bool sameText(std::string_view a, std::string_view b); // ASCII letters without case
 bool isBlank(std::string_view s);
-// The directory part with its trailing separator (ExtractFilePath) and the
-// name part (ExtractFileName); "\", "/" and ":" separate.
-std::string filePath(std::string_view path);
-std::string fileName(std::string_view path);
 // ext replaces the name's extension, or is appended when it has none.
 std::string changeFileExt(std::string_view path, std::string_view ext);
 

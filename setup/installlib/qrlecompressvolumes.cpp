@@ -44,12 +44,12 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
         }
         if (!OnNewDisk)
             fail("Could not open the correct disk file %d", { number });
-        std::string path = RemoveBackslash(filePath(name));
+        std::string path = RemoveBackslash(ExtractFilePath(name));
         OnNewDisk(*this, number, path);
         // A Cancel in the new-disk question ends the operation as an abort.
         if (Abort)
             raiseAborted();
-        name = AddBackslash(path) + fileName(name);
+        name = AddBackslash(path) + ExtractFileName(name);
     }
     fail("Cannot open the compressed file %s", { name });
 }
@@ -177,8 +177,8 @@ bool TQrleCompress::CopyPlain(std::string_view Source, std::string_view Target)
     Abort = false;
     win::Machine& m = machine();
     const std::string source(Source);
-    ExtractDirectory = RemoveBackslash(filePath(Target));
-    DestinationName = fileName(Target);
+    ExtractDirectory = RemoveBackslash(ExtractFilePath(Target));
+    DestinationName = ExtractFileName(Target);
     std::string target(Target);
 
     stats_ = TlzhFileStats();

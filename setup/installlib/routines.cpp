@@ -136,4 +136,16 @@ std::string MakeValidFileName(std::string_view S)
     return r;
 }
 
+std::string ExtractFilePath(std::string_view Path)
+{
+    const std::size_t cut = Path.find_last_of("\\/:");
+    return std::string(cut == std::string_view::npos ? std::string_view() : Path.substr(0, cut + 1));
+}
+
+std::string ExtractFileName(std::string_view Path)
+{
+    const std::size_t cut = Path.find_last_of("\\/:");
+    return std::string(cut == std::string_view::npos ? Path : Path.substr(cut + 1));
+}
+
 } // namespace installlib

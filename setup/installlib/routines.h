@@ -36,6 +36,11 @@ void TextAfterColon(std::string_view S, std::string& Result);
 // no blanks.
 bool TryStrToInt(std::string_view S, int& Value);
 
+// The directory part of a path with its trailing separator, and the name
+// part; "\", "/" and ":" separate. "C:\A\b.txt" gives "C:\A\" and "b.txt".
+std::string ExtractFilePath(std::string_view Path);
+std::string ExtractFileName(std::string_view Path);
+
 // "/" becomes "-"; the characters " * : ; < > ? \ | are dropped; every other
 // byte is kept in order. 12/31/99 gives 12-31-99.
 std::string MakeValidFileName(std::string_view S);

@@ -41,21 +41,6 @@ constexpr const char* kInvalidEntry = "There is an invalid entry for the unfinis
 // File dates of one setup file differ by rounding only.
 constexpr double kSameDate = 1e-7;
 
-std::string fileNameOf(std::string_view path)
-{
-    size_t slash = path.find_last_of("\\/:");
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-// The directory part without its trailing backslash ("D:" for a file in the root).
-std::string directoryOf(std::string_view path)
-{
-    size_t slash = path.find_last_of("\\/:");
-    if (slash == std::string_view::npos)
-        return {};
-    return RemoveBackslash(path.substr(0, slash + 1));
-}
-
 // The running program's full path, as the record and the restart command keep it.
 std::string fullProgramPath(win::Machine& machine, const std::string& program)
 {
@@ -87,7 +72,7 @@ bool liesInTempDirectory(win::Machine& machine, const std::string& path)
 {
     std::string full = machine.fullPathName(path);
     std::string temp = RemoveBackslash(machine.fullPathName(machine.tempPath()));
-    return !full.empty() && !temp.empty() && win::text::equalsNoCase(directoryOf(full), temp);
+    return !full.empty() && !temp.empty() && win::text::equalsNoCase(RemoveBackslash(ExtractFilePath(full)), temp);
 }
 
 bool hasSubkeys(std::string_view key)
@@ -263,8 +248,8 @@ void TCustomInstall::RegisterRunOnReboot()
     const std::string origin = SetupOriginPath();
     std::string command = quotedArgument(fullProgramPath(win::Machine::current(), ProgramFile())) + " -r ";
     if (CommandLine().Has(clSelfExtract))
-        command += quotedArgument("-e" + fileNameOf(origin)) + " ";
-    command += quotedArgument("-s" + directoryOf(origin));
+        command += quotedArgument("-e" + ExtractFileName(origin)) + " ";
+    command += quotedArgument("-s" + RemoveBackslash(ExtractFilePath(origin)));
     if (CommandLine().Has(clCleanup))
         command += " -c";
     if (!AddRunOnceValue("QuorleUnfinished", command, true))

@@ -54,6 +54,18 @@ TEST(Backslashes, AddAndRemoveOnlyOne)
     EXPECT_EQ(RemoveBackslash("\\"), "");
 }
 
+// Catches a path split that loses a drive-root directory or keeps a separator in the name.
+TEST(PathParts, SplitAtTheLastSeparator)
+{
+    EXPECT_EQ(ExtractFilePath("C:\\A\\b.txt"), "C:\\A\\");
+    EXPECT_EQ(ExtractFileName("C:\\A\\b.txt"), "b.txt");
+    EXPECT_EQ(RemoveBackslash(ExtractFilePath("C:\\b.txt")), "C:");
+    EXPECT_EQ(ExtractFileName("D:b.txt"), "b.txt");
+    EXPECT_EQ(ExtractFileName("dir/sub/b.txt"), "b.txt");
+    EXPECT_EQ(ExtractFilePath("b.txt"), "");
+    EXPECT_EQ(ExtractFileName("C:\\A\\"), "");
+}
+
 TEST(TextAfterColonTest, LeavesResultWithoutColon)
 {
     std::string r = "kept";
