@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -117,7 +118,7 @@ TEST(PageSetupForm, RefusesMarginsLargerThanThePaperAndKeepsTheOldOnes)
         Child<QLineEdit>(form, "Left")->setText(QStringLiteral("150"));
         Child<QLineEdit>(form, "Right")->setText(QStringLiteral("100"));
         OkButton(form)->click();
-        auto* box = Child<QMessageBox>(form, "MarginWarning");
+        auto* box = Child<QMessageBox>(form, "PageSetupMessage");
         ASSERT_NE(box, nullptr);
         refused = true;
         EXPECT_NE(box->text().indexOf(QStringLiteral("paper width of 210.00 mm")), -1) << box->text().toStdString();
@@ -128,7 +129,7 @@ TEST(PageSetupForm, RefusesMarginsLargerThanThePaperAndKeepsTheOldOnes)
         Child<QLineEdit>(form, "Top")->setText(QStringLiteral("ten"));
         OkButton(form)->click();
         // The newest box; the first one is only deleted later.
-        box = form.findChildren<QMessageBox*>(QStringLiteral("MarginWarning")).last();
+        box = form.findChildren<QMessageBox*>(QStringLiteral("PageSetupMessage")).last();
         EXPECT_NE(box->text().indexOf(QStringLiteral("\"ten\" is not a margin")), -1) << box->text().toStdString();
         box->accept();
         form.reject();
@@ -186,6 +187,28 @@ TEST(PageSetupForm, OptionsPrinterAndHelp)
     const QRect sg = QGuiApplication::primaryScreen()->geometry();
     const TPSPoint c = CenterWindowPos(sg.width(), sg.height(), frame.width(), frame.height());
     EXPECT_EQ(shownAt, QPoint(sg.left() + c.x, sg.top() + c.y));
+}
+
+// Catches the Printer button's notice throwing away margins being typed
+// when no printer is installed.
+TEST(PageSetupForm, PrinterButtonWithoutPrintersKeepsTheTypedMargins)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed here";
+    TQtPageSetupDialog dialog;
+    dialog.Measurements = M::pmMillimeters;
+    WhenShown([](TPageSetupForm& form) {
+        Child<QLineEdit>(form, "Left")->setText(QStringLiteral("25"));
+        Button(form, "Printer")->click();
+        auto* box = Child<QMessageBox>(form, "PageSetupMessage");
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(box->text().indexOf(QStringLiteral("No printer is installed")), -1);
+        box->accept();
+        EXPECT_EQ(Child<QLineEdit>(form, "Left")->text(), QStringLiteral("25"));
+        OkButton(form)->click();
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Margins.left, 2500);
 }
 
 // Catches a sample page whose stages come in the wrong order or with the

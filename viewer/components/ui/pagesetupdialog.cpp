@@ -294,9 +294,14 @@ void TPageSetupForm::refuse(const std::string& why)
     // The margins last accepted stay; the boxes show them again.
     showMargins();
     preview_->update();
+    tell(why);
+}
+
+void TPageSetupForm::tell(const std::string& text)
+{
     auto* box = new QMessageBox(
-        QMessageBox::Warning, QStringLiteral("Page Setup"), QString::fromStdString(why), QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("MarginWarning"));
+        QMessageBox::Warning, QStringLiteral("Page Setup"), QString::fromStdString(text), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("PageSetupMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -322,7 +327,7 @@ void TPageSetupForm::printerClicked()
         return;
     QStringList names = QPrinterInfo::availablePrinterNames();
     if (names.isEmpty()) {
-        refuse("No printer is installed; the page is set up for a PDF file.");
+        tell("No printer is installed; the page is set up for a PDF file.");
         return;
     }
     bool ok = false;

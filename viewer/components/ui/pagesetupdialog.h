@@ -47,6 +47,7 @@ private:
     // The margins in the boxes, or the reason they cannot be used.
     bool readMargins(TPSRect& margins, std::string& why) const;
     void refuse(const std::string& why);
+    void tell(const std::string& text);
     const TPSPaper& paper() const;
 
     TPageSetupDialog& owner_;
