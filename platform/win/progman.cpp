@@ -223,8 +223,10 @@ bool ProgramManager::apply(State& state, const std::string& command, const std::
             state.groups.push_back({ name, {} });
             g = state.groups.end() - 1;
         }
+        // Showing the group a ReplaceItem left open keeps the place for the next item.
+        if (!sameText(current_, g->name))
+            replaceAt_ = -1;
         current_ = g->name;
-        replaceAt_ = -1;
         return true;
     }
     if (sameText(command, "DeleteGroup")) {

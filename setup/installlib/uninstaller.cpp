@@ -267,12 +267,22 @@ private:
         return out;
     }
 
+    bool isLinkFolderItem(const std::string& path)
+    {
+        for (const std::string& menu : { GetStartMenuDir(), GetDesktopDir() })
+            if (!menu.empty() && isUnder(path, menu))
+                return true;
+        return false;
+    }
+
     // False when the file stays because other programs still count on it.
     bool releaseCounter(const std::string& path)
     {
         const auto name = counterName(path);
         if (!name) {
-            if (isUnder(path, machine_.windowsDirectory())) {
+            // The menus and the desktop live in the Windows folder on many
+            // machines; the links the install made there are its own.
+            if (isUnder(path, machine_.windowsDirectory()) && !isLinkFolderItem(path)) {
                 report_.Kept.push_back(path + ": a file of the Windows folder without a shared counter");
                 return false;
             }
