@@ -298,3 +298,17 @@ TEST_F(ShellLinkTest, UninstallRemovesProgramManagerItems)
     EXPECT_TRUE(win::ProgramManager(*machine).group("Other"));
     EXPECT_TRUE(report.Problems.empty());
 }
+
+// Catches the uninstall program's link started without the product it is to remove.
+TEST_F(ShellLinkTest, UninstallLinkNamesTheProduct)
+{
+    installProduct();
+    auto* uninstall = static_cast<TUninstallEXE*>(form->FindComponent("ifUninstallEXE"));
+    auto* link = makeLink("");
+    link->SetObjectLink(uninstall);
+    link->Parameters = "ignored";
+    process(link);
+    const win::ShellLink made = win::readShellLink(*machine, folder() + "\\uninstall.lnk");
+    EXPECT_EQ(made.target, dest("uninstall.exe"));
+    EXPECT_EQ(made.arguments, "My Product");
+}
