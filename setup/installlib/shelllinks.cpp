@@ -96,9 +96,9 @@ void forceDirectories(const std::string& path)
         throw IEInstallShellLink("Could not create the directory %s (error %d)", { path, int(win::lastError()) });
 }
 
-bool isProgramMenu(TCustomPathSpecifier* spec)
+bool isProgramMenu(TCustomPathSpecifier* specifier)
 {
-    return spec && spec->ClassType().InheritsFrom(TpsProgramMenu::StaticClass());
+    return specifier && specifier->ClassType().InheritsFrom(TpsProgramMenu::StaticClass());
 }
 
 } // namespace
@@ -187,8 +187,8 @@ TCustomInstallShellLink::TCustomInstallShellLink(TComponent* Owner)
     // A link on a form needs the specifier of its ObjectLink.
     if (Owner && !dynamic_cast<TInstallContainer*>(Owner)
         && !StandardPathSpecList().FindClass(TpsObjectLink::StaticClass())) {
-        auto* spec = new TpsObjectLink(Owner);
-        spec->SetName("psObjectLink");
+        auto* objectLink = new TpsObjectLink(Owner);
+        objectLink->SetName("psObjectLink");
     }
 }
 
@@ -484,8 +484,8 @@ TInstallMainLink::TInstallMainLink(TComponent* Owner)
             "To create a TInstallMainLink you must first have a TMainLinkGroup component in your project");
     addTo(gMainLinks, this);
     TCustomInstallShellLink::SetContainer(gMainLinkGroup);
-    if (auto* spec = StandardPathSpecList().FindClass(TpsContainerDestDir::StaticClass()))
-        TCustomInstallShellLink::SetDestDirType(spec);
+    if (auto* destDir = StandardPathSpecList().FindClass(TpsContainerDestDir::StaticClass()))
+        TCustomInstallShellLink::SetDestDirType(destDir);
 }
 
 TInstallMainLink::~TInstallMainLink()
