@@ -165,11 +165,6 @@ TMainLinkGroup::~TMainLinkGroup()
         gMainLinkGroup = nullptr;
 }
 
-void TMainLinkGroup::AfterConstruction()
-{
-    TCustomShellLinkGroup::AfterConstruction();
-}
-
 void TMainLinkGroup::SetDestDirType(TCustomPathSpecifier* Value)
 {
     if (isProgramMenu(Value))

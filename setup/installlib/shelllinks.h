@@ -53,7 +53,6 @@ public:
     INSTALLLIB_CLASS_INFO()
     explicit TMainLinkGroup(TComponent* Owner = nullptr);
     ~TMainLinkGroup() override;
-    void AfterConstruction() override;
     // Only the shared TpsProgramMenu is taken; anything else does nothing.
     void SetDestDirType(TCustomPathSpecifier* Value) override;
 };
@@ -103,7 +102,7 @@ protected:
 private:
     // Raises when LinkName could not be a file name in the link's folder.
     void checkLinkName();
-    // The Program Manager group of this link, empty when it makes none.
+    // Whether this link's folder is a Program Manager group (a folder below the Programs folder).
     bool makesProgramManagerItem();
 
     bool comInitialised_ = false;
