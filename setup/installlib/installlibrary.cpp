@@ -5,7 +5,9 @@
 #include "setup/installlib/install.h"
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
+#include "setup/installlib/programmanager.h"
 #include "setup/installlib/qrlecompress.h"
+#include "setup/installlib/shelllinks.h"
 #include "setup/installlib/uninstallexe.h"
 
 #include <memory>
@@ -53,10 +55,13 @@ void InstallLibraryStartup()
     RegisterInstallFileClasses();
     RegisterDialogClasses();
     RegisterUninstallClasses();
+    RegisterShellLinkClasses();
 }
 
 void InstallLibraryShutdown()
 {
+    // The Program Manager conversation belongs to the machine of this run.
+    FreeProgramManager();
     globals().reset();
 }
 

@@ -1,5 +1,7 @@
 #include "setup/installlib/uninstaller.h"
 
+#include "platform/win/progman.h"
+
 #include "platform/win/machine.h"
 #include "platform/win/module.h"
 #include "platform/win/text.h"
@@ -265,12 +267,22 @@ private:
         return out;
     }
 
+    bool isLinkFolderItem(const std::string& path)
+    {
+        for (const std::string& menu : { GetStartMenuDir(), GetDesktopDir() })
+            if (!menu.empty() && isUnder(path, menu))
+                return true;
+        return false;
+    }
+
     // False when the file stays because other programs still count on it.
     bool releaseCounter(const std::string& path)
     {
         const auto name = counterName(path);
         if (!name) {
-            if (isUnder(path, machine_.windowsDirectory())) {
+            // The menus and the desktop live in the Windows folder on many
+            // machines; the links the install made there are its own.
+            if (isUnder(path, machine_.windowsDirectory()) && !isLinkFolderItem(path)) {
                 report_.Kept.push_back(path + ": a file of the Windows folder without a shared counter");
                 return false;
             }
@@ -342,8 +354,11 @@ private:
         if (!releaseCounter(item.Path))
             return;
         removeHelpRegistration(item.Path);
-        if (!machine_.fileExists(item.Path))
-            return; // removed by the user already
+        if (!machine_.fileExists(item.Path)) {
+            // A link made as a Program Manager item has no file of its own.
+            removeProgramManagerItem(item.Path);
+            return; // otherwise removed by the user already
+        }
         if (item.ActiveX)
             unregister(item);
         if (machine_.deleteFile(item.Path)) {
@@ -356,6 +371,36 @@ private:
             report_.RemovedAtRestart.push_back(item.Path);
         else
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
+    }
+
+    // The item named after the link file in the group named after its folder;
+    // the group goes with its last item.
+    void removeProgramManagerItem(const std::string& path)
+    {
+        const std::string name = path.substr(path.find_last_of('\\') + 1);
+        if (name.size() <= 4 || !text::equalsNoCase(name.substr(name.size() - 4), ".LNK"))
+            return;
+        const std::string itemName = name.substr(0, name.size() - 4);
+        const std::string folder = parentOf(path);
+        const std::string groupName = folder.substr(folder.find_last_of('\\') + 1);
+        win::ProgramManager pm(machine_);
+        const auto group = pm.running() ? pm.group(groupName) : std::nullopt;
+        if (!group)
+            return;
+        const auto found = std::find_if(group->items.begin(), group->items.end(),
+            [&](const win::ProgramItem& i) { return text::equalsNoCase(i.name, itemName); });
+        if (found == group->items.end())
+            return;
+        std::string commands = "[ShowGroup(\"" + group->name + "\",8)][DeleteItem(\"" + found->name + "\")]";
+        if (group->items.size() == 1)
+            commands += "[DeleteGroup(\"" + group->name + "\")]";
+        if (!pm.execute(commands)) {
+            report_.Problems.push_back(
+                path + ": the Program Manager item could not be removed (" + pm.lastError() + ")");
+            return;
+        }
+        report_.Removed.push_back(path);
+        folders_.push_back(folder);
     }
 
     bool isSystemFolder(const std::string& dir)
