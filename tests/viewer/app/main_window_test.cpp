@@ -337,6 +337,21 @@ TEST(TMainForm, ClosingWithUnsavedChangesAsks)
     EXPECT_TRUE(w.close());
 }
 
+// Catches an unreadable settings file that stops the program silently or
+// is replaced on close.
+TEST(TMainForm, UnreadableSettingsAreReportedAndKept)
+{
+    Fixture f;
+    std::filesystem::create_directory(f.dir / "Rivelle.ini");
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("Rivelle.ini"), std::string::npos);
+    EXPECT_EQ(f.chart().CurveCount(), 4);
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(std::filesystem::is_directory(f.dir / "Rivelle.ini"));
+}
+
 // Catches menu items of steps this program lacks that do nothing silently.
 TEST(TMainForm, MissingStepsSaySo)
 {

@@ -370,6 +370,9 @@ void TMainForm::FormActivate()
     if (activated_)
         return;
     activated_ = true;
+    // The program runs on without its settings; the file is left alone.
+    if (!settingsError_.empty())
+        dialogs_->ShowMessage(settingsError_);
     BuildRecentItems();
     SaveButton->setEnabled(false);
     Save->setEnabled(false);
