@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -20,40 +21,7 @@ using tavix::testing::writeFile;
 
 namespace {
 
-// Answers the window's questions from a script and records what was shown.
-class ScriptedDialogs : public IViewerDialogs {
-public:
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::deque<TAnswer> answers;
-    std::string openName; // empty: the open dialog is cancelled
-    std::string saveName; // empty: the save dialog is cancelled
-
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    TAnswer AskYesNoCancel(const std::string& text) override
-    {
-        questions.push_back(text);
-        TAnswer a = answers.empty() ? TAnswer::Cancel : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return a;
-    }
-    bool EditSaveOptions(SaveOptions&, int) override { return true; }
-    bool AskSaveFileName(const std::string&, const std::string&, std::string& name) override
-    {
-        if (saveName.empty())
-            return false;
-        name = saveName;
-        return true;
-    }
-    bool AskOpenFileName(const std::string&, std::string& name) override
-    {
-        if (openName.empty())
-            return false;
-        name = openName;
-        return true;
-    }
-};
+using viewer::testing::ScriptedDialogs;
 
 const char* kTwoPort = "# GHZ S MA R 50\n"
                        "1 0.1 10 0.9 20 0.05 30 0.2 40\n"
