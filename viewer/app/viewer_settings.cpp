@@ -1,6 +1,6 @@
 #include "viewer/app/viewer_settings.h"
 
-#include <cstdio>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace viewer {
 
 using smith::Tcharttype;
@@ -167,10 +169,7 @@ void TMainForm::createMenus()
         { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
     for (auto [action, item] : views)
         connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
-    connect(Numeric, &QAction::triggered, this, [this] {
-        Numeric->setChecked(false);
-        NotAvailable("The numeric grid");
-    });
+    connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
 
     CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
     AllOn = addItem(CurvesMenu, "All on");
@@ -330,8 +329,8 @@ std::string TMainForm::StatusPanel(int index) const
 
 void TMainForm::SizeStatusPanels()
 {
-    // Never a negative width when the window is narrow.
-    const int w = std::max(0, (statusBar()->width() - 180) / 3);
+    // The bar spans the window; never a negative width when it is narrow.
+    const int w = std::max(0, (width() - 180) / 3);
     for (int i = 2; i <= 4; ++i)
         panels_[static_cast<std::size_t>(i)]->setFixedWidth(w);
 }
@@ -567,6 +566,12 @@ void TMainForm::RepaintCharts()
 
 void TMainForm::SelectView(TViewItem item)
 {
+    if (item == TViewItem::Numeric) {
+        // The grid is not part of this program yet: the view stays as it is.
+        Numeric->setChecked(false);
+        NotAvailable("The numeric grid");
+        return;
+    }
     for (QAction* a : ChartMenu->actions())
         a->setChecked(false);
     for (QAction* a : FunctionsMenu->actions())
@@ -581,12 +586,6 @@ void TMainForm::SelectView(TViewItem item)
         xy_->show();
         checked = item == TViewItem::Stability ? Stability : PowerGain;
         break;
-    case TViewItem::Numeric:
-        // The grid is not part of this program yet; the Smith chart stays.
-        smith_->show();
-        BuildCurveMenu();
-        ZSmith->setChecked(smith_->Chart().ChartType() == Tcharttype::Zsmith);
-        return;
     default:
         smith_->show();
         BuildCurveMenu();
