@@ -38,8 +38,8 @@ bool TViewerFileState::QuerySaveChanges()
     case TAnswer::Cancel:
         return true;
     case TAnswer::Yes:
-        if (SaveFile)
-            SaveFile(!Named);
+        if (SaveFile && !SaveFile(!Named))
+            return true;
         return false;
     case TAnswer::No:
         return false;

@@ -28,14 +28,17 @@ public:
     std::string Caption = "Rivelle";
 
     // File > Save (false) or File > Save As (true); set by whoever runs
-    // the writer. QuerySaveChanges calls it on Yes.
-    std::function<void(bool saveAs)> SaveFile;
+    // the writer, true when a file was written. QuerySaveChanges calls it
+    // on Yes.
+    std::function<bool(bool saveAs)> SaveFile;
     // Called at the end of SetCurrentFile so that the window can refresh
     // its caption, recent items, status bar, buttons and curve menu, and
     // clear the other chart's markers.
     std::function<void()> CurrentFileChanged;
 
     // True when the user cancelled. Asks only when the chart's data changed.
+    // A Yes whose save is cancelled or fails counts as Cancel, so that the
+    // changes are not thrown away unsaved.
     bool QuerySaveChanges();
 
     void SetCurrentFile(const std::string& name, int portCount, bool named);

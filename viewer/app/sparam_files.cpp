@@ -28,7 +28,7 @@ TSParameterFiles::TSParameterFiles(TSmithChart& chart, TViewerFileState& state, 
     , state_(state)
     , dialogs_(dialogs)
 {
-    state_.SaveFile = [this](bool saveAs) { SaveSParameterFile(saveAs); };
+    state_.SaveFile = [this](bool saveAs) { return SaveSParameterFile(saveAs); };
 }
 
 bool TSParameterFiles::LoadSParameterFile(const std::string& path)

@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/sparam_format.h"
@@ -16,36 +17,7 @@ using tavix::testing::writeFile;
 
 namespace {
 
-// Answers the file commands' questions from a script and records what was shown.
-class ScriptedDialogs : public IViewerDialogs {
-public:
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::deque<TAnswer> answers;
-    std::function<bool(SaveOptions&, int)> editOptions = [](SaveOptions&, int) { return true; };
-    std::string saveName; // empty: the save dialog is cancelled
-    std::string lastDefaultExtension;
-
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    TAnswer AskYesNoCancel(const std::string& text) override
-    {
-        questions.push_back(text);
-        TAnswer a = answers.empty() ? TAnswer::Cancel : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return a;
-    }
-    bool EditSaveOptions(SaveOptions& o, int ports) override { return editOptions(o, ports); }
-    bool AskSaveFileName(const std::string&, const std::string& ext, std::string& name) override
-    {
-        lastDefaultExtension = ext;
-        if (saveName.empty())
-            return false;
-        name = saveName;
-        return true;
-    }
-    bool AskOpenFileName(const std::string&, std::string&) override { return false; }
-};
+using viewer::testing::ScriptedDialogs;
 
 struct Fixture {
     TempDir dir { "sparam_files" };

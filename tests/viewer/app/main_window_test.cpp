@@ -1,0 +1,356 @@
+#include "tests/support/temp_dir.h"
+#include "tests/viewer/app/scripted_dialogs.h"
+#include "viewer/app/ui/main_window.h"
+#include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/smithchartwidget.h"
+#include "viewer/components/ui/xychartwidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QToolBar>
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace viewer;
+using smith::Tcharttype;
+using tavix::testing::readFile;
+using tavix::testing::TempDir;
+using tavix::testing::writeFile;
+
+namespace {
+
+using viewer::testing::ScriptedDialogs;
+
+const char* kTwoPort = "# GHZ S MA R 50\n"
+                       "1 0.1 10 0.9 20 0.05 30 0.2 40\n"
+                       "2 0.3 -10 0.8 -20 0.06 -30 0.4 -40\n"
+                       "3 0.5 -60 0.7 -80 0.07 -90 0.5 -100\n";
+const char* kOnePort = "# MHZ S RI R 75\n100 0.5 0\n200 0 0.5\n";
+
+struct Fixture {
+    TempDir dir { "mainform" };
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    std::string ini() const { return path("Rivelle.ini"); }
+    TMainForm& open(std::vector<std::string> args = {})
+    {
+        form = std::make_unique<TMainForm>(ini(), std::move(args), &dialogs);
+        form->FormActivate();
+        return *form;
+    }
+    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
+};
+
+std::vector<std::string> captions(const std::vector<QAction*>& items)
+{
+    std::vector<std::string> out;
+    for (QAction* a : items)
+        out.push_back(a->text().toStdString());
+    return out;
+}
+
+} // namespace
+
+// Catches the command-line name not joined back from its pieces, a file
+// that does not reach the chart, caption, recent list and save commands.
+TEST(TMainForm, OpensFileFromCommandLine)
+{
+    Fixture f;
+    writeFile(f.dir / "my amp.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("my"), "amp.s2p" });
+    EXPECT_TRUE(f.dialogs.messages.empty());
+    ASSERT_EQ(f.chart().CurveCount(), 4);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Rivelle - my amp.s2p");
+    EXPECT_EQ(w.FileState().Recent, std::vector<std::string>({ f.path("my amp.s2p") }));
+    EXPECT_EQ(captions(w.RecentItems()), std::vector<std::string>({ "my amp.s2p" }));
+    EXPECT_EQ(w.StatusPanel(6), "50");
+    EXPECT_EQ(w.StatusPanel(5), "Z0");
+    EXPECT_EQ(f.chart().Xmin(), 1.0);
+    EXPECT_EQ(f.chart().Xmax(), 3.0);
+    EXPECT_TRUE(w.SaveAs->isEnabled());
+    EXPECT_TRUE(w.SaveButton->isEnabled());
+    EXPECT_TRUE(w.ReNormalise->isEnabled());
+    EXPECT_FALSE(w.Save->isEnabled());
+    // An edit makes File > Save possible for a named file.
+    f.chart().SetPoint(0, 0, 1, 0.2, 10);
+    f.chart().OnDataChanged(f.chart());
+    EXPECT_TRUE(w.Save->isEnabled());
+}
+
+// Catches File > Open not going through the open dialog, a cancelled
+// dialog that still changes something, and recent items that open the
+// wrong entry or reorder wrongly.
+TEST(TMainForm, FileMenuAndRecentItems)
+{
+    Fixture f;
+    for (const char* n : { "a.s2p", "b.s2p", "c.s2p", "d.s2p", "e.s1p" })
+        writeFile(f.dir / n, std::string(n).ends_with("s1p") ? kOnePort : kTwoPort);
+    TMainForm& w = f.open();
+    EXPECT_TRUE(w.RecentItems().empty());
+    EXPECT_FALSE(w.SaveAs->isEnabled());
+    w.Open->trigger(); // cancelled
+    EXPECT_EQ(f.chart().CurveCount(), 0);
+    for (const char* n : { "a.s2p", "b.s2p", "c.s2p", "d.s2p", "e.s1p" }) {
+        f.dialogs.openName = f.path(n);
+        w.Open->trigger();
+    }
+    EXPECT_EQ(f.chart().CurveCount(), 1);
+    EXPECT_EQ(w.StatusPanel(6), "75");
+    EXPECT_EQ(captions(w.RecentItems()), std::vector<std::string>({ "e.s1p", "d.s2p", "c.s2p", "b.s2p" }));
+    // The third item opens c.s2p, which moves to the front.
+    w.RecentItems()[2]->trigger();
+    EXPECT_EQ(w.FileState().CurrentPath, f.path("c.s2p"));
+    EXPECT_EQ(captions(w.RecentItems()), std::vector<std::string>({ "c.s2p", "e.s1p", "d.s2p", "b.s2p" }));
+    // A missing file fails in the reader and keeps the data.
+    std::filesystem::remove(f.dir / "b.s2p");
+    w.RecentItems()[3]->trigger();
+    EXPECT_EQ(w.FileState().CurrentPath, f.path("c.s2p"));
+    EXPECT_EQ(f.dialogs.messages.size(), 1u);
+    // The toolbar's open button is the same command.
+    f.dialogs.openName = f.path("a.s2p");
+    w.OpenButton->trigger();
+    EXPECT_EQ(w.FileState().CurrentPath, f.path("a.s2p"));
+}
+
+// Catches a recent list cut to four when the settings file holds more,
+// extra items that open files, and the list not written back on close.
+TEST(TMainForm, RecentListRoundTripsThroughSettings)
+{
+    Fixture f;
+    writeFile(f.dir / "one.s2p", kTwoPort);
+    std::string text = "[drivers]\nAnalyser=/lib/an.so\n[recent]\n";
+    for (int i = 0; i < 6; ++i)
+        text += "file" + std::to_string(i) + "=" + f.path(i == 4 ? "one.s2p" : "x" + std::to_string(i) + ".s2p") + "\n";
+    writeFile(f.dir / "Rivelle.ini", text);
+    {
+        TMainForm& w = f.open();
+        EXPECT_EQ(w.DriverList(), std::vector<std::string>({ "Analyser=/lib/an.so" }));
+        ASSERT_EQ(w.RecentItems().size(), 6u);
+        w.RecentItems()[4]->trigger(); // beyond four: does nothing
+        EXPECT_EQ(f.chart().CurveCount(), 0);
+        EXPECT_TRUE(f.dialogs.messages.empty());
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(readFile(f.dir / "Rivelle.ini"), text);
+    // Opening a file cuts the list to four, most recent first.
+    {
+        TMainForm& w = f.open({ f.path("one.s2p") });
+        EXPECT_EQ(w.RecentItems().size(), 4u);
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(readFile(f.dir / "Rivelle.ini"),
+        "[drivers]\nAnalyser=/lib/an.so\n[recent]\nfile0=" + f.path("one.s2p") + "\nfile1=" + f.path("x0.s2p")
+            + "\nfile2=" + f.path("x1.s2p") + "\nfile3=" + f.path("x2.s2p") + "\n");
+}
+
+// Catches a view switch that leaves the wrong chart type, titles, ranges,
+// buttons or menu checks, and tool buttons that do not follow the menu.
+TEST(TMainForm, ViewSwitching)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    EXPECT_TRUE(w.ZSmith->isChecked());
+    w.LogMag->trigger();
+    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Logmag);
+    EXPECT_EQ(f.chart().LeftTitle(), "Mag(dB)");
+    EXPECT_EQ(f.chart().RightTitle(), "Deg");
+    EXPECT_EQ(f.chart().BaseLYmin(), -50);
+    EXPECT_EQ(f.chart().BaseLYmax(), 0);
+    EXPECT_EQ(f.chart().RYmin(), -180);
+    EXPECT_EQ(f.chart().RYmax(), 180);
+    EXPECT_TRUE(f.chart().Autoupdate());
+    EXPECT_TRUE(w.RightAxisButton->isEnabled());
+    EXPECT_TRUE(w.ScalesButton->isEnabled());
+    EXPECT_FALSE(w.IncreaseDetailButton->isEnabled());
+    EXPECT_TRUE(w.LogMag->isChecked());
+    EXPECT_FALSE(w.ZSmith->isChecked());
+    w.XGrid->trigger();
+    EXPECT_EQ(f.chart().ChartType(), Tcharttype::GridX);
+    EXPECT_EQ(f.chart().LeftTitle(), "X");
+    EXPECT_EQ(f.chart().RightTitle(), "R");
+    EXPECT_EQ(f.chart().BaseLYmin(), -1);
+    w.YSmithButton->trigger();
+    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Ysmith);
+    EXPECT_TRUE(w.YSmith->isChecked());
+    EXPECT_FALSE(w.XGrid->isChecked());
+    EXPECT_FALSE(w.RightAxisButton->isEnabled());
+    EXPECT_TRUE(w.DecreaseDetailButton->isEnabled());
+    w.PolarButton->trigger();
+    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Polar);
+    // The XY views hide the Smith chart; opening a file comes back to Z Smith.
+    w.SelectView(TViewItem::Stability);
+    EXPECT_TRUE(w.XYVisible());
+    EXPECT_FALSE(w.SmithVisible());
+    EXPECT_TRUE(w.Stability->isChecked());
+    EXPECT_FALSE(w.Polar->isChecked());
+    w.Files().LoadSParameterFile(f.path("a.s2p"));
+    EXPECT_TRUE(w.SmithVisible());
+    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Zsmith);
+    EXPECT_TRUE(w.ZSmith->isChecked());
+    // Detail stays within 1..10.
+    for (int i = 0; i < 15; ++i)
+        w.IncreaseDetailButton->trigger();
+    EXPECT_EQ(f.chart().Detail(), 10);
+    for (int i = 0; i < 15; ++i)
+        w.DecreaseDetailButton->trigger();
+    EXPECT_EQ(f.chart().Detail(), 1);
+    // View items reach both charts.
+    const bool title = w.ViewTitle->isChecked();
+    w.ViewTitle->trigger();
+    EXPECT_EQ(f.chart().ShowTitle(), !title);
+    EXPECT_EQ(w.XYChart().Chart().ShowTitle(), !title);
+    const bool marks = f.chart().Showmarkers();
+    w.TraceMarkersButton->trigger();
+    EXPECT_EQ(f.chart().Showmarkers(), !marks);
+    EXPECT_EQ(w.XYChart().Chart().Showmarkers(), !marks);
+}
+
+// Catches curve items that are not rebuilt for new data, toggle the wrong
+// curve, or "All on"/"All off" that miss curves or items.
+TEST(TMainForm, CurveSwitching)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    writeFile(f.dir / "b.s1p", kOnePort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    ASSERT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "S11", "S21", "S12", "S22" }));
+    w.CurveItems()[1]->trigger();
+    EXPECT_FALSE(w.CurveItems()[1]->isChecked());
+    EXPECT_FALSE(f.chart().CurveAt(1)->Enabled);
+    EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
+    w.AllOff->trigger();
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_FALSE(f.chart().CurveAt(c)->Enabled) << c;
+        EXPECT_FALSE(w.CurveItems()[static_cast<std::size_t>(c)]->isChecked()) << c;
+    }
+    w.AllOn->trigger();
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_TRUE(f.chart().CurveAt(c)->Enabled) << c;
+        EXPECT_TRUE(w.CurveItems()[static_cast<std::size_t>(c)]->isChecked()) << c;
+    }
+    w.Files().LoadSParameterFile(f.path("b.s1p"));
+    EXPECT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "S11" }));
+    // A Smith legend the XY chart does not have changes nothing there.
+    w.SelectView(TViewItem::PowerGain);
+    w.CurveItems()[0]->trigger();
+    EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
+}
+
+// Catches read-outs not following the chart's events: legend and swatch on
+// a curve change, the point's texts in the view's form, digits and the
+// normalised switch.
+TEST(TMainForm, StatusBarFollowsChartEvents)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    auto& c = f.chart();
+    c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
+    c.OnCurveChanged(c, 1, "S21", 65280);
+    EXPECT_EQ(w.StatusPanel(0), "S21");
+    EXPECT_EQ(w.SwatchColour(), 65280u);
+    EXPECT_EQ(w.StatusPanel(2), "");
+    EXPECT_EQ(w.StatusPanel(3), "");
+    c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
+    EXPECT_EQ(w.StatusPanel(2), "Freq 1.2500GHz");
+    EXPECT_EQ(w.StatusPanel(3), "Mag 0.500  Angle 90.000");
+    EXPECT_EQ(w.StatusPanel(4), "0.600 + J0.800");
+    w.NormalisedItem->trigger();
+    EXPECT_FALSE(w.Normalised());
+    w.MinusDigits->trigger();
+    c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
+    EXPECT_EQ(w.StatusPanel(2), "Freq 1.250GHz");
+    EXPECT_EQ(w.StatusPanel(4), "30.00 + J40.00");
+    w.LogMag->trigger();
+    c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
+    EXPECT_EQ(w.StatusPanel(3), "Mag -6.0dB  Angle 90.00");
+    EXPECT_EQ(w.StatusPanel(4), "30.00 + J40.00"); // no value in this view: left as it was
+}
+
+// Catches unsaved changes lost on close: Cancel keeps the window, No
+// closes, and Yes whose save is cancelled keeps the window and the data.
+TEST(TMainForm, ClosingWithUnsavedChangesAsks)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    w.show();
+    EXPECT_TRUE(w.close()); // nothing changed: no question
+    EXPECT_TRUE(f.dialogs.questions.empty());
+    w.show();
+    f.chart().SetPoint(0, 0, 1, 0.25, 10);
+    ASSERT_TRUE(f.chart().DataChanged());
+    f.dialogs.answers = { TAnswer::Cancel };
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(f.dialogs.questions.back(), "Save Changes to " + f.path("a.s2p") + " ?");
+    // Yes on an unnamed file asks for a name; cancelling that keeps all.
+    w.SetCurrentFile(f.path("a.s2p"), 2, false);
+    f.chart().SetPoint(0, 0, 1, 0.25, 10);
+    f.dialogs.answers = { TAnswer::Yes };
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(f.chart().CurveAt(0)->Points[0].Mag, 0.25);
+    // Yes with a name given writes the file and closes.
+    f.dialogs.answers = { TAnswer::Yes };
+    f.dialogs.saveName = f.path("saved.s2p");
+    EXPECT_TRUE(w.close());
+    EXPECT_NE(readFile(f.dir / "saved.s2p").find("0.25"), std::string::npos);
+    w.show();
+    f.chart().SetPoint(0, 0, 1, 0.75, 10);
+    f.dialogs.answers = { TAnswer::No };
+    EXPECT_TRUE(w.close());
+}
+
+// Catches an unreadable settings file that stops the program silently or
+// is replaced on close.
+TEST(TMainForm, UnreadableSettingsAreReportedAndKept)
+{
+    Fixture f;
+    std::filesystem::create_directory(f.dir / "Rivelle.ini");
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("Rivelle.ini"), std::string::npos);
+    EXPECT_EQ(f.chart().CurveCount(), 4);
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(std::filesystem::is_directory(f.dir / "Rivelle.ini"));
+}
+
+// Catches menu items of steps this program lacks that do nothing silently.
+TEST(TMainForm, MissingStepsSaySo)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    for (QAction* a : { w.New, w.PageSetup, w.Print, w.CaptureData, w.Options, w.Numeric, w.Stability, w.About,
+             w.Contents, w.CopyButton, w.TitlesButton, w.ChartColoursButton }) {
+        f.dialogs.messages.clear();
+        a->trigger();
+        ASSERT_EQ(f.dialogs.messages.size(), 1u) << a->text().toStdString();
+        EXPECT_NE(f.dialogs.messages[0].find("not available"), std::string::npos);
+        EXPECT_FALSE(a->isChecked());
+    }
+    EXPECT_TRUE(w.SmithVisible());
+}
+
+// Renders the window with a two-port open, for a look at the layout.
+TEST(TMainForm, RendersToPng)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s2p", kTwoPort);
+    TMainForm& w = f.open({ f.path("a.s2p") });
+    w.resize(900, 650);
+    w.show();
+    QApplication::processEvents();
+    f.chart().OnCurveChanged(f.chart(), 1, "S21", 65280);
+    f.chart().OnPointChanged(f.chart(), 2, 0.8, -20, 0.75, -0.27);
+    QApplication::processEvents();
+    const QImage image = w.grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    const std::string out = std::string(RIVELLE_RENDER_DIR) + "/rivelle_main_window.png";
+    EXPECT_TRUE(image.save(QString::fromStdString(out)));
+    EXPECT_EQ(w.StatusPanel(2).empty(), false);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// Answers the viewer's questions from a script and records what was shown.
+
+#include "viewer/app/viewer_dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace viewer::testing {
+
+class ScriptedDialogs : public IViewerDialogs {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<TAnswer> answers; // Cancel once they run out
+    std::function<bool(SaveOptions&, int)> editOptions = [](SaveOptions&, int) { return true; };
+    std::string saveName; // empty: the save dialog is cancelled
+    std::string openName; // empty: the open dialog is cancelled
+    std::string lastDefaultExtension;
+
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    TAnswer AskYesNoCancel(const std::string& text) override
+    {
+        questions.push_back(text);
+        TAnswer a = answers.empty() ? TAnswer::Cancel : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return a;
+    }
+    bool EditSaveOptions(SaveOptions& o, int ports) override { return editOptions(o, ports); }
+    bool AskSaveFileName(const std::string&, const std::string& ext, std::string& name) override
+    {
+        lastDefaultExtension = ext;
+        if (saveName.empty())
+            return false;
+        name = saveName;
+        return true;
+    }
+    bool AskOpenFileName(const std::string&, std::string& name) override
+    {
+        if (openName.empty())
+            return false;
+        name = openName;
+        return true;
+    }
+};
+
+} // namespace viewer::testing

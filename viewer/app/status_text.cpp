@@ -1,0 +1,85 @@
+#include "viewer/app/status_text.h"
+
+#include "platform/rtl/format.h"
+
+#include <cmath>
+#include <complex>
+
+namespace viewer {
+
+using smith::Tcharttype;
+
+void TStatusDigits::More()
+{
+    ++Freq;
+    ++Db;
+    ++Value;
+}
+
+void TStatusDigits::Fewer()
+{
+    for (int* d : { &Freq, &Db, &Value })
+        if (*d > 0)
+            --*d;
+}
+
+std::string StatusNumber(double value, int digits)
+{
+    return rtl::FloatToStrFixed(value, 8, digits);
+}
+
+namespace {
+
+std::string complexText(double re, double im, bool plusAtZero, int digits)
+{
+    const bool plus = plusAtZero ? im >= 0 : im > 0;
+    return StatusNumber(re, digits) + (plus ? " +" : " -") + " J" + StatusNumber(std::fabs(im), digits);
+}
+
+} // namespace
+
+TPointStatus PointStatusTexts(Tcharttype view, double freq, double mag, double angle, double u, double v,
+    const TStatusDigits& digits, bool normalised, double impedance)
+{
+    TPointStatus s;
+    s.Freq = "Freq " + StatusNumber(freq, digits.Freq) + "GHz";
+    switch (view) {
+    case Tcharttype::Zsmith:
+    case Tcharttype::Ysmith:
+    case Tcharttype::Polar:
+        s.MagAngle = "Mag " + StatusNumber(mag, digits.Value) + "  Angle " + StatusNumber(angle, digits.Value);
+        break;
+    case Tcharttype::Logmag: {
+        // A zero magnitude has no logarithm: show the value that stands for
+        // no power.
+        const double db = mag > 0 ? 20.0 * std::log10(mag) : smith::kZeroDb;
+        s.MagAngle = "Mag " + StatusNumber(db, digits.Db) + "dB" + "  Angle " + StatusNumber(angle, digits.Value);
+        break;
+    }
+    default:
+        break;
+    }
+    switch (view) {
+    case Tcharttype::Zsmith:
+    case Tcharttype::Ysmith:
+    case Tcharttype::GridR:
+    case Tcharttype::GridX: {
+        const std::complex<double> g(u, v);
+        std::complex<double> z = view == Tcharttype::Ysmith ? (1.0 - g) / (1.0 + g) : (1.0 + g) / (1.0 - g);
+        if (!normalised)
+            z = { z.real() * impedance, z.imag() * impedance };
+        s.Value = complexText(z.real(), z.imag(), false, digits.Value);
+        break;
+    }
+    case Tcharttype::Polar:
+    case Tcharttype::GridU:
+    case Tcharttype::GridV:
+        s.Value = complexText(u, v, true, digits.Value);
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+} // namespace viewer

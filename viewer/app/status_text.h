@@ -1,0 +1,37 @@
+#pragma once
+
+// The main window's status-bar read-outs of the point under the pointer:
+// frequency, magnitude and angle, and the impedance, admittance or
+// reflection coefficient, with the three digit counts the user sets.
+
+#include "viewer/components/smithchart.h"
+
+#include <optional>
+#include <string>
+
+namespace viewer {
+
+struct TStatusDigits {
+    int Freq = 4; // decimals of the frequency
+    int Db = 2; // decimals of dB values
+    int Value = 3; // decimals of every other value
+
+    void More(); // "+ digits": no upper bound
+    void Fewer(); // "- digits": each count stops at 0
+};
+
+// Fixed notation with at most 8 significant digits and `digits` decimals.
+std::string StatusNumber(double value, int digits);
+
+struct TPointStatus {
+    std::string Freq; // panel 2
+    std::optional<std::string> MagAngle; // panel 3, when the view shows it
+    std::optional<std::string> Value; // panel 4, when the view shows it
+};
+
+// `u` and `v` are the reflection coefficient's real and imaginary parts;
+// `impedance` the reference impedance used when not normalised.
+TPointStatus PointStatusTexts(smith::Tcharttype view, double freq, double mag, double angle, double u, double v,
+    const TStatusDigits& digits, bool normalised, double impedance);
+
+} // namespace viewer

@@ -1,0 +1,640 @@
+#include "viewer/app/ui/main_window.h"
+
+#include "platform/rtl/format.h"
+#include "viewer/app/ui/qt_viewer_dialogs.h"
+#include "viewer/app/ui/save_form.h"
+#include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/smithchartwidget.h"
+#include "viewer/components/ui/xychartwidget.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace viewer {
+
+using smith::Tcharttype;
+
+namespace {
+
+constexpr int kPanelWidths[8] = { 50, 15, 160, 160, 160, 20, 100, 10 };
+
+QAction* addItem(QMenu* menu, const char* caption, bool checkable = false, bool checked = false)
+{
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setCheckable(checkable);
+    a->setChecked(checked);
+    return a;
+}
+
+QColor toQColor(TColor c)
+{
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+} // namespace
+
+TMainForm::TMainForm(
+    const std::string& settingsPath, std::vector<std::string> arguments, IViewerDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent)
+    , arguments_(std::move(arguments))
+    , settings_(settingsPath)
+{
+    setWindowTitle(QStringLiteral("Rivelle"));
+    if (dialogs) {
+        dialogs_ = dialogs;
+    } else {
+        saveForm_ = std::make_unique<TSaveForm>(this);
+        ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        dialogs_ = ownDialogs_.get();
+    }
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    smith_ = new TSmithChartWidget(central);
+    xy_ = new TXYChartWidget(central);
+    layout->addWidget(smith_);
+    layout->addWidget(xy_);
+    xy_->hide();
+    setCentralWidget(central);
+
+    state_ = std::make_unique<TViewerFileState>(smith_->Chart(), *dialogs_);
+    files_ = std::make_unique<TSParameterFiles>(smith_->Chart(), *state_, *dialogs_);
+    state_->CurrentFileChanged = [this] { CurrentFileChanged(); };
+    files_->ShowSmithView = [this] {
+        if (XYVisible())
+            SelectView(TViewItem::ZSmith);
+    };
+    files_->SetOtherChartUnits = [this](const std::string& units, double impedance) {
+        xy_->Chart().SetUnits(units);
+        xy_->Chart().SetImpedance(impedance);
+    };
+
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    wireCharts();
+
+    // The settings file: a missing one is created; one that cannot be read
+    // leaves the lists empty and is not written over at the end.
+    settingsError_ = settings_.Load();
+    drivers_ = settings_.Drivers;
+    state_->Recent = settings_.Recent;
+    resize(800, 600);
+}
+
+TMainForm::~TMainForm()
+{
+    if (!settingsSaved_)
+        SaveSettings();
+    smith_->Chart().OnCurveChanged = nullptr;
+    smith_->Chart().OnPointChanged = nullptr;
+    smith_->Chart().OnDataChanged = nullptr;
+}
+
+void TMainForm::createMenus()
+{
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    New = addItem(FileMenu, "&New");
+    Open = addItem(FileMenu, "&Open");
+    Save = addItem(FileMenu, "&Save");
+    Save->setEnabled(false);
+    SaveAs = addItem(FileMenu, "Save &As");
+    PageSetup = addItem(FileMenu, "Page Setup");
+    Print = addItem(FileMenu, "&Print");
+    Exit = addItem(FileMenu, "&Exit");
+    connect(New, &QAction::triggered, this, [this] { NotAvailable("A new file"); });
+    connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
+    connect(Save, &QAction::triggered, this, [this] { files_->SaveSParameterFile(false); });
+    connect(SaveAs, &QAction::triggered, this, [this] { files_->SaveSParameterFile(true); });
+    connect(PageSetup, &QAction::triggered, this, [this] { NotAvailable("Page setup"); });
+    connect(Print, &QAction::triggered, this, [this] { NotAvailable("Printing"); });
+    connect(Exit, &QAction::triggered, this, &QWidget::close);
+
+    ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    const smith::TSmithChart& c = smith_->Chart();
+    ViewTitle = addItem(ViewMenu, "&Title", true, c.ShowTitle());
+    ViewLegend = addItem(ViewMenu, "&Legend", true, c.ShowLegend());
+    ViewMarkers = addItem(ViewMenu, "&Markers", true, c.ShowInfo());
+    ViewZ0 = addItem(ViewMenu, "&Z0", true, c.ShowZ0());
+    for (QAction* a : { ViewTitle, ViewLegend, ViewMarkers, ViewZ0 })
+        connect(a, &QAction::triggered, this, [this, a] { ToggleView(a); });
+
+    ToolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    ReNormalise = addItem(ToolsMenu, "Re-Normalise");
+    ReNormalise->setEnabled(false);
+    CaptureData = addItem(ToolsMenu, "&Capture Data");
+    FunctionsMenu = ToolsMenu->addMenu(QStringLiteral("&Functions"));
+    Stability = addItem(FunctionsMenu, "Stability", true);
+    PowerGain = addItem(FunctionsMenu, "Power Gain", true);
+    Options = addItem(ToolsMenu, "&Options");
+    connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
+    connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
+    // The stability and gain curves are computed elsewhere; until then the
+    // items say so and keep the current view (and their check).
+    connect(Stability, &QAction::triggered, this, [this] {
+        Stability->setChecked(false);
+        NotAvailable("The stability chart");
+    });
+    connect(PowerGain, &QAction::triggered, this, [this] {
+        PowerGain->setChecked(false);
+        NotAvailable("The power gain chart");
+    });
+    connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
+
+    ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
+    ZSmith = addItem(ChartMenu, "Z Smith", true, true);
+    YSmith = addItem(ChartMenu, "Y Smith", true);
+    Polar = addItem(ChartMenu, "Polar", true);
+    LogMag = addItem(ChartMenu, "Log Mag", true);
+    UGrid = addItem(ChartMenu, "u-Grid", true);
+    VGrid = addItem(ChartMenu, "v-Grid", true);
+    RGrid = addItem(ChartMenu, "R-Grid", true);
+    XGrid = addItem(ChartMenu, "X-Grid", true);
+    ChartMenu->addSeparator();
+    Numeric = addItem(ChartMenu, "Numeric", true);
+    const std::pair<QAction*, TViewItem> views[] = { { ZSmith, TViewItem::ZSmith }, { YSmith, TViewItem::YSmith },
+        { Polar, TViewItem::Polar }, { LogMag, TViewItem::LogMag }, { UGrid, TViewItem::GridU },
+        { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
+    for (auto [action, item] : views)
+        connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
+    connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
+
+    CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
+    AllOn = addItem(CurvesMenu, "All on");
+    AllOff = addItem(CurvesMenu, "All off");
+    CurvesMenu->addSeparator();
+    connect(AllOn, &QAction::triggered, this, [this] { AllCurves(true); });
+    connect(AllOff, &QAction::triggered, this, [this] { AllCurves(false); });
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    Contents = addItem(HelpMenu, "&Contents");
+    About = addItem(HelpMenu, "&About...");
+    connect(Contents, &QAction::triggered, this, [this] { NotAvailable("Help"); });
+    connect(About, &QAction::triggered, this, [this] { NotAvailable("The about box"); });
+
+    PopupMenu1 = new QMenu(this);
+    NormalisedItem = addItem(PopupMenu1, "Normalised", true, true);
+    PlusDigits = addItem(PopupMenu1, "+ digits");
+    MinusDigits = addItem(PopupMenu1, "- digits");
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { NormalisedItem->setChecked(normalised_); });
+    connect(NormalisedItem, &QAction::triggered, this, [this] {
+        normalised_ = !normalised_;
+        NormalisedItem->setChecked(normalised_);
+    });
+    connect(PlusDigits, &QAction::triggered, this, [this] { digits_.More(); });
+    connect(MinusDigits, &QAction::triggered, this, [this] { digits_.Fewer(); });
+}
+
+void TMainForm::createToolBar()
+{
+    ToolBar1 = addToolBar(QStringLiteral("Tools"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    auto button = [this](const char* text, const char* hint, auto handler) {
+        QAction* a = ToolBar1->addAction(QString::fromUtf8(text));
+        a->setToolTip(QString::fromUtf8(hint));
+        a->setStatusTip(QString::fromUtf8(hint));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    OpenButton = button("Open", "Open file", [this] { OpenClick(); });
+    SaveButton = button("Save", "Save file", [this] { files_->SaveSParameterFile(true); });
+    PrintButton = button("Print", "Print Graph", [this] { NotAvailable("Printing"); });
+    CopyButton = button("Copy", "Copy To Clipboard", [this] { NotAvailable("Copying to the clipboard"); });
+    RenormButton = button("Z0", "Re-normalise", [this] { NotAvailable("Re-normalising"); });
+    ClearMarkersButton = button("Clear", "Clear Data Markers", [this] {
+        smith_->Chart().ClearMarkers();
+        smith_->Chart().Paint();
+    });
+    ScalesButton = button("Scales", "Scales", [this] { NotAvailable("The scales dialog"); });
+    RightAxisButton = button("Right", "Show right axis", [this] {
+        auto& c = smith_->Chart();
+        c.SetShowRightAxis(!c.ShowRightAxis());
+        c.Paint();
+    });
+    DecreaseDetailButton = button("-", "Decrease detail", [this] {
+        auto& c = smith_->Chart();
+        if (c.Detail() > 1)
+            c.SetDetail(c.Detail() - 1);
+    });
+    IncreaseDetailButton = button("+", "Increase Detail", [this] {
+        auto& c = smith_->Chart();
+        if (c.Detail() < 10)
+            c.SetDetail(c.Detail() + 1);
+    });
+    TraceMarkersButton = button("Marks", "Trace Markers", [this] {
+        auto& c = smith_->Chart();
+        c.SetShowmarkers(!c.Showmarkers());
+        xy_->Chart().SetShowmarkers(c.Showmarkers());
+        RepaintCharts();
+    });
+    ColouredTracesButton = button("Colour", "Coloured Traces", [this] {
+        auto& c = smith_->Chart();
+        c.SetColouredTraces(!c.ColouredTraces());
+        xy_->Chart().SetColouredTraces(c.ColouredTraces());
+        RepaintCharts();
+    });
+    TitlesButton = button("Titles", "Titles and fonts", [this] { NotAvailable("The titles dialog"); });
+    ChartColoursButton = button("Colours", "Chart Colours", [this] { NotAvailable("The options dialog"); });
+    PolarButton = button("Polar", "Polar", [this] { Polar->trigger(); });
+    LogMagButton = button("dB", "Log Magnitude", [this] { LogMag->trigger(); });
+    YSmithButton = button("Y", "Y-Smith", [this] { YSmith->trigger(); });
+    ZSmithButton = button("Z", "Z-Smith", [this] { ZSmith->trigger(); });
+    for (QAction* a : { RenormButton, ScalesButton, RightAxisButton })
+        a->setEnabled(false);
+}
+
+void TMainForm::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 8; ++i) {
+        auto* label = new QLabel(bar);
+        label->setFixedWidth(kPanelWidths[i]);
+        if (i != 5 && i != 7)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(label);
+        panels_.push_back(label);
+    }
+    panels_[5]->setText(QStringLiteral("Z0"));
+    // The swatch fills panel 1 and shows the colour of the curve under the
+    // pointer.
+    auto* inner = new QHBoxLayout(panels_[1]);
+    inner->setContentsMargins(1, 1, 1, 1);
+    swatch_ = new QFrame(panels_[1]);
+    swatch_->setAutoFillBackground(true);
+    inner->addWidget(swatch_);
+    SetSwatch(0x808080);
+    bar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(bar, &QWidget::customContextMenuRequested, this,
+        [this, bar](const QPoint& pos) { PopupMenu1->popup(bar->mapToGlobal(pos)); });
+}
+
+void TMainForm::wireCharts()
+{
+    auto& c = smith_->Chart();
+    c.OnCurveChanged = [this](smith::TSmithChart&, int, const std::string& legend, TColor colour) {
+        SetSwatch(colour);
+        SetStatusPanel(0, legend);
+        for (int i = 2; i <= 4; ++i)
+            SetStatusPanel(i, "");
+    };
+    c.OnPointChanged = [this](smith::TSmithChart& chart, double f, double m, double a, double u, double v) {
+        TPointStatus s = PointStatusTexts(chart.ChartType(), f, m, a, u, v, digits_, normalised_, chart.Impedance());
+        SetStatusPanel(2, s.Freq);
+        if (s.MagAngle)
+            SetStatusPanel(3, *s.MagAngle);
+        if (s.Value)
+            SetStatusPanel(4, *s.Value);
+    };
+    c.OnDataChanged = [this](smith::TSmithChart&) {
+        if (state_->Named)
+            Save->setEnabled(true);
+    };
+}
+
+void TMainForm::SetSwatch(TColor colour)
+{
+    swatchColour_ = colour;
+    QPalette p = swatch_->palette();
+    p.setColor(QPalette::Window, toQColor(colour));
+    swatch_->setPalette(p);
+}
+
+void TMainForm::SetStatusPanel(int index, const std::string& text)
+{
+    if (index >= 0 && index < static_cast<int>(panels_.size()))
+        panels_[static_cast<std::size_t>(index)]->setText(QString::fromStdString(text));
+}
+
+std::string TMainForm::StatusPanel(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(panels_.size()))
+        return {};
+    return panels_[static_cast<std::size_t>(index)]->text().toStdString();
+}
+
+void TMainForm::SizeStatusPanels()
+{
+    // The bar spans the window; never a negative width when it is narrow.
+    const int w = std::max(0, (width() - 180) / 3);
+    for (int i = 2; i <= 4; ++i)
+        panels_[static_cast<std::size_t>(i)]->setFixedWidth(w);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    SizeStatusPanels();
+}
+
+bool TMainForm::SmithVisible() const
+{
+    return !smith_->isHidden();
+}
+
+bool TMainForm::XYVisible() const
+{
+    return !xy_->isHidden();
+}
+
+void TMainForm::NotAvailable(const std::string& step)
+{
+    dialogs_->ShowMessage(step + " is not available in this version.");
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    SizeStatusPanels();
+    if (!activated_)
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TMainForm::FormActivate()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    // The program runs on without its settings; the file is left alone.
+    if (!settingsError_.empty())
+        dialogs_->ShowMessage(settingsError_);
+    BuildRecentItems();
+    SaveButton->setEnabled(false);
+    Save->setEnabled(false);
+    SaveAs->setEnabled(false);
+    if (!arguments_.empty()) {
+        // A name with blanks arrives as several arguments.
+        std::string name;
+        for (const std::string& a : arguments_)
+            name += (name.empty() ? "" : " ") + a;
+        files_->LoadSParameterFile(name);
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // Unsaved changes are asked about before the window goes.
+    if (state_->QuerySaveChanges()) {
+        event->ignore();
+        return;
+    }
+    if (std::string error = SaveSettings(); !error.empty())
+        dialogs_->ShowMessage(error);
+    event->accept();
+}
+
+std::string TMainForm::SaveSettings()
+{
+    settingsSaved_ = true;
+    // A file that could not be read at start is left as it is.
+    if (!settingsError_.empty())
+        return {};
+    return settings_.SaveRecent(state_->Recent);
+}
+
+bool TMainForm::QuerySaveChanges()
+{
+    return state_->QuerySaveChanges();
+}
+
+void TMainForm::SetCurrentFile(const std::string& name, int portCount, bool named)
+{
+    state_->SetCurrentFile(name, portCount, named);
+}
+
+void TMainForm::OpenClick()
+{
+    std::string name;
+    if (dialogs_->AskOpenFileName("S-Parameter files (*.SnP)|*.S*", name))
+        files_->LoadSParameterFile(name);
+}
+
+void TMainForm::BuildRecentItems()
+{
+    for (QAction* a : recentItems_) {
+        FileMenu->removeAction(a);
+        delete a;
+    }
+    recentItems_.clear();
+    if (recentSeparator_) {
+        FileMenu->removeAction(recentSeparator_);
+        delete recentSeparator_;
+        recentSeparator_ = nullptr;
+    }
+    const auto& recent = state_->Recent;
+    if (recent.empty())
+        return;
+    recentSeparator_ = FileMenu->addSeparator();
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+        QAction* a = FileMenu->addAction(QString::fromStdString(FileNameOnly(recent[i])));
+        if (i < 4)
+            // The entry at the time of the click: opening reorders the list.
+            connect(a, &QAction::triggered, this, [this, i] {
+                if (i < state_->Recent.size()) {
+                    const std::string path = state_->Recent[i];
+                    files_->LoadSParameterFile(path);
+                }
+            });
+        recentItems_.push_back(a);
+    }
+}
+
+void TMainForm::CurrentFileChanged()
+{
+    setWindowTitle(QString::fromStdString(state_->Caption));
+    if (state_->Named)
+        BuildRecentItems();
+    SetStatusPanel(6, rtl::FloatToStr(smith_->Chart().Impedance()));
+    SaveButton->setEnabled(true);
+    SaveAs->setEnabled(true);
+    RenormButton->setEnabled(true);
+    ReNormalise->setEnabled(true);
+    Save->setEnabled(false);
+    xy_->Chart().ClearMarkers();
+    xy_->Chart().Paint();
+    if (SmithVisible())
+        BuildCurveMenu();
+}
+
+std::vector<QAction*> TMainForm::CurveItems() const
+{
+    std::vector<QAction*> items;
+    const auto actions = CurvesMenu->actions();
+    for (QAction* a : actions)
+        if (a != AllOn && a != AllOff && !a->isSeparator())
+            items.push_back(a);
+    return items;
+}
+
+void TMainForm::BuildCurveMenu()
+{
+    const auto actions = CurvesMenu->actions();
+    for (QAction* a : actions)
+        if (a != AllOn && a != AllOff) {
+            CurvesMenu->removeAction(a);
+            delete a;
+        }
+    CurvesMenu->addSeparator();
+    const auto& chart = smith_->Chart();
+    for (int i = 0; i < chart.CurveCount(); ++i) {
+        const std::string& legend = chart.CurveAt(i)->Legend;
+        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+        a->setObjectName(QString::fromStdString(legend));
+        a->setCheckable(true);
+        a->setChecked(true);
+        connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+    }
+}
+
+void TMainForm::CurveItemClick(QAction* item)
+{
+    // The check has already toggled.
+    const std::string legend = item->objectName().toStdString();
+    const bool on = item->isChecked();
+    if (SmithVisible()) {
+        auto& c = smith_->Chart();
+        if (int i = c.FindCurve(legend); i >= 0) {
+            c.SetCurveVisible(i, on);
+            c.Paint();
+        }
+    } else if (XYVisible()) {
+        auto& c = xy_->Chart();
+        if (int i = c.FindCurve(legend); i >= 0) {
+            c.SetCurveVisible(i, on);
+            c.Paint();
+        }
+    }
+}
+
+void TMainForm::AllCurves(bool on)
+{
+    for (QAction* a : CurveItems())
+        a->setChecked(on);
+    auto& s = smith_->Chart();
+    if (on || SmithVisible())
+        for (int i = 0; i < s.CurveCount(); ++i)
+            s.SetCurveVisible(i, on);
+    if (XYVisible()) {
+        auto& x = xy_->Chart();
+        for (int i = 0; i < x.CurveCount(); ++i)
+            x.SetCurveVisible(i, on);
+    }
+    RepaintCharts();
+}
+
+void TMainForm::ToggleView(QAction* item)
+{
+    // The check has already toggled.
+    const bool on = item->isChecked();
+    auto& s = smith_->Chart();
+    auto& x = xy_->Chart();
+    if (item == ViewTitle) {
+        s.SetShowTitle(on);
+        x.SetShowTitle(on);
+    } else if (item == ViewLegend) {
+        s.SetShowLegend(on);
+        x.SetShowLegend(on);
+    } else if (item == ViewMarkers) {
+        s.SetShowInfo(on);
+        x.SetShowInfo(on);
+    } else if (item == ViewZ0) {
+        s.SetShowZ0(on);
+        x.SetShowZ0(on);
+    }
+    RepaintCharts();
+}
+
+void TMainForm::RepaintCharts()
+{
+    smith_->Chart().Paint();
+    xy_->Chart().Paint();
+}
+
+void TMainForm::SelectView(TViewItem item)
+{
+    if (item == TViewItem::Numeric) {
+        // The grid is not part of this program yet: the view stays as it is.
+        Numeric->setChecked(false);
+        NotAvailable("The numeric grid");
+        return;
+    }
+    for (QAction* a : ChartMenu->actions())
+        a->setChecked(false);
+    for (QAction* a : FunctionsMenu->actions())
+        a->setChecked(false);
+    smith_->hide();
+    xy_->hide();
+
+    QAction* checked = nullptr;
+    switch (item) {
+    case TViewItem::Stability:
+    case TViewItem::PowerGain:
+        xy_->show();
+        checked = item == TViewItem::Stability ? Stability : PowerGain;
+        break;
+    default:
+        smith_->show();
+        BuildCurveMenu();
+        break;
+    }
+
+    struct Row {
+        TViewItem item;
+        QAction* action;
+        Tcharttype type;
+        const char* left;
+        const char* right;
+        double lmin, lmax, rmin, rmax;
+    };
+    const Row rows[] = {
+        { TViewItem::ZSmith, ZSmith, Tcharttype::Zsmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::YSmith, YSmith, Tcharttype::Ysmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::Polar, Polar, Tcharttype::Polar, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::LogMag, LogMag, Tcharttype::Logmag, "Mag(dB)", "Deg", -50, 0, -180, 180 },
+        { TViewItem::GridU, UGrid, Tcharttype::GridU, "U", "V", -1, 1, -1, 1 },
+        { TViewItem::GridV, VGrid, Tcharttype::GridV, "V", "U", -1, 1, -1, 1 },
+        { TViewItem::GridR, RGrid, Tcharttype::GridR, "R", "X", -1, 1, -1, 1 },
+        { TViewItem::GridX, XGrid, Tcharttype::GridX, "X", "R", -1, 1, -1, 1 },
+    };
+    for (const Row& r : rows) {
+        if (r.item != item)
+            continue;
+        checked = r.action;
+        const bool rect = r.left != nullptr;
+        RightAxisButton->setEnabled(rect);
+        DecreaseDetailButton->setEnabled(!rect);
+        IncreaseDetailButton->setEnabled(!rect);
+        ScalesButton->setEnabled(rect);
+        auto& c = smith_->Chart();
+        if (rect) {
+            c.SetAutoupdate(false);
+            c.SetLeftTitle(r.left);
+            c.SetRightTitle(r.right);
+            c.SetLYmin(r.lmin);
+            c.SetLYmax(r.lmax);
+            c.SetRYmin(r.rmin);
+            c.SetRYmax(r.rmax);
+            c.SetAutoupdate(true);
+        }
+        c.SetChartType(r.type);
+        c.Paint();
+    }
+    if (checked)
+        checked->setChecked(true);
+}
+
+} // namespace viewer

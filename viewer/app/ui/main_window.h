@@ -1,0 +1,151 @@
+#pragma once
+
+// TMainForm, the viewer's main window: the Smith chart and the XY chart,
+// the menus and tool buttons, the status bar read-outs, the recent-file
+// list and the settings file, and the state of the file being viewed.
+
+#include "viewer/app/file_state.h"
+#include "viewer/app/sparam_files.h"
+#include "viewer/app/status_text.h"
+#include "viewer/app/viewer_settings.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace viewer {
+
+class IViewerDialogs;
+class TSaveForm;
+class TSmithChartWidget;
+class TXYChartWidget;
+
+// The items of the Chart and Functions menus that SelectView switches to.
+enum class TViewItem { ZSmith, YSmith, Polar, LogMag, GridU, GridV, GridR, GridX, Numeric, Stability, PowerGain };
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `settingsPath` is the settings file; `arguments` the command line's
+    // arguments (without the program). `dialogs` answers the questions;
+    // null means real dialogs owned by the window.
+    TMainForm(const std::string& settingsPath, std::vector<std::string> arguments, IViewerDialogs* dialogs = nullptr,
+        QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // True when the user cancelled.
+    bool QuerySaveChanges();
+    void SetCurrentFile(const std::string& name, int portCount, bool named);
+    void SelectView(TViewItem item);
+    void SetStatusPanel(int index, const std::string& text);
+    std::string StatusPanel(int index) const;
+
+    // Runs once, at the first activation: recent items, save commands off,
+    // and the file named on the command line.
+    void FormActivate();
+    // Writes the recent list back to the settings file; empty text on success.
+    std::string SaveSettings();
+
+    TSmithChartWidget& SmithChart1() { return *smith_; }
+    TXYChartWidget& XYChart() { return *xy_; }
+    TViewerFileState& FileState() { return *state_; }
+    TSParameterFiles& Files() { return *files_; }
+    TStatusDigits& Digits() { return digits_; }
+    bool Normalised() const { return normalised_; }
+    const std::vector<std::string>& DriverList() const { return drivers_; }
+    const std::string& SettingsLoadError() const { return settingsError_; }
+    bool SmithVisible() const;
+    bool XYVisible() const;
+    // The swatch's colour (24-bit, red in the low byte).
+    TColor SwatchColour() const { return swatchColour_; }
+
+    // Menus.
+    QMenu* FileMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* ToolsMenu = nullptr;
+    QMenu* FunctionsMenu = nullptr;
+    QMenu* ChartMenu = nullptr;
+    QMenu* CurvesMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+
+    QAction *New = nullptr, *Open = nullptr, *Save = nullptr, *SaveAs = nullptr, *PageSetup = nullptr, *Print = nullptr,
+            *Exit = nullptr;
+    QAction *ViewTitle = nullptr, *ViewLegend = nullptr, *ViewMarkers = nullptr, *ViewZ0 = nullptr;
+    QAction *ReNormalise = nullptr, *CaptureData = nullptr, *Stability = nullptr, *PowerGain = nullptr,
+            *Options = nullptr;
+    QAction *ZSmith = nullptr, *YSmith = nullptr, *Polar = nullptr, *LogMag = nullptr, *UGrid = nullptr,
+            *VGrid = nullptr, *RGrid = nullptr, *XGrid = nullptr, *Numeric = nullptr;
+    QAction *AllOn = nullptr, *AllOff = nullptr;
+    QAction *Contents = nullptr, *About = nullptr;
+    QAction *NormalisedItem = nullptr, *PlusDigits = nullptr, *MinusDigits = nullptr;
+
+    // Tool buttons.
+    QToolBar* ToolBar1 = nullptr;
+    QAction *OpenButton = nullptr, *SaveButton = nullptr, *PrintButton = nullptr, *CopyButton = nullptr,
+            *RenormButton = nullptr, *ClearMarkersButton = nullptr, *ScalesButton = nullptr, *RightAxisButton = nullptr,
+            *DecreaseDetailButton = nullptr, *IncreaseDetailButton = nullptr, *TraceMarkersButton = nullptr,
+            *ColouredTracesButton = nullptr, *TitlesButton = nullptr, *ChartColoursButton = nullptr,
+            *PolarButton = nullptr, *LogMagButton = nullptr, *YSmithButton = nullptr, *ZSmithButton = nullptr;
+
+    // The recent-file items of the File menu, in list order.
+    const std::vector<QAction*>& RecentItems() const { return recentItems_; }
+    // The curve items of the Curves menu (after "All on", "All off").
+    std::vector<QAction*> CurveItems() const;
+
+    // Where a step this program does not have yet ends: a message saying so.
+    void NotAvailable(const std::string& step);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void wireCharts();
+    void BuildRecentItems();
+    void BuildCurveMenu();
+    void CurrentFileChanged();
+    void CurveItemClick(QAction* item);
+    void AllCurves(bool on);
+    void ToggleView(QAction* item);
+    void OpenClick();
+    void SizeStatusPanels();
+    void SetSwatch(TColor colour);
+    void RepaintCharts();
+
+    std::vector<std::string> arguments_;
+    std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<IViewerDialogs> ownDialogs_;
+    IViewerDialogs* dialogs_ = nullptr;
+    TSmithChartWidget* smith_ = nullptr;
+    TXYChartWidget* xy_ = nullptr;
+    std::unique_ptr<TViewerFileState> state_;
+    std::unique_ptr<TSParameterFiles> files_;
+    TViewerSettings settings_;
+    std::string settingsError_;
+    std::vector<std::string> drivers_;
+    TStatusDigits digits_;
+    bool normalised_ = true;
+    bool activated_ = false;
+    bool settingsSaved_ = false;
+    std::vector<QAction*> recentItems_;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QLabel*> panels_;
+    QFrame* swatch_ = nullptr;
+    TColor swatchColour_ = 0;
+    QActionGroup* viewGroup_ = nullptr;
+};
+
+} // namespace viewer

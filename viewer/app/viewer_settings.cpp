@@ -1,0 +1,184 @@
+#include "viewer/app/viewer_settings.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace viewer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    const auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos)
+        return {};
+    const auto e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The section name of a "[name]" line, or false.
+bool sectionName(const std::string& line, std::string& name)
+{
+    const std::string t = trimmed(line);
+    if (t.size() < 2 || t.front() != '[' || t.back() != ']')
+        return false;
+    name = trimmed(t.substr(1, t.size() - 2));
+    return true;
+}
+
+bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Cannot read the settings file " + path;
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    if (in.bad()) {
+        error = "Cannot read the settings file " + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TViewerSettings::TViewerSettings(std::string path)
+    : path_(std::move(path))
+{
+}
+
+std::string TViewerSettings::PathForProgram(const std::string& programPath)
+{
+    fs::path p(programPath);
+    p.replace_extension(".ini");
+    return p.string();
+}
+
+std::string WriteTextAtomically(const std::string& path, const std::string& text)
+{
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return "Cannot write the settings file " + path;
+        out << text;
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return "Cannot write the settings file " + path;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return "Cannot write the settings file " + path;
+    }
+    return {};
+}
+
+std::string TViewerSettings::Load()
+{
+    Drivers.clear();
+    Recent.clear();
+    std::error_code ec;
+    if (!fs::exists(path_, ec)) {
+        if (std::string error = WriteTextAtomically(path_, "[recent]\n"); !error.empty())
+            return error;
+        return {};
+    }
+    std::vector<std::string> lines;
+    std::string error;
+    if (!readLines(path_, lines, error))
+        return error;
+    std::string section;
+    for (const std::string& line : lines) {
+        std::string name;
+        if (sectionName(line, name)) {
+            section = name;
+            continue;
+        }
+        const std::string t = trimmed(line);
+        if (t.empty() || t.front() == ';')
+            continue;
+        const auto eq = t.find('=');
+        if (sameIgnoringCase(section, "drivers")) {
+            if (eq != std::string::npos)
+                Drivers.push_back(t);
+        } else if (sameIgnoringCase(section, "recent")) {
+            // The value after "=", whatever the key's length ("file10=" is
+            // as good as "file1="); a line without one is no entry.
+            if (eq == std::string::npos)
+                continue;
+            std::string value = trimmed(t.substr(eq + 1));
+            if (!value.empty())
+                Recent.push_back(value);
+        }
+    }
+    return {};
+}
+
+std::string TViewerSettings::SaveRecent(const std::vector<std::string>& recent) const
+{
+    if (recent.empty())
+        return {};
+    std::vector<std::string> lines;
+    std::string error;
+    std::error_code ec;
+    if (fs::exists(path_, ec) && !readLines(path_, lines, error))
+        return error; // never replace a file that could not be read
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < recent.size(); ++i)
+        entries.push_back("file" + std::to_string(i) + "=" + recent[i]);
+
+    std::vector<std::string> out;
+    bool inRecent = false;
+    bool written = false;
+    for (const std::string& line : lines) {
+        std::string name;
+        if (sectionName(line, name)) {
+            inRecent = sameIgnoringCase(name, "recent");
+            out.push_back(line);
+            if (inRecent && !written) {
+                out.insert(out.end(), entries.begin(), entries.end());
+                written = true;
+            }
+            continue;
+        }
+        if (!inRecent)
+            out.push_back(line);
+    }
+    if (!written) {
+        out.push_back("[recent]");
+        out.insert(out.end(), entries.begin(), entries.end());
+    }
+    std::ostringstream text;
+    for (const std::string& line : out)
+        text << line << "\n";
+    return WriteTextAtomically(path_, text.str());
+}
+
+} // namespace viewer
