@@ -46,4 +46,30 @@ inline bool ButtonOfMouse(const QMouseEvent* e, TMouseButton& button)
     }
 }
 
+// A widget's mouse events passed on to its chart (Smith or XY), which takes
+// the button, the shift state and the position in pixels.
+template <class Chart> void ForwardMousePress(Chart& chart, const QMouseEvent* e)
+{
+    TMouseButton button;
+    if (!ButtonOfMouse(e, button))
+        return;
+    const QPoint p = e->position().toPoint();
+    chart.MouseDown(button, ShiftOfMouse(e), p.x(), p.y());
+}
+
+template <class Chart> void ForwardMouseMove(Chart& chart, const QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    chart.MouseMove(ShiftOfMouse(e), p.x(), p.y());
+}
+
+template <class Chart> void ForwardMouseRelease(Chart& chart, const QMouseEvent* e)
+{
+    TMouseButton button;
+    if (!ButtonOfMouse(e, button))
+        return;
+    const QPoint p = e->position().toPoint();
+    chart.MouseUp(button, ShiftOfMouse(e), p.x(), p.y());
+}
+
 } // namespace viewer

@@ -1,6 +1,7 @@
 #include "viewer/components/ui/smithchartwidget.h"
 
 #include "viewer/components/qtchartcanvas.h"
+#include "viewer/components/ui/chartmouse.h"
 
 #include <QMenu>
 #include <QMessageBox>
@@ -10,47 +11,6 @@
 #include <QResizeEvent>
 
 namespace viewer {
-
-namespace {
-
-TShiftState ShiftOf(const QMouseEvent* e)
-{
-    TShiftState s = 0;
-    const Qt::KeyboardModifiers m = e->modifiers();
-    if (m & Qt::ShiftModifier)
-        s |= ssShift;
-    if (m & Qt::AltModifier)
-        s |= ssAlt;
-    if (m & Qt::ControlModifier)
-        s |= ssCtrl;
-    const Qt::MouseButtons b = e->buttons();
-    if (b & Qt::LeftButton)
-        s |= ssLeft;
-    if (b & Qt::RightButton)
-        s |= ssRight;
-    if (b & Qt::MiddleButton)
-        s |= ssMiddle;
-    return s;
-}
-
-bool ButtonOf(const QMouseEvent* e, TMouseButton& button)
-{
-    switch (e->button()) {
-    case Qt::LeftButton:
-        button = TMouseButton::mbLeft;
-        return true;
-    case Qt::RightButton:
-        button = TMouseButton::mbRight;
-        return true;
-    case Qt::MiddleButton:
-        button = TMouseButton::mbMiddle;
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 TSmithChartWidget::TSmithChartWidget(QWidget* parent)
     : QWidget(parent)
@@ -146,26 +106,17 @@ void TSmithChartWidget::resizeEvent(QResizeEvent* event)
 
 void TSmithChartWidget::mousePressEvent(QMouseEvent* event)
 {
-    TMouseButton button;
-    if (!ButtonOf(event, button))
-        return;
-    const QPoint p = event->position().toPoint();
-    chart_.MouseDown(button, ShiftOf(event), p.x(), p.y());
+    ForwardMousePress(chart_, event);
 }
 
 void TSmithChartWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    chart_.MouseMove(ShiftOf(event), p.x(), p.y());
+    ForwardMouseMove(chart_, event);
 }
 
 void TSmithChartWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    TMouseButton button;
-    if (!ButtonOf(event, button))
-        return;
-    const QPoint p = event->position().toPoint();
-    chart_.MouseUp(button, ShiftOf(event), p.x(), p.y());
+    ForwardMouseRelease(chart_, event);
 }
 
 } // namespace viewer

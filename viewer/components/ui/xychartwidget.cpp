@@ -118,26 +118,17 @@ void TXYChartWidget::resizeEvent(QResizeEvent* event)
 
 void TXYChartWidget::mousePressEvent(QMouseEvent* event)
 {
-    TMouseButton button;
-    if (!ButtonOfMouse(event, button))
-        return;
-    const QPoint p = event->position().toPoint();
-    chart_.MouseDown(button, ShiftOfMouse(event), p.x(), p.y());
+    ForwardMousePress(chart_, event);
 }
 
 void TXYChartWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    chart_.MouseMove(ShiftOfMouse(event), p.x(), p.y());
+    ForwardMouseMove(chart_, event);
 }
 
 void TXYChartWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    TMouseButton button;
-    if (!ButtonOfMouse(event, button))
-        return;
-    const QPoint p = event->position().toPoint();
-    chart_.MouseUp(button, ShiftOfMouse(event), p.x(), p.y());
+    ForwardMouseRelease(chart_, event);
 }
 
 } // namespace viewer
