@@ -134,6 +134,9 @@ protected:
     std::int64_t InstallFileSize(TInstallObject& File) override;
     std::string InstallFileName(TInstallObject& File) override;
     void MarkNewDiskAnswered(TInstallObject& File) override;
+    // A container is also an install object: its own name and new-disk mark.
+    using TFileRelated::InstallFileName;
+    using TFileRelated::MarkNewDiskAnswered;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
