@@ -1,6 +1,8 @@
 #include "viewer/components/chartmarks.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace viewer {
 
@@ -65,6 +67,30 @@ void DrawMarkerBox(TChartCanvas& cv, int d, int ex, int ey, const std::string& l
     cv.Rectangle(left, top, right, bottom);
     cv.SetBrushStyle(TBrushStyle::bsClear);
     cv.TextOut(tx, ty, label);
+}
+
+int FlagDirectionOfDrag(int dx, int dy)
+{
+    const double a = std::atan2(-static_cast<double>(dy), static_cast<double>(dx)) * 180.0 / std::numbers::pi;
+    // The last test that holds wins.
+    int d = 2;
+    if (a > 23)
+        d = 1;
+    if (a > 68)
+        d = 0;
+    if (a > 112)
+        d = 7;
+    if (a > 157)
+        d = 6;
+    if (a < -22)
+        d = 3;
+    if (a < -68)
+        d = 4;
+    if (a < -112)
+        d = 5;
+    if (a < -157)
+        d = 6;
+    return d;
 }
 
 } // namespace viewer

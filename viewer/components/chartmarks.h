@@ -19,4 +19,8 @@ void DrawPointSymbol(TChartCanvas& canvas, int symbol, int x, int y, int s);
 // clockwise in 45-degree steps). Leaves the brush clear.
 void DrawMarkerBox(TChartCanvas& canvas, int d, int ex, int ey, const std::string& label);
 
+// The flag direction 0..7 a marker takes when the pointer is dragged by
+// (dx, dy) pixels from where the marker was set (screen y grows downwards).
+int FlagDirectionOfDrag(int dx, int dy);
+
 } // namespace viewer

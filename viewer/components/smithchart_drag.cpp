@@ -2,6 +2,7 @@
 // with Alt + right (applied only when the user accepts it), and the flag of
 // a new marker turned while the button is still down.
 
+#include "viewer/components/chartmarks.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_values.h"
 #include "viewer/components/vectormath.h"
@@ -149,26 +150,7 @@ void TSmithChart::turnMarker(int dx, int dy)
 {
     if (markers_.empty())
         return;
-    const double a = std::atan2(-static_cast<double>(dy), static_cast<double>(dx)) * 180.0 / std::numbers::pi;
-    // The last test that holds wins.
-    int d = 2;
-    if (a > 23)
-        d = 1;
-    if (a > 68)
-        d = 0;
-    if (a > 112)
-        d = 7;
-    if (a > 157)
-        d = 6;
-    if (a < -22)
-        d = 3;
-    if (a < -68)
-        d = 4;
-    if (a < -112)
-        d = 5;
-    if (a < -157)
-        d = 6;
-    markers_.back().Direction = d;
+    markers_.back().Direction = FlagDirectionOfDrag(dx, dy);
     Paint();
 }
 

@@ -2,6 +2,7 @@
 // point's deltas, markers by click and their direction by drag, pan and
 // zoom by Shift drags.
 
+#include "viewer/components/chartmarks.h"
 #include "viewer/components/xychart.h"
 
 #include <algorithm>
@@ -192,25 +193,7 @@ void TXYChart::MouseMove(TShiftState shift, int x, int y)
     const int dx = x - s.PressX;
     const int dy = y - s.PressY;
     if (s.MarkerDrag && !markers_.empty()) {
-        const double a = std::atan2(-static_cast<double>(dy), static_cast<double>(dx)) * 180.0 / std::numbers::pi;
-        int d = 2;
-        if (a > 23)
-            d = 1;
-        if (a > 68)
-            d = 0;
-        if (a > 112)
-            d = 7;
-        if (a > 157)
-            d = 6;
-        if (a < -22)
-            d = 3;
-        if (a < -68)
-            d = 4;
-        if (a < -112)
-            d = 5;
-        if (a < -157)
-            d = 6;
-        markers_.back().Direction = d;
+        markers_.back().Direction = FlagDirectionOfDrag(dx, dy);
         Paint();
     } else if (!(shift & ssShift)) {
         HitTest(x, y);
