@@ -356,6 +356,16 @@ void TMainForm::NotAvailable(const std::string& step)
     dialogs_->ShowMessage(step + " is not available in this version.");
 }
 
+bool TMainForm::WriteGridBack()
+{
+    // No grid yet: there is nothing to write back.
+    return true;
+}
+
+void TMainForm::SetGridFormat(int)
+{
+}
+
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);

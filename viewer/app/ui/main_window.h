@@ -104,6 +104,15 @@ public:
     // Where a step this program does not have yet ends: a message saying so.
     void NotAvailable(const std::string& step);
 
+    // The numeric grid. WriteGridBack puts the grid's edits into the Smith
+    // chart's curves when the grid shows; every operation that reads or
+    // replaces the data calls it first and stops when it returns false (a
+    // cell could not be read: nothing was changed and the grid stays).
+    bool WriteGridBack();
+    // Shows the grid's values in another format (0 magnitude/angle, 1 dB/angle,
+    // 2 real/imaginary) while the grid shows.
+    void SetGridFormat(int format);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
