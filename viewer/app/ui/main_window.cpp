@@ -181,7 +181,7 @@ void TMainForm::createMenus()
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     Contents = addItem(HelpMenu, "&Contents");
     About = addItem(HelpMenu, "&About...");
-    connect(Contents, &QAction::triggered, this, [this] { NotAvailable("Help"); });
+    connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
     connect(About, &QAction::triggered, this, [this] { NotAvailable("The about box"); });
 
     PopupMenu1 = new QMenu(this);
@@ -364,6 +364,11 @@ bool TMainForm::WriteGridBack()
 
 void TMainForm::SetGridFormat(int)
 {
+}
+
+void TMainForm::ShowHelp(int)
+{
+    NotAvailable("Help");
 }
 
 void TMainForm::showEvent(QShowEvent* event)

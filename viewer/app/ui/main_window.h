@@ -113,6 +113,11 @@ public:
     // 2 real/imaginary) while the grid shows.
     void SetGridFormat(int format);
 
+    // Opens the help at the page of a help context (1 contents, 2 capture,
+    // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
+    // setup). Every Help button and Help > Contents comes here.
+    void ShowHelp(int context);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
