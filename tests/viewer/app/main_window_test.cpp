@@ -1,3 +1,4 @@
+#include "platform/help/ui/help_window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/main_window.h"
@@ -11,6 +12,7 @@
 #include <QEnterEvent>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <deque>
 #include <filesystem>
@@ -334,7 +336,7 @@ TEST(TMainForm, MissingStepsSaySo)
     Fixture f;
     TMainForm& w = f.open();
     for (QAction* a : { w.New, w.PageSetup, w.Print, w.CaptureData, w.Options, w.Numeric, w.Stability, w.About,
-             w.Contents, w.CopyButton, w.TitlesButton, w.ChartColoursButton }) {
+             w.CopyButton, w.TitlesButton, w.ChartColoursButton }) {
         f.dialogs.messages.clear();
         a->trigger();
         ASSERT_EQ(f.dialogs.messages.size(), 1u) << a->text().toStdString();
@@ -362,6 +364,38 @@ TEST(TMainForm, HintsLeaveTheStatusPanels)
     EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
     EXPECT_EQ(w.StatusPanel(2), "Freq 1.0000GHz");
     EXPECT_EQ(w.OpenButton->toolTip().toStdString(), "Open file");
+}
+
+// Catches a help context that has no page in the program's help, Help >
+// Contents that opens no window, and a missing help file that fails quietly.
+TEST(TMainForm, HelpOpensThePageOfItsContext)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    w.SetHelpFile(RIVELLE_HELP_FILE);
+    for (int context : { 1, 2, 4, 5, 6, 7, 10, 11 }) {
+        f.dialogs.messages.clear();
+        w.ShowHelp(context);
+        EXPECT_TRUE(f.dialogs.messages.empty()) << context;
+        ASSERT_NE(help::ProgramHelpWindow(), nullptr);
+        const std::string page = help::ProgramHelpWindow()->CurrentPage();
+        std::string error;
+        const auto file = help::THelpFile::Open(RIVELLE_HELP_FILE, error);
+        ASSERT_TRUE(file) << error;
+        EXPECT_TRUE(file->HasContext(context)) << context;
+        EXPECT_EQ(std::filesystem::path(page), std::filesystem::path(file->PageFor(context)));
+        EXPECT_FALSE(help::ProgramHelpWindow()->Browser()->toPlainText().isEmpty()) << page;
+    }
+    w.Contents->trigger();
+    EXPECT_EQ(std::filesystem::path(help::ProgramHelpWindow()->CurrentPage()).filename(), "contents.html");
+    EXPECT_TRUE(help::ProgramHelpWindow()->isVisible());
+    help::ProgramHelpWindow()->close();
+
+    w.SetHelpFile(f.path("missing.hlp"));
+    f.dialogs.messages.clear();
+    w.Contents->trigger();
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("missing.hlp"), std::string::npos);
 }
 
 // Renders the window with a two-port open, for a look at the layout.

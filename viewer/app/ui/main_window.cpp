@@ -1,5 +1,6 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
@@ -9,6 +10,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,10 +53,12 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
         ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
         dialogs_ = ownDialogs_.get();
     }
@@ -374,9 +378,10 @@ void TMainForm::SetGridFormat(int)
 {
 }
 
-void TMainForm::ShowHelp(int)
+void TMainForm::ShowHelp(int context)
 {
-    NotAvailable("Help");
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
 }
 
 void TMainForm::showEvent(QShowEvent* event)

@@ -117,6 +117,9 @@ public:
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
+    // The help file: the program's folder + "Rivelle.hlp" unless set.
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -140,6 +143,7 @@ private:
     void RepaintCharts();
 
     std::vector<std::string> arguments_;
+    std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
