@@ -6,8 +6,11 @@
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QEnterEvent>
 #include <QMenu>
+#include <QStatusBar>
 #include <QToolBar>
 #include <deque>
 #include <filesystem>
@@ -188,6 +191,11 @@ TEST(TMainForm, ViewSwitching)
     EXPECT_FALSE(w.SmithVisible());
     EXPECT_TRUE(w.Stability->isChecked());
     EXPECT_FALSE(w.Polar->isChecked());
+    // One set of radio items across both menus.
+    ASSERT_NE(w.ZSmith->actionGroup(), nullptr);
+    EXPECT_TRUE(w.ZSmith->actionGroup()->isExclusive());
+    for (QAction* a : { w.Numeric, w.XGrid, w.Stability, w.PowerGain })
+        EXPECT_EQ(a->actionGroup(), w.ZSmith->actionGroup());
     w.Files().LoadSParameterFile(f.path("a.s2p"));
     EXPECT_TRUE(w.SmithVisible());
     EXPECT_EQ(f.chart().ChartType(), Tcharttype::Zsmith);
@@ -334,6 +342,26 @@ TEST(TMainForm, MissingStepsSaySo)
         EXPECT_FALSE(a->isChecked());
     }
     EXPECT_TRUE(w.SmithVisible());
+}
+
+// Catches tool-button hints shown as status messages, which cover the
+// read-out panels while the pointer rests on a button.
+TEST(TMainForm, HintsLeaveTheStatusPanels)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    w.show();
+    w.SetStatusPanel(2, "Freq 1.0000GHz");
+    for (QAction* a : { w.OpenButton, w.ZSmithButton }) {
+        QWidget* button = w.ToolBar1->widgetForAction(a);
+        ASSERT_NE(button, nullptr);
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(button, &enter);
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
+    EXPECT_EQ(w.StatusPanel(2), "Freq 1.0000GHz");
+    EXPECT_EQ(w.OpenButton->toolTip().toStdString(), "Open file");
 }
 
 // Renders the window with a two-port open, for a look at the layout.

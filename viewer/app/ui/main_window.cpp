@@ -167,9 +167,17 @@ void TMainForm::createMenus()
     const std::pair<QAction*, TViewItem> views[] = { { ZSmith, TViewItem::ZSmith }, { YSmith, TViewItem::YSmith },
         { Polar, TViewItem::Polar }, { LogMag, TViewItem::LogMag }, { UGrid, TViewItem::GridU },
         { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
-    for (auto [action, item] : views)
-        connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
+    for (const auto& view : views) {
+        const TViewItem item = view.second;
+        connect(view.first, &QAction::triggered, this, [this, item] { SelectView(item); });
+    }
     connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
+    // The views and the two function charts are one set of radio items; none
+    // is checked while a command is refused.
+    viewGroup_ = new QActionGroup(this);
+    viewGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
+        viewGroup_->addAction(a);
 
     CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
     AllOn = addItem(CurvesMenu, "All on");
@@ -204,8 +212,8 @@ void TMainForm::createToolBar()
     ToolBar1->setMovable(false);
     auto button = [this](const char* text, const char* hint, auto handler) {
         QAction* a = ToolBar1->addAction(QString::fromUtf8(text));
+        // A hint is a tooltip only: the status panels keep their read-outs.
         a->setToolTip(QString::fromUtf8(hint));
-        a->setStatusTip(QString::fromUtf8(hint));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -369,6 +377,19 @@ void TMainForm::SetGridFormat(int)
 void TMainForm::ShowHelp(int)
 {
     NotAvailable("Help");
+}
+
+void TMainForm::TakeCapturedData(TCapturedData&& data)
+{
+    if (XYVisible())
+        SelectView(TViewItem::ZSmith);
+    const int ports = data.ports;
+    xy_->Chart().SetUnits(data.units);
+    // The comments of the file read before do not describe the capture.
+    files_->Options().memo.clear();
+    ApplyCapturedData(smith_->Chart(), std::move(data));
+    state_->SetCurrentFile(CapturedFileName(ports), ports, false);
+    smith_->Chart().SetDataChanged(true);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
