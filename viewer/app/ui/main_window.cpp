@@ -384,6 +384,19 @@ void TMainForm::ShowHelp(int context)
         dialogs_->ShowMessage(error);
 }
 
+void TMainForm::TakeCapturedData(TCapturedData&& data)
+{
+    if (XYVisible())
+        SelectView(TViewItem::ZSmith);
+    const int ports = data.ports;
+    xy_->Chart().SetUnits(data.units);
+    // The comments of the file read before do not describe the capture.
+    files_->Options().memo.clear();
+    ApplyCapturedData(smith_->Chart(), std::move(data));
+    state_->SetCurrentFile(CapturedFileName(ports), ports, false);
+    smith_->Chart().SetDataChanged(true);
+}
+
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);

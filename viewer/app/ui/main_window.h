@@ -4,6 +4,7 @@
 // the menus and tool buttons, the status bar read-outs, the recent-file
 // list and the settings file, and the state of the file being viewed.
 
+#include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
@@ -120,6 +121,10 @@ public:
     // The help file: the program's folder + "Rivelle.hlp" unless set.
     const std::string& HelpFile() const { return helpFile_; }
     void SetHelpFile(const std::string& path) { helpFile_ = path; }
+
+    // Makes a completed capture the current data: a new, unnamed file
+    // ("Captured.s2p" and so on) that is marked changed.
+    void TakeCapturedData(TCapturedData&& data);
 
 protected:
     void showEvent(QShowEvent* event) override;
