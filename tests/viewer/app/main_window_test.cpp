@@ -1,6 +1,7 @@
 #include "platform/help/ui/help_window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/app/scripted_dialogs.h"
+#include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -9,11 +10,13 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEnterEvent>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QWidgetAction>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -249,6 +252,46 @@ TEST(TMainForm, CurveSwitching)
     w.SelectView(TViewItem::PowerGain);
     w.CurveItems()[0]->trigger();
     EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
+}
+
+// Catches a long curve menu that does not break into columns of ten, and
+// column items that do not toggle their curve.
+TEST(TMainForm, LongCurveMenuHasColumns)
+{
+    Fixture f;
+    std::string fourPort = "# GHZ S MA R 50\n";
+    for (int k = 1; k <= 2; ++k) {
+        fourPort += std::to_string(k);
+        for (int row = 0; row < 4; ++row)
+            fourPort += " 0.5 10 0.5 20 0.5 30 0.5 40\n";
+    }
+    writeFile(f.dir / "c.s4p", fourPort);
+    TMainForm& w = f.open({ f.path("c.s4p") });
+    ASSERT_EQ(w.CurveItems().size(), 16u);
+    QWidgetAction* holder = nullptr;
+    for (QAction* a : w.CurvesMenu->actions())
+        if (auto* h = qobject_cast<QWidgetAction*>(a))
+            holder = h;
+    ASSERT_NE(holder, nullptr);
+    auto* columns = qobject_cast<TCurveColumns*>(holder->defaultWidget());
+    ASSERT_NE(columns, nullptr);
+    EXPECT_EQ(columns->ColumnCount(), 2);
+    auto* box = columns->findChild<QCheckBox*>(QStringLiteral("S34"));
+    ASSERT_NE(box, nullptr);
+    const int s34 = f.chart().FindCurve("S34");
+    box->click();
+    EXPECT_FALSE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_FALSE(box->isChecked());
+    w.AllOn->trigger();
+    EXPECT_TRUE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_TRUE(box->isChecked());
+
+    // Up to ten curves stay plain menu items.
+    writeFile(f.dir / "b.s1p", kOnePort);
+    w.Files().LoadSParameterFile(f.path("b.s1p"));
+    for (QAction* a : w.CurvesMenu->actions())
+        EXPECT_EQ(qobject_cast<QWidgetAction*>(a), nullptr);
+    EXPECT_TRUE(w.CurvesMenu->actions().contains(w.CurveItems()[0]));
 }
 
 // Catches read-outs not following the chart's events: legend and swatch on

@@ -164,6 +164,7 @@ private:
     bool activated_ = false;
     bool settingsSaved_ = false;
     std::vector<QAction*> recentItems_;
+    std::vector<QAction*> curveItems_;
     QAction* recentSeparator_ = nullptr;
     std::vector<QLabel*> panels_;
     QFrame* swatch_ = nullptr;
