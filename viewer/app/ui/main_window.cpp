@@ -1,9 +1,11 @@
 #include "viewer/app/ui/main_window.h"
 
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -55,7 +58,9 @@ TMainForm::TMainForm(
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
-        ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, [this](int context) { ShowHelp(context); });
+        ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
 
@@ -85,6 +90,8 @@ TMainForm::TMainForm(
     createToolBar();
     createStatusBar();
     wireCharts();
+    wireXYChart();
+    createPrinting();
 
     // The settings file: a missing one is created; one that cannot be read
     // leaves the lists empty and is not written over at the end.
@@ -101,6 +108,9 @@ TMainForm::~TMainForm()
     smith_->Chart().OnCurveChanged = nullptr;
     smith_->Chart().OnPointChanged = nullptr;
     smith_->Chart().OnDataChanged = nullptr;
+    xy_->Chart().OnCurveChanged = nullptr;
+    xy_->Chart().OnPointChanged = nullptr;
+    xy_->Chart().OnDeltaChanged = nullptr;
 }
 
 void TMainForm::createMenus()
@@ -118,8 +128,8 @@ void TMainForm::createMenus()
     connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
     connect(Save, &QAction::triggered, this, [this] { files_->SaveSParameterFile(false); });
     connect(SaveAs, &QAction::triggered, this, [this] { files_->SaveSParameterFile(true); });
-    connect(PageSetup, &QAction::triggered, this, [this] { NotAvailable("Page setup"); });
-    connect(Print, &QAction::triggered, this, [this] { NotAvailable("Printing"); });
+    connect(PageSetup, &QAction::triggered, this, [this] { PageSetupClick(); });
+    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     connect(Exit, &QAction::triggered, this, &QWidget::close);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -139,18 +149,10 @@ void TMainForm::createMenus()
     Stability = addItem(FunctionsMenu, "Stability", true);
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
-    connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
+    connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
     connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
-    // The stability and gain curves are computed elsewhere; until then the
-    // items say so and keep the current view (and their check).
-    connect(Stability, &QAction::triggered, this, [this] {
-        Stability->setChecked(false);
-        NotAvailable("The stability chart");
-    });
-    connect(PowerGain, &QAction::triggered, this, [this] {
-        PowerGain->setChecked(false);
-        NotAvailable("The power gain chart");
-    });
+    connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
+    connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
     connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
@@ -211,9 +213,9 @@ void TMainForm::createToolBar()
     };
     OpenButton = button("Open", "Open file", [this] { OpenClick(); });
     SaveButton = button("Save", "Save file", [this] { files_->SaveSParameterFile(true); });
-    PrintButton = button("Print", "Print Graph", [this] { NotAvailable("Printing"); });
-    CopyButton = button("Copy", "Copy To Clipboard", [this] { NotAvailable("Copying to the clipboard"); });
-    RenormButton = button("Z0", "Re-normalise", [this] { NotAvailable("Re-normalising"); });
+    PrintButton = button("Print", "Print Graph", [this] { PrintClick(); });
+    CopyButton = button("Copy", "Copy To Clipboard", [this] { CopyClick(); });
+    RenormButton = button("Z0", "Re-normalise", [this] { normbuttonClick(); });
     ClearMarkersButton = button("Clear", "Clear Data Markers", [this] {
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
@@ -362,9 +364,7 @@ bool TMainForm::WriteGridBack()
     return true;
 }
 
-void TMainForm::SetGridFormat(int)
-{
-}
+void TMainForm::SetGridFormat(int) { }
 
 void TMainForm::ShowHelp(int)
 {
@@ -497,6 +497,15 @@ std::vector<QAction*> TMainForm::CurveItems() const
 
 void TMainForm::BuildCurveMenu()
 {
+    const auto& chart = smith_->Chart();
+    std::vector<std::string> legends;
+    for (int i = 0; i < chart.CurveCount(); ++i)
+        legends.push_back(chart.CurveAt(i)->Legend);
+    BuildCurveMenuFrom(legends);
+}
+
+void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
+{
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
@@ -504,9 +513,7 @@ void TMainForm::BuildCurveMenu()
             delete a;
         }
     CurvesMenu->addSeparator();
-    const auto& chart = smith_->Chart();
-    for (int i = 0; i < chart.CurveCount(); ++i) {
-        const std::string& legend = chart.CurveAt(i)->Legend;
+    for (const std::string& legend : legends) {
         QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
