@@ -1,6 +1,8 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
@@ -11,6 +13,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,12 +57,14 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
         auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
-        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, [this](int context) { ShowHelp(context); });
+        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, &TMainForm::ShowHelp);
         ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
@@ -169,9 +174,17 @@ void TMainForm::createMenus()
     const std::pair<QAction*, TViewItem> views[] = { { ZSmith, TViewItem::ZSmith }, { YSmith, TViewItem::YSmith },
         { Polar, TViewItem::Polar }, { LogMag, TViewItem::LogMag }, { UGrid, TViewItem::GridU },
         { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
-    for (auto [action, item] : views)
-        connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
+    for (const auto& view : views) {
+        const TViewItem item = view.second;
+        connect(view.first, &QAction::triggered, this, [this, item] { SelectView(item); });
+    }
     connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
+    // The views and the two function charts are one set of radio items; none
+    // is checked while a command is refused.
+    viewGroup_ = new QActionGroup(this);
+    viewGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
+        viewGroup_->addAction(a);
 
     CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
     AllOn = addItem(CurvesMenu, "All on");
@@ -206,8 +219,8 @@ void TMainForm::createToolBar()
     ToolBar1->setMovable(false);
     auto button = [this](const char* text, const char* hint, auto handler) {
         QAction* a = ToolBar1->addAction(QString::fromUtf8(text));
+        // A hint is a tooltip only: the status panels keep their read-outs.
         a->setToolTip(QString::fromUtf8(hint));
-        a->setStatusTip(QString::fromUtf8(hint));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -364,11 +377,27 @@ bool TMainForm::WriteGridBack()
     return true;
 }
 
-void TMainForm::SetGridFormat(int) { }
-
-void TMainForm::ShowHelp(int)
+void TMainForm::SetGridFormat(int)
 {
-    NotAvailable("Help");
+}
+
+void TMainForm::ShowHelp(int context)
+{
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
+}
+
+void TMainForm::TakeCapturedData(TCapturedData&& data)
+{
+    if (XYVisible())
+        SelectView(TViewItem::ZSmith);
+    const int ports = data.ports;
+    xy_->Chart().SetUnits(data.units);
+    // The comments of the file read before do not describe the capture.
+    files_->Options().memo.clear();
+    ApplyCapturedData(smith_->Chart(), std::move(data));
+    state_->SetCurrentFile(CapturedFileName(ports), ports, false);
+    smith_->Chart().SetDataChanged(true);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -487,12 +516,7 @@ void TMainForm::CurrentFileChanged()
 
 std::vector<QAction*> TMainForm::CurveItems() const
 {
-    std::vector<QAction*> items;
-    const auto actions = CurvesMenu->actions();
-    for (QAction* a : actions)
-        if (a != AllOn && a != AllOff && !a->isSeparator())
-            items.push_back(a);
-    return items;
+    return curveItems_;
 }
 
 void TMainForm::BuildCurveMenu()
@@ -506,20 +530,27 @@ void TMainForm::BuildCurveMenu()
 
 void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
 {
+    // The curve items belong to the window; the separator and the columns
+    // to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            delete a;
+            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+                delete a;
         }
+    qDeleteAll(curveItems_);
+    curveItems_.clear();
     CurvesMenu->addSeparator();
     for (const std::string& legend : legends) {
-        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+        auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+        curveItems_.push_back(a);
     }
+    AddCurveItems(CurvesMenu, curveItems_);
 }
 
 void TMainForm::CurveItemClick(QAction* item)

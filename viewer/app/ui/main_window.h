@@ -4,6 +4,7 @@
 // the menus and tool buttons, the status bar read-outs, the recent-file
 // list and the settings file, and the state of the file being viewed.
 
+#include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
@@ -121,6 +122,13 @@ public:
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
+    // The help file: the program's folder + "Rivelle.hlp" unless set.
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
+
+    // Makes a completed capture the current data: a new, unnamed file
+    // ("Captured.s2p" and so on) that is marked changed.
+    void TakeCapturedData(TCapturedData&& data);
 
     // Re-normalising and the two-port charts (main_window_analysis.cpp).
     void normbuttonClick();
@@ -164,8 +172,10 @@ private:
     void createPrinting();
     void wireXYChart();
     void PrepareXYChart(const char* leftTitle, double lymax);
+    void RestoreViewCheck();
 
     std::vector<std::string> arguments_;
+    std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
@@ -181,6 +191,7 @@ private:
     bool activated_ = false;
     bool settingsSaved_ = false;
     std::vector<QAction*> recentItems_;
+    std::vector<QAction*> curveItems_;
     QAction* recentSeparator_ = nullptr;
     std::vector<QLabel*> panels_;
     QFrame* swatch_ = nullptr;

@@ -50,6 +50,44 @@ void TMainForm::normbuttonClick()
     SetStatusPanel(6, rtl::FloatToStr(newZ0));
 }
 
+void TMainForm::RestoreViewCheck()
+{
+    // A refused chart command leaves the view as it was, and its menu check.
+    QAction* item = Numeric;
+    if (XYVisible()) {
+        item = xy_->Chart().FindCurve("K") >= 0 ? Stability : PowerGain;
+    } else if (SmithVisible()) {
+        switch (smith_->Chart().ChartType()) {
+        case smith::Tcharttype::Zsmith:
+            item = ZSmith;
+            break;
+        case smith::Tcharttype::Ysmith:
+            item = YSmith;
+            break;
+        case smith::Tcharttype::Polar:
+            item = Polar;
+            break;
+        case smith::Tcharttype::Logmag:
+            item = LogMag;
+            break;
+        case smith::Tcharttype::GridU:
+            item = UGrid;
+            break;
+        case smith::Tcharttype::GridV:
+            item = VGrid;
+            break;
+        case smith::Tcharttype::GridR:
+            item = RGrid;
+            break;
+        case smith::Tcharttype::GridX:
+            item = XGrid;
+            break;
+        }
+    }
+    for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
+        a->setChecked(a == item);
+}
+
 void TMainForm::PrepareXYChart(const char* leftTitle, double lymax)
 {
     RightAxisButton->setEnabled(false);
@@ -74,13 +112,12 @@ void TMainForm::PrepareXYChart(const char* leftTitle, double lymax)
 void TMainForm::Kfactor1Click()
 {
     if (!WriteGridBack()) {
-        Stability->setChecked(!Stability->isChecked());
+        RestoreViewCheck();
         return;
     }
     const auto curves = TTwoPortCurves::Find(smith_->Chart());
     if (!curves) {
-        // The view and the item's check stay as they were.
-        Stability->setChecked(!Stability->isChecked());
+        RestoreViewCheck();
         dialogs_->ShowMessage(kNoStabilityData);
         return;
     }
@@ -106,12 +143,12 @@ void TMainForm::Kfactor1Click()
 void TMainForm::Gu1Click()
 {
     if (!WriteGridBack()) {
-        PowerGain->setChecked(!PowerGain->isChecked());
+        RestoreViewCheck();
         return;
     }
     const auto curves = TTwoPortCurves::Find(smith_->Chart());
     if (!curves) {
-        PowerGain->setChecked(!PowerGain->isChecked());
+        RestoreViewCheck();
         dialogs_->ShowMessage(kNoGainData);
         return;
     }
