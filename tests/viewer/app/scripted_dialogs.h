@@ -21,7 +21,14 @@ public:
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
 
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::function<void(const std::string&)> onMessage; // called with each message, after it is recorded
+
+    void ShowMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage(text);
+    }
     TAnswer AskYesNoCancel(const std::string& text) override
     {
         questions.push_back(text);

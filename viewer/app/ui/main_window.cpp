@@ -1,6 +1,7 @@
 #include "viewer/app/ui/main_window.h"
 
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
@@ -140,7 +141,7 @@ void TMainForm::createMenus()
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
     connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
-    connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
+    connect(CaptureData, &QAction::triggered, this, [this] { AquireForm().exec(); });
     // The stability and gain curves are computed elsewhere; until then the
     // items say so and keep the current view (and their check).
     connect(Stability, &QAction::triggered, this, [this] {
@@ -390,6 +391,19 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
+}
+
+TAquireForm& TMainForm::AquireForm()
+{
+    if (!aquireForm_)
+        aquireForm_ = std::make_unique<TAquireForm>(*this, *dialogs_, this);
+    return *aquireForm_;
+}
+
+bool TMainForm::CaptureWithDriver(ICaptureHost&, const std::string&, int, int)
+{
+    NotAvailable("Capturing through a capture driver");
+    return false;
 }
 
 void TMainForm::showEvent(QShowEvent* event)

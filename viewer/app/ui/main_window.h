@@ -25,6 +25,7 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TAquireForm;
 class TSaveForm;
 class TSmithChartWidget;
 class TXYChartWidget;
@@ -122,6 +123,13 @@ public:
     // Makes a completed capture the current data: a new, unnamed file
     // ("Captured.s2p" and so on) that is marked changed.
     void TakeCapturedData(TCapturedData&& data);
+    // The capture dialog (Tools > Capture Data), made at the first use.
+    TAquireForm& AquireForm();
+    // Captures through the capture driver of that display name (capture
+    // dialog, instrument types from 1 on). True when the capture completed
+    // and became the current file.
+    bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
+    const std::string& SettingsPath() const { return settings_.Path(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -146,6 +154,7 @@ private:
 
     std::vector<std::string> arguments_;
     std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<TAquireForm> aquireForm_;
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;
