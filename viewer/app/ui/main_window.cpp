@@ -1,20 +1,26 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
 #include "viewer/app/ui/capture_form.h"
+#include "viewer/app/ui/curve_menu.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -52,11 +58,15 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
-        ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
+        auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, &TMainForm::ShowHelp);
+        ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
 
@@ -86,6 +96,8 @@ TMainForm::TMainForm(
     createToolBar();
     createStatusBar();
     wireCharts();
+    wireXYChart();
+    createPrinting();
 
     // The settings file: a missing one is created; one that cannot be read
     // leaves the lists empty and is not written over at the end.
@@ -97,11 +109,16 @@ TMainForm::TMainForm(
 
 TMainForm::~TMainForm()
 {
+    // An aborted capture may have left a bus call running.
+    WaitForCaptureCalls(std::chrono::seconds(30));
     if (!settingsSaved_)
         SaveSettings();
     smith_->Chart().OnCurveChanged = nullptr;
     smith_->Chart().OnPointChanged = nullptr;
     smith_->Chart().OnDataChanged = nullptr;
+    xy_->Chart().OnCurveChanged = nullptr;
+    xy_->Chart().OnPointChanged = nullptr;
+    xy_->Chart().OnDeltaChanged = nullptr;
 }
 
 void TMainForm::createMenus()
@@ -119,8 +136,8 @@ void TMainForm::createMenus()
     connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
     connect(Save, &QAction::triggered, this, [this] { files_->SaveSParameterFile(false); });
     connect(SaveAs, &QAction::triggered, this, [this] { files_->SaveSParameterFile(true); });
-    connect(PageSetup, &QAction::triggered, this, [this] { NotAvailable("Page setup"); });
-    connect(Print, &QAction::triggered, this, [this] { NotAvailable("Printing"); });
+    connect(PageSetup, &QAction::triggered, this, [this] { PageSetupClick(); });
+    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     connect(Exit, &QAction::triggered, this, &QWidget::close);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -140,18 +157,10 @@ void TMainForm::createMenus()
     Stability = addItem(FunctionsMenu, "Stability", true);
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
-    connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
+    connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
     connect(CaptureData, &QAction::triggered, this, [this] { AquireForm().exec(); });
-    // The stability and gain curves are computed elsewhere; until then the
-    // items say so and keep the current view (and their check).
-    connect(Stability, &QAction::triggered, this, [this] {
-        Stability->setChecked(false);
-        NotAvailable("The stability chart");
-    });
-    connect(PowerGain, &QAction::triggered, this, [this] {
-        PowerGain->setChecked(false);
-        NotAvailable("The power gain chart");
-    });
+    connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
+    connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
     connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
@@ -220,9 +229,9 @@ void TMainForm::createToolBar()
     };
     OpenButton = button("Open", "Open file", [this] { OpenClick(); });
     SaveButton = button("Save", "Save file", [this] { files_->SaveSParameterFile(true); });
-    PrintButton = button("Print", "Print Graph", [this] { NotAvailable("Printing"); });
-    CopyButton = button("Copy", "Copy To Clipboard", [this] { NotAvailable("Copying to the clipboard"); });
-    RenormButton = button("Z0", "Re-normalise", [this] { NotAvailable("Re-normalising"); });
+    PrintButton = button("Print", "Print Graph", [this] { PrintClick(); });
+    CopyButton = button("Copy", "Copy To Clipboard", [this] { CopyClick(); });
+    RenormButton = button("Z0", "Re-normalise", [this] { normbuttonClick(); });
     ClearMarkersButton = button("Clear", "Clear Data Markers", [this] {
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
@@ -375,9 +384,10 @@ void TMainForm::SetGridFormat(int)
 {
 }
 
-void TMainForm::ShowHelp(int)
+void TMainForm::ShowHelp(int context)
 {
-    NotAvailable("Help");
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
 }
 
 void TMainForm::TakeCapturedData(TCapturedData&& data)
@@ -522,32 +532,41 @@ void TMainForm::CurrentFileChanged()
 
 std::vector<QAction*> TMainForm::CurveItems() const
 {
-    std::vector<QAction*> items;
-    const auto actions = CurvesMenu->actions();
-    for (QAction* a : actions)
-        if (a != AllOn && a != AllOff && !a->isSeparator())
-            items.push_back(a);
-    return items;
+    return curveItems_;
 }
 
 void TMainForm::BuildCurveMenu()
 {
+    const auto& chart = smith_->Chart();
+    std::vector<std::string> legends;
+    for (int i = 0; i < chart.CurveCount(); ++i)
+        legends.push_back(chart.CurveAt(i)->Legend);
+    BuildCurveMenuFrom(legends);
+}
+
+void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
+{
+    // The curve items belong to the window; the separator and the columns
+    // to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            delete a;
+            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+                delete a;
         }
+    qDeleteAll(curveItems_);
+    curveItems_.clear();
     CurvesMenu->addSeparator();
-    const auto& chart = smith_->Chart();
-    for (int i = 0; i < chart.CurveCount(); ++i) {
-        const std::string& legend = chart.CurveAt(i)->Legend;
-        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+    for (const std::string& legend : legends) {
+        auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+        curveItems_.push_back(a);
     }
+    AddCurveItems(CurvesMenu, curveItems_);
 }
 
 void TMainForm::CurveItemClick(QAction* item)
