@@ -5,6 +5,8 @@
 // (ui/qt_viewer_dialogs.h); tests answer from a script.
 
 #include "viewer/app/save_options.h"
+#include "viewer/components/chartcanvas.h"
+#include "viewer/components/colors.h"
 
 #include <string>
 
@@ -32,6 +34,16 @@ public:
 
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
+
+    // The colour dialog, starting from `colour`; true on OK with the choice.
+    virtual bool ChooseColour(TColor& colour) = 0;
+
+    // The font dialog, starting from `font`; true on OK with the choice.
+    virtual bool ChooseFont(TChartFont& font) = 0;
+
+    // Hands a web or "mailto:" address to the desktop's browser or mail
+    // program; false when nothing could be started.
+    virtual bool OpenUrl(const std::string& url) = 0;
 };
 
 } // namespace viewer

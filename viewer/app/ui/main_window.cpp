@@ -1,7 +1,12 @@
 #include "viewer/app/ui/main_window.h"
 
 #include "platform/rtl/format.h"
+#include "viewer/app/driver_capture.h"
+#include "viewer/app/ui/about_form.h"
+#include "viewer/app/ui/options_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
+#include "viewer/app/ui/scales_form.h"
+#include "viewer/app/ui/titles_form.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -91,6 +96,11 @@ TMainForm::TMainForm(
     settingsError_ = settings_.Load();
     drivers_ = settings_.Drivers;
     state_->Recent = settings_.Recent;
+
+    optionsForm_ = new TOptionsForm(*this);
+    titlesForm_ = new TTitlesForm(*this);
+    scalesForm_ = new TScalesForm(*this);
+    aboutForm_ = new TAboutform(this, *dialogs_);
     resize(800, 600);
 }
 
@@ -139,6 +149,7 @@ void TMainForm::createMenus()
     Stability = addItem(FunctionsMenu, "Stability", true);
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
+    connect(Options, &QAction::triggered, this, [this] { optionsForm_->exec(); });
     connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
     connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
     // The stability and gain curves are computed elsewhere; until then the
@@ -151,7 +162,6 @@ void TMainForm::createMenus()
         PowerGain->setChecked(false);
         NotAvailable("The power gain chart");
     });
-    connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
     ZSmith = addItem(ChartMenu, "Z Smith", true, true);
@@ -182,7 +192,7 @@ void TMainForm::createMenus()
     Contents = addItem(HelpMenu, "&Contents");
     About = addItem(HelpMenu, "&About...");
     connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
-    connect(About, &QAction::triggered, this, [this] { NotAvailable("The about box"); });
+    connect(About, &QAction::triggered, this, [this] { aboutForm_->exec(); });
 
     PopupMenu1 = new QMenu(this);
     NormalisedItem = addItem(PopupMenu1, "Normalised", true, true);
@@ -218,7 +228,7 @@ void TMainForm::createToolBar()
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
     });
-    ScalesButton = button("Scales", "Scales", [this] { NotAvailable("The scales dialog"); });
+    ScalesButton = button("Scales", "Scales", [this] { scalesForm_->exec(); });
     RightAxisButton = button("Right", "Show right axis", [this] {
         auto& c = smith_->Chart();
         c.SetShowRightAxis(!c.ShowRightAxis());
@@ -246,8 +256,11 @@ void TMainForm::createToolBar()
         xy_->Chart().SetColouredTraces(c.ColouredTraces());
         RepaintCharts();
     });
-    TitlesButton = button("Titles", "Titles and fonts", [this] { NotAvailable("The titles dialog"); });
-    ChartColoursButton = button("Colours", "Chart Colours", [this] { NotAvailable("The options dialog"); });
+    TitlesButton = button("Titles", "Titles and fonts", [this] { titlesForm_->exec(); });
+    ChartColoursButton = button("Colours", "Chart Colours", [this] {
+        optionsForm_->PageControl1->setCurrentIndex(TOptionsForm::pgColours);
+        optionsForm_->exec();
+    });
     PolarButton = button("Polar", "Polar", [this] { Polar->trigger(); });
     LogMagButton = button("dB", "Log Magnitude", [this] { LogMag->trigger(); });
     YSmithButton = button("Y", "Y-Smith", [this] { YSmith->trigger(); });
@@ -650,6 +663,27 @@ void TMainForm::SelectView(TViewItem item)
     }
     if (checked)
         checked->setChecked(true);
+}
+
+void TMainForm::ClearFileHistory()
+{
+    if (std::string error = settings_.EraseRecent(); !error.empty())
+        dialogs_->ShowMessage(error);
+    state_->Recent.clear();
+    BuildRecentItems();
+}
+
+void TMainForm::SetDriverList(std::vector<std::string> lines)
+{
+    drivers_ = std::move(lines);
+    emit driverListChanged();
+}
+
+bool TMainForm::CaptureWithDriver(ICaptureFeedback& feedback, const std::string& displayName, int address, int ports)
+{
+    if (!WriteGridBack())
+        return false;
+    return viewer::CaptureWithDriver(drivers_, displayName, address, ports, smith_->Chart(), *state_, feedback);
 }
 
 } // namespace viewer

@@ -23,8 +23,13 @@ class QToolBar;
 
 namespace viewer {
 
+class ICaptureFeedback;
 class IViewerDialogs;
+class TAboutform;
+class TOptionsForm;
 class TSaveForm;
+class TScalesForm;
+class TTitlesForm;
 class TSmithChartWidget;
 class TXYChartWidget;
 
@@ -118,6 +123,30 @@ public:
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
 
+    // The dialogs of the Tools, View and Help commands, created with the
+    // window and shown modally.
+    TOptionsForm& OptionsForm() { return *optionsForm_; }
+    TTitlesForm& TitlesForm() { return *titlesForm_; }
+    TScalesForm& ScalesForm() { return *scalesForm_; }
+    TAboutform& Aboutform() { return *aboutForm_; }
+    IViewerDialogs& Dialogs() { return *dialogs_; }
+    TViewerSettings& Settings() { return settings_; }
+
+    // Empties the recent list, its File menu items and the recent section
+    // of the settings file.
+    void ClearFileHistory();
+    // Takes new driver lines ("name=path") and tells the capture dialog.
+    void SetDriverList(std::vector<std::string> lines);
+
+    // Captures through the driver of that display name (capture dialog,
+    // instrument types from 1 on). True when the capture completed and
+    // became the current file.
+    bool CaptureWithDriver(ICaptureFeedback& feedback, const std::string& displayName, int address, int ports);
+
+signals:
+    // The driver list changed (a driver added or removed).
+    void driverListChanged();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -141,6 +170,10 @@ private:
 
     std::vector<std::string> arguments_;
     std::unique_ptr<TSaveForm> saveForm_;
+    TOptionsForm* optionsForm_ = nullptr;
+    TTitlesForm* titlesForm_ = nullptr;
+    TScalesForm* scalesForm_ = nullptr;
+    TAboutform* aboutForm_ = nullptr;
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "viewer/app/viewer_dialogs.h"
 
+class QFont;
 class QWidget;
 
 namespace viewer {
@@ -21,11 +22,19 @@ public:
     bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;
     bool AskOpenFileName(const std::string& filter, std::string& name) override;
+    bool ChooseColour(TColor& colour) override;
+    bool ChooseFont(TChartFont& font) override;
+    bool OpenUrl(const std::string& url) override;
 
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
 };
+
+// A chart font as a toolkit font and back; the toolkit font has no colour,
+// so `colour` is kept.
+QFont ToQFont(const TChartFont& font);
+TChartFont FromQFont(const QFont& font, TColor colour);
 
 // "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.
 std::string ToolkitFilter(const std::string& filter);
