@@ -1,85 +1,16 @@
 #include "viewer/app/driver_capture.h"
 
-#include "viewer/app/capture_driver.h"
-#include "viewer/app/file_state.h"
-
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
-#include <numbers>
+#include <thread>
 
 namespace viewer {
-
-std::string CapturedFileName(int ports)
-{
-    // "Captured.s9" would not read back: nine ports still end in "p".
-    return "Captured.s" + std::to_string(ports) + (ports <= 9 ? "p" : "");
-}
-
-std::string FirstCapturePrompt(int ports)
-{
-    if (ports <= 1)
-        return "Connect VNA port 1 to DUT port 1";
-    return "Connect VNA port 1 to DUT port 1\nConnect VNA port 2 to DUT port 2";
-}
-
-std::vector<TCaptureStep> CaptureSteps(int ports)
-{
-    std::vector<TCaptureStep> steps;
-    steps.push_back({ "", "S11", clRed, 1 });
-    if (ports > 1) {
-        steps.push_back({ "", "S12", clFuchsia, 2 });
-        steps.push_back({ "", "S21", clLime, 3 });
-        steps.push_back({ "", "S22", clBlue, 4 });
-    }
-    if (ports > 2) {
-        TColor c = clBlue;
-        for (int i = 1; i <= ports - 1; ++i)
-            for (int j = std::max(3, i + 1); j <= ports; ++j) {
-                const std::string si = std::to_string(i), sj = std::to_string(j);
-                c = smith::NextColour(c);
-                steps.push_back({ "Connect VNA port 1 to DUT Port " + si + "\nConnect VNA port 2 to DUT Port " + sj,
-                    "S" + si + sj, c, 2 });
-                c = smith::NextColour(c);
-                steps.push_back({ "", "S" + sj + si, c, 3 });
-                if (i == 1) {
-                    c = smith::NextColour(c);
-                    steps.push_back({ "", "S" + sj + sj, c, 4 });
-                }
-            }
-    }
-    return steps;
-}
-
-void CommitCapture(const TCapturedData& data, int ports, TSmithChart& chart, TViewerFileState& state)
-{
-    chart.ClearCurves();
-    chart.SetUnits(data.Units);
-    for (const TCapturedCurve& c : data.Curves) {
-        const int curve = chart.AddCurve(c.Legend, c.Colour);
-        for (std::size_t k = 0; k < c.Freq.size(); ++k)
-            chart.AddPoint(curve, c.Freq[k], c.Mag[k], c.Angle[k]);
-        chart.SetCurveVisible(curve, true);
-    }
-    state.SetCurrentFile(CapturedFileName(ports), ports, false);
-    // SetCurrentFile clears the flag; the capture is not saved yet.
-    chart.SetDataChanged(true);
-}
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The path of a display name in the driver list; empty when not listed.
-std::string driverPath(const std::vector<std::string>& driverList, const std::string& displayName)
-{
-    for (const std::string& line : driverList) {
-        const auto eq = line.find('=');
-        if (eq != std::string::npos && line.substr(0, eq) == displayName)
-            return line.substr(eq + 1);
-    }
-    return {};
-}
 
 std::string initialiseFailure(int result)
 {
@@ -91,7 +22,7 @@ std::string initialiseFailure(int result)
     case RIVELLE_INIT_BUS_ERROR:
         return "GPIB error!\nCheck connections and settings.";
     default:
-        return {};
+        return {}; // the driver has said what went wrong, if anything
     }
 }
 
@@ -100,105 +31,95 @@ bool allFinite(const std::vector<double>& values)
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
-// Runs the capture with a loaded driver; true when it completed. CloseDriver
-// is called whenever Initialise succeeded.
-bool runCapture(TCaptureDriver& driver, int address, int ports, TCapturedData& data, ICaptureFeedback& feedback)
+const char* parameterName(int parameter)
 {
-    const int points = driver.Initialise(address);
-    if (points < 0) {
-        if (std::string text = initialiseFailure(points); !text.empty())
-            feedback.ShowMessage(text);
-        return false;
-    }
-    struct Closer {
-        TCaptureDriver& d;
-        ~Closer() { d.CloseDriver(); }
-    } closer { driver };
-    if (points == 0 || points > RIVELLE_DRIVER_POINTS_MAX) {
-        feedback.ShowMessage("The driver reported " + std::to_string(points) + " points; a capture takes 1 to "
-            + std::to_string(RIVELLE_DRIVER_POINTS_MAX) + ".");
-        return false;
-    }
-    const auto P = static_cast<std::size_t>(points);
-    // Filled with not-a-number first, so that a value the driver did not
-    // write is seen.
-    std::vector<double> freq(P, kNaN);
-    std::vector<double> trace(2 * P, kNaN);
-    double* buffer = freq.data();
-    if (driver.GetFreqArray(&buffer) < 0) {
-        feedback.ShowMessage("GPIB Error! Check Connections and settings");
-        return false;
-    }
-    if (!allFinite(freq)) {
-        feedback.ShowMessage("The driver did not deliver the frequencies.");
-        return false;
-    }
-    double divisor = 1e9;
-    data.Units = "GHZ";
-    if (freq[P - 1] <= 1e9) {
-        divisor = 1e6;
-        data.Units = "MHZ";
-    }
-    for (double& f : freq)
-        f /= divisor;
-
-    feedback.Prompt(FirstCapturePrompt(ports));
-    if (feedback.Aborted())
-        return false;
-    feedback.ProcessMessages();
-    int position = 0;
-    feedback.SetProgress(position, ports * ports);
-    for (const TCaptureStep& step : CaptureSteps(ports)) {
-        if (feedback.Aborted())
-            return false;
-        if (!step.Prompt.empty())
-            feedback.Prompt(step.Prompt);
-        feedback.SetStatus("Loading " + step.Legend + " data");
-        std::fill(trace.begin(), trace.end(), kNaN);
-        buffer = trace.data();
-        if (driver.GetChannel(step.Parameter, &buffer) < 0 || !allFinite(trace)) {
-            feedback.ShowMessage("The driver did not deliver the " + step.Legend + " data.");
-            return false;
-        }
-        TCapturedCurve c { step.Legend, step.Colour, freq, {}, {} };
-        c.Mag.resize(P);
-        c.Angle.resize(P);
-        for (std::size_t k = 0; k < P; ++k) {
-            const double re = trace[2 * k], im = trace[2 * k + 1];
-            c.Mag[k] = std::sqrt(re * re + im * im);
-            c.Angle[k] = std::atan2(im, re) * 180.0 / std::numbers::pi;
-        }
-        data.Curves.push_back(std::move(c));
-        feedback.SetProgress(++position, ports * ports);
-        feedback.ProcessMessages();
-    }
-    return !feedback.Aborted();
+    static const char* const names[] = { "S11", "S12", "S21", "S22" };
+    return parameter >= 1 && parameter <= 4 ? names[parameter - 1] : "S??";
 }
 
 } // namespace
 
-bool CaptureWithDriver(const std::vector<std::string>& driverList, const std::string& displayName, int address,
-    int ports, TSmithChart& chart, TViewerFileState& state, ICaptureFeedback& feedback)
+TDriverCaptureSource::TDriverCaptureSource(std::unique_ptr<TCaptureDriver> driver, int address)
+    : driver_(std::move(driver))
+    , address_(address)
 {
-    if (state.QuerySaveChanges())
-        return false;
-    std::string error;
-    std::unique_ptr<TCaptureDriver> driver = LoadCaptureDriver(driverPath(driverList, displayName), error);
-    if (!driver) {
-        feedback.ShowMessage(error);
-        return false;
+}
+
+TDriverCaptureSource::~TDriverCaptureSource()
+{
+    if (open_)
+        driver_->CloseDriver();
+}
+
+std::vector<double> TDriverCaptureSource::Frequencies()
+{
+    const int points = driver_->Initialise(address_);
+    if (points < 0)
+        throw TCaptureError(initialiseFailure(points));
+    open_ = true;
+    if (points == 0 || points > RIVELLE_DRIVER_POINTS_MAX)
+        throw TCaptureError("The driver reported " + std::to_string(points) + " points; a capture takes 1 to "
+            + std::to_string(RIVELLE_DRIVER_POINTS_MAX) + ".");
+    points_ = static_cast<std::size_t>(points);
+    std::vector<double> freq(points_, kNaN);
+    double* buffer = freq.data();
+    if (driver_->GetFreqArray(&buffer) < 0)
+        throw TCaptureError("GPIB Error! Check Connections and settings");
+    if (!allFinite(freq))
+        throw TCaptureError("The driver did not deliver the frequencies.");
+    return freq;
+}
+
+std::vector<std::complex<double>> TDriverCaptureSource::Trace(int parameter)
+{
+    std::vector<double> trace(2 * points_, kNaN);
+    double* buffer = trace.data();
+    if (driver_->GetChannel(parameter, &buffer) < 0 || !allFinite(trace))
+        throw TCaptureError(std::string("The driver did not deliver the ") + parameterName(parameter) + " data.");
+    std::vector<std::complex<double>> values(points_);
+    for (std::size_t k = 0; k < points_; ++k)
+        values[k] = { trace[2 * k], trace[2 * k + 1] };
+    return values;
+}
+
+void TDriverCaptureSource::Finish()
+{
+    if (open_) {
+        open_ = false;
+        driver_->CloseDriver();
     }
-    feedback.BeginCapture();
-    TCapturedData data;
-    const bool completed = runCapture(*driver, address, ports, data, feedback);
-    if (completed)
-        CommitCapture(data, ports, chart, state);
-    driver.reset();
-    feedback.ProcessMessages();
-    feedback.SetProgress(0, ports * ports);
-    feedback.EndCapture();
-    feedback.SetStatus("");
-    return completed;
+}
+
+std::string DriverPath(const std::vector<std::string>& driverList, const std::string& displayName)
+{
+    for (const std::string& line : driverList) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos && line.substr(0, eq) == displayName)
+            return line.substr(eq + 1);
+    }
+    return {};
+}
+
+TCaptureResult CaptureWithDriver(const std::vector<std::string>& driverList, const std::string& displayName,
+    int address, int ports, ICaptureHost& host)
+{
+    std::string error;
+    std::unique_ptr<TCaptureDriver> driver = LoadCaptureDriver(DriverPath(driverList, displayName), error);
+    if (!driver) {
+        TCaptureResult failed;
+        failed.message = error;
+        return failed;
+    }
+    auto source = std::make_shared<TDriverCaptureSource>(std::move(driver), address);
+    std::weak_ptr<ICaptureSource> held = source;
+    TCaptureResult result = TCaptureSession(ports, std::move(source), host).Run();
+    // The session's last call has returned; its thread lets the source go
+    // in a moment. After an abort a call may still be running and keeps
+    // the library until it returns.
+    if (result.outcome != TCaptureOutcome::Aborted)
+        while (!held.expired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return result;
 }
 
 } // namespace viewer

@@ -10,7 +10,9 @@
  * name.
  *
  * A capture calls, in this order: Initialise, GetFreqArray, then GetChannel
- * once for each trace, and CloseDriver whenever Initialise succeeded.
+ * once for each trace, and CloseDriver whenever Initialise succeeded. The
+ * calls may come from different threads, one at a time, never from the
+ * thread that shows the windows.
  */
 #ifndef RIVELLE_CAPTURE_DRIVER_H
 #define RIVELLE_CAPTURE_DRIVER_H

@@ -2,11 +2,15 @@
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/capture_driver.h"
 #include "viewer/app/driver_capture.h"
-#include "viewer/app/file_state.h"
+#include "viewer/app/ui/main_window.h"
+#include "viewer/components/ui/smithchartwidget.h"
 
+#include <chrono>
 #include <cmath>
 #include <dlfcn.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace viewer;
 using tavix::testing::TempDir;
@@ -64,16 +68,21 @@ private:
     void* handle_;
 };
 
-struct Feedback : ICaptureFeedback {
-    std::vector<std::string> prompts, messages, statuses;
-    int begun = 0, ended = 0, maximum = 0, position = 0;
+// Waits a little for what another thread finishes.
+bool eventually(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 2000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+struct Host : ICaptureHost {
+    std::vector<std::string> prompts, statuses;
+    int maximum = 0, position = 0;
     int abortAfterCurves = -1; // the abort button is pressed once so many curves are in
     bool aborted = false;
 
-    void BeginCapture() override { ++begun; }
-    void EndCapture() override { ++ended; }
     void Prompt(const std::string& t) override { prompts.push_back(t); }
-    void ShowMessage(const std::string& t) override { messages.push_back(t); }
     void SetStatus(const std::string& t) override { statuses.push_back(t); }
     void SetProgress(int p, int m) override
     {
@@ -88,29 +97,32 @@ struct Feedback : ICaptureFeedback {
     bool Aborted() const override { return aborted; }
 };
 
-// A chart holding an opened file, which a failed capture must leave alone.
+// The main window holding an opened file, which a failed capture must
+// leave alone.
 struct Capture {
+    TempDir dir { "capture" };
     ScriptedDialogs dialogs;
-    TSmithChart chart;
-    TViewerFileState state { chart, dialogs };
-    Feedback feedback;
+    std::unique_ptr<TMainForm> form;
+    Host host;
 
     Capture()
     {
-        const int c = chart.AddCurve("S11", clRed);
-        chart.AddPoint(c, 1.0, 0.5, 45.0);
-        chart.SetUnits("MHZ");
-        state.SetCurrentFile("/data/old.s1p", 1, true);
+        writeFile(dir / "old.s1p", "# MHZ S MA R 50\n100 0.5 45\n");
+        form = std::make_unique<TMainForm>((dir / "Rivelle.ini").string(), std::vector<std::string> {}, &dialogs);
+        form->FormActivate();
+        form->Files().LoadSParameterFile((dir / "old.s1p").string());
     }
+    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
     bool run(const std::string& name, int ports, int address = 7)
     {
-        std::vector<std::string> list = { "Other=/nowhere.so", name + "=" + driver(name) };
-        return CaptureWithDriver(list, name, address, ports, chart, state, feedback);
+        form->SetDriverList({ "Other=/nowhere.so", name + "=" + driver(name) });
+        return form->CaptureWithDriver(host, name, address, ports);
     }
-    bool untouched() const
+    bool untouched()
     {
-        return chart.CurveCount() == 1 && chart.CurveAt(0)->Points.size() == 1 && chart.Units() == "MHZ"
-            && state.CurrentPath == "/data/old.s1p" && state.Named && state.PortCount == 1;
+        const TViewerFileState& s = form->FileState();
+        return chart().CurveCount() == 1 && chart().CurveAt(0)->Points.size() == 1 && chart().Units() == "MHZ"
+            && s.CurrentPath == (dir / "old.s1p").string() && s.Named && s.PortCount == 1 && !chart().DataChanged();
     }
 };
 
@@ -168,39 +180,10 @@ TEST(ReadDriverName, CopiesOnlyNamesTheSettingsFileCanHold)
         EXPECT_FALSE(ValidDriverName(bad)) << bad;
 }
 
-// Catches a wrong order, name, colour or channel of the curves, prompts
-// missing between port pairs, and a capture file name that does not read
-// back.
-TEST(CaptureSteps, FollowThePortPairs)
-{
-    const auto three = CaptureSteps(3);
-    std::vector<std::string> names;
-    std::vector<int> parameters;
-    for (const TCaptureStep& s : three) {
-        names.push_back(s.Legend);
-        parameters.push_back(s.Parameter);
-    }
-    EXPECT_EQ(names, std::vector<std::string>({ "S11", "S12", "S21", "S22", "S13", "S31", "S33", "S23", "S32" }));
-    EXPECT_EQ(parameters, std::vector<int>({ 1, 2, 3, 4, 2, 3, 4, 2, 3 }));
-    EXPECT_EQ(three[1].Colour, clFuchsia);
-    EXPECT_EQ(three[2].Colour, clLime);
-    EXPECT_EQ(three[3].Colour, clBlue);
-    EXPECT_EQ(three[4].Colour, smith::NextColour(clBlue));
-    EXPECT_EQ(three[8].Colour, smith::NextColour(three[7].Colour));
-    EXPECT_EQ(three[4].Prompt, "Connect VNA port 1 to DUT Port 1\nConnect VNA port 2 to DUT Port 3");
-    EXPECT_EQ(three[7].Prompt, "Connect VNA port 1 to DUT Port 2\nConnect VNA port 2 to DUT Port 3");
-    EXPECT_TRUE(three[5].Prompt.empty() && three[8].Prompt.empty());
-    EXPECT_EQ(CaptureSteps(1).size(), 1u);
-    EXPECT_EQ(CaptureSteps(4).size(), 16u);
-
-    EXPECT_EQ(CapturedFileName(1), "Captured.s1p");
-    EXPECT_EQ(CapturedFileName(9), "Captured.s9p");
-    EXPECT_EQ(CapturedFileName(10), "Captured.s10");
-}
-
-// Catches channels asked in the wrong order or too often, wrong magnitude,
-// angle or frequency scaling, a missing CloseDriver, and a completed
-// capture that could be thrown away without the save question.
+// Catches channels asked in the wrong order or too often, the bus address
+// not passed on, wrong magnitude, angle or frequency scaling, a missing
+// CloseDriver, and a completed capture that could be thrown away without
+// the save question.
 TEST(CaptureWithDriver, CapturesOneTwoAndThreePorts)
 {
     struct Case {
@@ -217,33 +200,22 @@ TEST(CaptureWithDriver, CapturesOneTwoAndThreePorts)
         HeldDriver held("drv_good");
         Capture cap;
         EXPECT_TRUE(cap.run("drv_good", c.ports, 12));
-        EXPECT_TRUE(cap.feedback.messages.empty());
+        EXPECT_TRUE(cap.dialogs.messages.empty());
         EXPECT_EQ(held.Initialised(), 1);
         EXPECT_EQ(held.Address(), 12);
         EXPECT_EQ(held.Closed(), 1);
         EXPECT_EQ(held.Channels(), c.channels);
-        ASSERT_EQ(cap.chart.CurveCount(), static_cast<int>(c.channels.size()));
-        EXPECT_EQ(cap.chart.CurveAt(0)->Legend, "S11");
-        EXPECT_EQ(cap.chart.CurveAt(0)->Color, clRed);
-        EXPECT_TRUE(cap.chart.CurveAt(0)->Enabled);
-        EXPECT_EQ(cap.chart.Units(), "GHZ");
-        EXPECT_EQ(cap.state.CurrentPath, c.file);
-        EXPECT_EQ(cap.state.PortCount, c.ports);
-        EXPECT_FALSE(cap.state.Named);
-        EXPECT_TRUE(cap.chart.DataChanged());
-        EXPECT_EQ(cap.feedback.prompts.front(), c.ports == 1 ? "Connect VNA port 1 to DUT port 1"
-                                                             : "Connect VNA port 1 to DUT port 1\n"
-                                                               "Connect VNA port 2 to DUT port 2");
-        EXPECT_EQ(cap.feedback.prompts.size(), c.ports == 3 ? 3u : 1u);
-        EXPECT_EQ(cap.feedback.statuses.front(), "Loading S11 data");
-        EXPECT_EQ(cap.feedback.statuses.back(), "");
-        EXPECT_EQ(cap.feedback.maximum, c.ports * c.ports);
-        EXPECT_EQ(cap.feedback.position, 0);
-        EXPECT_EQ(cap.feedback.begun, 1);
-        EXPECT_EQ(cap.feedback.ended, 1);
+        ASSERT_EQ(cap.chart().CurveCount(), static_cast<int>(c.channels.size()));
+        EXPECT_EQ(cap.chart().CurveAt(0)->Legend, "S11");
+        EXPECT_EQ(cap.chart().Units(), "GHZ");
+        EXPECT_EQ(cap.form->FileState().CurrentPath, c.file);
+        EXPECT_EQ(cap.form->FileState().PortCount, c.ports);
+        EXPECT_FALSE(cap.form->FileState().Named);
+        EXPECT_TRUE(cap.chart().DataChanged());
+        EXPECT_EQ(cap.host.prompts.size(), c.ports == 3 ? 3u : 1u);
         // The test driver's frequencies run from 0.24 to 2.4 GHz; point k of
         // channel c is (0.1 c + 0.01 k, -0.05 c).
-        const smith::Tcurve& last = *cap.chart.CurveAt(cap.chart.CurveCount() - 1);
+        const smith::Tcurve& last = *cap.chart().CurveAt(cap.chart().CurveCount() - 1);
         ASSERT_EQ(last.Points.size(), 5u);
         EXPECT_NEAR(last.Points.front().Freq, 0.24, 1e-12);
         EXPECT_NEAR(last.Points.back().Freq, 2.4, 1e-12);
@@ -253,21 +225,16 @@ TEST(CaptureWithDriver, CapturesOneTwoAndThreePorts)
         EXPECT_NEAR(last.Points[4].Angle, std::atan2(im, re) * 180 / M_PI, 1e-9);
     }
     EXPECT_FALSE(loaded(driver("drv_good")));
-}
-
-// Catches frequencies up to exactly 1 GHz not shown in MHz.
-TEST(CaptureWithDriver, OneGigahertzIsShownInMegahertz)
-{
     Capture cap;
     ASSERT_TRUE(cap.run("drv_mhz", 1));
-    EXPECT_EQ(cap.chart.Units(), "MHZ");
-    EXPECT_NEAR(cap.chart.CurveAt(0)->Points.back().Freq, 1000.0, 1e-9);
+    EXPECT_EQ(cap.chart().Units(), "MHZ");
+    EXPECT_NEAR(cap.chart().CurveAt(0)->Points.back().Freq, 1000.0, 1e-9);
 }
 
-// Catches a failed or aborted capture that replaces the chart's data or the
-// current file, a CloseDriver skipped after a successful Initialise (or
-// called after a failed one), wrong failure texts, and values the driver
-// left unwritten or reported as failed taken for data.
+// Catches a failed capture that replaces the chart's data or the current
+// file, a CloseDriver skipped after a successful Initialise (or called
+// after a failed one), wrong failure texts, and values the driver left
+// unwritten or reported as failed taken for data.
 TEST(CaptureWithDriver, FailuresLeaveTheOldData)
 {
     struct Case {
@@ -285,53 +252,36 @@ TEST(CaptureWithDriver, FailuresLeaveTheOldData)
         { "drv_nan", "The driver did not deliver the S21 data.", 1 },
         { "drv_short", "The driver did not deliver the S22 data.", 1 },
         { "drv_chanfail", "The driver did not deliver the S11 data.", 1 },
+        { "drv_four", "Invalide Driver", 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.driver);
         HeldDriver held(c.driver);
         Capture cap;
         EXPECT_FALSE(cap.run(c.driver, 2));
-        EXPECT_EQ(cap.feedback.messages,
+        EXPECT_EQ(cap.dialogs.messages,
             c.message.empty() ? std::vector<std::string>() : std::vector<std::string>({ c.message }));
-        EXPECT_EQ(held.Initialised(), 1);
+        EXPECT_EQ(held.Initialised(), std::string(c.driver) == "drv_four" ? 0 : 1);
         EXPECT_EQ(held.Closed(), c.closed);
         EXPECT_TRUE(cap.untouched());
-        EXPECT_FALSE(cap.chart.DataChanged());
-        EXPECT_EQ(cap.feedback.ended, 1);
     }
+    Capture cap;
+    cap.form->SetDriverList({ "A=/x.so" });
+    EXPECT_FALSE(cap.form->CaptureWithDriver(cap.host, "B", 1, 1));
+    EXPECT_EQ(cap.dialogs.messages, std::vector<std::string>({ "Unable to load " }));
+    EXPECT_TRUE(cap.untouched());
 }
 
 // Catches an abort that still replaces the data, or stops without closing
-// the driver; and a capture that goes on after the save question was
-// cancelled or with a driver that is not listed.
-TEST(CaptureWithDriver, AbortAndCancelChangeNothing)
+// the driver before it is unloaded.
+TEST(CaptureWithDriver, AbortAfterS11KeepsTheOldData)
 {
-    {
-        HeldDriver held("drv_good");
-        Capture cap;
-        cap.feedback.abortAfterCurves = 1;
-        EXPECT_FALSE(cap.run("drv_good", 2));
-        EXPECT_EQ(held.Channels(), std::vector<int>({ 1 }));
-        EXPECT_EQ(held.Closed(), 1);
-        EXPECT_TRUE(cap.untouched());
-        EXPECT_EQ(cap.feedback.ended, 1);
-    }
-    {
-        HeldDriver held("drv_good");
-        Capture cap;
-        cap.chart.SetDataChanged(true);
-        cap.dialogs.answers = { TAnswer::Cancel };
-        EXPECT_FALSE(cap.run("drv_good", 2));
-        EXPECT_EQ(cap.dialogs.questions.size(), 1u);
-        EXPECT_EQ(held.Initialised(), 0);
-        EXPECT_EQ(cap.feedback.begun, 0);
-        EXPECT_EQ(cap.chart.CurveCount(), 1);
-    }
-    {
-        Capture cap;
-        EXPECT_FALSE(CaptureWithDriver({ "A=/x.so" }, "B", 1, 1, cap.chart, cap.state, cap.feedback));
-        EXPECT_EQ(cap.feedback.messages, std::vector<std::string>({ "Unable to load " }));
-        EXPECT_EQ(cap.feedback.begun, 0);
-        EXPECT_TRUE(cap.untouched());
-    }
+    HeldDriver held("drv_good");
+    Capture cap;
+    cap.host.abortAfterCurves = 1;
+    EXPECT_FALSE(cap.run("drv_good", 2));
+    EXPECT_TRUE(eventually([&] { return held.Closed() == 1; }));
+    EXPECT_EQ(held.Channels(), std::vector<int>({ 1 }));
+    EXPECT_TRUE(cap.untouched());
+    EXPECT_TRUE(cap.dialogs.messages.empty());
 }

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -183,8 +182,8 @@ TEST(TOptionsForm, ClearFileHistory)
 }
 
 // Catches a driver stored under the wrong key, twice under one name, or
-// although it was refused; a list or capture-dialog notice not following
-// Add and Remove; and Remove acting with nothing selected.
+// although it was refused; the dialog's and the main window's lists not
+// following Add and Remove; and Remove acting with nothing selected.
 TEST(TOptionsForm, AddsAndRemovesDrivers)
 {
     Fixture f;
@@ -192,7 +191,6 @@ TEST(TOptionsForm, AddsAndRemovesDrivers)
     TMainForm& w = f.open();
     TOptionsForm& o = w.OptionsForm();
     ASSERT_EQ(o.DriverList->count(), 1);
-    QSignalSpy changed(&w, &TMainForm::driverListChanged);
 
     const std::string good = driverPath("drv_good");
     f.dialogs.openName = good;
@@ -205,7 +203,6 @@ TEST(TOptionsForm, AddsAndRemovesDrivers)
     EXPECT_EQ(readFile(f.dir / "Rivelle.ini"), "[recent]\n[drivers]\nOld=/lib/old.so\nTest VNA=" + good + "\n");
     ASSERT_EQ(o.DriverList->count(), 2);
     EXPECT_EQ(o.DriverList->item(1)->text().toStdString(), both[1]);
-    EXPECT_EQ(changed.count(), 2);
 
     for (const char* bad : { "drv_four", "drv_name_eq" }) {
         f.dialogs.openName = driverPath(bad);
@@ -216,7 +213,6 @@ TEST(TOptionsForm, AddsAndRemovesDrivers)
     EXPECT_EQ(f.dialogs.messages,
         std::vector<std::string>({ "Invalide Driver", "Invalide Driver", "Unable to load relative.so" }));
     EXPECT_EQ(w.DriverList(), both);
-    EXPECT_EQ(changed.count(), 2);
 
     o.DriverList->clearSelection();
     o.RemoveButton->click();
@@ -226,7 +222,6 @@ TEST(TOptionsForm, AddsAndRemovesDrivers)
     EXPECT_EQ(w.DriverList(), std::vector<std::string>({ both[1] }));
     ASSERT_EQ(o.DriverList->count(), 1);
     EXPECT_EQ(readFile(f.dir / "Rivelle.ini"), "[recent]\n[drivers]\nTest VNA=" + good + "\n");
-    EXPECT_EQ(changed.count(), 3);
 }
 
 // Catches axis titles editable in a circular view, values not read from

@@ -1,19 +1,22 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
 #include "viewer/app/driver_capture.h"
 #include "viewer/app/ui/about_form.h"
+#include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/options_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
+#include "viewer/app/ui/save_form.h"
 #include "viewer/app/ui/scales_form.h"
 #include "viewer/app/ui/titles_form.h"
-#include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,10 +59,12 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
         ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
         dialogs_ = ownDialogs_.get();
     }
@@ -177,9 +182,17 @@ void TMainForm::createMenus()
     const std::pair<QAction*, TViewItem> views[] = { { ZSmith, TViewItem::ZSmith }, { YSmith, TViewItem::YSmith },
         { Polar, TViewItem::Polar }, { LogMag, TViewItem::LogMag }, { UGrid, TViewItem::GridU },
         { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
-    for (auto [action, item] : views)
-        connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
+    for (const auto& view : views) {
+        const TViewItem item = view.second;
+        connect(view.first, &QAction::triggered, this, [this, item] { SelectView(item); });
+    }
     connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
+    // The views and the two function charts are one set of radio items; none
+    // is checked while a command is refused.
+    viewGroup_ = new QActionGroup(this);
+    viewGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
+        viewGroup_->addAction(a);
 
     CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
     AllOn = addItem(CurvesMenu, "All on");
@@ -214,8 +227,8 @@ void TMainForm::createToolBar()
     ToolBar1->setMovable(false);
     auto button = [this](const char* text, const char* hint, auto handler) {
         QAction* a = ToolBar1->addAction(QString::fromUtf8(text));
+        // A hint is a tooltip only: the status panels keep their read-outs.
         a->setToolTip(QString::fromUtf8(hint));
-        a->setStatusTip(QString::fromUtf8(hint));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -379,9 +392,23 @@ void TMainForm::SetGridFormat(int)
 {
 }
 
-void TMainForm::ShowHelp(int)
+void TMainForm::ShowHelp(int context)
 {
-    NotAvailable("Help");
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
+}
+
+void TMainForm::TakeCapturedData(TCapturedData&& data)
+{
+    if (XYVisible())
+        SelectView(TViewItem::ZSmith);
+    const int ports = data.ports;
+    xy_->Chart().SetUnits(data.units);
+    // The comments of the file read before do not describe the capture.
+    files_->Options().memo.clear();
+    ApplyCapturedData(smith_->Chart(), std::move(data));
+    state_->SetCurrentFile(CapturedFileName(ports), ports, false);
+    smith_->Chart().SetDataChanged(true);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -500,32 +527,34 @@ void TMainForm::CurrentFileChanged()
 
 std::vector<QAction*> TMainForm::CurveItems() const
 {
-    std::vector<QAction*> items;
-    const auto actions = CurvesMenu->actions();
-    for (QAction* a : actions)
-        if (a != AllOn && a != AllOff && !a->isSeparator())
-            items.push_back(a);
-    return items;
+    return curveItems_;
 }
 
 void TMainForm::BuildCurveMenu()
 {
+    // The curve items belong to the window; the separator and the columns
+    // to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            delete a;
+            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+                delete a;
         }
+    qDeleteAll(curveItems_);
+    curveItems_.clear();
     CurvesMenu->addSeparator();
     const auto& chart = smith_->Chart();
     for (int i = 0; i < chart.CurveCount(); ++i) {
         const std::string& legend = chart.CurveAt(i)->Legend;
-        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+        auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+        curveItems_.push_back(a);
     }
+    AddCurveItems(CurvesMenu, curveItems_);
 }
 
 void TMainForm::CurveItemClick(QAction* item)
@@ -676,14 +705,18 @@ void TMainForm::ClearFileHistory()
 void TMainForm::SetDriverList(std::vector<std::string> lines)
 {
     drivers_ = std::move(lines);
-    emit driverListChanged();
 }
 
-bool TMainForm::CaptureWithDriver(ICaptureFeedback& feedback, const std::string& displayName, int address, int ports)
+bool TMainForm::CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports)
 {
-    if (!WriteGridBack())
-        return false;
-    return viewer::CaptureWithDriver(drivers_, displayName, address, ports, smith_->Chart(), *state_, feedback);
+    TCaptureResult r = viewer::CaptureWithDriver(drivers_, displayName, address, ports, host);
+    if (r.outcome == TCaptureOutcome::Completed) {
+        TakeCapturedData(std::move(r.data));
+        return true;
+    }
+    if (r.outcome == TCaptureOutcome::Failed && !r.message.empty())
+        dialogs_->ShowMessage(r.message);
+    return false;
 }
 
 } // namespace viewer

@@ -4,6 +4,7 @@
 // the menus and tool buttons, the status bar read-outs, the recent-file
 // list and the settings file, and the state of the file being viewed.
 
+#include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
@@ -23,7 +24,6 @@ class QToolBar;
 
 namespace viewer {
 
-class ICaptureFeedback;
 class IViewerDialogs;
 class TAboutform;
 class TOptionsForm;
@@ -122,6 +122,13 @@ public:
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
+    // The help file: the program's folder + "Rivelle.hlp" unless set.
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
+
+    // Makes a completed capture the current data: a new, unnamed file
+    // ("Captured.s2p" and so on) that is marked changed.
+    void TakeCapturedData(TCapturedData&& data);
 
     // The dialogs of the Tools, View and Help commands, created with the
     // window and shown modally.
@@ -135,17 +142,15 @@ public:
     // Empties the recent list, its File menu items and the recent section
     // of the settings file.
     void ClearFileHistory();
-    // Takes new driver lines ("name=path") and tells the capture dialog.
+    // Takes new driver lines ("name=path"), which the capture dialog
+    // lists the next time it is shown.
     void SetDriverList(std::vector<std::string> lines);
 
-    // Captures through the driver of that display name (capture dialog,
-    // instrument types from 1 on). True when the capture completed and
-    // became the current file.
-    bool CaptureWithDriver(ICaptureFeedback& feedback, const std::string& displayName, int address, int ports);
-
-signals:
-    // The driver list changed (a driver added or removed).
-    void driverListChanged();
+    // Captures through the capture driver of that display name (capture
+    // dialog, instrument types from 1 on), after the dialog has asked the
+    // save-changes question. True when the capture completed and became
+    // the current file; a failure is reported here.
+    bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -169,6 +174,7 @@ private:
     void RepaintCharts();
 
     std::vector<std::string> arguments_;
+    std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
     TOptionsForm* optionsForm_ = nullptr;
     TTitlesForm* titlesForm_ = nullptr;
@@ -188,6 +194,7 @@ private:
     bool activated_ = false;
     bool settingsSaved_ = false;
     std::vector<QAction*> recentItems_;
+    std::vector<QAction*> curveItems_;
     QAction* recentSeparator_ = nullptr;
     std::vector<QLabel*> panels_;
     QFrame* swatch_ = nullptr;
