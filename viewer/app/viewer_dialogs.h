@@ -36,14 +36,15 @@ public:
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
 
     // The colour dialog, starting from `colour`; true on OK with the choice.
-    virtual bool ChooseColour(TColor& colour) = 0;
+    // Without one, the choice is always cancelled.
+    virtual bool ChooseColour(TColor&) { return false; }
 
     // The font dialog, starting from `font`; true on OK with the choice.
-    virtual bool ChooseFont(TChartFont& font) = 0;
+    virtual bool ChooseFont(TChartFont&) { return false; }
 
     // Hands a web or "mailto:" address to the desktop's browser or mail
     // program; false when nothing could be started.
-    virtual bool OpenUrl(const std::string& url) = 0;
+    virtual bool OpenUrl(const std::string&) { return false; }
 };
 
 } // namespace viewer
