@@ -10,6 +10,8 @@
 
 namespace viewer {
 
+struct TNewFileValues;
+
 enum class TAnswer { Yes, No, Cancel };
 
 class IViewerDialogs {
@@ -32,6 +34,10 @@ public:
 
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
+
+    // Shows the new-file dialog modally on `values`; true on OK, with
+    // `values` updated. A service without the dialog answers Cancel.
+    virtual bool EditNewFile(TNewFileValues&) { return false; }
 };
 
 } // namespace viewer

@@ -2,6 +2,7 @@
 
 // Answers the viewer's questions from a script and records what was shown.
 
+#include "viewer/app/new_file.h"
 #include "viewer/app/viewer_dialogs.h"
 
 #include <deque>
@@ -20,6 +21,8 @@ public:
     std::string saveName; // empty: the save dialog is cancelled
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
+    // Fills in the new-file dialog; false is Cancel.
+    std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     TAnswer AskYesNoCancel(const std::string& text) override
@@ -46,6 +49,7 @@ public:
         name = openName;
         return true;
     }
+    bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
 };
 
 } // namespace viewer::testing

@@ -5,6 +5,7 @@
 // list and the settings file, and the state of the file being viewed.
 
 #include "viewer/app/file_state.h"
+#include "viewer/app/new_file.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
 #include "viewer/app/viewer_settings.h"
@@ -24,8 +25,11 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TNewForm;
+class TNumGrid;
 class TSaveForm;
 class TSmithChartWidget;
+struct TGridError;
 class TXYChartWidget;
 
 // The items of the Chart and Functions menus that SelectView switches to.
@@ -118,6 +122,26 @@ public:
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
 
+    // Chart > Numeric (and the end of File > New): fills and shows the grid
+    // when the Smith chart has curves.
+    void ShowNumericGrid();
+    bool GridShowing() const;
+    // File > New.
+    void NewClick();
+    // The new-file dialog's values, kept from one File > New to the next.
+    TNewFileValues& NewFileValues() { return newValues_; }
+    // The grid's row menu and the Smith chart's point menu.
+    void NumGridInsertBefore();
+    void NumGridInsertAfter();
+    void NumGridDeleteRow();
+    void SmithInsertBeforeClick();
+    void SmithAddNewPointClick();
+    void SmithDeletePointClick();
+
+    TNumGrid* NumGrid = nullptr;
+    QMenu* Smithpopup = nullptr;
+    QAction *SmithInsertBefore = nullptr, *AddNewPoint = nullptr, *DeletePointItem = nullptr;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -138,9 +162,15 @@ private:
     void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
+    void createGrid();
+    void GridEdited();
+    void ShowGridError(const TGridError& error);
 
     std::vector<std::string> arguments_;
     std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<TNewForm> newForm_;
+    TNewFileValues newValues_;
+    int popupPoint_ = -1; // the point the Smith chart's menu was opened on
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;

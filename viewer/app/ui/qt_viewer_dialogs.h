@@ -9,6 +9,7 @@ class QWidget;
 
 namespace viewer {
 
+class TNewForm;
 class TSaveForm;
 
 class TQtViewerDialogs : public IViewerDialogs {
@@ -21,10 +22,15 @@ public:
     bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;
     bool AskOpenFileName(const std::string& filter, std::string& name) override;
+    bool EditNewFile(TNewFileValues& values) override;
+
+    // The new-file form, created once by the main window.
+    void SetNewForm(TNewForm* form) { newForm_ = form; }
 
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
+    TNewForm* newForm_ = nullptr;
 };
 
 // "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.
