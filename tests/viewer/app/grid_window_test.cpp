@@ -1,15 +1,20 @@
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/main_window.h"
+#include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/num_grid.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 using namespace viewer;
@@ -231,4 +236,23 @@ TEST(NumericView, RendersTheGrid)
     const QImage image = w.grab().toImage();
     ASSERT_FALSE(image.isNull());
     EXPECT_TRUE(image.save(QString::fromStdString(std::string(RIVELLE_RENDER_DIR) + "/rivelle_numeric_grid.png")));
+
+    // The new-file dialog: ports only for "SNP", and OK refuses bad fields.
+    TNewForm dialog(&w);
+    QString refused;
+    dialog.ShowMessage = [&](const QString& text) { refused = text; };
+    EXPECT_FALSE(dialog.PortCount->isEnabled());
+    dialog.FileType->button(3)->click();
+    EXPECT_TRUE(dialog.PortCount->isEnabled());
+    dialog.Impedance->setText(QStringLiteral("-50"));
+    dialog.OKButton->click();
+    EXPECT_EQ(refused.toStdString(), "The reference impedance Z0 must be above zero.");
+    dialog.Impedance->setText(QStringLiteral("50"));
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.grab().toImage().save(
+        QString::fromStdString(std::string(RIVELLE_RENDER_DIR) + "/rivelle_new_file.png")));
+    dialog.OKButton->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Values().fileType, 3);
 }

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -23,10 +24,27 @@ bool dropKey(const QKeyEvent* event)
     return false;
 }
 
-// The cell editor gets the same key filter as the grid.
+// The cell editor gets the same key filter as the grid. Cells are painted
+// as plain one-line texts, clipped to the cell: a page of a few hundred
+// cells is painted on every scroll step.
 class TGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(option.rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_HasFocus) {
+            QPen pen(option.palette.color(QPalette::Text), 1, Qt::DotLine);
+            painter->setPen(pen);
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        }
+    }
 
 protected:
     bool eventFilter(QObject* editor, QEvent* event) override
