@@ -14,7 +14,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rivelle"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rivelle"));
     rtl::loadFormatSettingsFromLocale();
 
     std::vector<std::string> arguments;

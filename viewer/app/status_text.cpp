@@ -68,7 +68,12 @@ TPointStatus PointStatusTexts(Tcharttype view, double freq, double mag, double a
         std::complex<double> z = view == Tcharttype::Ysmith ? (1.0 - g) / (1.0 + g) : (1.0 + g) / (1.0 - g);
         if (!normalised)
             z = { z.real() * impedance, z.imag() * impedance };
-        s.Value = complexText(z.real(), z.imag(), false, digits.Value);
+        // At the open-circuit point (or the short on the admittance chart)
+        // the division gives no number: the value is an infinite one.
+        if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
+            s.Value = "INF";
+        else
+            s.Value = complexText(z.real(), z.imag(), false, digits.Value);
         break;
     }
     case Tcharttype::Polar:

@@ -11,6 +11,7 @@
 namespace viewer {
 
 struct TNewFileValues;
+class TPageSetupDialog;
 
 enum class TAnswer { Yes, No, Cancel };
 
@@ -38,6 +39,22 @@ public:
     // Shows the new-file dialog modally on `values`; true on OK, with
     // `values` updated. A service without the dialog answers Cancel.
     virtual bool EditNewFile(TNewFileValues&) { return false; }
+    // The re-normalise dialog ("Rivelle Normalise"): `impedance` holds the
+    // text shown and receives the text typed; true on OK. Answerers that
+    // show no dialogs cancel.
+    virtual bool EditNormalise(std::string& impedance)
+    {
+        (void)impedance;
+        return false;
+    }
+
+    // Runs the page-setup dialog; true on OK, with its answers in `dialog`.
+    // Answerers that show no dialogs cancel.
+    virtual bool ExecutePageSetup(TPageSetupDialog& dialog)
+    {
+        (void)dialog;
+        return false;
+    }
 };
 
 } // namespace viewer

@@ -155,8 +155,10 @@ void GammaToZ(double& r, double& x, double u, double v)
 
 TComplex RectToPolar(TComplex z)
 {
+    // A negative zero imaginary part would give -180; angles lie in (-180, 180].
+    const long double im = z.im == 0 ? 0.0L : static_cast<long double>(z.im);
     return { std::sqrt(z.re * z.re + z.im * z.im),
-        static_cast<double>(RadToDeg(std::atan2(static_cast<long double>(z.im), static_cast<long double>(z.re)))) };
+        static_cast<double>(RadToDeg(std::atan2(im, static_cast<long double>(z.re)))) };
 }
 
 TComplex PolarToRect(TComplex p)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
+#include <string_view>
 
 using namespace viewer;
 using smith::TPoint;
@@ -203,12 +204,10 @@ TEST(NumericGrid, LongCurveNamesStayWhole)
     EXPECT_EQ(chart.CurveAt(chart.FindCurve("S1011"))->Legend, "S1011");
     EXPECT_EQ(chart.CurveCount(), 121);
 
-    for (char32_t ch : U"0123456789+-.Ee\t\r")
-        if (ch)
-            EXPECT_TRUE(GridKeyAllowed(ch));
-    for (char32_t ch : U"a,\b x/")
-        if (ch)
-            EXPECT_FALSE(GridKeyAllowed(ch));
+    for (char32_t ch : std::u32string_view(U"0123456789+-.Ee\t\r"))
+        EXPECT_TRUE(GridKeyAllowed(ch));
+    for (char32_t ch : std::u32string_view(U"a,\b x/"))
+        EXPECT_FALSE(GridKeyAllowed(ch));
 }
 
 // Catches an uneven frequency step, names without the port count, the

@@ -4,6 +4,7 @@
 
 #include "viewer/app/new_file.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/pagesetup.h"
 
 #include <deque>
 #include <functional>
@@ -23,6 +24,16 @@ public:
     std::string lastDefaultExtension;
     // Fills in the new-file dialog; false is Cancel.
     std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
+    std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
+    std::vector<std::string> normaliseShown; // what the dialog showed each time
+    // The page-setup dialog: null cancels; the default keeps the margins on
+    // portrait A4 in the dialog's units.
+    std::function<bool(TPageSetupDialog&)> pageSetup = [](TPageSetupDialog& d) {
+        d.PaperSize
+            = d.Measurements == TPSMeasurements::pmMillimeters ? TPSPoint { 21000, 29700 } : TPSPoint { 8268, 11693 };
+        return true;
+    };
+    int pageSetupRuns = 0;
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     TAnswer AskYesNoCancel(const std::string& text) override
@@ -50,6 +61,20 @@ public:
         return true;
     }
     bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
+    bool EditNormalise(std::string& impedance) override
+    {
+        normaliseShown.push_back(impedance);
+        if (normaliseAnswers.empty())
+            return false;
+        impedance = normaliseAnswers.front();
+        normaliseAnswers.pop_front();
+        return true;
+    }
+    bool ExecutePageSetup(TPageSetupDialog& d) override
+    {
+        ++pageSetupRuns;
+        return pageSetup && pageSetup(d);
+    }
 };
 
 } // namespace viewer::testing

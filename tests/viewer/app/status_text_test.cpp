@@ -29,6 +29,14 @@ TEST(PointStatusTexts, ImpedanceAdmittanceAndCoefficient)
     s = PointStatusTexts(Tcharttype::GridV, 1, 0.5, -90, 0.25, -0.5, d, true, 50);
     EXPECT_EQ(s.Value, "0.250 - J0.500");
     EXPECT_FALSE(s.MagAngle.has_value());
+    // The open circuit on the impedance chart, the short on the admittance
+    // chart: an infinite value, in ohms as well.
+    s = PointStatusTexts(Tcharttype::Zsmith, 1, 1, 0, 1.0, 0.0, d, true, 50);
+    EXPECT_EQ(s.Value, "INF");
+    s = PointStatusTexts(Tcharttype::GridX, 1, 1, 0, 1.0, 0.0, d, false, 50);
+    EXPECT_EQ(s.Value, "INF");
+    s = PointStatusTexts(Tcharttype::Ysmith, 1, 1, 180, -1.0, 0.0, d, true, 50);
+    EXPECT_EQ(s.Value, "INF");
 }
 
 // Catches dB shown with the value digits, and a zero magnitude turned into

@@ -227,6 +227,9 @@ TEST(PolarForm, ConversionsAndQuadrants)
     p = RectToPolar({ 0, -1 });
     EXPECT_DOUBLE_EQ(p.re, 1.0);
     EXPECT_DOUBLE_EQ(p.im, -90.0);
+    // A negative zero imaginary part stays on the positive side of the cut.
+    p = RectToPolar({ -1, -0.0 });
+    EXPECT_DOUBLE_EQ(p.im, 180.0);
 
     const TComplex r = PolarToRect({ 2, 30 });
     EXPECT_NEAR(r.re, std::sqrt(3.0), 1e-15);

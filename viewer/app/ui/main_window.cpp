@@ -1,22 +1,28 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
 #include "viewer/app/numeric_grid.h"
 #include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/num_grid.h"
+#include "viewer/app/ui/curve_menu.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -55,15 +61,18 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
-        auto qtDialogs = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
+        auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, &TMainForm::ShowHelp);
         newForm_ = std::make_unique<TNewForm>(this);
-        connect(newForm_.get(), &TNewForm::helpRequested, this, [this](int context) { ShowHelp(context); });
-        qtDialogs->SetNewForm(newForm_.get());
-        ownDialogs_ = std::move(qtDialogs);
+        connect(newForm_.get(), &TNewForm::helpRequested, this, &TMainForm::ShowHelp);
+        own->SetNewForm(newForm_.get());
+        ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
 
@@ -96,6 +105,8 @@ TMainForm::TMainForm(
     createToolBar();
     createStatusBar();
     wireCharts();
+    wireXYChart();
+    createPrinting();
     createGrid();
 
     // The settings file: a missing one is created; one that cannot be read
@@ -113,6 +124,9 @@ TMainForm::~TMainForm()
     smith_->Chart().OnCurveChanged = nullptr;
     smith_->Chart().OnPointChanged = nullptr;
     smith_->Chart().OnDataChanged = nullptr;
+    xy_->Chart().OnCurveChanged = nullptr;
+    xy_->Chart().OnPointChanged = nullptr;
+    xy_->Chart().OnDeltaChanged = nullptr;
 }
 
 void TMainForm::createMenus()
@@ -136,8 +150,8 @@ void TMainForm::createMenus()
         if (WriteGridBack())
             files_->SaveSParameterFile(true);
     });
-    connect(PageSetup, &QAction::triggered, this, [this] { NotAvailable("Page setup"); });
-    connect(Print, &QAction::triggered, this, [this] { NotAvailable("Printing"); });
+    connect(PageSetup, &QAction::triggered, this, [this] { PageSetupClick(); });
+    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     connect(Exit, &QAction::triggered, this, &QWidget::close);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -157,18 +171,10 @@ void TMainForm::createMenus()
     Stability = addItem(FunctionsMenu, "Stability", true);
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
-    connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
+    connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
     connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
-    // The stability and gain curves are computed elsewhere; until then the
-    // items say so and keep the current view (and their check).
-    connect(Stability, &QAction::triggered, this, [this] {
-        Stability->setChecked(false);
-        NotAvailable("The stability chart");
-    });
-    connect(PowerGain, &QAction::triggered, this, [this] {
-        PowerGain->setChecked(false);
-        NotAvailable("The power gain chart");
-    });
+    connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
+    connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
     connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
@@ -185,9 +191,17 @@ void TMainForm::createMenus()
     const std::pair<QAction*, TViewItem> views[] = { { ZSmith, TViewItem::ZSmith }, { YSmith, TViewItem::YSmith },
         { Polar, TViewItem::Polar }, { LogMag, TViewItem::LogMag }, { UGrid, TViewItem::GridU },
         { VGrid, TViewItem::GridV }, { RGrid, TViewItem::GridR }, { XGrid, TViewItem::GridX } };
-    for (auto [action, item] : views)
-        connect(action, &QAction::triggered, this, [this, item] { SelectView(item); });
+    for (const auto& view : views) {
+        const TViewItem item = view.second;
+        connect(view.first, &QAction::triggered, this, [this, item] { SelectView(item); });
+    }
     connect(Numeric, &QAction::triggered, this, [this] { ShowNumericGrid(); });
+    // The views and the two function charts are one set of radio items; none
+    // is checked while a command is refused.
+    viewGroup_ = new QActionGroup(this);
+    viewGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
+        viewGroup_->addAction(a);
 
     CurvesMenu = menuBar()->addMenu(QStringLiteral("C&urves"));
     AllOn = addItem(CurvesMenu, "All on");
@@ -222,8 +236,8 @@ void TMainForm::createToolBar()
     ToolBar1->setMovable(false);
     auto button = [this](const char* text, const char* hint, auto handler) {
         QAction* a = ToolBar1->addAction(QString::fromUtf8(text));
+        // A hint is a tooltip only: the status panels keep their read-outs.
         a->setToolTip(QString::fromUtf8(hint));
-        a->setStatusTip(QString::fromUtf8(hint));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -232,9 +246,9 @@ void TMainForm::createToolBar()
         if (WriteGridBack())
             files_->SaveSParameterFile(true);
     });
-    PrintButton = button("Print", "Print Graph", [this] { NotAvailable("Printing"); });
-    CopyButton = button("Copy", "Copy To Clipboard", [this] { NotAvailable("Copying to the clipboard"); });
-    RenormButton = button("Z0", "Re-normalise", [this] { NotAvailable("Re-normalising"); });
+    PrintButton = button("Print", "Print Graph", [this] { PrintClick(); });
+    CopyButton = button("Copy", "Copy To Clipboard", [this] { CopyClick(); });
+    RenormButton = button("Z0", "Re-normalise", [this] { normbuttonClick(); });
     ClearMarkersButton = button("Clear", "Clear Data Markers", [this] {
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
@@ -460,7 +474,7 @@ void TMainForm::SetGridFormat(int format)
 void TMainForm::ShowNumericGrid()
 {
     if (smith_->Chart().CurveCount() < 1 || GridShowing()) {
-        Numeric->setChecked(GridShowing());
+        RestoreViewCheck();
         return;
     }
     for (QAction* a : { RightAxisButton, DecreaseDetailButton, IncreaseDetailButton, ScalesButton })
@@ -561,9 +575,23 @@ void TMainForm::NewClick()
     ShowNumericGrid();
 }
 
-void TMainForm::ShowHelp(int)
+void TMainForm::ShowHelp(int context)
 {
-    NotAvailable("Help");
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
+}
+
+void TMainForm::TakeCapturedData(TCapturedData&& data)
+{
+    if (XYVisible())
+        SelectView(TViewItem::ZSmith);
+    const int ports = data.ports;
+    xy_->Chart().SetUnits(data.units);
+    // The comments of the file read before do not describe the capture.
+    files_->Options().memo.clear();
+    ApplyCapturedData(smith_->Chart(), std::move(data));
+    state_->SetCurrentFile(CapturedFileName(ports), ports, false);
+    smith_->Chart().SetDataChanged(true);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -693,32 +721,41 @@ void TMainForm::CurrentFileChanged()
 
 std::vector<QAction*> TMainForm::CurveItems() const
 {
-    std::vector<QAction*> items;
-    const auto actions = CurvesMenu->actions();
-    for (QAction* a : actions)
-        if (a != AllOn && a != AllOff && !a->isSeparator())
-            items.push_back(a);
-    return items;
+    return curveItems_;
 }
 
 void TMainForm::BuildCurveMenu()
 {
+    const auto& chart = smith_->Chart();
+    std::vector<std::string> legends;
+    for (int i = 0; i < chart.CurveCount(); ++i)
+        legends.push_back(chart.CurveAt(i)->Legend);
+    BuildCurveMenuFrom(legends);
+}
+
+void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
+{
+    // The curve items belong to the window; the separator and the columns
+    // to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            delete a;
+            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+                delete a;
         }
+    qDeleteAll(curveItems_);
+    curveItems_.clear();
     CurvesMenu->addSeparator();
-    const auto& chart = smith_->Chart();
-    for (int i = 0; i < chart.CurveCount(); ++i) {
-        const std::string& legend = chart.CurveAt(i)->Legend;
-        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+    for (const std::string& legend : legends) {
+        auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+        curveItems_.push_back(a);
     }
+    AddCurveItems(CurvesMenu, curveItems_);
 }
 
 void TMainForm::CurveItemClick(QAction* item)
@@ -787,23 +824,16 @@ void TMainForm::RepaintCharts()
 
 void TMainForm::SelectView(TViewItem item)
 {
-    auto uncheckAll = [this] {
-        for (QAction* a : ChartMenu->actions())
-            a->setChecked(false);
-        for (QAction* a : FunctionsMenu->actions())
-            a->setChecked(false);
-    };
     if (item != TViewItem::Numeric && GridShowing()) {
         // A cell that cannot be read keeps the grid, and its check.
         if (!WriteGridBack()) {
-            uncheckAll();
-            Numeric->setChecked(true);
+            RestoreViewCheck();
             return;
         }
         NumGrid->hide();
     }
     if (item == TViewItem::Numeric && smith_->Chart().CurveCount() < 1) {
-        Numeric->setChecked(GridShowing());
+        RestoreViewCheck();
         return;
     }
     for (QAction* a : ChartMenu->actions())
@@ -822,12 +852,7 @@ void TMainForm::SelectView(TViewItem item)
         }
         NumGrid->show();
         NumGrid->SizeColumns();
-        for (QAction* a : CurvesMenu->actions())
-            if (a != AllOn && a != AllOff) {
-                CurvesMenu->removeAction(a);
-                delete a;
-            }
-        CurvesMenu->addSeparator();
+        BuildCurveMenuFrom({}); // "All on", "All off" and a separator
         checked = Numeric;
         break;
     case TViewItem::Stability:

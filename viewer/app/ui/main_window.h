@@ -4,8 +4,10 @@
 // the menus and tool buttons, the status bar read-outs, the recent-file
 // list and the settings file, and the state of the file being viewed.
 
+#include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/new_file.h"
+#include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
 #include "viewer/app/viewer_settings.h"
@@ -20,6 +22,8 @@ class QActionGroup;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
+class QPrinter;
 class QToolBar;
 
 namespace viewer {
@@ -27,6 +31,7 @@ namespace viewer {
 class IViewerDialogs;
 class TNewForm;
 class TNumGrid;
+class TQtPageSetupDialog;
 class TSaveForm;
 class TSmithChartWidget;
 struct TGridError;
@@ -121,6 +126,31 @@ public:
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
+    // The help file: the program's folder + "Rivelle.hlp" unless set.
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
+
+    // Makes a completed capture the current data: a new, unnamed file
+    // ("Captured.s2p" and so on) that is marked changed.
+    void TakeCapturedData(TCapturedData&& data);
+
+    // Re-normalising and the two-port charts (main_window_analysis.cpp).
+    void normbuttonClick();
+    void Kfactor1Click();
+    void Gu1Click();
+
+    // Printing, page setup and the clipboard (main_window_print.cpp). The
+    // visible chart is the XY chart while it shows, else the Smith chart.
+    void PrintClick();
+    void PageSetupClick();
+    void CopyClick();
+    // The page-setup component; its answers stay for the next print.
+    TQtPageSetupDialog& PageSetupDialog1() { return *pageSetup_; }
+    QPrinter& Printer() { return *printer_; }
+    // The page-setup preview's stages: the chart inside the margins, no
+    // sample text over it.
+    bool PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect);
+    TChartDrawing VisibleChartDrawing();
 
     // Chart > Numeric (and the end of File > New): fills and shows the grid
     // when the Smith chart has curves.
@@ -165,8 +195,14 @@ private:
     void createGrid();
     void GridEdited();
     void ShowGridError(const TGridError& error);
+    void BuildCurveMenuFrom(const std::vector<std::string>& legends);
+    void createPrinting();
+    void wireXYChart();
+    void PrepareXYChart(const char* leftTitle, double lymax);
+    void RestoreViewCheck();
 
     std::vector<std::string> arguments_;
+    std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
     std::unique_ptr<TNewForm> newForm_;
     TNewFileValues newValues_;
@@ -185,11 +221,14 @@ private:
     bool activated_ = false;
     bool settingsSaved_ = false;
     std::vector<QAction*> recentItems_;
+    std::vector<QAction*> curveItems_;
     QAction* recentSeparator_ = nullptr;
     std::vector<QLabel*> panels_;
     QFrame* swatch_ = nullptr;
     TColor swatchColour_ = 0;
     QActionGroup* viewGroup_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TQtPageSetupDialog> pageSetup_;
 };
 
 } // namespace viewer

@@ -5,17 +5,21 @@
 
 #include "viewer/app/viewer_dialogs.h"
 
+#include <memory>
+
 class QWidget;
 
 namespace viewer {
 
 class TNewForm;
+class TNormalise;
 class TSaveForm;
 
 class TQtViewerDialogs : public IViewerDialogs {
 public:
     // `saveForm` is created once and shown for every Save As.
     TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm);
+    ~TQtViewerDialogs() override;
 
     void ShowMessage(const std::string& text) override;
     TAnswer AskYesNoCancel(const std::string& text) override;
@@ -26,11 +30,17 @@ public:
 
     // The new-file form, created once by the main window.
     void SetNewForm(TNewForm* form) { newForm_ = form; }
+    bool EditNormalise(std::string& impedance) override;
+    bool ExecutePageSetup(TPageSetupDialog& dialog) override;
+
+    // The re-normalise dialog, created once.
+    TNormalise& NormaliseForm();
 
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
     TNewForm* newForm_ = nullptr;
+    std::unique_ptr<TNormalise> normalise_;
 };
 
 // "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.

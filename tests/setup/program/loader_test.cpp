@@ -1,0 +1,110 @@
+#include "platform/win/machine.h"
+#include "platform/win/program.h"
+#include "setup/installlib/buildmode.h"
+#include "setup/installlib/installlibrary.h"
+#include "setup/installlib/qrlecompress.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using namespace installlib;
+
+namespace {
+
+// setup.1 of a setup program (the report program) and one presetup file,
+// the loader as setup.exe in C:\DIST; the setup is run from there.
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        machine = win::Machine::open(dir.path() / "root");
+        win::Machine::setCurrent(machine);
+        InstallLibraryStartup();
+        ASSERT_TRUE(machine->forceDirectories("C:\\BUILD MACHINE"));
+        ASSERT_TRUE(machine->forceDirectories("C:\\DIST"));
+        ASSERT_TRUE(machine->writeFile("C:\\BUILD MACHINE\\tavixsetup.exe", win::programFileBytes(TAVIX_REPORT_PROGRAM)));
+        ASSERT_TRUE(machine->writeFile("C:\\BUILD MACHINE\\IDAPINST.DLL", std::string(3000, 'i')));
+        TQrleCompress archive;
+        archive.SetCompressedFile("C:\\BUILD MACHINE\\setup.1");
+        archive.SetFilesToProcess({ "C:\\BUILD MACHINE\\tavixsetup.exe", "C:\\BUILD MACHINE\\IDAPINST.DLL" });
+        ASSERT_TRUE(archive.AddFiles(false, 1));
+        ASSERT_TRUE(machine->readFile("C:\\BUILD MACHINE\\setup.1", setup1));
+        loader = win::programFileBytes(TAVIX_LOADER);
+    }
+    void TearDown() override
+    {
+        InstallLibraryShutdown();
+        win::Machine::setCurrent(nullptr);
+    }
+
+    // The loader, setup.1 and a files.1 stand-in joined with the trailer.
+    std::string selfExtracting()
+    {
+        TSelfExtractInfo info;
+        info.Setup1First = std::int32_t(loader.size());
+        info.Setup1Last = std::int32_t(loader.size() + setup1.size() - 1);
+        info.Files1First = info.Setup1Last + 1;
+        info.Files1Last = info.Files1First + 99;
+        return loader + setup1 + std::string(100, 'f') + info.Bytes();
+    }
+
+    int start(const std::string& program, const std::vector<std::string>& args)
+    {
+        return win::runProgramFile(*machine, program, args, "C:\\DIST");
+    }
+
+    std::string report(const std::string& folder)
+    {
+        std::string bytes;
+        EXPECT_TRUE(machine->readFile(folder + "\\report.txt", bytes));
+        return bytes;
+    }
+
+    tavix::testing::TempDir dir { "loader" };
+    std::shared_ptr<win::Machine> machine;
+    std::string setup1, loader;
+};
+
+} // namespace
+
+// Catches a loader that reads the wrong bytes of itself, unpacks elsewhere
+// than Temp, or starts the setup with arguments the engine cannot use.
+TEST_F(LoaderTest, TheSelfExtractingFileUnpacksIntoTempAndStartsTheSetup)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", selfExtracting()));
+    ASSERT_EQ(start("C:\\DIST\\setup.exe", { "extra" }), 0);
+
+    std::string bytes;
+    ASSERT_TRUE(machine->readFile("C:\\TEMP\\QS1\\IDAPINST.DLL", bytes));
+    EXPECT_EQ(bytes, std::string(3000, 'i'));
+    const std::string r = report("C:\\TEMP\\QS1");
+    EXPECT_NE(r.find("TAVIX_WINPROGRAM=C:\\TEMP\\QS1\\tavixsetup.exe\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("TAVIX_WINCWD=C:\\TEMP\\QS1\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("arg=-sC:\\DIST\narg=-esetup.exe\narg=-c\narg=extra\n"), std::string::npos) << r;
+
+    // A second start gets a folder of its own.
+    ASSERT_EQ(start("C:\\DIST\\setup.exe", { "*TODISK" }), 0);
+    EXPECT_NE(report("C:\\TEMP\\QS2").find("arg=-c\narg=-f\narg=*TODISK\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, ABareLoaderTakesSetup1BesideIt)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", loader));
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.1", setup1));
+    ASSERT_EQ(start("C:\\DIST\\setup.exe", {}), 0);
+    const std::string r = report("C:\\TEMP\\QS1");
+    EXPECT_NE(r.find("arg=-sC:\\DIST\narg=-c\n"), std::string::npos) << r;
+    EXPECT_EQ(r.find("arg=-e"), std::string::npos) << r;
+}
+
+TEST_F(LoaderTest, FailsWithoutASetupArchiveOrWithADamagedOne)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", loader));
+    EXPECT_EQ(start("C:\\DIST\\setup.exe", {}), 1);
+    // A trailer pointing at bytes that are no archive.
+    std::string damaged = selfExtracting();
+    damaged.replace(loader.size(), 40, std::string(40, 'x'));
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", damaged));
+    EXPECT_EQ(start("C:\\DIST\\setup.exe", {}), 1);
+    EXPECT_FALSE(machine->fileExists("C:\\TEMP\\QS1\\tavixsetup.exe"));
+}
