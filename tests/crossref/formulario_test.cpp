@@ -268,6 +268,33 @@ TEST_F(Janela, SimilarSearchFindsExactlyThePartsWithinTheBounds)
     EsperaSemErros();
 }
 
+// Catches a part whose rating is blank missing from its own search: the
+// blank reads as 0 for its bounds and must read as 0 in the table too.
+TEST_F(Janela, BlankRatingsReadAsZero)
+{
+    TDados dados = DadosPadrao();
+    const double blank = std::nan("");
+    dados.transistores.push_back({ "BLANKIC", "AMP", "NPN", 45, blank, 0.5, "TO92" });
+    dados.transistores.push_back({ "BLANKALL", "AMP", "NPN", blank, blank, blank, "TO92" });
+    dados.diodosZ.push_back({ "ZBLANK", 5.1, blank, 1, "DO41" });
+    AbreEMostra(dados);
+    Busca(TTipoPeca::tpTransistores, "BLANKIC");
+    ASSERT_EQ(Atual(T(TTipoPeca::tpTransistores)), "BLANKIC");
+    Pesquisa(TTipoPeca::tpTransistores, 0);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)), (std::set<std::string> { "BLANKIC" }));
+    Busca(TTipoPeca::tpTransistores, "BLANKALL");
+    Pesquisa(TTipoPeca::tpTransistores, 100);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)), (std::set<std::string> { "BLANKALL" }));
+    Busca(TTipoPeca::tpDiodosZ, "ZBLANK");
+    Pesquisa(TTipoPeca::tpDiodosZ, 10);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpDiodosZ)), (std::set<std::string> { "ZBLANK" }));
+    // A rated part's bounds never take the blank ones.
+    Busca(TTipoPeca::tpTransistores, "BC547");
+    Pesquisa(TTipoPeca::tpTransistores, 500);
+    EXPECT_FALSE(Conjunto(Q(TTipoPeca::tpTransistores)).count("BLANKIC"));
+    EsperaSemErros();
+}
+
 // Catches filters that are ignored, compare the wrong field, or break on a
 // value holding a double quote.
 TEST_F(Janela, PolarityAndTypeOfUseFilters)
@@ -401,6 +428,39 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
     Pesquisa(TTipoPeca::tpDiodosR, 0);
     EXPECT_EQ(P(TTipoPeca::tpDiodosR).GradesOriginais[0]->model()->rowCount(), 0);
     EXPECT_EQ(Msgs().Erros().size(), 1u);
+}
+
+// Catches a damaged blob file that closes its whole table: the pictures' and
+// the transistor notes' blob files are gone, yet both tables open, the parts
+// and their other fields show, and only reading a lost value fails, naming
+// the table.
+TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
+{
+    Prepara();
+    for (const char* mb : { "graficos.MB", "transistores.MB" })
+        ASSERT_TRUE(std::filesystem::remove(dir_.path() / "data" / mb)) << mb;
+    Abre();
+    J().show();
+    for (db::TDataSet* ds : TodosOsDataSets(M()))
+        EXPECT_TRUE(ds->Active()) << ds->Name();
+    ASSERT_FALSE(Msgs().Erros().empty());
+    EXPECT_NE(Msgs().Erros().front().find("graficos"), std::string::npos) << Msgs().Erros().front();
+
+    Busca(TTipoPeca::tpTransistores, "BC547");
+    db::TTable& t = T(TTipoPeca::tpTransistores);
+    ASSERT_EQ(Atual(t), "BC547");
+    EXPECT_EQ(t.FieldByName("Encapsulamento").AsString(), "TO92");
+    EXPECT_DOUBLE_EQ(t.FieldByName("Vceo").AsFloat(), 45);
+    EXPECT_EQ(t.FieldByName("Observacoes").DisplayText(), "(Memo)");
+    try {
+        t.FieldByName("Observacoes").AsString();
+        ADD_FAILURE() << "a lost memo read as a value";
+    } catch (const db::EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("transistores"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).ImagemOriginal->Figura().Vazia());
+    Pesquisa(TTipoPeca::tpTransistores, 0);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)).size(), 4u);
 }
 
 // Catches a damaged picture that takes the handler down silently, leaves the

@@ -12,6 +12,9 @@
 
 namespace viewer {
 
+struct TNewFileValues;
+class TPageSetupDialog;
+
 enum class TAnswer { Yes, No, Cancel };
 
 class IViewerDialogs {
@@ -34,6 +37,26 @@ public:
 
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
+
+    // Shows the new-file dialog modally on `values`; true on OK, with
+    // `values` updated. A service without the dialog answers Cancel.
+    virtual bool EditNewFile(TNewFileValues&) { return false; }
+    // The re-normalise dialog ("Rivelle Normalise"): `impedance` holds the
+    // text shown and receives the text typed; true on OK. Answerers that
+    // show no dialogs cancel.
+    virtual bool EditNormalise(std::string& impedance)
+    {
+        (void)impedance;
+        return false;
+    }
+
+    // Runs the page-setup dialog; true on OK, with its answers in `dialog`.
+    // Answerers that show no dialogs cancel.
+    virtual bool ExecutePageSetup(TPageSetupDialog& dialog)
+    {
+        (void)dialog;
+        return false;
+    }
 
     // The colour dialog, starting from `colour`; true on OK with the choice.
     // Without one, the choice is always cancelled.

@@ -2,7 +2,9 @@
 
 // Answers the viewer's questions from a script and records what was shown.
 
+#include "viewer/app/new_file.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/pagesetup.h"
 
 #include <deque>
 #include <functional>
@@ -26,6 +28,18 @@ public:
     std::vector<TChartFont> fontsOffered; // what each font dialog started from
     std::vector<std::string> urls; // every address handed to the desktop
     bool urlsOpen = true;
+    // Fills in the new-file dialog; false is Cancel.
+    std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
+    std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
+    std::vector<std::string> normaliseShown; // what the dialog showed each time
+    // The page-setup dialog: null cancels; the default keeps the margins on
+    // portrait A4 in the dialog's units.
+    std::function<bool(TPageSetupDialog&)> pageSetup = [](TPageSetupDialog& d) {
+        d.PaperSize
+            = d.Measurements == TPSMeasurements::pmMillimeters ? TPSPoint { 21000, 29700 } : TPSPoint { 8268, 11693 };
+        return true;
+    };
+    int pageSetupRuns = 0;
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     TAnswer AskYesNoCancel(const std::string& text) override
@@ -74,6 +88,21 @@ public:
     {
         urls.push_back(url);
         return urlsOpen;
+    }
+    bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
+    bool EditNormalise(std::string& impedance) override
+    {
+        normaliseShown.push_back(impedance);
+        if (normaliseAnswers.empty())
+            return false;
+        impedance = normaliseAnswers.front();
+        normaliseAnswers.pop_front();
+        return true;
+    }
+    bool ExecutePageSetup(TPageSetupDialog& d) override
+    {
+        ++pageSetupRuns;
+        return pageSetup && pageSetup(d);
     }
 };
 

@@ -6,6 +6,8 @@
 
 #include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
+#include "viewer/app/new_file.h"
+#include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
 #include "viewer/app/viewer_settings.h"
@@ -20,6 +22,8 @@ class QActionGroup;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
+class QPrinter;
 class QToolBar;
 
 namespace viewer {
@@ -27,10 +31,14 @@ namespace viewer {
 class IViewerDialogs;
 class TAboutform;
 class TOptionsForm;
+class TNewForm;
+class TNumGrid;
+class TQtPageSetupDialog;
 class TSaveForm;
 class TScalesForm;
 class TTitlesForm;
 class TSmithChartWidget;
+struct TGridError;
 class TXYChartWidget;
 
 // The items of the Chart and Functions menus that SelectView switches to.
@@ -151,6 +159,43 @@ public:
     // save-changes question. True when the capture completed and became
     // the current file; a failure is reported here.
     bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
+    // Re-normalising and the two-port charts (main_window_analysis.cpp).
+    void normbuttonClick();
+    void Kfactor1Click();
+    void Gu1Click();
+
+    // Printing, page setup and the clipboard (main_window_print.cpp). The
+    // visible chart is the XY chart while it shows, else the Smith chart.
+    void PrintClick();
+    void PageSetupClick();
+    void CopyClick();
+    // The page-setup component; its answers stay for the next print.
+    TQtPageSetupDialog& PageSetupDialog1() { return *pageSetup_; }
+    QPrinter& Printer() { return *printer_; }
+    // The page-setup preview's stages: the chart inside the margins, no
+    // sample text over it.
+    bool PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect);
+    TChartDrawing VisibleChartDrawing();
+
+    // Chart > Numeric (and the end of File > New): fills and shows the grid
+    // when the Smith chart has curves.
+    void ShowNumericGrid();
+    bool GridShowing() const;
+    // File > New.
+    void NewClick();
+    // The new-file dialog's values, kept from one File > New to the next.
+    TNewFileValues& NewFileValues() { return newValues_; }
+    // The grid's row menu and the Smith chart's point menu.
+    void NumGridInsertBefore();
+    void NumGridInsertAfter();
+    void NumGridDeleteRow();
+    void SmithInsertBeforeClick();
+    void SmithAddNewPointClick();
+    void SmithDeletePointClick();
+
+    TNumGrid* NumGrid = nullptr;
+    QMenu* Smithpopup = nullptr;
+    QAction *SmithInsertBefore = nullptr, *AddNewPoint = nullptr, *DeletePointItem = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -172,6 +217,14 @@ private:
     void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
+    void createGrid();
+    void GridEdited();
+    void ShowGridError(const TGridError& error);
+    void BuildCurveMenuFrom(const std::vector<std::string>& legends);
+    void createPrinting();
+    void wireXYChart();
+    void PrepareXYChart(const char* leftTitle, double lymax);
+    void RestoreViewCheck();
 
     std::vector<std::string> arguments_;
     std::string helpFile_;
@@ -180,6 +233,9 @@ private:
     TTitlesForm* titlesForm_ = nullptr;
     TScalesForm* scalesForm_ = nullptr;
     TAboutform* aboutForm_ = nullptr;
+    std::unique_ptr<TNewForm> newForm_;
+    TNewFileValues newValues_;
+    int popupPoint_ = -1; // the point the Smith chart's menu was opened on
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;
@@ -200,6 +256,8 @@ private:
     QFrame* swatch_ = nullptr;
     TColor swatchColour_ = 0;
     QActionGroup* viewGroup_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TQtPageSetupDialog> pageSetup_;
 };
 
 } // namespace viewer

@@ -1,6 +1,9 @@
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 
+#include "viewer/app/ui/new_form.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/save_form.h"
+#include "viewer/components/pagesetup.h"
 
 #include "viewer/components/qtchartcanvas.h"
 
@@ -11,6 +14,7 @@
 #include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace viewer {
@@ -102,6 +106,30 @@ TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)
     return r == QMessageBox::Yes ? TAnswer::Yes : r == QMessageBox::No ? TAnswer::No : TAnswer::Cancel;
 }
 
+TQtViewerDialogs::~TQtViewerDialogs() = default;
+
+TNormalise& TQtViewerDialogs::NormaliseForm()
+{
+    if (!normalise_)
+        normalise_ = std::make_unique<TNormalise>(parent_);
+    return *normalise_;
+}
+
+bool TQtViewerDialogs::EditNormalise(std::string& impedance)
+{
+    TNormalise& form = NormaliseForm();
+    form.Impedance->setText(QString::fromStdString(impedance));
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    impedance = form.Impedance->text().toStdString();
+    return true;
+}
+
+bool TQtViewerDialogs::ExecutePageSetup(TPageSetupDialog& dialog)
+{
+    return dialog.Execute();
+}
+
 bool TQtViewerDialogs::EditSaveOptions(SaveOptions& options, int dataPorts)
 {
     saveForm_.LoadFrom(options, dataPorts);
@@ -157,6 +185,17 @@ bool TQtViewerDialogs::ChooseFont(TChartFont& font)
 bool TQtViewerDialogs::OpenUrl(const std::string& url)
 {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+bool TQtViewerDialogs::EditNewFile(TNewFileValues& values)
+{
+    if (!newForm_)
+        return false;
+    newForm_->LoadFrom(values);
+    if (newForm_->exec() != QDialog::Accepted)
+        return false;
+    values = newForm_->Values();
+    return true;
 }
 
 } // namespace viewer
