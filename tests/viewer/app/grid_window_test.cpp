@@ -6,8 +6,8 @@
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QKeyEvent>
@@ -200,11 +200,20 @@ TEST(NumericView, SmithPointMenu)
         emit w.Smithpopup->aboutToShow();
     };
     f.chart().Markers().push_back({ 0, 2, 0 });
+    f.chart().PointerState().RefSet = true;
+    f.chart().PointerState().RefPoint = 1;
     openOn(1);
     w.SmithInsertBefore->trigger();
     ASSERT_EQ(f.chart().PointCount(), 4);
     EXPECT_EQ(f.chart().PointAt(2, 1)->Freq, 1.5);
     EXPECT_EQ(f.chart().Markers()[0].Point, 3);
+    EXPECT_EQ(f.chart().PointerState().RefPoint, 2);
+    openOn(2);
+    w.DeletePointItem->trigger(); // the reference point goes with its point
+    EXPECT_FALSE(f.chart().PointerState().RefSet);
+    EXPECT_EQ(f.chart().Markers()[0].Point, 2);
+    openOn(1);
+    w.SmithInsertBefore->trigger();
     EXPECT_TRUE(f.chart().DataChanged());
 
     w.SetCurrentFile(f.path("a.s2p"), 2, true);
