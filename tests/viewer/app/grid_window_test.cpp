@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace viewer;
@@ -264,4 +265,27 @@ TEST(NumericView, RendersTheGrid)
     dialog.OKButton->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Values().fileType, 3);
+}
+
+// Catches File > New losing the values the real dialog was given.
+TEST(NumericView, NewThroughTheDialog)
+{
+    TempDir dir { "gridnew" };
+    TMainForm w((dir / "Rivelle.ini").string(), {});
+    w.show();
+    w.FormActivate();
+    bool clicked = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TNewForm*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        d->Points->setValue(5);
+        clicked = true;
+        d->OKButton->click();
+    });
+    w.New->trigger();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(w.SmithChart1().Chart().PointCount(), 5);
+    EXPECT_TRUE(w.GridShowing());
+    EXPECT_EQ(w.NewFileValues().points, 5);
 }
