@@ -140,7 +140,7 @@ TEST_F(UninstallTest, DesignTimeCreationAndRemoval)
     // Without a lookup of its own it takes the build machine's library.
     SetLibraryDirectoryLookup(nullptr);
     ASSERT_TRUE(machine->writeFile("C:\\QUORLE\\Q32V40.TXT", "marker"));
-    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;C:\\QUORLE");
+    RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;C:\\QUORLE");
     auto* found = new TUninstallEXE(form.get());
     EXPECT_EQ(found->IncludeFromDir(), "C:\\QUORLE");
     EXPECT_EQ(found->FileName(), "uninstall.exe");
