@@ -1,10 +1,16 @@
 #include "platform/win/machine.h"
 
+#include "platform/win/hostfile.h"
 #include "platform/win/ini_document.h"
 #include "platform/win/text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 
@@ -55,26 +61,31 @@ std::string readHostFile(const fs::path& file)
     return s.str();
 }
 
-// Writes through a temporary file and a rename, so a crash leaves either the
-// old or the new file.
+// Writes through a uniquely named temporary file and a rename, so a crash
+// leaves either the old or the new file and a reader never sees a torn one.
 void writeHostFileAtomically(const fs::path& file, const std::string& bytes)
 {
-    fs::path tmp = file;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out)
-            throw MachineError("Cannot write " + tmp.string());
-    }
-    std::error_code ec;
-    fs::rename(tmp, file, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw MachineError("Cannot replace " + file.string());
-    }
+    if (!hostfile::replaceAtomically(file, bytes))
+        throw MachineError("Cannot replace " + file.string() + ": " + std::strerror(errno));
 }
+
+// The exclusive lock of machine.ini's read-change-write, across processes.
+class ConfigLock {
+public:
+    explicit ConfigLock(const fs::path& file)
+        : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644))
+    {
+        if (fd_ < 0)
+            throw MachineError("Cannot open the machine lock " + file.string());
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+    }
+    ~ConfigLock() { ::close(fd_); }
+    ConfigLock(const ConfigLock&) = delete;
+    ConfigLock& operator=(const ConfigLock&) = delete;
+
+private:
+    int fd_;
+};
 
 bool isAbsoluteWinPath(const std::string& s)
 {
@@ -181,6 +192,18 @@ std::shared_ptr<Machine> Machine::open(const fs::path& rootIn, const MachineSeed
 
 void Machine::seed(const MachineSeed& s)
 {
+    updateConfig([&] { seedValues(s); });
+    loadConfig();
+    forceDirectories(windowsDir_);
+    forceDirectories(systemDir_);
+    forceDirectories(tempDir_);
+    writeFile(windowsDir_ + "\\WIN.INI", "[windows]\r\nload=\r\nrun=\r\n\r\n[Desktop]\r\n");
+}
+
+void Machine::seedValues(const MachineSeed& s)
+{
+    if (fs::exists(root_ / "machine.ini"))
+        return; // another program seeded the root meanwhile
     kind_ = s.kind;
     build_ = defaultBuild(s.kind);
     switch (s.kind) {
@@ -205,12 +228,6 @@ void Machine::seed(const MachineSeed& s)
     drives_['A'] = DriveInfo { 'A', "drives/A", 1457664, true };
     drives_['C'] = DriveInfo { 'C', "drives/C", 0, false };
     drives_['S'] = DriveInfo { 'S', "drives/S", 0, false };
-    saveConfig();
-    loadConfig();
-    forceDirectories(windowsDir_);
-    forceDirectories(systemDir_);
-    forceDirectories(tempDir_);
-    writeFile(windowsDir_ + "\\WIN.INI", "[windows]\r\nload=\r\nrun=\r\n\r\n[Desktop]\r\n");
 }
 
 void Machine::loadConfig()
@@ -344,11 +361,27 @@ void Machine::saveConfig() const
     writeHostFileAtomically(root_ / "machine.ini", s);
 }
 
+void Machine::updateConfig(const std::function<void()>& change)
+{
+    ConfigLock lock(root_ / "machine.lock");
+    // Other programs on the same root may have changed the file since it
+    // was read: their marks and settings are kept. The current directory
+    // is this program's own.
+    if (fs::exists(root_ / "machine.ini")) {
+        const std::string current = currentDir_;
+        loadConfig();
+        currentDir_ = current;
+    }
+    change();
+    saveConfig();
+}
+
 void Machine::setWindowsKind(WindowsKind kind)
 {
-    kind_ = kind;
-    build_ = defaultBuild(kind);
-    saveConfig();
+    updateConfig([&] {
+        kind_ = kind;
+        build_ = defaultBuild(kind);
+    });
 }
 
 OsVersionInfo Machine::version() const
@@ -388,8 +421,7 @@ std::string Machine::tempPath() const
 
 void Machine::setUserDefaultLangId(uint16_t id)
 {
-    languageId_ = id;
-    saveConfig();
+    updateConfig([&] { languageId_ = id; });
 }
 
 std::vector<DriveInfo> Machine::drives() const
@@ -408,17 +440,17 @@ void Machine::mapDrive(char letter, const fs::path& hostFolder, uint64_t capacit
     DriveInfo d { letter, hostFolder.is_absolute() ? hostFolder : root_ / hostFolder, capacity, removable };
     std::error_code ec;
     fs::create_directories(d.host, ec);
-    drives_[letter] = d;
-    saveConfig();
+    updateConfig([&] { drives_[letter] = d; });
 }
 
 void Machine::setDriveCapacity(char letter, uint64_t capacity)
 {
-    auto it = drives_.find(text::upper(letter));
-    if (it == drives_.end())
-        throw MachineError("No drive " + std::string(1, letter) + ":");
-    it->second.capacity = capacity;
-    saveConfig();
+    updateConfig([&] {
+        auto it = drives_.find(text::upper(letter));
+        if (it == drives_.end())
+            throw MachineError("No drive " + std::string(1, letter) + ":");
+        it->second.capacity = capacity;
+    });
 }
 
 const DriveInfo* Machine::driveOf(char letter) const

@@ -307,7 +307,11 @@ private:
 
     void loadConfig();
     void saveConfig() const;
+    // Under the machine lock: reads machine.ini again, applies change and
+    // writes the file back, so programs sharing the root lose no change.
+    void updateConfig(const std::function<void()>& change);
     void seed(const MachineSeed& seed);
+    void seedValues(const MachineSeed& seed);
 
     // Open files, for the share-mode checks.
     struct OpenEntry {

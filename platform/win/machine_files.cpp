@@ -2,6 +2,7 @@
 
 #include "platform/win/dosdate.h"
 #include "platform/win/file.h"
+#include "platform/win/hostfile.h"
 #include "platform/win/machine.h"
 #include "platform/win/text.h"
 
@@ -113,12 +114,14 @@ void Machine::setInUse(const std::string& path, bool inUse)
     fs::path host;
     if (!resolve(path, host))
         return;
-    std::string key = host.lexically_normal().string();
-    if (inUse)
-        inUse_[key] = fullPathName(path);
-    else
-        inUse_.erase(key);
-    saveConfig();
+    const std::string key = host.lexically_normal().string();
+    const std::string name = fullPathName(path);
+    updateConfig([&] {
+        if (inUse)
+            inUse_[key] = name;
+        else
+            inUse_.erase(key);
+    });
 }
 
 bool Machine::isInUse(const std::string& path) const
@@ -339,8 +342,28 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
             return false;
         }
     }
-    fs::path tmp = dst.parent_path() / (".~copy" + std::to_string(::getpid()) + "-" + dst.filename().string());
-    fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+    fs::path tmp;
+    const int tmpFd = hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp);
+    if (tmpFd < 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    {
+        const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        char buffer[65536];
+        ssize_t n = 0;
+        bool ok = in >= 0;
+        while (ok && (n = ::read(in, buffer, sizeof buffer)) != 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            ok = n > 0 && ::write(tmpFd, buffer, size_t(n)) == n;
+        }
+        if (in >= 0)
+            ::close(in);
+        ok = ::close(tmpFd) == 0 && ok;
+        if (!ok)
+            ec = std::make_error_code(std::errc::io_error);
+    }
     if (!ec) {
         struct stat st { };
         if (::stat(src.c_str(), &st) == 0) {
@@ -524,7 +547,7 @@ std::string Machine::tempFileName(const std::string& directory, const std::strin
         fs::path host;
         if (!resolve(name, host))
             return {};
-        int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0644);
         if (fd >= 0) {
             ::close(fd);
             return name;
@@ -592,21 +615,14 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
             return false;
         }
     }
-    fs::path tmp = host.parent_path() / (".~write" + std::to_string(::getpid()) + "-" + host.filename().string());
-    int fd = ::open(tmp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+    fs::path tmp;
+    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp);
     if (fd < 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            break;
-        done += size_t(n);
-    }
-    bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    ::close(fd);
+    bool ok = hostfile::writeAll(fd, bytes);
+    ok = ::close(fd) == 0 && ok;
     if (ok) {
         fs::rename(tmp, host, ec);
         ok = !ec;

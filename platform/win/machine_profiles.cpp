@@ -173,8 +173,7 @@ bool Machine::enablePrivilege(const std::string& name)
 
 void Machine::restart()
 {
-    inUse_.clear();
-    saveConfig();
+    updateConfig([&] { inUse_.clear(); });
     rebootRequested_ = false;
     shutdownPrivilege_ = false;
     if (kind_ == WindowsKind::Win95) {

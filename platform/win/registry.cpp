@@ -1,6 +1,7 @@
 #include "platform/win/registry.h"
 
 #include "platform/win/errors.h"
+#include "platform/win/hostfile.h"
 #include "platform/win/registry_store.h"
 #include "platform/win/text.h"
 
@@ -119,26 +120,9 @@ void Registry::saveLocked()
             store_->roots[i].name = rootKeyName(RootKey(i));
         writeKey(out, rootKeyName(RootKey(i)), &store_->roots[i]);
     }
-    fs::path tmp = file_;
-    tmp += ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0;
-    size_t done = 0;
-    while (ok && done < out.size()) {
-        ssize_t n = ::write(fd, out.data() + done, out.size() - done);
-        if (n <= 0)
-            ok = false;
-        else
-            done += size_t(n);
-    }
-    if (fd >= 0) {
-        ok = ::fsync(fd) == 0 && ok;
-        ::close(fd);
-    }
-    if (ok)
-        ok = ::rename(tmp.c_str(), file_.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    // A uniquely named temporary file and a rename: a reader (or a writer
+    // that does not hold the lock) never meets a half-written store.
+    if (!hostfile::replaceAtomically(file_, out)) {
         store_->known = false; // read the file again next time; this change is lost
         store_->inode = 0;
         throw MachineError("Cannot write the registry store " + file_.string());
@@ -402,18 +386,42 @@ uint32_t Registry::readDWord(RootKey root, const std::string& key, const std::st
     return v.dwordValue();
 }
 
+long Registry::writeValue(RootKey root, const std::string& key, const RegValue& value)
+{
+    std::lock_guard guard(mutex_);
+    Lock lock(lockFd_, true);
+    refreshLocked();
+    const int r = int(root);
+    if (r < 0 || r > 5)
+        return ERROR_INVALID_PARAMETER;
+    // Checked before anything changes: the missing keys and the value are
+    // made in memory and saved together, so no store ever holds the new key
+    // without its value.
+    if (isReadOnly(root, key))
+        return ERROR_ACCESS_DENIED;
+    Key* k = &store_->roots[r];
+    for (const auto& part : splitKeyPath(key)) {
+        Key* next = k->child(part);
+        k = next ? next : k->addChild(part);
+    }
+    if (RegValue* existing = k->value(value.name)) {
+        existing->type = value.type;
+        existing->data = value.data;
+    } else {
+        k->values.push_back(value);
+    }
+    saveLocked();
+    return ERROR_SUCCESS;
+}
+
 long Registry::writeString(RootKey root, const std::string& key, const std::string& name, const std::string& value)
 {
-    RegKey k;
-    long rc = createKey(root, key, k);
-    return rc != ERROR_SUCCESS ? rc : setValue(k, RegValue::string(name, value));
+    return writeValue(root, key, RegValue::string(name, value));
 }
 
 long Registry::writeDWord(RootKey root, const std::string& key, const std::string& name, uint32_t value)
 {
-    RegKey k;
-    long rc = createKey(root, key, k);
-    return rc != ERROR_SUCCESS ? rc : setValue(k, RegValue::dword(name, value));
+    return writeValue(root, key, RegValue::dword(name, value));
 }
 
 std::string Registry::exportText()

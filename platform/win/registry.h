@@ -136,6 +136,8 @@ private:
     bool isReadOnly(RootKey root, const std::string& path) const;
     Key* find(RootKey root, const std::string& path);
     long mutate(const RegKey& key, bool needWrite, const std::function<long(Key&)>& change);
+    // Creates the missing keys of key and sets the value, in one save.
+    long writeValue(RootKey root, const std::string& key, const RegValue& value);
 
     std::filesystem::path file_, lockFile_;
     int lockFd_ = -1;

@@ -278,12 +278,15 @@ void TCustomInstallFile::InstallOneFile()
 {
     inUse_ = false;
     copy_ = false;
+    counted_ = false;
+    kept_ = false;
     extractName_.clear();
     try {
         SendUp(icFileInstallBegins, this);
         if (OnBeforeInstall)
             OnBeforeInstall(this);
     } catch (const EAbort&) {
+        kept_ = true; // nothing of this file was written
         SendUp(icFileInstallAborted, this);
         return;
     }
@@ -302,6 +305,7 @@ void TCustomInstallFile::InstallOneFile()
     }
     if (!copy) {
         copy_ = false;
+        kept_ = destExisted_;
         SendUp(icFileKept, this);
         AfterFileInstalled();
         if (OnAfterInstall)
@@ -378,6 +382,8 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         Archive.OnStatus = [this](TQrleCompress&, TlzhFileStats& stats) { ArchiveStatus(stats); };
         Archive.SetFilesToProcess(std::vector<std::string> { SourcePath() });
         Archive.ExtractFiles();
+        if (inUse_)
+            RegisterRestartReplacement();
         AfterFileInstalled();
         if (OnAfterInstall)
             OnAfterInstall(this);
@@ -424,7 +430,17 @@ void TCustomInstallFile::ReplaceInUseFile()
             break;
     }
     extractName_ = temp;
+    // The restart rename is registered by RegisterRestartReplacement once
+    // the new copy is complete: a failed or cancelled extraction must not
+    // leave a rename that deletes the old file with nothing to put there.
+}
 
+void TCustomInstallFile::RegisterRestartReplacement()
+{
+    win::Machine& m = machine();
+    const std::string destDir = RemoveBackslash(GetDestPath());
+    const std::string dest = AddBackslash(destDir) + destName_;
+    const std::string temp = extractName_;
     const std::string shortDest = GetShortPath(dest);
     const std::string shortTemp = AddBackslash(directoryOf(shortDest.empty() ? dest : shortDest)) + temp;
     const std::string shortD = shortDest.empty() ? dest : shortDest;
@@ -467,8 +483,10 @@ void TCustomInstallFile::AfterFileInstalled()
 {
     if (RegisterAsHelp)
         RegistryWriteString(4, kHelpKey, win::text::toUpper(destName_), RemoveBackslash(GetDestPath()));
-    if (UpdateDLLCounter)
+    if (UpdateDLLCounter) {
         IncrementSharedDLLCount();
+        counted_ = true;
+    }
     TCustomInstall* install = CurrentInstall();
     if (inUse_ && install) {
         install->AddUnfinished(Name(), 0);
@@ -607,6 +625,18 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
             throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
         return n + 1;
     };
+    // The shared counter this install took is listed on its own, so that
+    // uninstall releases it and leaves the counters of other products alone.
+    if (counted_) {
+        const std::string key = base + "\\SharedDLLs";
+        const int n = nextEntry(key);
+        RegistryWriteString(4, key, "File" + std::to_string(n), path);
+        RegistryWriteString(4, key, "Entries", std::to_string(n));
+    }
+    // A file the overwrite rule kept is the user's or another product's:
+    // uninstall must not remove it.
+    if (kept_)
+        return;
     if (activeX_) {
         const std::string key = base + "\\ActiveX";
         const int n = nextEntry(key);

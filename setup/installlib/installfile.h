@@ -153,6 +153,9 @@ public:
     virtual void RegisterByRegServer();
     // Decides how the destination is replaced (before the extraction).
     virtual void ReplaceInUseFile();
+    // After a complete extraction of a file in use: registers the rename of
+    // the numbered copy over the old file at the next start of Windows.
+    void RegisterRestartReplacement();
     // Build time: packs the source into the archive.
     void CompressFile() override;
     // Copies the source to the destination without an archive.
@@ -231,6 +234,8 @@ private:
     bool destExisted_ = false;
     bool inUse_ = false;
     bool copy_ = false;
+    bool kept_ = false; // this run left the file that was there (or skipped it)
+    bool counted_ = false; // this run added one to the file's SharedDLLs counter
     int uniqueId_ = 0;
     bool holdsSlot_ = false;
     std::string version_;

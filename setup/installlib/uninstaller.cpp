@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace installlib {
 
@@ -101,9 +102,17 @@ public:
         readLists();
         for (const Item& item : items_)
             removeItem(item);
-        removeItem(Item { program, false, false });
+        // Counters this install took for files it found and kept.
+        for (const auto& [upper, path] : ownCounters_)
+            if (!index_.count(upper))
+                releaseOwnCounterOnly(upper, path);
+        if (left_.empty())
+            removeItem(Item { program, false, false });
         removeEmptyFolders();
-        RegistryDeleteKeyTree(4, report_.Key);
+        if (left_.empty() && unreleased_.empty())
+            RegistryDeleteKeyTree(4, report_.Key);
+        else
+            keepWhatIsLeft();
         return std::move(report_);
     }
 
@@ -218,6 +227,43 @@ private:
         return out;
     }
 
+    // The entry's lists are rewritten to name only what this run left, so
+    // that a second run can finish the job.
+    void keepWhatIsLeft()
+    {
+        std::vector<std::string> lists;
+        if (reg_.OpenKey(report_.Key, false)) {
+            lists = reg_.GetKeyNames();
+            reg_.CloseKey();
+        }
+        for (const std::string& name : lists)
+            if (isFilesList(name) || text::equalsNoCase(name, "ActiveX") || text::equalsNoCase(name, "SharedDLLs"))
+                RegistryDeleteKeyTree(4, report_.Key + "\\" + name);
+        auto writeList = [&](const std::string& list, const std::vector<std::string>& entries) {
+            const std::string key = report_.Key + "\\" + list;
+            for (size_t i = 0; i < entries.size(); ++i)
+                RegistryWriteString(4, key, "File" + std::to_string(i + 1), entries[i]);
+            RegistryWriteString(4, key, "Entries", std::to_string(entries.size()));
+        };
+        std::vector<std::string> files, activeX;
+        for (const Item& item : left_) {
+            if (item.ActiveX)
+                activeX.push_back(item.Path + (item.Program ? ";1" : ";0"));
+            else
+                files.push_back(item.Path);
+            report_.Left.push_back(item.Path);
+        }
+        writeList("Files", files);
+        if (!activeX.empty())
+            writeList("ActiveX", activeX);
+        std::vector<std::string> counters;
+        for (const auto& [upper, path] : ownCounters_)
+            if (unreleased_.count(upper))
+                counters.push_back(path);
+        if (!counters.empty())
+            writeList("SharedDLLs", counters);
+    }
+
     void readLists()
     {
         std::vector<std::string> lists;
@@ -235,6 +281,14 @@ private:
             const std::string key = report_.Key + "\\" + name;
             for (const auto& [value, path] : listValues(key))
                 add(name, value, text::trim(path), false, false);
+        }
+        for (const std::string& name : lists) {
+            if (!text::equalsNoCase(name, "SharedDLLs"))
+                continue;
+            for (const auto& [value, data] : listValues(report_.Key + "\\" + name)) {
+                const std::string path = text::trim(data);
+                ownCounters_[text::toUpper(path)] = path;
+            }
         }
         for (const std::string& name : lists) {
             if (!text::equalsNoCase(name, "ActiveX"))
@@ -292,12 +346,17 @@ private:
             }
             return true;
         }
+        const std::string upper = text::toUpper(path);
+        const bool own = ownCounters_.count(upper) > 0;
         if (!reg_.OpenKey(kSharedDllsKey, false))
             return false;
         bool release = false;
         try {
             const int count = reg_.ReadInteger(*name);
-            if (count > 1) {
+            if (!own && count > 0) {
+                // Another product counts on the file; its counter is its own.
+                report_.Kept.push_back(path + ": its shared counter is held by another install");
+            } else if (count > 1) {
                 reg_.WriteInteger(*name, count - 1);
                 report_.Kept.push_back(path + ": still used by " + std::to_string(count - 1) + " other install(s)");
             } else {
@@ -308,9 +367,32 @@ private:
             }
         } catch (const std::exception&) {
             report_.Kept.push_back(path + ": its shared counter is unreadable");
+            if (own)
+                unreleased_.insert(upper);
         }
         reg_.CloseKey();
         return release;
+    }
+
+    // A file the install found and kept, but counted: the counter goes down
+    // (its value goes at zero); the file is never removed.
+    void releaseOwnCounterOnly(const std::string& upper, const std::string& path)
+    {
+        const auto name = counterName(path);
+        if (!name || !reg_.OpenKey(kSharedDllsKey, false))
+            return;
+        try {
+            const int count = reg_.ReadInteger(*name);
+            if (count > 1)
+                reg_.WriteInteger(*name, count - 1);
+            else
+                reg_.DeleteValue(*name);
+            report_.Kept.push_back(path + ": not installed by this product; its counter was released");
+        } catch (const std::exception&) {
+            report_.Kept.push_back(path + ": its shared counter is unreadable");
+            unreleased_.insert(upper);
+        }
+        reg_.CloseKey();
     }
 
     void unregister(const Item& item)
@@ -369,8 +451,10 @@ private:
         const std::uint32_t error = win::lastError();
         if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
             report_.RemovedAtRestart.push_back(item.Path);
-        else
+        else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
+            left_.push_back(item);
+        }
     }
 
     // The item named after the link file in the group named after its folder;
@@ -437,6 +521,9 @@ private:
     std::vector<Item> items_;
     std::map<std::string, std::size_t> index_;
     std::vector<std::string> folders_;
+    std::map<std::string, std::string> ownCounters_; // upper-cased path -> path, the "SharedDLLs" list
+    std::set<std::string> unreleased_; // own counters that could not be released
+    std::vector<Item> left_; // could not be removed: kept in the entry
 };
 
 } // namespace

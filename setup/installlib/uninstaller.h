@@ -16,8 +16,13 @@
 // "ActiveX"), and the uninstall program itself last:
 // - an entry that is no plain absolute file path (relative, wildcards, "."
 //   or "..", a directory) is left alone and reported;
-// - a file with a "SharedDLLs" counter loses one from it and stays while the
-//   counter is above zero; the counter never goes below zero, it is removed;
+// - a file with a "SharedDLLs" counter that the entry's own "SharedDLLs"
+//   list names loses one from it and stays while the counter is above zero;
+//   the counter never goes below zero, it is removed; a counter above zero
+//   that the entry does not name belongs to another product: the file and
+//   its counter stay as they are;
+// - a counter the entry names for a file its lists do not (the install found
+//   the file and kept it) is released, and the file stays;
 // - a file in the Windows directory tree without a counter is left (other
 //   programs may use it), and so is a file in the root of a drive;
 // - a self-registered file unregisters itself first (" /UNREGSERVER" or
@@ -26,7 +31,9 @@
 // - its help-file registration goes when it names the file's directory.
 // Folders left empty are removed up to, never including, the system's own
 // folders (drive roots, Windows, System, Program Files, Common Files, the
-// start menu, desktop and temporary folders). Last the entry is deleted.
+// start menu, desktop and temporary folders). Last the entry is deleted;
+// when a file could not be removed, the entry stays (with the uninstall
+// program) and its lists name only what is left, for a second run.
 
 #include "setup/installlib/exceptions.h"
 
@@ -49,6 +56,7 @@ struct TUninstallReport {
     std::vector<std::string> RemovedDirectories;
     std::vector<std::string> Kept; // "path: reason"
     std::vector<std::string> Problems; // "entry: reason"
+    std::vector<std::string> Left; // could not be removed; still listed in the entry
 };
 
 inline constexpr const char* kUninstallListKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -44,9 +44,19 @@ int main(int argc, char** argv)
             std::printf("Kept %s\n", line.c_str());
         for (const auto& line : report.Problems)
             std::fprintf(stderr, "Not removed: %s\n", line.c_str());
-        std::printf("%s was removed.\n", product.c_str());
         win::Machine::setCurrent(nullptr);
-        return report.Problems.empty() ? 0 : 1;
+        if (!report.Problems.empty()) {
+            if (report.Left.empty())
+                std::fprintf(stderr, "%s was not completely removed.\n", product.c_str());
+            else
+                std::fprintf(stderr,
+                    "%s was not completely removed: %zu file(s) could not be removed. Run the uninstall again "
+                    "to finish.\n",
+                    product.c_str(), report.Left.size());
+            return 1;
+        }
+        std::printf("%s was removed.\n", product.c_str());
+        return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -54,6 +54,11 @@ std::string CheckSaveOptions(const SaveOptions& o, int dataPorts)
     double z0;
     if (!ParseSaveImpedance(o.impedance, z0))
         return msg::kBadImpedance;
+    // A file of fewer ports is read back as part of the data only.
+    const int chosen = o.fileType >= 0 && o.fileType <= 2 ? o.fileType + 1 : o.portCount;
+    if (dataPorts >= 1 && chosen != dataPorts)
+        return "The data has " + std::to_string(dataPorts) + (dataPorts == 1 ? " port" : " ports")
+            + ": choose a file type of " + std::to_string(dataPorts) + (dataPorts == 1 ? " port." : " ports.");
     return {};
 }
 

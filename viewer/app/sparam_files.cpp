@@ -92,6 +92,12 @@ bool TSParameterFiles::SaveSParameterFile(bool saveAs)
         dialogs_.ShowMessage(problem);
         return false;
     }
+    // The reader takes the port count from the extension.
+    if (saveAs && PortCountFromPath(path) != ports) {
+        dialogs_.ShowMessage("The file name must end in ." + ProposedExtension(ports) + " for data of "
+            + std::to_string(ports) + (ports == 1 ? " port." : " ports."));
+        return false;
+    }
     std::string error;
     SParamSource src = SourceFromChart(chart_, ports, error);
     if (!error.empty()) {

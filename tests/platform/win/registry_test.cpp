@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <fstream>
 
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -212,4 +215,50 @@ TEST_F(RegistryTest, ConcurrentWritersThroughTheLock)
             EXPECT_EQ(values[size_t(i)].dwordValue(), uint32_t(i));
     }
     EXPECT_FALSE(fs::exists(dir / "registry.reg.tmp"));
+}
+
+// Catches a new key saved before its value (a kill between the two saves
+// left the key without it): each write is one rename of the store.
+TEST_F(RegistryTest, NewKeyAndItsValueAreOneSave)
+{
+    auto reg = open();
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
+    auto saves = [&] {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                auto* event = reinterpret_cast<inotify_event*>(at);
+                count += (event->mask & IN_MOVED_TO) && event->len && std::strcmp(event->name, "registry.reg") == 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return count;
+    };
+    ASSERT_EQ(reg->writeString(RootKey::LocalMachine, "SOFTWARE\\New\\Deep", "v", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(saves(), 1);
+    ASSERT_EQ(reg->writeDWord(RootKey::CurrentUser, "Software\\Other", "n", 7), ERROR_SUCCESS);
+    EXPECT_EQ(saves(), 1);
+    close(watch);
+    EXPECT_EQ(open()->readString(RootKey::LocalMachine, "SOFTWARE\\New\\Deep", "v", ""), "x");
+    // A read-only branch refuses the write before anything is made.
+    reg->setKeyReadOnly(RootKey::LocalMachine, "SOFTWARE\\Locked", true);
+    EXPECT_EQ(reg->writeString(RootKey::LocalMachine, "SOFTWARE\\Locked\\Sub", "v", "x"), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(open()->keyExists(RootKey::LocalMachine, "SOFTWARE\\Locked"));
+}
+
+// Catches the store written through a fixed temporary name, where a link
+// planted beforehand would redirect the write outside the machine.
+TEST_F(RegistryTest, PlantedLinkAtATemporaryNameIsNotFollowed)
+{
+    tavix::testing::TempDir outside { "outside" };
+    const fs::path victim = outside.path() / "victim";
+    { std::ofstream(victim) << "keep"; }
+    auto reg = open();
+    fs::create_symlink(victim, dir / "registry.reg.tmp");
+    ASSERT_EQ(reg->writeString(RootKey::CurrentUser, "Software\\X", "v", "new"), ERROR_SUCCESS);
+    EXPECT_EQ(tavix::testing::readFile(victim), "keep");
+    EXPECT_FALSE(fs::is_symlink(dir / "registry.reg"));
+    EXPECT_EQ(open()->readString(RootKey::CurrentUser, "Software\\X", "v", ""), "new");
 }

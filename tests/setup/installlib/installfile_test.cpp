@@ -287,6 +287,40 @@ TEST_P(InUseTest, ReplacedAtTheRestart)
         EXPECT_TRUE(run.ok());
 }
 
+// Catches a restart rename registered before the new copy was complete: a
+// damaged member or a Cancel would leave a rename that deletes the old file
+// at the restart with nothing to put in its place.
+TEST_P(InUseTest, FailedExtractionRegistersNoRename)
+{
+    for (const bool cancel : { false, true }) {
+        SCOPED_TRACE(cancel ? "cancel" : "damaged member");
+        writeStamped("C:\\SRC\\APP.DLL", versioned("2.0.0.0", noise(cancel ? 2000000 : 200000)), kNew);
+        pack({ file });
+        file->OnStatus = nullptr;
+        if (cancel) {
+            file->OnStatus = [](TObject*, int, int) { SharedArchive().Abort = true; };
+        } else {
+            std::string archive = read(kArchive);
+            for (size_t i = archive.size() / 2; i < archive.size() / 2 + 64; ++i)
+                archive[i] = char(archive[i] ^ 0x5A);
+            ASSERT_TRUE(machine->writeFile(kArchive, archive));
+        }
+        EXPECT_THROW(file->ProcessContainer(), std::exception);
+        SharedArchive().Abort = false;
+        EXPECT_FALSE(engine->Reboot);
+        EXPECT_TRUE(engine->Unfinished.empty());
+        EXPECT_TRUE(machine->profileKeyNames("Rename", "WININIT.INI").empty());
+        EXPECT_TRUE(pendingMoves().empty());
+        EXPECT_EQ(machine->registry().readString(win::RootKey::LocalMachine, kRunOnce, "QuorleBatFile", "none"), "none");
+        EXPECT_FALSE(machine->fileExists(dest("APP.2")));
+
+        machine->restart();
+        EXPECT_TRUE(read(dest("APP.DLL")) == existing); // byte for byte
+        EXPECT_EQ(read(dest("APP.1")), "someone else's file");
+        machine->setInUse(dest("APP.DLL"), true);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryWindowsKind, InUseTest,
     ::testing::Values(win::WindowsKind::Win95, win::WindowsKind::NT4, win::WindowsKind::NT35, win::WindowsKind::Win32s),
     [](const auto& info) {

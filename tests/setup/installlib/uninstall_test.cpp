@@ -180,11 +180,85 @@ TEST_F(UninstallTest, RemovesWhatTheEntryListsAndNothingElse)
     RegistryWriteString(4, kEntry, "DisplayName", "My Product");
     RegistryWriteString(4, kEntry, "UninstallString", dest("uninstall.exe") + " My Product");
     RegistryWriteString(4, std::string(kEntry) + "\\Files", "File1", dest("SHARED.DLL"));
+    RegistryWriteString(4, std::string(kEntry) + "\\SharedDLLs", "File1", dest("SHARED.DLL"));
     const TUninstallReport last = UninstallProduct("my product");
     EXPECT_FALSE(machine->fileExists(dest("SHARED.DLL")));
     EXPECT_EQ(RegistryReadString(4, kShared, dest("SHARED.DLL"), "gone"), "gone");
     EXPECT_FALSE(machine->directoryExists(kDestDir));
     EXPECT_TRUE(machine->directoryExists("C:\\Program Files"));
+}
+
+// Catches uninstall removing what the install did not write (a file the
+// overwrite rule kept) or releasing a counter another product holds.
+TEST_F(UninstallTest, LeavesWhatIsNotOurs)
+{
+    // The user's own newer copy, kept by the version rule but counted.
+    writeStamped(dest("KEPT.DLL"), versioned("9.0.0.0", "the user's copy"), kNew);
+    RegistryWriteInteger(4, kShared, dest("KEPT.DLL"), 1);
+    writeStamped("C:\\SRC\\KEPT.DLL", versioned("2.0.0.0", "ours"), kNew);
+    // Written by us, but counted only by another product.
+    writeStamped("C:\\SRC\\OTHERS.DLL", versioned("2.0.0.0", "ours too"), kNew);
+    RegistryWriteInteger(4, kShared, dest("OTHERS.DLL"), 2);
+    makeEngine();
+    auto* kept = makeFile("KEPT.DLL", "File1");
+    kept->OverwriteMode = owVersion;
+    kept->UpdateDLLCounter = true;
+    auto* others = makeFile("OTHERS.DLL", "File2");
+    auto* uninstall = makeUninstaller();
+    const std::vector<TCustomInstallFile*> all { kept, others, uninstall };
+    for (TCustomInstallFile* file : all) {
+        file->AddToArchive = file == kept ? lzcOverwrite : lzcOnlyAdd;
+        file->CompressFile();
+    }
+    for (TCustomInstallFile* file : all) {
+        file->ReadInfoFromArchive();
+        file->ProcessContainer();
+    }
+    ASSERT_FALSE(kept->WillCopy());
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("KEPT.DLL"), 0), 2);
+    EXPECT_EQ(RegistryReadString(4, std::string(kEntry) + "\\Files", "Entries", ""), "1");
+    EXPECT_EQ(RegistryReadString(4, std::string(kEntry) + "\\Files", "File1", ""), dest("OTHERS.DLL"));
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_TRUE(report.Problems.empty()) << report.Problems.front();
+    EXPECT_EQ(read(dest("KEPT.DLL")), versioned("9.0.0.0", "the user's copy"));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("KEPT.DLL"), 0), 1);
+    EXPECT_EQ(read(dest("OTHERS.DLL")), read("C:\\SRC\\OTHERS.DLL"));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("OTHERS.DLL"), 0), 2);
+    EXPECT_TRUE(contains(report.Kept, "OTHERS.DLL"));
+    EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
+}
+
+// Catches a partial uninstall reported as done, or one that drops the
+// entry so that a second run cannot finish the job.
+TEST_F(UninstallTest, WhatCouldNotBeRemovedStaysListedForASecondRun)
+{
+    machine->setWindowsKind(win::WindowsKind::Win95); // no removal at the restart
+    installProduct();
+    machine->setInUse(dest("DATA.DB"), true);
+    const std::string out = (dir.path() / "out.txt").string();
+    const std::string command = std::string(TAVIX_UNINSTALL_PROGRAM) + " --winroot '" + machine->root().string()
+        + "' My Product > '" + out + "' 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    const std::string first = tavix::testing::readFile(out);
+    EXPECT_EQ(first.find("My Product was removed."), std::string::npos) << first;
+    EXPECT_NE(first.find("My Product was not completely removed"), std::string::npos) << first;
+    EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+    EXPECT_TRUE(machine->fileExists(dest("DATA.DB")));
+    EXPECT_TRUE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", ""), "My Product");
+    EXPECT_EQ(RegistryReadString(4, std::string(kEntry) + "\\Files", "Entries", ""), "1");
+    EXPECT_EQ(RegistryReadString(4, std::string(kEntry) + "\\Files", "File1", ""), dest("DATA.DB"));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 1);
+
+    machine->setInUse(dest("DATA.DB"), false);
+    EXPECT_EQ(std::system(command.c_str()), 0) << tavix::testing::readFile(out);
+    EXPECT_NE(tavix::testing::readFile(out).find("My Product was removed."), std::string::npos);
+    EXPECT_FALSE(machine->fileExists(dest("DATA.DB")));
+    EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 1); // released once only
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
 }
 
 // Catches a name given with blanks around it (as the engine may hold it)

@@ -1,5 +1,7 @@
+#include "platform/help/ui/help_window.h"
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/app/scripted_dialogs.h"
+#include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -8,10 +10,13 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEnterEvent>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QWidgetAction>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -249,6 +254,46 @@ TEST(TMainForm, CurveSwitching)
     EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
 }
 
+// Catches a long curve menu that does not break into columns of ten, and
+// column items that do not toggle their curve.
+TEST(TMainForm, LongCurveMenuHasColumns)
+{
+    Fixture f;
+    std::string fourPort = "# GHZ S MA R 50\n";
+    for (int k = 1; k <= 2; ++k) {
+        fourPort += std::to_string(k);
+        for (int row = 0; row < 4; ++row)
+            fourPort += " 0.5 10 0.5 20 0.5 30 0.5 40\n";
+    }
+    writeFile(f.dir / "c.s4p", fourPort);
+    TMainForm& w = f.open({ f.path("c.s4p") });
+    ASSERT_EQ(w.CurveItems().size(), 16u);
+    QWidgetAction* holder = nullptr;
+    for (QAction* a : w.CurvesMenu->actions())
+        if (auto* h = qobject_cast<QWidgetAction*>(a))
+            holder = h;
+    ASSERT_NE(holder, nullptr);
+    auto* columns = qobject_cast<TCurveColumns*>(holder->defaultWidget());
+    ASSERT_NE(columns, nullptr);
+    EXPECT_EQ(columns->ColumnCount(), 2);
+    auto* box = columns->findChild<QCheckBox*>(QStringLiteral("S34"));
+    ASSERT_NE(box, nullptr);
+    const int s34 = f.chart().FindCurve("S34");
+    box->click();
+    EXPECT_FALSE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_FALSE(box->isChecked());
+    w.AllOn->trigger();
+    EXPECT_TRUE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_TRUE(box->isChecked());
+
+    // Up to ten curves stay plain menu items.
+    writeFile(f.dir / "b.s1p", kOnePort);
+    w.Files().LoadSParameterFile(f.path("b.s1p"));
+    for (QAction* a : w.CurvesMenu->actions())
+        EXPECT_EQ(qobject_cast<QWidgetAction*>(a), nullptr);
+    EXPECT_TRUE(w.CurvesMenu->actions().contains(w.CurveItems()[0]));
+}
+
 // Catches read-outs not following the chart's events: legend and swatch on
 // a curve change, the point's texts in the view's form, digits and the
 // normalised switch.
@@ -334,7 +379,7 @@ TEST(TMainForm, MissingStepsSaySo)
     Fixture f;
     TMainForm& w = f.open();
     for (QAction* a : { w.New, w.PageSetup, w.Print, w.CaptureData, w.Options, w.Numeric, w.Stability, w.About,
-             w.Contents, w.CopyButton, w.TitlesButton, w.ChartColoursButton }) {
+             w.CopyButton, w.TitlesButton, w.ChartColoursButton }) {
         f.dialogs.messages.clear();
         a->trigger();
         ASSERT_EQ(f.dialogs.messages.size(), 1u) << a->text().toStdString();
@@ -362,6 +407,38 @@ TEST(TMainForm, HintsLeaveTheStatusPanels)
     EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
     EXPECT_EQ(w.StatusPanel(2), "Freq 1.0000GHz");
     EXPECT_EQ(w.OpenButton->toolTip().toStdString(), "Open file");
+}
+
+// Catches a help context that has no page in the program's help, Help >
+// Contents that opens no window, and a missing help file that fails quietly.
+TEST(TMainForm, HelpOpensThePageOfItsContext)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    w.SetHelpFile(RIVELLE_HELP_FILE);
+    for (int context : { 1, 2, 4, 5, 6, 7, 10, 11 }) {
+        f.dialogs.messages.clear();
+        w.ShowHelp(context);
+        EXPECT_TRUE(f.dialogs.messages.empty()) << context;
+        ASSERT_NE(help::ProgramHelpWindow(), nullptr);
+        const std::string page = help::ProgramHelpWindow()->CurrentPage();
+        std::string error;
+        const auto file = help::THelpFile::Open(RIVELLE_HELP_FILE, error);
+        ASSERT_TRUE(file) << error;
+        EXPECT_TRUE(file->HasContext(context)) << context;
+        EXPECT_EQ(std::filesystem::path(page), std::filesystem::path(file->PageFor(context)));
+        EXPECT_FALSE(help::ProgramHelpWindow()->Browser()->toPlainText().isEmpty()) << page;
+    }
+    w.Contents->trigger();
+    EXPECT_EQ(std::filesystem::path(help::ProgramHelpWindow()->CurrentPage()).filename(), "contents.html");
+    EXPECT_TRUE(help::ProgramHelpWindow()->isVisible());
+    help::ProgramHelpWindow()->close();
+
+    w.SetHelpFile(f.path("missing.hlp"));
+    f.dialogs.messages.clear();
+    w.Contents->trigger();
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("missing.hlp"), std::string::npos);
 }
 
 // Renders the window with a two-port open, for a look at the layout.

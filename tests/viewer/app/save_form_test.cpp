@@ -85,6 +85,7 @@ TEST(TSaveForm, OkRefusesWhatCannotBeWritten)
     form.ShowMessage = [&](const QString& t) { shown.push_back(t); };
     SaveOptions o;
     o.memo = { " Created by Rivelle", "  two", "" };
+    o.fileType = 2;
     form.LoadFrom(o, 3);
     EXPECT_FALSE(form.ParameterType->button(1)->isEnabled());
     EXPECT_EQ(form.Values().memo, o.memo);
@@ -102,6 +103,7 @@ TEST(TSaveForm, OkRefusesWhatCannotBeWritten)
 
     o.parameterType = spY;
     EXPECT_EQ(CheckSaveOptions(o, 3), "Y parameters can only be saved for two ports.");
+    o.fileType = 1;
     EXPECT_EQ(CheckSaveOptions(o, 2), "");
     form.LoadFrom(o, 2);
     EXPECT_EQ(form.ParameterType->checkedId(), 1);

@@ -215,6 +215,48 @@ TEST(TSParameterFiles, SaveAsWritesTheChosenForm)
     EXPECT_FALSE(std::filesystem::exists(f.dir / "never.s2p"));
 }
 
+// Catches a two-port saved in a form that reads back as part of it: an S1P
+// file type, an SNP of fewer ports, or a name whose extension says another
+// port count.
+TEST(TSParameterFiles, SaveAsKeepsEveryPort)
+{
+    Fixture f;
+    writeFile(f.dir / "amp.s2p", kTwoPort);
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("amp.s2p")));
+    struct Case {
+        int fileType, portCount;
+        const char* name;
+        const char* message;
+    };
+    const Case cases[] = {
+        { 0, 4, "a.s1p", "The data has 2 ports: choose a file type of 2 ports." },
+        { 3, 1, "a.s1p", "The data has 2 ports: choose a file type of 2 ports." },
+        { 1, 4, "a.s1p", "The file name must end in .S2P for data of 2 ports." },
+        { 1, 4, "a.txt", "The file name must end in .S2P for data of 2 ports." },
+    };
+    for (const Case& c : cases) {
+        f.dialogs.editOptions = [&](SaveOptions& o, int) {
+            o.fileType = c.fileType;
+            o.portCount = c.portCount;
+            return true;
+        };
+        f.dialogs.saveName = f.path(c.name);
+        f.dialogs.messages.clear();
+        EXPECT_FALSE(f.files.SaveSParameterFile(true)) << c.name;
+        EXPECT_EQ(f.dialogs.messages, std::vector<std::string>({ c.message }));
+        EXPECT_FALSE(std::filesystem::exists(f.dir / c.name));
+        EXPECT_EQ(f.state.CurrentPath, f.path("amp.s2p"));
+    }
+    // An N-port type of the data's own count is fine.
+    f.dialogs.editOptions = [](SaveOptions& o, int) {
+        o.fileType = 3;
+        o.portCount = 2;
+        return true;
+    };
+    f.dialogs.saveName = f.path("b.S2P");
+    EXPECT_TRUE(f.files.SaveSParameterFile(true));
+}
+
 // Catches curves of 11 or more ports found by legend alone ("S111" is both
 // row 1 column 11 and row 11 column 1).
 TEST(TSParameterFiles, TwelvePortsFoundByRowAndColumn)

@@ -1,6 +1,8 @@
 #include "viewer/app/ui/main_window.h"
 
+#include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
@@ -9,6 +11,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,10 +54,12 @@ TMainForm::TMainForm(
     , settings_(settingsPath)
 {
     setWindowTitle(QStringLiteral("Rivelle"));
+    helpFile_ = (QCoreApplication::applicationDirPath() + QStringLiteral("/Rivelle.hlp")).toStdString();
     if (dialogs) {
         dialogs_ = dialogs;
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
+        connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
         ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
         dialogs_ = ownDialogs_.get();
     }
@@ -374,9 +379,10 @@ void TMainForm::SetGridFormat(int)
 {
 }
 
-void TMainForm::ShowHelp(int)
+void TMainForm::ShowHelp(int context)
 {
-    NotAvailable("Help");
+    if (std::string error = help::ShowHelpContext(helpFile_, context); !error.empty())
+        dialogs_->ShowMessage(error);
 }
 
 void TMainForm::TakeCapturedData(TCapturedData&& data)
@@ -508,32 +514,34 @@ void TMainForm::CurrentFileChanged()
 
 std::vector<QAction*> TMainForm::CurveItems() const
 {
-    std::vector<QAction*> items;
-    const auto actions = CurvesMenu->actions();
-    for (QAction* a : actions)
-        if (a != AllOn && a != AllOff && !a->isSeparator())
-            items.push_back(a);
-    return items;
+    return curveItems_;
 }
 
 void TMainForm::BuildCurveMenu()
 {
+    // The curve items belong to the window; the separator and the columns
+    // to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            delete a;
+            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+                delete a;
         }
+    qDeleteAll(curveItems_);
+    curveItems_.clear();
     CurvesMenu->addSeparator();
     const auto& chart = smith_->Chart();
     for (int i = 0; i < chart.CurveCount(); ++i) {
         const std::string& legend = chart.CurveAt(i)->Legend;
-        QAction* a = CurvesMenu->addAction(QString::fromStdString(legend));
+        auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, a] { CurveItemClick(a); });
+        curveItems_.push_back(a);
     }
+    AddCurveItems(CurvesMenu, curveItems_);
 }
 
 void TMainForm::CurveItemClick(QAction* item)

@@ -118,6 +118,9 @@ public:
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
     // setup). Every Help button and Help > Contents comes here.
     void ShowHelp(int context);
+    // The help file: the program's folder + "Rivelle.hlp" unless set.
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
 
     // Makes a completed capture the current data: a new, unnamed file
     // ("Captured.s2p" and so on) that is marked changed.
@@ -145,6 +148,7 @@ private:
     void RepaintCharts();
 
     std::vector<std::string> arguments_;
+    std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
@@ -160,6 +164,7 @@ private:
     bool activated_ = false;
     bool settingsSaved_ = false;
     std::vector<QAction*> recentItems_;
+    std::vector<QAction*> curveItems_;
     QAction* recentSeparator_ = nullptr;
     std::vector<QLabel*> panels_;
     QFrame* swatch_ = nullptr;

@@ -1,0 +1,107 @@
+#include "platform/help/ui/help_window.h"
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace help {
+
+namespace {
+
+QPointer<THelpWindow>& programWindow()
+{
+    static QPointer<THelpWindow> window;
+    return window;
+}
+
+} // namespace
+
+THelpWindow::THelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto* buttons = new QHBoxLayout;
+    auto button = [this, buttons](const char* caption) {
+        auto* b = new QToolButton(this);
+        b->setText(QString::fromUtf8(caption));
+        b->setAutoRaise(false);
+        buttons->addWidget(b);
+        return b;
+    };
+    contents_ = button("&Contents");
+    back_ = button("&Back");
+    forward_ = button("&Forward");
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenExternalLinks(true);
+    layout->addWidget(browser_);
+
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
+    connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+    connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
+    connect(contents_, &QToolButton::clicked, this, [this] {
+        if (!contentsPage_.empty())
+            browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(contentsPage_)));
+    });
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = browser_->documentTitle();
+        if (!title.isEmpty())
+            setWindowTitle(title);
+    });
+    resize(640, 520);
+}
+
+std::string THelpWindow::Show(const THelpFile& file, int context)
+{
+    const std::string page = file.PageFor(context);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(page, ec))
+        return "Cannot find the help topic " + page + ".";
+    contentsPage_ = file.PageFor(file.ContentsContext());
+    setWindowTitle(QString::fromStdString(file.Title().empty() ? std::string("Help") : file.Title()));
+    browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(page)));
+    return {};
+}
+
+std::string THelpWindow::CurrentPage() const
+{
+    const QUrl source = browser_->source();
+    return source.isEmpty() ? std::string() : source.toLocalFile().toStdString();
+}
+
+std::string ShowHelpContext(const std::string& helpFile, int context)
+{
+    std::string error;
+    const std::optional<THelpFile> file = THelpFile::Open(helpFile, error);
+    if (!file)
+        return error;
+    QPointer<THelpWindow>& window = programWindow();
+    if (!window) {
+        window = new THelpWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (std::string shown = window->Show(*file, context); !shown.empty())
+        return shown;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return {};
+}
+
+THelpWindow* ProgramHelpWindow()
+{
+    return programWindow().data();
+}
+
+} // namespace help

@@ -1,0 +1,68 @@
+#include "platform/win/hostfile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace win::hostfile {
+
+namespace {
+
+std::atomic<unsigned> g_counter { 0 };
+
+} // namespace
+
+int createTemp(const fs::path& dir, const std::string& stem, fs::path& created, int dirFd)
+{
+    for (int tries = 0; tries < 1000; ++tries) {
+        const std::string name = "." + stem + "." + std::to_string(::getpid()) + "-"
+            + std::to_string(g_counter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+        const int flags = O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC;
+        const int fd = dirFd >= 0 ? ::openat(dirFd, name.c_str(), flags, 0644)
+                                  : ::open((dir / name).c_str(), flags, 0644);
+        if (fd >= 0) {
+            created = dir / name;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return ::fsync(fd) == 0;
+}
+
+bool replaceAtomically(const fs::path& file, const std::string& bytes)
+{
+    fs::path tmp;
+    const int fd = createTemp(file.parent_path(), file.filename().string(), tmp);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes);
+    const int saved = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(tmp.c_str(), file.c_str()) == 0)
+        return true;
+    const int error = ok ? errno : saved;
+    ::unlink(tmp.c_str());
+    errno = error;
+    return false;
+}
+
+} // namespace win::hostfile

@@ -1,0 +1,29 @@
+#pragma once
+
+// Host files the machine writes for itself (its configuration, the registry
+// store, the temporary copies behind a whole-file write): every temporary
+// file is created exclusively under a name no other writer uses, never
+// through a symbolic link, and put in place by one rename.
+
+#include <filesystem>
+#include <string>
+
+namespace win::hostfile {
+
+// Creates "<dir>/.<stem>.<pid>-<n>.tmp" with O_CREAT | O_EXCL | O_NOFOLLOW
+// (mode 0644) and returns its descriptor and path; -1 with errno set when
+// it cannot be made. dirFd, when not -1, is an open descriptor of dir: the
+// file is then made beneath it (openat), so a link swapped in for dir
+// after it was checked is not followed.
+int createTemp(const std::filesystem::path& dir, const std::string& stem, std::filesystem::path& created,
+    int dirFd = -1);
+
+// Writes all of bytes to fd and flushes them to the disk.
+bool writeAll(int fd, const std::string& bytes);
+
+// Writes file through a temporary file of its folder and a rename, so a
+// crash or a concurrent reader sees either the old or the new file whole.
+// False (errno set) on failure; the temporary file is then removed.
+bool replaceAtomically(const std::filesystem::path& file, const std::string& bytes);
+
+} // namespace win::hostfile

@@ -1,0 +1,32 @@
+#pragma once
+
+// The curve items of the Curves menu: up to ten in the menu itself; more
+// are laid out in columns of ten, as a long menu breaks into columns.
+
+#include <QWidget>
+
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace viewer {
+
+constexpr int kCurveItemsPerColumn = 10;
+
+// Appends `items` (checkable actions) to `menu`. Each still triggers as a
+// menu item does: its check toggles, `triggered` fires and the menu closes.
+void AddCurveItems(QMenu* menu, const std::vector<QAction*>& items);
+
+// The columns that hold the items of a long curve menu.
+class TCurveColumns : public QWidget {
+    Q_OBJECT
+public:
+    TCurveColumns(QMenu* menu, const std::vector<QAction*>& items);
+    int ColumnCount() const { return columns_; }
+
+private:
+    int columns_ = 0;
+};
+
+} // namespace viewer
