@@ -1,8 +1,6 @@
 #pragma once
 
-// Two emulated machines in a temporary folder: the build machine laid out
-// by the seeder, and a fresh target machine. The setup program's script
-// runs in this process on either, with the scripted message service.
+// The build machine laid out by the seeder in a temporary folder.
 
 #include "platform/ui/message_service.h"
 #include "platform/win/machine.h"
@@ -64,49 +62,6 @@ protected:
         win::Machine::setCurrent(nullptr);
     }
 
-    // One start of the setup program's script on machine, as the program
-    // file program with arguments: the form loaded and, unless the loading
-    // ended the program, activated. Returns whether the run failed.
-    bool runScript(std::shared_ptr<win::Machine> machine, const std::string& program,
-        const std::vector<std::string>& arguments, ui::ScriptedMessageService& messages)
-    {
-        win::Machine::setCurrent(machine);
-        machine->setModuleFileName(program);
-        runs.clear();
-        win::installProgramRunner(*machine, {}, &runs);
-        installlib::Application().Reset();
-        installlib::InstallLibraryStartup();
-        ui::MessageService::setCurrent(&messages);
-        installlib::TApplication& application = installlib::Application();
-        application.Title = "Tavixsoft - Install";
-        application.Arguments = arguments;
-        application.ExeName = program;
-        bool failed = false;
-        {
-            auto form = std::make_unique<tavixsetup::TForm1>();
-            application.MainForm = form.get();
-            bool loaded = application.Guard([&] { form->Load(); });
-            if (loaded && !application.Terminated())
-                form->Activate();
-            failed = !loaded || form->Install1->Failed();
-            application.MainForm = nullptr;
-        }
-        ui::MessageService::setCurrent(nullptr);
-        installlib::InstallLibraryShutdown();
-        installlib::Application().Reset();
-        win::Machine::setCurrent(nullptr);
-        return failed;
-    }
-
-    // -b on the build machine.
-    void buildSetup()
-    {
-        ui::ScriptedMessageService messages;
-        runScript(build, str(tavixsetup::kSetupDir) + "\\" + str(tavixsetup::kSetupProgramName), { "-b" }, messages);
-        for (const auto& asked : messages.asked())
-            ADD_FAILURE() << "the build said: " << asked.text;
-    }
-
     std::string read(win::Machine& machine, const std::string& path)
     {
         std::string bytes;
@@ -116,7 +71,6 @@ protected:
 
     tavix::testing::TempDir dir { "tavixsetup" };
     std::shared_ptr<win::Machine> build;
-    std::vector<win::ProgramRun> runs;
 };
 
 } // namespace setuptest
