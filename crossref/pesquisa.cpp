@@ -90,25 +90,40 @@ const char* NomeDaTabela(TTipoPeca tipo)
 
 } // namespace
 
+namespace {
+
+// A blank rating reads as 0 in the part's own fields, so a range that
+// holds 0 also takes the parts whose rating is blank.
+std::string Entre(const char* campo, const TFaixa& f)
+{
+    const std::string faixa = std::string(campo) + " >= " + f.baixo + " and " + campo + " <= " + f.alto;
+    double baixo = 0, alto = 0;
+    if (!rtl::TryStrToFloat(f.baixo, baixo) || !rtl::TryStrToFloat(f.alto, alto) || baixo > 0 || alto < 0)
+        return faixa;
+    return "(" + faixa + " or " + campo + " is null)";
+}
+
+} // namespace
+
 std::string SqlSimilares(TTipoPeca tipo, const TFaixa f[3], const TFiltrosTransistor& filtros)
 {
     std::string sql;
     switch (tipo) {
     case TTipoPeca::tpTransistores:
-        sql = "select * from transistores.db where vceo >= " + f[0].baixo + " and vceo <= " + f[0].alto + " and ic >= "
-            + f[1].baixo + " and ic <= " + f[1].alto + " and pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        sql = "select * from transistores.db where " + Entre("vceo", f[0]) + " and " + Entre("ic", f[1]) + " and "
+            + Entre("pd", f[2]);
         if (filtros.mesmaPolaridade)
             sql += " and polaridade = " + LiteralSql(filtros.polaridade);
         if (filtros.mesmoTipoDeUso)
             sql += " and uso = " + LiteralSql(filtros.uso);
         break;
     case TTipoPeca::tpDiodosR:
-        sql = "select * from diodosr.db where vr >= " + f[0].baixo + " and vr <= " + f[0].alto + " and  io >= "
-            + f[1].baixo + " and io <= " + f[1].alto + " and  pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        sql = "select * from diodosr.db where " + Entre("vr", f[0]) + " and  " + Entre("io", f[1]) + " and  "
+            + Entre("pd", f[2]);
         break;
     case TTipoPeca::tpDiodosZ:
-        sql = "select * from diodosz.db where tn >= " + f[0].baixo + " and tn <= " + f[0].alto + " and  iz >= "
-            + f[1].baixo + " and iz <= " + f[1].alto + " and  pd >= " + f[2].baixo + " and pd <= " + f[2].alto;
+        sql = "select * from diodosz.db where " + Entre("tn", f[0]) + " and  " + Entre("iz", f[1]) + " and  "
+            + Entre("pd", f[2]);
         break;
     }
     return sql;

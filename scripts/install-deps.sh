@@ -11,6 +11,7 @@ packages=(
   pxlib-dev libgif-dev
   fonts-liberation fonts-dejavu-core
   python3 python3-pyftpdlib
+  poppler-utils
   binutils-mingw-w64-i686
 )
 

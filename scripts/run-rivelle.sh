@@ -10,7 +10,7 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)" --target Rivelle tavix_mksparams
 
 samples="$build/sample-sparams"
-if [ ! -f "$samples/lowpass.s2p" ]; then
+if [ ! -f "$samples/fet.s2p" ]; then
   "$build/tools/tavix_mksparams" "$samples"
 fi
 file=${2:-$samples/lowpass.s2p}

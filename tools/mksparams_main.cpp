@@ -1,6 +1,8 @@
 // tavix_mksparams <folder>: writes sample S-parameter files for the viewer,
 // computed from small circuit models: a series RLC load (load.s1p), an LC
-// low-pass section (lowpass.s2p) and a directional coupler (coupler.s4p).
+// low-pass section (lowpass.s2p), a field-effect transistor (fet.s2p: an
+// active two-port, potentially unstable below about 8.5 GHz and
+// unconditionally stable above) and a directional coupler (coupler.s4p).
 
 #include <cmath>
 #include <complex>
@@ -53,6 +55,32 @@ void lowpass(double fGHz, cplx s[4])
     s[1] = 2.0 / d; // S21
     s[2] = 2.0 * (A * D - B * C) / d; // S12
     s[3] = (-A + B / kZ0 - C * kZ0 + D) / d; // S22
+}
+
+// A small-signal FET chip: the intrinsic device (gm 60 mS with a 3 ps delay,
+// Cgs 0.6 pF behind Ri 4 ohm, Cgd 0.05 pF, Cds 0.15 pF, Rds 250 ohm) as Y,
+// then the lead resistances and inductances in series as Z, then S.
+void fet(double fGHz, cplx s[4])
+{
+    const double w = 2 * std::numbers::pi * fGHz * 1e9;
+    const cplx j(0.0, 1.0);
+    const double gm = 0.06, Cgs = 0.6e-12, Cgd = 0.05e-12, Cds = 0.15e-12, Rds = 250, Ri = 4, tau = 3e-12;
+    const cplx d = 1.0 + j * w * Cgs * Ri;
+    const cplx y11 = j * w * Cgs / d + j * w * Cgd;
+    const cplx y12 = -j * w * Cgd;
+    const cplx y21 = gm * std::exp(-j * w * tau) / d - j * w * Cgd;
+    const cplx y22 = 1.0 / Rds + j * w * (Cds + Cgd);
+    const cplx dy = y11 * y22 - y12 * y21;
+    const cplx zs = 2.0 + j * w * 0.05e-9; // source: 2 ohm, 0.05 nH
+    const cplx z11 = y22 / dy + 2.0 + j * w * 0.3e-9 + zs; // gate: 2 ohm, 0.3 nH
+    const cplx z12 = -y12 / dy + zs;
+    const cplx z21 = -y21 / dy + zs;
+    const cplx z22 = y11 / dy + 3.0 + j * w * 0.3e-9 + zs; // drain: 3 ohm, 0.3 nH
+    const cplx a = (z11 + kZ0) * (z22 + kZ0) - z12 * z21;
+    s[0] = ((z11 - kZ0) * (z22 + kZ0) - z12 * z21) / a; // S11
+    s[1] = 2.0 * z21 * kZ0 / a; // S21
+    s[2] = 2.0 * z12 * kZ0 / a; // S12
+    s[3] = ((z11 + kZ0) * (z22 - kZ0) - z12 * z21) / a; // S22
 }
 
 // A 20 dB coupler: 1-2 and 3-4 through, 1-3 and 2-4 coupled, 1-4 and 2-3
@@ -109,6 +137,21 @@ std::string lowpassFile()
     return t;
 }
 
+std::string fetFile()
+{
+    std::string t = "! FET chip, small signal, 0.5 to 18 GHz\n# GHZ S MA R 50\n";
+    for (int i = 0; i < kPoints; ++i) {
+        const double f = 0.5 + (18.0 - 0.5) * i / (kPoints - 1);
+        cplx s[4];
+        fet(f, s);
+        t += num(f);
+        for (const cplx& v : s)
+            t += " " + num(std::abs(v)) + " " + num(degrees(v));
+        t += "\n";
+    }
+    return t;
+}
+
 std::string couplerFile()
 {
     std::string t = "! 20 dB directional coupler\n# GHZ S RI R 50\n";
@@ -138,7 +181,7 @@ int main(int argc, char** argv)
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     const bool ok = writeFile(dir / "load.s1p", loadFile()) && writeFile(dir / "lowpass.s2p", lowpassFile())
-        && writeFile(dir / "coupler.s4p", couplerFile());
+        && writeFile(dir / "fet.s2p", fetFile()) && writeFile(dir / "coupler.s4p", couplerFile());
     if (!ok) {
         std::fprintf(stderr, "tavix_mksparams: cannot write into %s\n", argv[1]);
         return 1;

@@ -3,6 +3,7 @@
 #include "setup/installlib/application.h"
 #include "setup/installlib/dialogmanager.h"
 #include "setup/installlib/install.h"
+#include "setup/installlib/installbde.h"
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
 #include "setup/installlib/programmanager.h"
@@ -56,6 +57,7 @@ void InstallLibraryStartup()
     RegisterDialogClasses();
     RegisterUninstallClasses();
     RegisterShellLinkClasses();
+    RegisterInstallBDEClasses();
 }
 
 void InstallLibraryShutdown()

@@ -2,6 +2,7 @@
 
 #include "platform/win/progman.h"
 
+#include "platform/engineconfig/engineconfig.h"
 #include "platform/win/machine.h"
 #include "platform/win/module.h"
 #include "platform/win/text.h"
@@ -100,6 +101,7 @@ public:
         findEntry();
         const std::string program = checkEntry();
         readLists();
+        findEngineFolders();
         for (const Item& item : items_)
             removeItem(item);
         // Counters this install took for files it found and kept.
@@ -109,10 +111,13 @@ public:
         if (left_.empty())
             removeItem(Item { program, false, false });
         removeEmptyFolders();
-        if (left_.empty() && unreleased_.empty())
+        if (left_.empty() && unreleased_.empty()) {
+            // Once, with the entry: a kept entry is uninstalled again later.
+            releaseEngine();
             RegistryDeleteKeyTree(4, report_.Key);
-        else
+        } else {
             keepWhatIsLeft();
+        }
         return std::move(report_);
     }
 
@@ -435,8 +440,49 @@ private:
         }
     }
 
+    // The database engine is shared by other products: its folders (every
+    // DLLPATH entry) and its configuration's folder are never emptied.
+    void findEngineFolders()
+    {
+        const std::string key = std::string("\\") + engineconfig::kEngineKey;
+        for (const std::string& item : text::splitNonEmpty(readString(key, "DLLPATH").value_or(""), ';'))
+            if (!text::trim(item).empty())
+                engineFolders_.push_back(RemoveBackslash(text::trim(item)));
+        if (const std::string config = text::trim(readString(key, "CONFIGFILE01").value_or("")); !config.empty())
+            engineFolders_.push_back(parentOf(config));
+    }
+
+    bool inEngineFolder(const std::string& path) const
+    {
+        for (const std::string& folder : engineFolders_)
+            if (text::equalsNoCase(parentOf(path), folder))
+                return true;
+        return false;
+    }
+
+    // The product's installs of the engine ("Entries" of its "BDE" list)
+    // come off the engine's use count; the engine stays.
+    void releaseEngine()
+    {
+        const auto entries = readString(report_.Key + "\\BDE", "Entries");
+        int count = 0;
+        if (!entries || !TryStrToInt(text::trim(*entries), count) || count <= 0)
+            return;
+        win::Registry& registry = machine_.registry();
+        const uint32_t uses
+            = registry.readDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
+        const uint32_t left = uses > uint32_t(count) ? uses - uint32_t(count) : 0;
+        if (registry.writeDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
+            != 0)
+            report_.Problems.push_back("the database engine's use count could not be lowered");
+    }
+
     void removeItem(const Item& item)
     {
+        if (inEngineFolder(item.Path)) {
+            report_.Kept.push_back(item.Path + ": a file of the shared database engine");
+            return;
+        }
         if (!releaseCounter(item.Path))
             return;
         removeHelpRegistration(item.Path);
@@ -525,6 +571,7 @@ private:
     std::vector<Item> items_;
     std::map<std::string, std::size_t> index_;
     std::vector<std::string> folders_;
+    std::vector<std::string> engineFolders_;
     std::map<std::string, std::string> ownCounters_; // upper-cased path -> path, the "SharedDLLs" list
     std::set<std::string> unreleased_; // own counters that could not be released
     std::vector<Item> left_; // could not be removed: kept in the entry

@@ -5,6 +5,8 @@
 
 namespace crossref::teste {
 
+#include <cmath>
+
 using paradox::FieldType;
 
 namespace {
@@ -12,6 +14,12 @@ namespace {
 paradox::Value Texto(const std::string& s)
 {
     return s;
+}
+
+// A rating of NaN is left blank.
+paradox::Value Numero(double v)
+{
+    return std::isnan(v) ? paradox::Value() : paradox::Value(v);
 }
 
 } // namespace
@@ -87,7 +95,8 @@ void EscreveProduto(const std::filesystem::path& pasta, const TDados& d)
         { "Fabricante", FieldType::Alpha, 20 }, { "Observacoes", FieldType::Memo, 10 },
         { d.semEncapsulamento ? "Pacote" : "Encapsulamento", FieldType::Alpha, 15 } };
     for (const auto& p : d.transistores)
-        t.records.push_back({ Texto(p.id), Texto(p.uso), Texto(p.polaridade), p.vceo, p.vceo + 10, 5.0, p.ic, p.pd,
+        t.records.push_back({ Texto(p.id), Texto(p.uso), Texto(p.polaridade), Numero(p.vceo), Numero(p.vceo + 10), 5.0,
+            Numero(p.ic), Numero(p.pd),
             Texto("25C"), Texto("100"), Texto("2"), Texto("-"), Texto("-"), Texto("0.3"), Texto("10"), Texto("-"),
             Texto("-"), Texto("300"), Texto("-"), Texto("-"), Texto(p.fabricante), Texto("Comments of " + p.id),
             Texto(p.encapsulamento) });
@@ -100,7 +109,8 @@ void EscreveProduto(const std::filesystem::path& pasta, const TDados& d)
         { "Ifsm", FieldType::Number, 8 }, { "Pd", FieldType::Number, 8 }, { "Fabricante", FieldType::Alpha, 20 },
         { "Nota", FieldType::Alpha, 40 }, { "Encapsulamento", FieldType::Alpha, 15 } };
     for (const auto& p : d.diodosR)
-        r.records.push_back({ Texto(p.id), Texto("Rectifier"), p.r1 * 1.2, p.r1, p.r2, 30.0, p.pd, Texto("ACME"),
+        r.records.push_back({ Texto(p.id), Texto("Rectifier"), Numero(p.r1 * 1.2), Numero(p.r1), Numero(p.r2), 30.0,
+            Numero(p.pd), Texto("ACME"),
             Texto("Note of " + p.id), Texto(p.encapsulamento) });
     paradox::writeTable(dados / "diodosr.DB", r);
 
@@ -112,7 +122,8 @@ void EscreveProduto(const std::filesystem::path& pasta, const TDados& d)
         { "Fabricante", FieldType::Alpha, 20 }, { "Nota", FieldType::Alpha, 40 },
         { "Encapsulamento", FieldType::Alpha, 15 } };
     for (const auto& p : d.diodosZ)
-        z.records.push_back({ Texto(p.id), Texto("M" + p.id.substr(0, 3)), p.r1, p.r2, p.pd, Texto("200"), Texto("-"),
+        z.records.push_back({ Texto(p.id), Texto("M" + p.id.substr(0, 3)), Numero(p.r1), Numero(p.r2), Numero(p.pd),
+            Texto("200"), Texto("-"),
             Texto("5"), Texto("ACME"), Texto("Note of " + p.id), Texto(p.encapsulamento) });
     paradox::writeTable(dados / "diodosz.DB", z);
 

@@ -268,6 +268,33 @@ TEST_F(Janela, SimilarSearchFindsExactlyThePartsWithinTheBounds)
     EsperaSemErros();
 }
 
+// Catches a part whose rating is blank missing from its own search: the
+// blank reads as 0 for its bounds and must read as 0 in the table too.
+TEST_F(Janela, BlankRatingsReadAsZero)
+{
+    TDados dados = DadosPadrao();
+    const double blank = std::nan("");
+    dados.transistores.push_back({ "BLANKIC", "AMP", "NPN", 45, blank, 0.5, "TO92" });
+    dados.transistores.push_back({ "BLANKALL", "AMP", "NPN", blank, blank, blank, "TO92" });
+    dados.diodosZ.push_back({ "ZBLANK", 5.1, blank, 1, "DO41" });
+    AbreEMostra(dados);
+    Busca(TTipoPeca::tpTransistores, "BLANKIC");
+    ASSERT_EQ(Atual(T(TTipoPeca::tpTransistores)), "BLANKIC");
+    Pesquisa(TTipoPeca::tpTransistores, 0);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)), (std::set<std::string> { "BLANKIC" }));
+    Busca(TTipoPeca::tpTransistores, "BLANKALL");
+    Pesquisa(TTipoPeca::tpTransistores, 100);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)), (std::set<std::string> { "BLANKALL" }));
+    Busca(TTipoPeca::tpDiodosZ, "ZBLANK");
+    Pesquisa(TTipoPeca::tpDiodosZ, 10);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpDiodosZ)), (std::set<std::string> { "ZBLANK" }));
+    // A rated part's bounds never take the blank ones.
+    Busca(TTipoPeca::tpTransistores, "BC547");
+    Pesquisa(TTipoPeca::tpTransistores, 500);
+    EXPECT_FALSE(Conjunto(Q(TTipoPeca::tpTransistores)).count("BLANKIC"));
+    EsperaSemErros();
+}
+
 // Catches filters that are ignored, compare the wrong field, or break on a
 // value holding a double quote.
 TEST_F(Janela, PolarityAndTypeOfUseFilters)

@@ -10,6 +10,8 @@
 
 namespace viewer {
 
+class TPageSetupDialog;
+
 enum class TAnswer { Yes, No, Cancel };
 
 class IViewerDialogs {
@@ -32,6 +34,23 @@ public:
 
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
+
+    // The re-normalise dialog ("Rivelle Normalise"): `impedance` holds the
+    // text shown and receives the text typed; true on OK. Answerers that
+    // show no dialogs cancel.
+    virtual bool EditNormalise(std::string& impedance)
+    {
+        (void)impedance;
+        return false;
+    }
+
+    // Runs the page-setup dialog; true on OK, with its answers in `dialog`.
+    // Answerers that show no dialogs cancel.
+    virtual bool ExecutePageSetup(TPageSetupDialog& dialog)
+    {
+        (void)dialog;
+        return false;
+    }
 };
 
 } // namespace viewer

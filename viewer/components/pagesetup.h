@@ -154,6 +154,10 @@ struct TPSPrinterSetup {
     int PaperCode = 9;
     TPSPaperOrientation Orientation = TPSPaperOrientation::poPortrait;
     TPSRect MinMargins;
+    // The printer's paper when its code is not one of Papers(): its name and
+    // portrait size in hundredths of millimetres (0 x 0 when unknown).
+    std::string PaperName;
+    TPSPoint PaperMM;
     bool operator==(const TPSPrinterSetup&) const = default;
 };
 

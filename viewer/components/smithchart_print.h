@@ -13,8 +13,8 @@ class QPrinter;
 
 namespace viewer::smith {
 
-// A printer for charts: the system's default printer, or, when the system
-// has none, a PDF file at pdfPath.
+// A printer for charts: the system's default printer (or its first one when
+// none is the default), or, when the system has none, a PDF file at pdfPath.
 std::unique_ptr<QPrinter> NewChartPrinter(const QString& pdfPath);
 
 // Draws the chart on one page of the printer: the whole paper is the

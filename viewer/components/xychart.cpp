@@ -186,9 +186,11 @@ void TXYChart::AddPoint(int curve, double X, double Y)
 {
     if (curve < 0 || curve >= CurveCount())
         return;
-    // A value that could not be computed (a gain of a zero denominator) is
-    // kept out: it would break every drawing and every read-out.
-    if (!std::isfinite(X) || !std::isfinite(Y))
+    // A y that is not a number marks a value that does not exist at X (a
+    // gain the device has not there): the line breaks at it and the pointer
+    // passes over it. Infinite values and an x that is not a number are
+    // kept out: they would break every drawing and every read-out.
+    if (!std::isfinite(X) || std::isinf(Y))
         return;
     curves_[static_cast<std::size_t>(curve)].Points.push_back(TPoint { X, Y });
     paintIfAuto();

@@ -409,6 +409,13 @@ void TXYChartPainter::DrawCurves()
         double px = 0.0, py = 0.0;
         bool first = true;
         for (const TPoint& p : curve.Points) {
+            if (std::isnan(p.Y)) {
+                // No value here: the line stops and starts again after it.
+                Flush();
+                path_.clear();
+                first = true;
+                continue;
+            }
             const double xd = (p.X - l_.ShownXmin) * xScale + l_.PlotLeft;
             const double x = std::isfinite(xd) ? rtl::RoundHalfEven(xd) : 0.0;
             const double y = RowOf(c_, l_, curve.RightAxis, p.Y);
@@ -441,7 +448,7 @@ void TXYChartPainter::DrawInfoPanel()
         // A marker whose point is gone shows nothing; the others keep their
         // numbers and places, which the flags carry too.
         const TPoint* p = c_.PointAt(m.Curve, m.Point);
-        if (!p)
+        if (!p || std::isnan(p->Y))
             continue;
         cv_.SetPenColor(clBlack);
         const int y = l_.PlotTop + 3 * h * static_cast<int>(i);
@@ -459,7 +466,7 @@ void TXYChartPainter::DrawInfoPanel()
 void TXYChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
 {
     const TPoint* p = c_.PointAt(marker.Curve, marker.Point);
-    if (!p)
+    if (!p || std::isnan(p->Y))
         return;
     const Tcurve& curve = c_.curves_[static_cast<std::size_t>(marker.Curve)];
     const double xd = rtl::RoundHalfEven((p->X - l_.ShownXmin) / l_.ShownXrange * l_.PlotWidth + l_.PlotLeft);

@@ -46,6 +46,8 @@ void TXYChart::HitTest(int x, int y)
             const double ty = c.RightAxis ? tyRight : tyLeft;
             for (int pi = 0; pi < static_cast<int>(c.Points.size()); ++pi) {
                 const TPoint& p = c.Points[static_cast<std::size_t>(pi)];
+                if (std::isnan(p.Y))
+                    continue; // no value at this x
                 // Distances in tenths of the tolerance (pixels), so that a
                 // point on one axis is weighed against a hit on the other
                 // by where both are drawn, not by their values.

@@ -3,6 +3,7 @@
 // Answers the viewer's questions from a script and records what was shown.
 
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/pagesetup.h"
 
 #include <deque>
 #include <functional>
@@ -20,6 +21,16 @@ public:
     std::string saveName; // empty: the save dialog is cancelled
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
+    std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
+    std::vector<std::string> normaliseShown; // what the dialog showed each time
+    // The page-setup dialog: null cancels; the default keeps the margins on
+    // portrait A4 in the dialog's units.
+    std::function<bool(TPageSetupDialog&)> pageSetup = [](TPageSetupDialog& d) {
+        d.PaperSize
+            = d.Measurements == TPSMeasurements::pmMillimeters ? TPSPoint { 21000, 29700 } : TPSPoint { 8268, 11693 };
+        return true;
+    };
+    int pageSetupRuns = 0;
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     TAnswer AskYesNoCancel(const std::string& text) override
@@ -45,6 +56,20 @@ public:
             return false;
         name = openName;
         return true;
+    }
+    bool EditNormalise(std::string& impedance) override
+    {
+        normaliseShown.push_back(impedance);
+        if (normaliseAnswers.empty())
+            return false;
+        impedance = normaliseAnswers.front();
+        normaliseAnswers.pop_front();
+        return true;
+    }
+    bool ExecutePageSetup(TPageSetupDialog& d) override
+    {
+        ++pageSetupRuns;
+        return pageSetup && pageSetup(d);
     }
 };
 

@@ -211,6 +211,36 @@ TEST(PageSetupForm, PrinterButtonWithoutPrintersKeepsTheTypedMargins)
     EXPECT_EQ(dialog.Margins.left, 2500);
 }
 
+// Catches a printer paper that the table lacks silently replaced by A4 on
+// OK, and a paper picked in the dialog not reaching the printer.
+TEST(PageSetupForm, PrinterPaperOutsideTheTableStays)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QSizeF(100, 150), QPageSize::Millimeter, QStringLiteral("Card")));
+    TQtPageSetupDialog dialog;
+    dialog.Printer = &printer;
+    dialog.Measurements = M::pmMillimeters;
+    WhenShown([](TPageSetupForm& form) {
+        EXPECT_EQ(Child<QComboBox>(form, "Size")->currentText(), QStringLiteral("Card"));
+        OkButton(form)->click();
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.PaperSize, (TPSPoint { 10000, 15000 }));
+    const QSizeF mm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+    EXPECT_NEAR(mm.width(), 100, 0.5);
+    EXPECT_NEAR(mm.height(), 150, 0.5);
+
+    WhenShown([](TPageSetupForm& form) {
+        auto* size = Child<QComboBox>(form, "Size");
+        size->setCurrentIndex(size->findData(11)); // A5
+        OkButton(form)->click();
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
+    EXPECT_EQ(dialog.PaperSize, (TPSPoint { 14800, 21000 }));
+}
+
 // Catches a sample page whose stages come in the wrong order or with the
 // wrong rectangles, an owner's painting that the dialog paints over, and a
 // paint event called without the paint hook.
@@ -229,7 +259,8 @@ TEST(PageSetupForm, SamplePageStagesAndTheChartInTheMargins)
     dialog.OnPaintPage = [&](TPageSetupDialog&, TPSPaintWhat what, QPainter& canvas, const TPSRect& r) {
         stages.emplace_back(what, r);
         if (what == TPSPaintWhat::pwMargins) {
-            PaintInRect(canvas, r, [&](TChartCanvas& c, int W, int H) { chart.DrawChart(c, W, H, 0, 0, 0, 0); });
+            PaintInRect(
+                canvas, r, 400, 300, [&](TChartCanvas& c, int W, int H) { chart.DrawChart(c, W, H, 0, 0, 0, 0); });
             return false;
         }
         return what == TPSPaintWhat::pwGreekText;

@@ -217,6 +217,41 @@ TEST(XYChartCurves, EmptyRangesAndFarPoints)
             EXPECT_LT(p.y, 0) << "an empty range puts points above the clip";
 }
 
+// Catches a point without a value drawn as a line to the chart's edge (or
+// a -174 dB spike), a line joined across the gap, and a marker or read-out
+// on such a point.
+TEST(XYChartCurves, PointsWithoutValueBreakTheLine)
+{
+    TXYChart c;
+    c.SetShowInfo(true);
+    c.SetXmin(0);
+    c.SetXmax(4);
+    c.AddCurve("G", clRed, false);
+    for (double y : { 1.0, 2.0, std::nan(""), 2.0, 1.0 })
+        c.AddPoint(0, c.Curves()[0].Points.size(), y);
+    c.SetCurveVisible(0, true);
+    c.Markers().push_back(Tmarker { 0, 2, 0 });
+    TRecordingCanvas cv;
+    Draw(c, cv);
+    const TXYLayout& l = c.Layout();
+    const auto lines = cv.OpsOf(TCanvasOp::Polyline);
+    int segments = 0;
+    const double mid = l.PlotLeft + l.PlotWidth / 2.0;
+    for (const TCanvasOp& op : lines) {
+        if (op.pen.Color != clBlack || op.points.size() < 2)
+            continue;
+        ++segments;
+        for (const TCanvasPoint& p : op.points) {
+            EXPECT_GE(p.y, l.PlotTop) << "nothing above the plot";
+            EXPECT_LE(p.y, l.PlotBottom);
+            EXPECT_GT(std::abs(p.x - mid), l.PlotWidth / 8.0) << "nothing drawn at the gap";
+        }
+    }
+    EXPECT_EQ(segments, 2);
+    for (const std::string& text : cv.Texts())
+        EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+}
+
 // Catches read-outs with the wrong texts or places, and flags that take
 // the passed width instead of the control's for their leader.
 TEST(XYChartMarkers, PanelAndFlags)

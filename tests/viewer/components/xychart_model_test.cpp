@@ -92,8 +92,9 @@ TEST(XYChartModel, CurvesAndPointsBookkeeping)
     EXPECT_TRUE(c.Curves()[1].Enabled);
 }
 
-// Catches a gain of a zero denominator (inf or NaN) being stored and then
-// poisoning every drawing and read-out.
+// Catches an infinite value or an x that is not a number being stored and
+// then poisoning every drawing and read-out, and a y that is not a number
+// (no value at that x) being dropped, which would shift the curve's points.
 TEST(XYChartModel, NonFinitePointsAreKeptOut)
 {
     TXYChart c;
@@ -101,7 +102,9 @@ TEST(XYChartModel, NonFinitePointsAreKeptOut)
     c.AddPoint(0, 1.0, std::numeric_limits<double>::infinity());
     c.AddPoint(0, std::nan(""), 1.0);
     c.AddPoint(0, 1.0, 1.0);
-    ASSERT_EQ(c.Curves()[0].Points.size(), 1u);
+    c.AddPoint(0, 2.0, std::nan(""));
+    ASSERT_EQ(c.Curves()[0].Points.size(), 2u);
+    EXPECT_TRUE(std::isnan(c.Curves()[0].Points[1].Y));
 }
 
 // Catches markers or a reference left pointing into curves that are gone.

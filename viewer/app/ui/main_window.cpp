@@ -3,9 +3,11 @@
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
 #include "viewer/app/ui/curve_menu.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/app/viewer_dialogs.h"
+#include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -60,7 +63,9 @@ TMainForm::TMainForm(
     } else {
         saveForm_ = std::make_unique<TSaveForm>(this);
         connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
-        ownDialogs_ = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
+        connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, &TMainForm::ShowHelp);
+        ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
 
@@ -90,6 +95,8 @@ TMainForm::TMainForm(
     createToolBar();
     createStatusBar();
     wireCharts();
+    wireXYChart();
+    createPrinting();
 
     // The settings file: a missing one is created; one that cannot be read
     // leaves the lists empty and is not written over at the end.
@@ -106,6 +113,9 @@ TMainForm::~TMainForm()
     smith_->Chart().OnCurveChanged = nullptr;
     smith_->Chart().OnPointChanged = nullptr;
     smith_->Chart().OnDataChanged = nullptr;
+    xy_->Chart().OnCurveChanged = nullptr;
+    xy_->Chart().OnPointChanged = nullptr;
+    xy_->Chart().OnDeltaChanged = nullptr;
 }
 
 void TMainForm::createMenus()
@@ -123,8 +133,8 @@ void TMainForm::createMenus()
     connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
     connect(Save, &QAction::triggered, this, [this] { files_->SaveSParameterFile(false); });
     connect(SaveAs, &QAction::triggered, this, [this] { files_->SaveSParameterFile(true); });
-    connect(PageSetup, &QAction::triggered, this, [this] { NotAvailable("Page setup"); });
-    connect(Print, &QAction::triggered, this, [this] { NotAvailable("Printing"); });
+    connect(PageSetup, &QAction::triggered, this, [this] { PageSetupClick(); });
+    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     connect(Exit, &QAction::triggered, this, &QWidget::close);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -144,18 +154,10 @@ void TMainForm::createMenus()
     Stability = addItem(FunctionsMenu, "Stability", true);
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
-    connect(ReNormalise, &QAction::triggered, this, [this] { NotAvailable("Re-normalising"); });
+    connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
     connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
-    // The stability and gain curves are computed elsewhere; until then the
-    // items say so and keep the current view (and their check).
-    connect(Stability, &QAction::triggered, this, [this] {
-        Stability->setChecked(false);
-        NotAvailable("The stability chart");
-    });
-    connect(PowerGain, &QAction::triggered, this, [this] {
-        PowerGain->setChecked(false);
-        NotAvailable("The power gain chart");
-    });
+    connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
+    connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
     connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
@@ -224,9 +226,9 @@ void TMainForm::createToolBar()
     };
     OpenButton = button("Open", "Open file", [this] { OpenClick(); });
     SaveButton = button("Save", "Save file", [this] { files_->SaveSParameterFile(true); });
-    PrintButton = button("Print", "Print Graph", [this] { NotAvailable("Printing"); });
-    CopyButton = button("Copy", "Copy To Clipboard", [this] { NotAvailable("Copying to the clipboard"); });
-    RenormButton = button("Z0", "Re-normalise", [this] { NotAvailable("Re-normalising"); });
+    PrintButton = button("Print", "Print Graph", [this] { PrintClick(); });
+    CopyButton = button("Copy", "Copy To Clipboard", [this] { CopyClick(); });
+    RenormButton = button("Z0", "Re-normalise", [this] { normbuttonClick(); });
     ClearMarkersButton = button("Clear", "Clear Data Markers", [this] {
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
@@ -519,6 +521,15 @@ std::vector<QAction*> TMainForm::CurveItems() const
 
 void TMainForm::BuildCurveMenu()
 {
+    const auto& chart = smith_->Chart();
+    std::vector<std::string> legends;
+    for (int i = 0; i < chart.CurveCount(); ++i)
+        legends.push_back(chart.CurveAt(i)->Legend);
+    BuildCurveMenuFrom(legends);
+}
+
+void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
+{
     // The curve items belong to the window; the separator and the columns
     // to the menu.
     const auto actions = CurvesMenu->actions();
@@ -531,9 +542,7 @@ void TMainForm::BuildCurveMenu()
     qDeleteAll(curveItems_);
     curveItems_.clear();
     CurvesMenu->addSeparator();
-    const auto& chart = smith_->Chart();
-    for (int i = 0; i < chart.CurveCount(); ++i) {
-        const std::string& legend = chart.CurveAt(i)->Legend;
+    for (const std::string& legend : legends) {
         auto* a = new QAction(QString::fromStdString(legend), this);
         a->setObjectName(QString::fromStdString(legend));
         a->setCheckable(true);

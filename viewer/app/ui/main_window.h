@@ -6,6 +6,7 @@
 
 #include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
+#include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
 #include "viewer/app/viewer_settings.h"
@@ -20,11 +21,14 @@ class QActionGroup;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
+class QPrinter;
 class QToolBar;
 
 namespace viewer {
 
 class IViewerDialogs;
+class TQtPageSetupDialog;
 class TSaveForm;
 class TSmithChartWidget;
 class TXYChartWidget;
@@ -126,6 +130,24 @@ public:
     // ("Captured.s2p" and so on) that is marked changed.
     void TakeCapturedData(TCapturedData&& data);
 
+    // Re-normalising and the two-port charts (main_window_analysis.cpp).
+    void normbuttonClick();
+    void Kfactor1Click();
+    void Gu1Click();
+
+    // Printing, page setup and the clipboard (main_window_print.cpp). The
+    // visible chart is the XY chart while it shows, else the Smith chart.
+    void PrintClick();
+    void PageSetupClick();
+    void CopyClick();
+    // The page-setup component; its answers stay for the next print.
+    TQtPageSetupDialog& PageSetupDialog1() { return *pageSetup_; }
+    QPrinter& Printer() { return *printer_; }
+    // The page-setup preview's stages: the chart inside the margins, no
+    // sample text over it.
+    bool PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect);
+    TChartDrawing VisibleChartDrawing();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +168,11 @@ private:
     void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
+    void BuildCurveMenuFrom(const std::vector<std::string>& legends);
+    void createPrinting();
+    void wireXYChart();
+    void PrepareXYChart(const char* leftTitle, double lymax);
+    void RestoreViewCheck();
 
     std::vector<std::string> arguments_;
     std::string helpFile_;
@@ -170,6 +197,8 @@ private:
     QFrame* swatch_ = nullptr;
     TColor swatchColour_ = 0;
     QActionGroup* viewGroup_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TQtPageSetupDialog> pageSetup_;
 };
 
 } // namespace viewer

@@ -1,10 +1,13 @@
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/save_form.h"
+#include "viewer/components/pagesetup.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace viewer {
@@ -69,6 +72,30 @@ TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)
     auto r = QMessageBox::warning(parent_, kCaption, QString::fromStdString(text),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     return r == QMessageBox::Yes ? TAnswer::Yes : r == QMessageBox::No ? TAnswer::No : TAnswer::Cancel;
+}
+
+TQtViewerDialogs::~TQtViewerDialogs() = default;
+
+TNormalise& TQtViewerDialogs::NormaliseForm()
+{
+    if (!normalise_)
+        normalise_ = std::make_unique<TNormalise>(parent_);
+    return *normalise_;
+}
+
+bool TQtViewerDialogs::EditNormalise(std::string& impedance)
+{
+    TNormalise& form = NormaliseForm();
+    form.Impedance->setText(QString::fromStdString(impedance));
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    impedance = form.Impedance->text().toStdString();
+    return true;
+}
+
+bool TQtViewerDialogs::ExecutePageSetup(TPageSetupDialog& dialog)
+{
+    return dialog.Execute();
 }
 
 bool TQtViewerDialogs::EditSaveOptions(SaveOptions& options, int dataPorts)

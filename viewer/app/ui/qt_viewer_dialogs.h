@@ -5,26 +5,36 @@
 
 #include "viewer/app/viewer_dialogs.h"
 
+#include <memory>
+
 class QWidget;
 
 namespace viewer {
 
+class TNormalise;
 class TSaveForm;
 
 class TQtViewerDialogs : public IViewerDialogs {
 public:
     // `saveForm` is created once and shown for every Save As.
     TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm);
+    ~TQtViewerDialogs() override;
 
     void ShowMessage(const std::string& text) override;
     TAnswer AskYesNoCancel(const std::string& text) override;
     bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;
     bool AskOpenFileName(const std::string& filter, std::string& name) override;
+    bool EditNormalise(std::string& impedance) override;
+    bool ExecutePageSetup(TPageSetupDialog& dialog) override;
+
+    // The re-normalise dialog, created once.
+    TNormalise& NormaliseForm();
 
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
+    std::unique_ptr<TNormalise> normalise_;
 };
 
 // "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.

@@ -7,19 +7,21 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace viewer {
 
@@ -53,6 +55,10 @@ const struct {
     { 27, QPageSize::DLE },
     { 28, QPageSize::C5E },
 };
+
+// The code of a paper that only the printer knows (the first code left to
+// printer drivers).
+constexpr int kPrinterPaper = 256;
 
 } // namespace
 
@@ -159,7 +165,14 @@ TPageSetupForm::TPageSetupForm(TPageSetupDialog& owner, TPageSetupRecord& record
     , unit_((record.Flags & psdInHundredthsOfMillimeters) ? TPSMeasurements::pmMillimeters : TPSMeasurements::pmInches)
 {
     setWindowTitle(QStringLiteral("Page Setup"));
-    if (!FindPaper(record_.Printer.PaperCode))
+    // A paper of the printer's that the table does not know stays the
+    // paper, offered under its own name, unless the user picks another.
+    const TPSPrinterSetup& ps = record_.Printer;
+    const bool own = !FindPaper(ps.PaperCode) && ps.PaperMM.x > 0 && ps.PaperMM.y > 0;
+    if (own)
+        ownPaper_ = { ps.PaperCode, ps.PaperName.empty() ? std::string("Printer's paper") : ps.PaperName, false,
+            TPSMeasurements::pmMillimeters, ps.PaperMM.x, ps.PaperMM.y };
+    else if (!FindPaper(ps.PaperCode))
         record_.Printer.PaperCode = 9;
 
     auto* root = new QVBoxLayout(this);
@@ -173,6 +186,8 @@ TPageSetupForm::TPageSetupForm(TPageSetupDialog& owner, TPageSetupRecord& record
     size_->setObjectName(QStringLiteral("Size"));
     for (const auto& p : Papers())
         size_->addItem(QString::fromStdString(p.Name), p.Code);
+    if (own)
+        size_->addItem(QString::fromStdString(ownPaper_.Name), ownPaper_.Code);
     size_->setCurrentIndex(size_->findData(record_.Printer.PaperCode));
     paperLayout->addWidget(size_, 1);
     root->addWidget(paperBox);
@@ -218,7 +233,10 @@ TPageSetupForm::TPageSetupForm(TPageSetupDialog& owner, TPageSetupRecord& record
     printerLabel_ = new QLabel(this);
     printerLabel_->setObjectName(QStringLiteral("PrinterWarning"));
     printerLabel_->setText(QStringLiteral("No printer is installed; the page is set up for a PDF file."));
-    printerLabel_->setVisible(record_.Printer.Name.empty() && !(record_.Flags & kNoWarning));
+    // Only when the system has no printer at all: a page set up for a PDF
+    // file while printers are there says nothing.
+    printerLabel_->setVisible(record_.Printer.Name.empty() && !(record_.Flags & kNoWarning)
+        && QPrinterInfo::availablePrinterNames().isEmpty());
     root->addWidget(printerLabel_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -260,6 +278,8 @@ TPageSetupForm::TPageSetupForm(TPageSetupDialog& owner, TPageSetupRecord& record
 
 const TPSPaper& TPageSetupForm::paper() const
 {
+    if (ownPaper_.Width > 0 && record_.Printer.PaperCode == ownPaper_.Code)
+        return ownPaper_;
     const TPSPaper* p = FindPaper(record_.Printer.PaperCode);
     return p ? *p : *FindPaper(9);
 }
@@ -381,9 +401,20 @@ TPSPrinterSetup TQtPageSetupDialog::CurrentPrinter() const
         return s;
     s.Name = Printer->outputFormat() == QPrinter::NativeFormat ? Printer->printerName().toStdString() : std::string();
     const QPageLayout layout = Printer->pageLayout();
+    bool known = false;
     for (const auto& e : kPageIds)
-        if (e.id == layout.pageSize().id())
+        if (e.id == layout.pageSize().id()) {
             s.PaperCode = e.code;
+            known = true;
+        }
+    if (!known) {
+        // Kept as the printer's own paper.
+        s.PaperCode = kPrinterPaper;
+        s.PaperName = layout.pageSize().name().toStdString();
+        const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
+        s.PaperMM
+            = { qRound(std::min(mm.width(), mm.height()) * 100), qRound(std::max(mm.width(), mm.height()) * 100) };
+    }
     s.Orientation = layout.orientation() == QPageLayout::Landscape ? TPSPaperOrientation::poLandscape
                                                                    : TPSPaperOrientation::poPortrait;
     QPageLayout inMm = layout;
@@ -410,24 +441,29 @@ void TQtPageSetupDialog::ApplyPrinter(const TPSPrinterSetup& printer)
         printer.Orientation == TPSPaperOrientation::poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
-void PaintInRect(
-    QPainter& painter, const TPSRect& rect, const std::function<void(TChartCanvas& canvas, int W, int H)>& draw)
+void PaintInRect(QPainter& painter, const TPSRect& rect, int refW, int refH,
+    const std::function<void(TChartCanvas& canvas, int W, int H)>& draw)
 {
-    const int W = rect.Width() * 10;
-    const int H = rect.Height() * 10;
+    const int W = rect.Width();
+    const int H = rect.Height();
     if (W <= 0 || H <= 0)
         return;
-    QPicture picture;
+    // Fonts are in points: the image's resolution sets their pixel size.
+    const double screenDpi = painter.device() ? painter.device()->logicalDpiY() : 96.0;
+    double shrink = 1.0;
+    if (refW > 0 && refH > 0)
+        shrink = std::min({ 1.0, static_cast<double>(W) / refW, static_cast<double>(H) / refH });
+    constexpr double kLeastDpi = 48.0; // a 10 point font still 6 or 7 pixels high
+    const double dpi = std::max(kLeastDpi, screenDpi * shrink);
+    QImage image(W, H, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
     {
-        TQtChartCanvas canvas(&picture);
+        TQtChartCanvas canvas(&image);
         draw(canvas, W, H);
     }
-    painter.save();
-    painter.translate(rect.left, rect.top);
-    painter.scale(0.1, 0.1);
-    painter.setClipRect(0, 0, W, H);
-    painter.drawPicture(0, 0, picture);
-    painter.restore();
+    painter.drawImage(rect.left, rect.top, image);
 }
 
 } // namespace viewer

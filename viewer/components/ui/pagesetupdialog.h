@@ -49,6 +49,8 @@ private:
     void refuse(const std::string& why);
     void tell(const std::string& text);
     const TPSPaper& paper() const;
+    // The printer's own paper when it is not in the table.
+    TPSPaper ownPaper_;
 
     TPageSetupDialog& owner_;
     TPageSetupRecord& result_;
@@ -85,10 +87,11 @@ private:
     QWidget* parent_;
 };
 
-// For the preview handlers: draws at ten times the rectangle's size into a
-// picture and stretches it into the rectangle, so that a chart keeps its
-// print proportions and fonts on the small sample page.
-void PaintInRect(
-    QPainter& painter, const TPSRect& rect, const std::function<void(TChartCanvas& canvas, int W, int H)>& draw);
+// For the preview handlers: draws a chart at the rectangle's own size, its
+// lines one pixel wide and its fonts shrunk by as much as a chart of
+// refW x refH (the one on screen) shrinks to the rectangle, though never
+// below a size that can be read.
+void PaintInRect(QPainter& painter, const TPSRect& rect, int refW, int refH,
+    const std::function<void(TChartCanvas& canvas, int W, int H)>& draw);
 
 } // namespace viewer
