@@ -110,10 +110,12 @@ TEST_F(UninstallTest, InstallWritesTheEntryWithTheTrimmedName)
 // as this product's alone, so that uninstall deletes the system's copy.
 TEST_F(UninstallTest, AnUncountedLibraryThatWasThereKeepsTheSystemsShare)
 {
-    writeStamped(dest("SYS.DLL"), versioned("1.0.0.0", "the system's copy"), kOld);
+    const std::string system = "C:\\WINNT\\system32\\SYS.DLL";
+    writeStamped(system, versioned("1.0.0.0", "the system's copy"), kOld);
     writeStamped("C:\\SRC\\SYS.DLL", versioned("2.0.0.0", "newer system code"), kNew);
     makeEngine().Information.ProductName = "My Product";
     auto* library = makeFile("SYS.DLL", "File1");
+    library->SetFileType(iftSystemWideDLL);
     library->UpdateDLLCounter = true;
     library->OverwriteMode = owVersionDate;
     auto* uninstall = makeUninstaller();
@@ -124,11 +126,11 @@ TEST_F(UninstallTest, AnUncountedLibraryThatWasThereKeepsTheSystemsShare)
         file->ReadInfoFromArchive();
         file->ProcessContainer();
     }
-    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SYS.DLL"), 0), 2);
+    EXPECT_EQ(RegistryReadInteger(4, kShared, system, 0), 2);
 
     const TUninstallReport report = UninstallProduct("My Product");
-    EXPECT_TRUE(machine->fileExists(dest("SYS.DLL")));
-    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SYS.DLL"), 0), 1);
+    EXPECT_TRUE(machine->fileExists(system));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, system, 0), 1);
     // A library that was not there before is this product's alone.
     EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
 }
