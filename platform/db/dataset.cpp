@@ -130,7 +130,13 @@ const paradox::Value& TField::ValueAt(int recNo) const
     const int row = dataset_->RowOf(recNo);
     if (index_ < 0 || row < 0)
         return kNull;
-    return dataset_->records_->value(static_cast<std::size_t>(row), static_cast<std::size_t>(index_));
+    const auto r = static_cast<std::size_t>(row);
+    const auto c = static_cast<std::size_t>(index_);
+    // Reading a value the table could not give fails with what is wrong;
+    // the rest of the record reads as usual.
+    if (const paradox::DamagedValue* d = dataset_->records_->damage(r, c))
+        throw EDatabaseError("Field '" + name_ + "' cannot be read: " + d->what);
+    return dataset_->records_->value(r, c);
 }
 
 bool TField::IsNull() const
@@ -231,7 +237,11 @@ std::string TField::DisplayText() const
 
 std::string TField::DisplayTextAt(int recNo) const
 {
-    const paradox::Value& v = ValueAt(recNo);
+    // A grid shows a damaged blob as an empty one; reading it says why.
+    const int row = dataset_->RowOf(recNo);
+    const bool damaged = index_ >= 0 && row >= 0
+        && dataset_->records_->damage(static_cast<std::size_t>(row), static_cast<std::size_t>(index_));
+    const paradox::Value& v = damaged ? kNull : ValueAt(recNo);
     const bool null = std::holds_alternative<std::monostate>(v);
     switch (type_) {
     case TFieldType::ftMemo:

@@ -36,6 +36,13 @@ std::span<const paradox::Value> RecordSource::row(std::size_t row) const
     return table_->row(allRows_ ? row : positions_[row]);
 }
 
+const paradox::DamagedValue* RecordSource::damage(std::size_t r, std::size_t column) const
+{
+    if (!table_)
+        return nullptr;
+    return table_->damage(allRows_ ? r : positions_[r], column);
+}
+
 const paradox::Value& RecordSource::value(std::size_t r, std::size_t column) const
 {
     return row(r)[column];

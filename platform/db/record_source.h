@@ -27,6 +27,8 @@ public:
     std::size_t count() const;
     const paradox::Value& value(std::size_t row, std::size_t column) const;
     std::span<const paradox::Value> row(std::size_t row) const;
+    // The damage of a value that could not be read from its table, or null.
+    const paradox::DamagedValue* damage(std::size_t row, std::size_t column) const;
     // The cached table behind the rows, or null for rows of their own.
     const std::shared_ptr<const LoadedTable>& table() const { return table_; }
 

@@ -22,9 +22,12 @@ struct LoadedTable {
     std::vector<std::uint32_t> keyOrder;
 
     std::size_t rowCount() const { return table.records.size(); }
-    std::span<const paradox::Value> row(std::size_t position) const
+    std::size_t recordAt(std::size_t position) const { return keyOrder.empty() ? position : keyOrder[position]; }
+    std::span<const paradox::Value> row(std::size_t position) const { return table.records[recordAt(position)]; }
+    // The damage of the value at a key-order position, or null.
+    const paradox::DamagedValue* damage(std::size_t position, std::size_t field) const
     {
-        return table.records[keyOrder.empty() ? position : keyOrder[position]];
+        return table.damaged.empty() ? nullptr : table.damage(recordAt(position), static_cast<int>(field));
     }
 };
 

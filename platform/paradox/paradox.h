@@ -207,6 +207,14 @@ private:
     std::size_t count_ = 0;
 };
 
+// A value that could not be read (a blob or memo whose data is damaged or
+// missing). The record holds NULL there; `what` names the file and the fault.
+struct DamagedValue {
+    std::size_t record = 0;
+    int field = 0;
+    std::string what;
+};
+
 struct Table {
     std::vector<FieldDef> fields;
     // The first keyFieldCount fields form the primary key (0: no primary index).
@@ -215,8 +223,13 @@ struct Table {
     // order, which is primary-key order for a keyed table.
     Records records;
 
+    // Damaged values in record order; each damages only its own field.
+    std::vector<DamagedValue> damaged;
+
     // Index of the field named `name` (compared without case), or -1.
     int fieldIndex(std::string_view name) const;
+    // The damage of a record's field, or null.
+    const DamagedValue* damage(std::size_t record, int field) const;
 };
 
 // Every failure to read or write a table. The message names the file and what is wrong.
@@ -233,8 +246,10 @@ private:
 // fit the record, the .MB file beside it (found without case). A .DB file
 // missing under the given name is looked for without case in its folder.
 // Records come from the data block chain; a damaged, truncated or foreign
-// file, a chain that loops or disagrees with the header's record count, and
-// a blob pointer that leads nowhere all throw Error.
+// file and a chain that loops or disagrees with the header's record count
+// throw Error. A blob or memo whose data cannot be found (a pointer that
+// leads nowhere, a missing or foreign .MB file) is read as NULL and listed
+// in the table's `damaged` values.
 Table readTable(const std::filesystem::path& dbFile);
 
 // Only the header: the field list and key field count, no records.

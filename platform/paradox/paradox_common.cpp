@@ -17,6 +17,16 @@ bool equalNoCase(std::string_view a, std::string_view b)
 
 } // namespace
 
+const DamagedValue* Table::damage(std::size_t record, int field) const
+{
+    auto it = std::lower_bound(damaged.begin(), damaged.end(), record,
+        [](const DamagedValue& d, std::size_t r) { return d.record < r; });
+    for (; it != damaged.end() && it->record == record; ++it)
+        if (it->field == field)
+            return &*it;
+    return nullptr;
+}
+
 Error::Error(const std::filesystem::path& file, const std::string& what)
     : std::runtime_error(file.string() + ": " + what)
     , file_(file)

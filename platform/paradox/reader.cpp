@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -306,14 +307,22 @@ private:
     {
         if (loaded_)
             return;
-        const std::string name = dbFile_.stem().string() + ".mb";
-        auto found = resolveNoCase(dbFile_.parent_path().empty() ? "." : dbFile_.parent_path(), name);
-        mbFile_ = found ? *found : dbFile_.parent_path() / (dbFile_.stem().string() + ".MB");
-        if (!found)
-            throw Error(mbFile_, "the blob file of " + dbFile_.filename().string() + " is missing");
-        bytes_ = FileBytes(mbFile_);
-        if (bytes_.size() < 3 || bytes_.data()[0] != 0)
-            throw Error(mbFile_, "not a Paradox blob file");
+        // A blob file that cannot be used fails every blob the same way.
+        if (loadError_)
+            throw *loadError_;
+        try {
+            const std::string name = dbFile_.stem().string() + ".mb";
+            auto found = resolveNoCase(dbFile_.parent_path().empty() ? "." : dbFile_.parent_path(), name);
+            mbFile_ = found ? *found : dbFile_.parent_path() / (dbFile_.stem().string() + ".MB");
+            if (!found)
+                throw Error(mbFile_, "the blob file of " + dbFile_.filename().string() + " is missing");
+            bytes_ = FileBytes(mbFile_);
+            if (bytes_.size() < 3 || bytes_.data()[0] != 0)
+                throw Error(mbFile_, "not a Paradox blob file");
+        } catch (const Error& e) {
+            loadError_ = e;
+            throw;
+        }
         loaded_ = true;
     }
 
@@ -321,14 +330,16 @@ private:
     std::filesystem::path mbFile_;
     FileBytes bytes_;
     bool loaded_ = false;
+    std::optional<Error> loadError_;
 };
 
 class RecordDecoder {
 public:
-    RecordDecoder(const std::filesystem::path& file, const Header& h)
+    RecordDecoder(const std::filesystem::path& file, const Header& h, std::vector<DamagedValue>& damaged)
         : file_(file)
         , h_(h)
         , blobs_(file)
+        , damaged_(damaged)
     {
     }
 
@@ -390,7 +401,13 @@ public:
             case FieldType::FormattedMemo:
             case FieldType::Ole:
             case FieldType::Graphic:
-                decodeBlob(f, static_cast<int>(i), p, recordNo, v);
+                // A blob that cannot be read damages its own field only.
+                try {
+                    decodeBlob(f, static_cast<int>(i), p, recordNo, v);
+                } catch (const Error& e) {
+                    v = std::monostate();
+                    damaged_.push_back({ recordNo, static_cast<int>(i), e.what() });
+                }
                 break;
             }
         }
@@ -423,6 +440,7 @@ private:
     const std::filesystem::path& file_;
     const Header& h_;
     BlobSource blobs_;
+    std::vector<DamagedValue>& damaged_;
 };
 
 // The file as named or, when that is missing, a file whose name differs only in case.
@@ -468,7 +486,7 @@ Table readTable(const std::filesystem::path& requested)
     t.records.reserve(
         std::min<std::size_t>(h.numRecords, physicalBlocks * ((bs - kBlockHeader) / rs)), h.fields.size());
 
-    RecordDecoder decoder(dbFile, h);
+    RecordDecoder decoder(dbFile, h, t.damaged);
     BlockReader blocks(in, hs, bs, physicalBlocks);
     std::vector<bool> visited(physicalBlocks + 1, false);
     std::size_t block = static_cast<std::size_t>(h.firstBlock);

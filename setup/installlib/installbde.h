@@ -95,7 +95,8 @@ enum TBDESQLLink {
 // configuration template's name.
 class TBDEFileSet {
 public:
-    // A null installer raises Exception.
+    // A null installer raises Exception. An add that fails leaves the
+    // container's files as they were.
     explicit TBDEFileSet(TInstallBDE* InstallBDE);
     virtual ~TBDEFileSet() = default;
     TBDEFileSet(const TBDEFileSet&) = delete;
@@ -137,6 +138,7 @@ private:
     void removeFile(std::string_view FileName);
     void removeFiles(const std::vector<std::string>& FileNames);
     std::string interbaseMessageFile() const;
+    template <class Body> void allOrNothing(Body&& Add);
 
     TInstallBDE* installer_;
 };

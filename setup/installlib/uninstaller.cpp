@@ -472,7 +472,8 @@ private:
         const uint32_t uses
             = registry.readDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
         const uint32_t left = uses > uint32_t(count) ? uses - uint32_t(count) : 0;
-        if (registry.writeDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
+        if (registry.writeDWord(
+                win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
             != 0)
             report_.Problems.push_back("the database engine's use count could not be lowered");
     }

@@ -430,6 +430,39 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
     EXPECT_EQ(Msgs().Erros().size(), 1u);
 }
 
+// Catches a damaged blob file that closes its whole table: the pictures' and
+// the transistor notes' blob files are gone, yet both tables open, the parts
+// and their other fields show, and only reading a lost value fails, naming
+// the table.
+TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
+{
+    Prepara();
+    for (const char* mb : { "graficos.MB", "transistores.MB" })
+        ASSERT_TRUE(std::filesystem::remove(dir_.path() / "data" / mb)) << mb;
+    Abre();
+    J().show();
+    for (db::TDataSet* ds : TodosOsDataSets(M()))
+        EXPECT_TRUE(ds->Active()) << ds->Name();
+    ASSERT_FALSE(Msgs().Erros().empty());
+    EXPECT_NE(Msgs().Erros().front().find("graficos"), std::string::npos) << Msgs().Erros().front();
+
+    Busca(TTipoPeca::tpTransistores, "BC547");
+    db::TTable& t = T(TTipoPeca::tpTransistores);
+    ASSERT_EQ(Atual(t), "BC547");
+    EXPECT_EQ(t.FieldByName("Encapsulamento").AsString(), "TO92");
+    EXPECT_DOUBLE_EQ(t.FieldByName("Vceo").AsFloat(), 45);
+    EXPECT_EQ(t.FieldByName("Observacoes").DisplayText(), "(Memo)");
+    try {
+        t.FieldByName("Observacoes").AsString();
+        ADD_FAILURE() << "a lost memo read as a value";
+    } catch (const db::EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("transistores"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).ImagemOriginal->Figura().Vazia());
+    Pesquisa(TTipoPeca::tpTransistores, 0);
+    EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)).size(), 4u);
+}
+
 // Catches a damaged picture that takes the handler down silently, leaves the
 // previous part's package on screen or leaves the hourglass behind.
 TEST_F(Janela, BadPictureIsReportedWithItsName)

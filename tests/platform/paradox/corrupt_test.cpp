@@ -101,15 +101,35 @@ TEST(ParadoxDamage, BrokenFilesGiveAnErrorNamingTheFile)
     writeFile(db, size);
     EXPECT_NE(messageOf(db).find("record size"), std::string::npos);
 
-    // Blob file missing or cut short: the message names the blob file.
+    // Blob file missing or cut short: the table still reads; the blobs that
+    // live there are NULL and listed as damaged, naming the blob file, and
+    // every other value is intact.
     writeFile(db, good);
-    std::filesystem::remove(dir / "parts.MB");
-    EXPECT_NE(messageOf(db).find("parts.MB"), std::string::npos);
-    writeFile(dir / "parts.MB", mb.substr(0, mb.size() / 2));
-    EXPECT_NE(messageOf(db).find("parts.MB"), std::string::npos);
+    const Table whole = readTable(db);
+    EXPECT_TRUE(whole.damaged.empty());
+    for (const bool cut : { false, true }) {
+        if (cut)
+            writeFile(dir / "parts.MB", mb.substr(0, mb.size() / 2));
+        else
+            std::filesystem::remove(dir / "parts.MB");
+        const Table t = readTable(db);
+        ASSERT_EQ(t.records.size(), 90u);
+        ASSERT_FALSE(t.damaged.empty());
+        for (const DamagedValue& d : t.damaged) {
+            EXPECT_NE(d.what.find("parts.MB"), std::string::npos) << d.what;
+            EXPECT_TRUE(std::holds_alternative<std::monostate>(t.records[d.record][d.field]));
+            EXPECT_EQ(t.damage(d.record, d.field), &d);
+        }
+        for (std::size_t r = 0; r < t.records.size(); ++r)
+            for (std::size_t f = 0; f < t.fields.size(); ++f)
+                if (!t.damage(r, static_cast<int>(f))) {
+                    EXPECT_EQ(t.records[r][f], whole.records[r][f]) << r << "," << f;
+                }
+    }
 
     writeFile(dir / "parts.MB", mb);
     EXPECT_EQ(readTable(db).records.size(), 90u);
+    EXPECT_TRUE(readTable(db).damaged.empty());
 }
 
 // Catches any damage that escapes as a crash, a foreign exception, an endless
@@ -136,6 +156,10 @@ TEST(ParadoxDamage, MutatedFilesOnlyEverThrowError)
             const Table t = readTable(db);
             ++reads;
             EXPECT_LE(t.records.size(), 1000u) << what;
+            for (const DamagedValue& d : t.damaged) {
+                EXPECT_LT(d.record, t.records.size()) << what;
+                EXPECT_NE(d.what.find("fuzz."), std::string::npos) << what;
+            }
         } catch (const Error& e) {
             ++errors;
             EXPECT_NE(std::string(e.what()).find("fuzz."), std::string::npos) << what;
