@@ -10,6 +10,7 @@
 
 namespace viewer {
 
+struct TNewFileValues;
 class TPageSetupDialog;
 
 enum class TAnswer { Yes, No, Cancel };
@@ -35,6 +36,9 @@ public:
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
 
+    // Shows the new-file dialog modally on `values`; true on OK, with
+    // `values` updated. A service without the dialog answers Cancel.
+    virtual bool EditNewFile(TNewFileValues&) { return false; }
     // The re-normalise dialog ("Rivelle Normalise"): `impedance` holds the
     // text shown and receives the text typed; true on OK. Answerers that
     // show no dialogs cancel.

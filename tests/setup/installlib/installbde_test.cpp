@@ -84,6 +84,7 @@ TEST_F(BDETest, MergesOverAnExistingEngineAndKeepsItOnUninstall)
     EXPECT_FALSE(machine->fileExists("C:\\IDAPI\\idapi32.cnf"));
     const std::string bdeKey = std::string(UninstallKeyBase).substr(1) + "My Product\\BDE";
     EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, bdeKey, "Entries"), "2");
+    EXPECT_EQ(registry().readDWord(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "UseCount"), 2u);
 
     // The uninstall program's view of the entry.
     registry().writeString(win::RootKey::LocalMachine, std::string(UninstallKeyBase).substr(1) + "My Product",
@@ -94,6 +95,7 @@ TEST_F(BDETest, MergesOverAnExistingEngineAndKeepsItOnUninstall)
     EXPECT_TRUE(machine->fileExists("C:\\IDAPI\\IDPDX32.DLL"));
     EXPECT_TRUE(machine->fileExists("C:\\IDAPI\\IDAPI32.CFG"));
     EXPECT_TRUE(report.Removed.empty());
+    EXPECT_EQ(registry().readDWord(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "UseCount"), 0u);
     EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "DLLPATH"),
         "C:\\IDAPI;C:\\BDE;D:\\X");
 }

@@ -378,8 +378,7 @@ TEST(TMainForm, MissingStepsSaySo)
 {
     Fixture f;
     TMainForm& w = f.open();
-    for (QAction* a :
-        { w.New, w.CaptureData, w.Options, w.Numeric, w.About, w.TitlesButton, w.ChartColoursButton }) {
+    for (QAction* a : { w.CaptureData, w.Options, w.About, w.TitlesButton, w.ChartColoursButton }) {
         f.dialogs.messages.clear();
         a->trigger();
         ASSERT_EQ(f.dialogs.messages.size(), 1u) << a->text().toStdString();

@@ -2,6 +2,7 @@
 
 // Answers the viewer's questions from a script and records what was shown.
 
+#include "viewer/app/new_file.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/pagesetup.h"
 
@@ -21,6 +22,8 @@ public:
     std::string saveName; // empty: the save dialog is cancelled
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
+    // Fills in the new-file dialog; false is Cancel.
+    std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
     std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
     std::vector<std::string> normaliseShown; // what the dialog showed each time
     // The page-setup dialog: null cancels; the default keeps the margins on
@@ -57,6 +60,7 @@ public:
         name = openName;
         return true;
     }
+    bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
     bool EditNormalise(std::string& impedance) override
     {
         normaliseShown.push_back(impedance);

@@ -6,6 +6,7 @@
 
 #include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
+#include "viewer/app/new_file.h"
 #include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
@@ -28,9 +29,12 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TNewForm;
+class TNumGrid;
 class TQtPageSetupDialog;
 class TSaveForm;
 class TSmithChartWidget;
+struct TGridError;
 class TXYChartWidget;
 
 // The items of the Chart and Functions menus that SelectView switches to.
@@ -148,6 +152,26 @@ public:
     bool PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect);
     TChartDrawing VisibleChartDrawing();
 
+    // Chart > Numeric (and the end of File > New): fills and shows the grid
+    // when the Smith chart has curves.
+    void ShowNumericGrid();
+    bool GridShowing() const;
+    // File > New.
+    void NewClick();
+    // The new-file dialog's values, kept from one File > New to the next.
+    TNewFileValues& NewFileValues() { return newValues_; }
+    // The grid's row menu and the Smith chart's point menu.
+    void NumGridInsertBefore();
+    void NumGridInsertAfter();
+    void NumGridDeleteRow();
+    void SmithInsertBeforeClick();
+    void SmithAddNewPointClick();
+    void SmithDeletePointClick();
+
+    TNumGrid* NumGrid = nullptr;
+    QMenu* Smithpopup = nullptr;
+    QAction *SmithInsertBefore = nullptr, *AddNewPoint = nullptr, *DeletePointItem = nullptr;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -168,6 +192,9 @@ private:
     void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
+    void createGrid();
+    void GridEdited();
+    void ShowGridError(const TGridError& error);
     void BuildCurveMenuFrom(const std::vector<std::string>& legends);
     void createPrinting();
     void wireXYChart();
@@ -177,6 +204,9 @@ private:
     std::vector<std::string> arguments_;
     std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<TNewForm> newForm_;
+    TNewFileValues newValues_;
+    int popupPoint_ = -1; // the point the Smith chart's menu was opened on
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;

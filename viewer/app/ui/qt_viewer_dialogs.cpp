@@ -1,5 +1,6 @@
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 
+#include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/components/pagesetup.h"
@@ -128,6 +129,17 @@ bool TQtViewerDialogs::AskOpenFileName(const std::string& filter, std::string& n
     if (chosen.isEmpty())
         return false;
     name = chosen.toStdString();
+    return true;
+}
+
+bool TQtViewerDialogs::EditNewFile(TNewFileValues& values)
+{
+    if (!newForm_)
+        return false;
+    newForm_->LoadFrom(values);
+    if (newForm_->exec() != QDialog::Accepted)
+        return false;
+    values = newForm_->Values();
     return true;
 }
 

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace viewer {
 
+class TNewForm;
 class TNormalise;
 class TSaveForm;
 
@@ -25,6 +26,10 @@ public:
     bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;
     bool AskOpenFileName(const std::string& filter, std::string& name) override;
+    bool EditNewFile(TNewFileValues& values) override;
+
+    // The new-file form, created once by the main window.
+    void SetNewForm(TNewForm* form) { newForm_ = form; }
     bool EditNormalise(std::string& impedance) override;
     bool ExecutePageSetup(TPageSetupDialog& dialog) override;
 
@@ -34,6 +39,7 @@ public:
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
+    TNewForm* newForm_ = nullptr;
     std::unique_ptr<TNormalise> normalise_;
 };
 
