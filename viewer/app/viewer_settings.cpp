@@ -1,5 +1,7 @@
 #include "viewer/app/viewer_settings.h"
 
+#include "platform/rtl/atomic_file.h"
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -77,26 +79,8 @@ std::string TViewerSettings::PathForProgram(const std::string& programPath)
 
 std::string WriteTextAtomically(const std::string& path, const std::string& text)
 {
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return "Cannot write the settings file " + path;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return "Cannot write the settings file " + path;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+    if (!rtl::WriteFileAtomically(path, text).empty())
         return "Cannot write the settings file " + path;
-    }
     return {};
 }
 
