@@ -342,39 +342,36 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
             return false;
         }
     }
+    // Both ends are opened beneath their drives without following a link.
+    const int in = openBeneath(src, O_RDONLY);
+    const int dirFd = in < 0 ? -1 : openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY);
     fs::path tmp;
-    const int tmpFd = hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp);
-    if (tmpFd < 0) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    {
-        const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp, dirFd);
+    bool ok = out >= 0;
+    if (ok) {
         char buffer[65536];
-        ssize_t n = 0;
-        bool ok = in >= 0;
-        while (ok && (n = ::read(in, buffer, sizeof buffer)) != 0) {
+        for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
             if (n < 0 && errno == EINTR)
                 continue;
-            ok = n > 0 && ::write(tmpFd, buffer, size_t(n)) == n;
+            ok = n > 0 && ::write(out, buffer, size_t(n)) == n;
         }
-        if (in >= 0)
-            ::close(in);
-        ok = ::close(tmpFd) == 0 && ok;
-        if (!ok)
-            ec = std::make_error_code(std::errc::io_error);
-    }
-    if (!ec) {
         struct stat st { };
-        if (::stat(src.c_str(), &st) == 0) {
+        if (ok && ::fstat(in, &st) == 0) {
             struct timespec times[2] = { st.st_atim, st.st_mtim };
-            ::utimensat(AT_FDCWD, tmp.c_str(), times, 0);
-            ::chmod(tmp.c_str(), st.st_mode & 07777);
+            ::futimens(out, times);
+            ::fchmod(out, st.st_mode & 07777);
         }
-        fs::rename(tmp, dst, ec);
+        ok = ::close(out) == 0 && ok;
+        if (ok)
+            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, dst.filename().c_str()) == 0;
+        if (!ok)
+            ::unlinkat(dirFd, tmp.filename().c_str(), 0);
     }
-    if (ec) {
-        fs::remove(tmp, ec);
+    if (in >= 0)
+        ::close(in);
+    if (dirFd >= 0)
+        ::close(dirFd);
+    if (!ok) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -615,20 +612,26 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
             return false;
         }
     }
-    fs::path tmp;
-    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp);
-    if (fd < 0) {
+    // The temporary file and the rename go through a handle of the folder
+    // opened beneath the drive, so a folder swapped for a link is not followed.
+    const int dirFd = openBeneath(host.parent_path(), O_PATH | O_DIRECTORY);
+    if (dirFd < 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    bool ok = hostfile::writeAll(fd, bytes);
-    ok = ::close(fd) == 0 && ok;
+    fs::path tmp;
+    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp, dirFd);
+    bool ok = fd >= 0;
     if (ok) {
-        fs::rename(tmp, host, ec);
-        ok = !ec;
+        ok = hostfile::writeAll(fd, bytes);
+        ok = ::close(fd) == 0 && ok;
+        if (ok)
+            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) == 0;
+        if (!ok)
+            ::unlinkat(dirFd, tmp.filename().c_str(), 0);
     }
+    ::close(dirFd);
     if (!ok) {
-        fs::remove(tmp, ec);
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
