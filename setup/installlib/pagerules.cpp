@@ -64,8 +64,10 @@ bool isProgramMenu(const TInstallContainer& Group)
 
 std::string DestinationPathError(std::string_view Path)
 {
-    const std::string path = win::text::trim(Path);
-    if (path.empty())
+    // Blanks around the path are refused rather than trimmed: the page
+    // stores the text as it was typed.
+    const std::string path(Path);
+    if (win::text::trim(path).empty())
         return TranslateText("Please enter the directory to install into.");
     if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
         return TranslateFormat(

@@ -172,7 +172,11 @@ private:
         if (!command || command->size() <= suffix.size()
             || !text::equalsNoCase(command->substr(command->size() - suffix.size()), suffix))
             refuse("the UninstallString of " + key + " is not the uninstall program followed by the product name");
-        const std::string program = command->substr(0, command->size() - suffix.size());
+        std::string program = command->substr(0, command->size() - suffix.size());
+        // Entries are written with the program's path quoted; older ones
+        // without quotes are read too.
+        if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+            program = program.substr(1, program.size() - 2);
         if (const std::string why = unsafeReason(machine_, program); !why.empty())
             refuse("the UninstallString of " + key + " names no uninstall program (" + why + ")");
         bool lists = false;

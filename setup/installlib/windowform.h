@@ -86,8 +86,9 @@ private:
     int modalResult_ = mrNone;
 };
 
-// Plays the modal loop of forms without a window: called once with the form
-// when it is shown modally; what it does (pressing buttons) sets the result.
+// Plays the modal loop in place of the user: called once with the form when
+// it is shown modally (a Qt window is shown first, and its own loop does not
+// run); what it does (pressing buttons) sets the result. Tests set it.
 std::function<void(TWindowForm& Form)>& ModalFormDriver();
 
 } // namespace installlib

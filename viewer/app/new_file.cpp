@@ -44,8 +44,7 @@ std::string CheckNewFile(const TNewFileValues& v, TNewFile& file)
     const long long total = static_cast<long long>(file.ports) * file.ports * v.points;
     if (total > kMaxNewFilePoints)
         return std::to_string(file.ports) + " ports of " + std::to_string(v.points) + " points make "
-            + std::to_string(total) + " points; a new file holds at most " + std::to_string(kMaxNewFilePoints)
-            + ".";
+            + std::to_string(total) + " points; a new file holds at most " + std::to_string(kMaxNewFilePoints) + ".";
     file.units = v.units;
     file.dataFormat = v.dataFormat >= 0 && v.dataFormat <= 2 ? v.dataFormat : 0;
     file.frequencies.reserve(static_cast<std::size_t>(v.points));

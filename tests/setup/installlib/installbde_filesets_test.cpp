@@ -37,7 +37,7 @@ protected:
             win::RootKey::LocalMachine, "Software\\Borland\\BLW32", "LOCALE_LIB2", "C:\\BDE\\EUROPE.BLL");
         ASSERT_TRUE(machine->forceDirectories("C:\\QUORLE"));
         ASSERT_TRUE(machine->writeFile("C:\\QUORLE\\Q32V40.TXT", "marker"));
-        RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\QUORLE");
+        RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\QUORLE");
         for (const char* name : { "idapi32_30.cnf", "idapi32_40.cnf", "idapi32_45.cnf", "idapi32_50.cnf" })
             ASSERT_TRUE(machine->writeFile(std::string("C:\\QUORLE\\") + name, kTemplateText));
         makeEngine();
@@ -206,7 +206,7 @@ TEST_F(BDEFileSetTest, DesignTimePresetupFile)
     EXPECT_TRUE(engine->PresetupFiles().empty());
     EXPECT_EQ(InstallBDE(), nullptr);
 
-    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\NOWHERE");
+    RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\NOWHERE");
     EXPECT_THROW(CreateComponent<TInstallBDE>(form.get()), IEInstallBDE);
     form->SetDesigning(false);
 }

@@ -14,6 +14,7 @@
 #include "setup/installlib/typecodes.h"
 #include "setup/installlib/ui/translatecontrols.h"
 
+#include <QBuffer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -556,6 +557,45 @@ TEST_F(WizardPagesTest, CopyWindowShowsProgressAndCancels)
 
     install->Broadcast(icWorkFinished, nullptr);
     EXPECT_TRUE(copying->CopyForms().empty());
+}
+
+} // namespace
+
+namespace {
+
+std::string pictureData(int width, int height, QColor colour)
+{
+    QPixmap picture(width, height);
+    picture.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "BMP");
+    return bytes.toStdString();
+}
+
+// Catches the engine's theme picture or a component's own not shown on the
+// page, or the component's own not taking precedence.
+TEST_F(WizardPagesTest, ThemePictureOfTheEngineOrTheComponent)
+{
+    install->DialogThemeBitmap = pictureData(110, 280, Qt::darkGreen);
+    TWelcomeDlg* welcome = dialog<TWelcomeDlg>("WelcomeDlg");
+    QSize shown;
+    QRgb colour = 0;
+    user.Hook = [&](TWindowForm& window) {
+        QPixmap picture = ScriptedUser::currentPage(window)->ThemeImage->pixmap();
+        shown = picture.size();
+        colour = picture.toImage().pixel(5, 5);
+    };
+    user.add({ "hook", "next" });
+    EXPECT_TRUE(welcome->ExecuteDialog());
+    EXPECT_EQ(shown, QSize(110, 280));
+    EXPECT_EQ(colour, QColor(Qt::darkGreen).rgb());
+    welcome->SetThemeBitmap(pictureData(100, 250, Qt::darkRed));
+    user.add({ "hook", "next" });
+    EXPECT_TRUE(welcome->ExecuteDialog());
+    EXPECT_EQ(shown, QSize(100, 250));
+    EXPECT_EQ(colour, QColor(Qt::darkRed).rgb());
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QKeyEvent>
@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace viewer;
@@ -200,11 +201,20 @@ TEST(NumericView, SmithPointMenu)
         emit w.Smithpopup->aboutToShow();
     };
     f.chart().Markers().push_back({ 0, 2, 0 });
+    f.chart().PointerState().RefSet = true;
+    f.chart().PointerState().RefPoint = 1;
     openOn(1);
     w.SmithInsertBefore->trigger();
     ASSERT_EQ(f.chart().PointCount(), 4);
     EXPECT_EQ(f.chart().PointAt(2, 1)->Freq, 1.5);
     EXPECT_EQ(f.chart().Markers()[0].Point, 3);
+    EXPECT_EQ(f.chart().PointerState().RefPoint, 2);
+    openOn(2);
+    w.DeletePointItem->trigger(); // the reference point goes with its point
+    EXPECT_FALSE(f.chart().PointerState().RefSet);
+    EXPECT_EQ(f.chart().Markers()[0].Point, 2);
+    openOn(1);
+    w.SmithInsertBefore->trigger();
     EXPECT_TRUE(f.chart().DataChanged());
 
     w.SetCurrentFile(f.path("a.s2p"), 2, true);
@@ -255,4 +265,27 @@ TEST(NumericView, RendersTheGrid)
     dialog.OKButton->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Values().fileType, 3);
+}
+
+// Catches File > New losing the values the real dialog was given.
+TEST(NumericView, NewThroughTheDialog)
+{
+    TempDir dir { "gridnew" };
+    TMainForm w((dir / "Rivelle.ini").string(), {});
+    w.show();
+    w.FormActivate();
+    bool clicked = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TNewForm*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        d->Points->setValue(5);
+        clicked = true;
+        d->OKButton->click();
+    });
+    w.New->trigger();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(w.SmithChart1().Chart().PointCount(), 5);
+    EXPECT_TRUE(w.GridShowing());
+    EXPECT_EQ(w.NewFileValues().points, 5);
 }

@@ -186,8 +186,8 @@ TNumGrid::TNumGrid(TSmithChart& chart, QWidget* parent)
     setItemDelegate(new TGridDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-        | QAbstractItemView::EditKeyPressed);
+    setEditTriggers(
+        QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(true);
     setWordWrap(false);
     setMouseTracking(true);
