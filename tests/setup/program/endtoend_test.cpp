@@ -436,3 +436,70 @@ TEST_F(EndToEndTest, AReinstallKeepsTheUsersRepairRecords)
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\Reparos.DB"), "the user's repairs");
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"), read(*build, str(kProductDataDir) + "\\transistores.DB"));
 }
+
+namespace {
+
+class CancelTest : public EndToEndTest, public ::testing::WithParamInterface<int> { };
+
+class RebootTest : public EndToEndTest, public ::testing::WithParamInterface<win::WindowsKind> {
+protected:
+    win::MachineSeed seed() override
+    {
+        win::MachineSeed s;
+        s.kind = GetParam();
+        return s;
+    }
+};
+
+} // namespace
+
+// Catches a Cancel that leaves anything behind: files, links, entries, the
+// run record, a restart entry or the setup's own Temp folder.
+TEST_P(CancelTest, CancelOnAPageInstallsNothing)
+{
+    buildAndCopy();
+    std::vector<std::string> steps(size_t(GetParam()), "next");
+    steps.push_back("cancel");
+    ASSERT_EQ(install({ steps, { "look", "finish" } }), 1);
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup incomplete: Finish" });
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(target->directoryExists(kMenu));
+    EXPECT_FALSE(target->fileExists("C:\\WINNT\\system32\\SHLWAPI.dll"));
+    EXPECT_FALSE(target->directoryExists(str(kEngineSourceDir)));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPage, CancelTest, ::testing::Range(0, 5));
+
+// Catches a library in use that is never replaced, a restart that does not
+// finish the install, or a run record left after it.
+TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes)
+{
+    buildAndCopy();
+    existingEngine();
+    const std::string library = str(kEngineSourceDir) + "\\IDAPI32.DLL";
+    target->setInUse(library, true);
+    ASSERT_EQ(install({ kWizard, { "look", "yes", "finish" } }), 0);
+    EXPECT_EQ(user.seen.back(), "Reboot windows: Finish");
+    EXPECT_TRUE(target->rebootRequested());
+    EXPECT_EQ(read(*target, library), olderEngineLibrary());
+    EXPECT_TRUE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle\\Install"));
+    const auto command = value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished");
+    ASSERT_TRUE(command);
+    EXPECT_NE(command->find(" -r "), std::string::npos) << *command;
+
+    user.seen.clear();
+    restart({ { "look", "finish" } });
+    EXPECT_EQ(setupRuns, std::vector<int> { 0 });
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup complete: Finish" });
+    EXPECT_EQ(read(*target, library), sampledata::engineFileImage("IDAPI32.DLL"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
