@@ -13,6 +13,7 @@ packages=(
   python3 python3-pyftpdlib
   poppler-utils
   binutils-mingw-w64-i686
+  liblnk-utils
 )
 
 missing=()

@@ -5,6 +5,8 @@
 // (ui/qt_viewer_dialogs.h); tests answer from a script.
 
 #include "viewer/app/save_options.h"
+#include "viewer/components/chartcanvas.h"
+#include "viewer/components/colors.h"
 
 #include <string>
 
@@ -55,6 +57,17 @@ public:
         (void)dialog;
         return false;
     }
+
+    // The colour dialog, starting from `colour`; true on OK with the choice.
+    // Without one, the choice is always cancelled.
+    virtual bool ChooseColour(TColor&) { return false; }
+
+    // The font dialog, starting from `font`; true on OK with the choice.
+    virtual bool ChooseFont(TChartFont&) { return false; }
+
+    // Hands a web or "mailto:" address to the desktop's browser or mail
+    // program; false when nothing could be started.
+    virtual bool OpenUrl(const std::string&) { return false; }
 };
 
 } // namespace viewer

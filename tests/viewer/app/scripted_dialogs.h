@@ -22,6 +22,12 @@ public:
     std::string saveName; // empty: the save dialog is cancelled
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
+    std::string lastOpenFilter;
+    std::deque<TColor> colours; // the colour dialog is cancelled once they run out
+    std::deque<TChartFont> fonts; // the font dialog likewise
+    std::vector<TChartFont> fontsOffered; // what each font dialog started from
+    std::vector<std::string> urls; // every address handed to the desktop
+    bool urlsOpen = true;
     // Fills in the new-file dialog; false is Cancel.
     std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
     std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
@@ -53,12 +59,35 @@ public:
         name = saveName;
         return true;
     }
-    bool AskOpenFileName(const std::string&, std::string& name) override
+    bool AskOpenFileName(const std::string& filter, std::string& name) override
     {
+        lastOpenFilter = filter;
         if (openName.empty())
             return false;
         name = openName;
         return true;
+    }
+    bool ChooseColour(TColor& colour) override
+    {
+        if (colours.empty())
+            return false;
+        colour = colours.front();
+        colours.pop_front();
+        return true;
+    }
+    bool ChooseFont(TChartFont& font) override
+    {
+        fontsOffered.push_back(font);
+        if (fonts.empty())
+            return false;
+        font = fonts.front();
+        fonts.pop_front();
+        return true;
+    }
+    bool OpenUrl(const std::string& url) override
+    {
+        urls.push_back(url);
+        return urlsOpen;
     }
     bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
     bool EditNormalise(std::string& impedance) override

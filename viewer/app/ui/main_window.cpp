@@ -2,13 +2,18 @@
 
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
+#include "viewer/app/driver_capture.h"
 #include "viewer/app/numeric_grid.h"
-#include "viewer/app/ui/new_form.h"
-#include "viewer/app/ui/num_grid.h"
+#include "viewer/app/ui/about_form.h"
 #include "viewer/app/ui/curve_menu.h"
+#include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
+#include "viewer/app/ui/num_grid.h"
+#include "viewer/app/ui/options_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
+#include "viewer/app/ui/scales_form.h"
+#include "viewer/app/ui/titles_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -114,6 +119,11 @@ TMainForm::TMainForm(
     settingsError_ = settings_.Load();
     drivers_ = settings_.Drivers;
     state_->Recent = settings_.Recent;
+
+    optionsForm_ = new TOptionsForm(*this);
+    titlesForm_ = new TTitlesForm(*this);
+    scalesForm_ = new TScalesForm(*this);
+    aboutForm_ = new TAboutform(this, *dialogs_);
     resize(800, 600);
 }
 
@@ -175,7 +185,7 @@ void TMainForm::createMenus()
     connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
     connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
     connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
-    connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
+    connect(Options, &QAction::triggered, this, [this] { optionsForm_->exec(); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
     ZSmith = addItem(ChartMenu, "Z Smith", true, true);
@@ -214,7 +224,7 @@ void TMainForm::createMenus()
     Contents = addItem(HelpMenu, "&Contents");
     About = addItem(HelpMenu, "&About...");
     connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
-    connect(About, &QAction::triggered, this, [this] { NotAvailable("The about box"); });
+    connect(About, &QAction::triggered, this, [this] { aboutForm_->exec(); });
 
     PopupMenu1 = new QMenu(this);
     NormalisedItem = addItem(PopupMenu1, "Normalised", true, true);
@@ -253,7 +263,7 @@ void TMainForm::createToolBar()
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
     });
-    ScalesButton = button("Scales", "Scales", [this] { NotAvailable("The scales dialog"); });
+    ScalesButton = button("Scales", "Scales", [this] { scalesForm_->exec(); });
     RightAxisButton = button("Right", "Show right axis", [this] {
         auto& c = smith_->Chart();
         c.SetShowRightAxis(!c.ShowRightAxis());
@@ -281,8 +291,11 @@ void TMainForm::createToolBar()
         xy_->Chart().SetColouredTraces(c.ColouredTraces());
         RepaintCharts();
     });
-    TitlesButton = button("Titles", "Titles and fonts", [this] { NotAvailable("The titles dialog"); });
-    ChartColoursButton = button("Colours", "Chart Colours", [this] { NotAvailable("The options dialog"); });
+    TitlesButton = button("Titles", "Titles and fonts", [this] { titlesForm_->exec(); });
+    ChartColoursButton = button("Colours", "Chart Colours", [this] {
+        optionsForm_->PageControl1->setCurrentIndex(TOptionsForm::pgColours);
+        optionsForm_->exec();
+    });
     PolarButton = button("Polar", "Polar", [this] { Polar->trigger(); });
     LogMagButton = button("dB", "Log Magnitude", [this] { LogMag->trigger(); });
     YSmithButton = button("Y", "Y-Smith", [this] { YSmith->trigger(); });
@@ -909,6 +922,31 @@ void TMainForm::SelectView(TViewItem item)
     }
     if (checked)
         checked->setChecked(true);
+}
+
+void TMainForm::ClearFileHistory()
+{
+    if (std::string error = settings_.EraseRecent(); !error.empty())
+        dialogs_->ShowMessage(error);
+    state_->Recent.clear();
+    BuildRecentItems();
+}
+
+void TMainForm::SetDriverList(std::vector<std::string> lines)
+{
+    drivers_ = std::move(lines);
+}
+
+bool TMainForm::CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports)
+{
+    TCaptureResult r = viewer::CaptureWithDriver(drivers_, displayName, address, ports, host);
+    if (r.outcome == TCaptureOutcome::Completed) {
+        TakeCapturedData(std::move(r.data));
+        return true;
+    }
+    if (r.outcome == TCaptureOutcome::Failed && !r.message.empty())
+        dialogs_->ShowMessage(r.message);
+    return false;
 }
 
 } // namespace viewer

@@ -29,10 +29,14 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TAboutform;
+class TOptionsForm;
 class TNewForm;
 class TNumGrid;
 class TQtPageSetupDialog;
 class TSaveForm;
+class TScalesForm;
+class TTitlesForm;
 class TSmithChartWidget;
 struct TGridError;
 class TXYChartWidget;
@@ -134,6 +138,27 @@ public:
     // ("Captured.s2p" and so on) that is marked changed.
     void TakeCapturedData(TCapturedData&& data);
 
+    // The dialogs of the Tools, View and Help commands, created with the
+    // window and shown modally.
+    TOptionsForm& OptionsForm() { return *optionsForm_; }
+    TTitlesForm& TitlesForm() { return *titlesForm_; }
+    TScalesForm& ScalesForm() { return *scalesForm_; }
+    TAboutform& Aboutform() { return *aboutForm_; }
+    IViewerDialogs& Dialogs() { return *dialogs_; }
+    TViewerSettings& Settings() { return settings_; }
+
+    // Empties the recent list, its File menu items and the recent section
+    // of the settings file.
+    void ClearFileHistory();
+    // Takes new driver lines ("name=path"), which the capture dialog
+    // lists the next time it is shown.
+    void SetDriverList(std::vector<std::string> lines);
+
+    // Captures through the capture driver of that display name (capture
+    // dialog, instrument types from 1 on), after the dialog has asked the
+    // save-changes question. True when the capture completed and became
+    // the current file; a failure is reported here.
+    bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
     // Re-normalising and the two-port charts (main_window_analysis.cpp).
     void normbuttonClick();
     void Kfactor1Click();
@@ -204,6 +229,10 @@ private:
     std::vector<std::string> arguments_;
     std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
+    TOptionsForm* optionsForm_ = nullptr;
+    TTitlesForm* titlesForm_ = nullptr;
+    TScalesForm* scalesForm_ = nullptr;
+    TAboutform* aboutForm_ = nullptr;
     std::unique_ptr<TNewForm> newForm_;
     TNewFileValues newValues_;
     int popupPoint_ = -1; // the point the Smith chart's menu was opened on

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QFont;
 class QWidget;
 
 namespace viewer {
@@ -36,12 +37,21 @@ public:
     // The re-normalise dialog, created once.
     TNormalise& NormaliseForm();
 
+    bool ChooseColour(TColor& colour) override;
+    bool ChooseFont(TChartFont& font) override;
+    bool OpenUrl(const std::string& url) override;
+
 private:
     QWidget* parent_;
     TSaveForm& saveForm_;
     TNewForm* newForm_ = nullptr;
     std::unique_ptr<TNormalise> normalise_;
 };
+
+// A chart font as a toolkit font and back; the toolkit font has no colour,
+// so `colour` is kept.
+QFont ToQFont(const TChartFont& font);
+TChartFont FromQFont(const QFont& font, TColor colour);
 
 // "Text|pattern|Text|pattern" as the toolkit's ";;"-separated filter.
 std::string ToolkitFilter(const std::string& filter);
