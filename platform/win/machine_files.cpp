@@ -19,6 +19,16 @@ namespace win {
 
 namespace {
 
+// A descriptor closed when it goes.
+struct ScopedFd {
+    int fd;
+    ~ScopedFd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 bool hostIsReadOnly(const fs::path& host)
 {
     struct stat st { };
@@ -60,10 +70,14 @@ bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
     std::error_code ec;
     if (fs::is_directory(host, ec))
         return true;
-    fs::perms wr = fs::perms::owner_write;
-    fs::permissions(
-        host, wr, (attributes & FILE_ATTRIBUTE_READONLY) ? fs::perm_options::remove : fs::perm_options::add, ec);
-    if (ec) {
+    // Changed through a descriptor opened beneath the drive: a link swapped
+    // in on the way does not pass the change to a file outside.
+    ScopedFd file { openBeneath(host, O_RDONLY) };
+    struct stat st { };
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0
+        || ::fchmod(file.fd,
+               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR) : (st.st_mode & 07777) | S_IWUSR)
+            != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -199,7 +213,8 @@ bool Machine::deleteFile(const std::string& path)
     }
     if (!checkWritable(host, true))
         return false;
-    if (!fs::remove(host, ec) || ec) {
+    ScopedFd folder { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (folder.fd < 0 || ::unlinkat(folder.fd, host.filename().c_str(), 0) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -284,8 +299,10 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
             return false;
         return deleteFile(from);
     }
-    fs::rename(src, dst, ec);
-    if (ec) {
+    ScopedFd srcFolder { openBeneath(src.parent_path(), O_PATH | O_DIRECTORY) };
+    ScopedFd dstFolder { openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY) };
+    if (srcFolder.fd < 0 || dstFolder.fd < 0
+        || ::renameat(srcFolder.fd, src.filename().c_str(), dstFolder.fd, dst.filename().c_str()) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -392,7 +409,8 @@ bool Machine::createDirectory(const std::string& path)
         setLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    if (!fs::create_directory(host, ec)) {
+    ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (parent.fd < 0 || ::mkdirat(parent.fd, host.filename().c_str(), 0755) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -418,7 +436,8 @@ bool Machine::forceDirectories(const std::string& path)
             setLastError(ERROR_ALREADY_EXISTS);
             return false;
         }
-        if (!fs::create_directory(host, ec)) {
+        ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+        if (parent.fd < 0 || (::mkdirat(parent.fd, host.filename().c_str(), 0755) != 0 && errno != EEXIST)) {
             setLastError(ERROR_ACCESS_DENIED);
             return false;
         }
@@ -448,7 +467,8 @@ bool Machine::removeDirectory(const std::string& path)
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (!fs::remove(host, ec)) {
+    ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (parent.fd < 0 || ::unlinkat(parent.fd, host.filename().c_str(), AT_REMOVEDIR) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }

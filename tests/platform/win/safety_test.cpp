@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <set>
 #include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,12 +157,24 @@ TEST_F(MachineTest, RelativeDriveFoldersStayInsideTheRoot)
     EXPECT_FALSE(fs::exists(dir.path() / "escape"));
 }
 
-// Catches an open that follows a folder swapped for a link after the path
-// was checked: no file may appear outside the root.
+// Catches an open (or a delete, a new folder, an attribute change) that
+// follows a folder swapped for a link after the path was checked: nothing
+// outside the root may be touched.
 TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
 {
     tavix::testing::TempDir outside { "outside" };
+    for (int i = 0; i < 20; ++i)
+        tavix::testing::writeFile(outside.path() / ("D" + std::to_string(i) + ".TXT"), "victim");
+    const auto before = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(outside.path()))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    const std::set<std::string> victims = before();
     ASSERT_TRUE(machine->forceDirectories("C:\\A"));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(machine->writeFile("C:\\A\\D" + std::to_string(i) + ".TXT", "ours"));
     const fs::path folder = host("C:\\A");
     const fs::path parked = folder.parent_path() / "A.real";
     std::atomic<bool> stop { false };
@@ -191,11 +204,22 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
         f.close();
         if (i % 100 == 0)
             machine->writeFile("C:\\A\\W" + std::to_string(i % 20) + ".TXT", "x");
+        if (i % 40 == 0) {
+            const std::string n = std::to_string(i / 40 % 20);
+            machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_READONLY);
+            machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_NORMAL);
+            machine->deleteFile("C:\\A\\D" + n + ".TXT");
+            machine->createDirectory("C:\\A\\SUB" + n);
+        }
     }
     stop = true;
     swapper.join();
     EXPECT_GT(opened, 0);
-    EXPECT_TRUE(fs::is_empty(outside.path())) << fs::directory_iterator(outside.path())->path();
+    EXPECT_EQ(before(), victims);
+    for (const auto& name : victims) {
+        EXPECT_EQ(tavix::testing::readFile(outside.path() / name), "victim") << name;
+        EXPECT_TRUE((fs::status(outside.path() / name).permissions() & fs::perms::owner_write) != fs::perms::none);
+    }
 }
 
 // Catches a write through a file that has a second hard link (which may be
