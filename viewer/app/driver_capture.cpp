@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace viewer {
@@ -11,6 +12,10 @@ namespace viewer {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Driver calls run one at a time, also when a capture aborted during a
+// call that is still running and the next capture has already begun.
+std::mutex driverCalls;
 
 std::string initialiseFailure(int result)
 {
@@ -47,12 +52,14 @@ TDriverCaptureSource::TDriverCaptureSource(std::unique_ptr<TCaptureDriver> drive
 
 TDriverCaptureSource::~TDriverCaptureSource()
 {
+    std::lock_guard<std::mutex> one(driverCalls);
     if (open_)
         driver_->CloseDriver();
 }
 
 std::vector<double> TDriverCaptureSource::Frequencies()
 {
+    std::lock_guard<std::mutex> one(driverCalls);
     const int points = driver_->Initialise(address_);
     if (points < 0)
         throw TCaptureError(initialiseFailure(points));
@@ -72,6 +79,7 @@ std::vector<double> TDriverCaptureSource::Frequencies()
 
 std::vector<std::complex<double>> TDriverCaptureSource::Trace(int parameter)
 {
+    std::lock_guard<std::mutex> one(driverCalls);
     std::vector<double> trace(2 * points_, kNaN);
     double* buffer = trace.data();
     if (driver_->GetChannel(parameter, &buffer) < 0 || !allFinite(trace))
@@ -84,6 +92,7 @@ std::vector<std::complex<double>> TDriverCaptureSource::Trace(int parameter)
 
 void TDriverCaptureSource::Finish()
 {
+    std::lock_guard<std::mutex> one(driverCalls);
     if (open_) {
         open_ = false;
         driver_->CloseDriver();
