@@ -21,6 +21,7 @@ fi
 # minutes on an 8-core machine.
 targets=(
   installlib_archive_fuzz:30000
+  viewer_analyser_reply_fuzz:30000
   viewer_sparam_fuzz:30000
   viewer_settings_fuzz:30000
   paradox_fuzz:30000

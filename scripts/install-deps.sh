@@ -8,11 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev libgl-dev
   libsqlite3-dev zlib1g-dev libisal-dev libjpeg62-turbo-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  pxlib-dev
+  pxlib-dev libgif-dev
   fonts-liberation fonts-dejavu-core
   python3 python3-pyftpdlib
   poppler-utils
   binutils-mingw-w64-i686
+  liblnk-utils
   clang libclang-rt-14-dev
 )
 

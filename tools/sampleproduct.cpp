@@ -1,6 +1,7 @@
 #include "tools/sampleproduct.h"
 
 #include "tools/sampledata.h"
+#include "tools/samplehelp.h"
 #include "tools/samplepictures.h"
 
 #include <fstream>
@@ -26,41 +27,6 @@ const char* const kReadme = R"({\rtf1\ansi\ansicpg1252\deff0
 }
 )";
 
-const char* const kHelp = R"(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<title>Tavix Electronics - Overview</title>
-<style>
-body { font-family: sans-serif; margin: 2em; max-width: 48em; }
-h1 { color: #1a3c78; }
-dt { font-weight: bold; margin-top: 0.6em; }
-</style>
-</head>
-<body>
-<h1>Tavix Electronics</h1>
-<p>Tavix Electronics finds replacements for bipolar transistors, rectifier diodes and zener diodes, decodes
-resistor and polyester capacitor colour codes and keeps a small database of repair hints.</p>
-<h2>Pages</h2>
-<dl>
-<dt>Bipolar transistors, Diodes</dt>
-<dd>Pick the original part in the grid or by quick search. Choose how far above the original each main rating
-may go and press <em>Fetch similar/nearest</em>: the right side lists the parts whose ratings lie between the
-original's values and the chosen limits.</dd>
-<dt>Other components</dt>
-<dd>Choose the colour of each band and press <em>=</em> to read the value of a resistor or polyester capacitor.</dd>
-<dt>Repairs/hints database</dt>
-<dd>Browse faults and their solutions by company, equipment and model.</dd>
-<dt>Technical texts</dt>
-<dd>Read and edit rich-text notes, such as <code>library\readme.rtf</code>.</dd>
-</dl>
-<h2>Units</h2>
-<p>Transistors: Vceo in V, Ic in A, Pd in W. Rectifiers: Vr in V, If in mA, Pd in mW. Zeners: Vz in V, Iz in mA,
-Pd in W. A value 0 or "-" means that the data sheet gives none.</p>
-<p>Always confirm a replacement against the data sheets of the companies.</p>
-</body>
-</html>
-)";
 
 void writeTextFile(const std::filesystem::path& file, const std::string& text)
 {
@@ -112,7 +78,7 @@ void writeSampleProduct(const std::filesystem::path& productFolder)
     paradox::writeTable(data / "graficos.DB", pictures(), options);
 
     writeTextFile(productFolder / "library" / "readme.rtf", kReadme);
-    writeTextFile(productFolder / "Help" / "visao_geral.html", kHelp);
+    writeHelp(productFolder / "Help");
 }
 
 } // namespace sampledata

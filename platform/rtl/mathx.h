@@ -9,8 +9,16 @@
 
 namespace rtl {
 
-// Nearest integer, halves to even (the library's Round).
-inline double RoundHalfEven(double v) { return std::nearbyint(v); }
+// Nearest integer, halves to even (the library's Round). Below 2^51 the
+// sum with 1.5 * 2^52 rounds exactly as nearbyint does, without a call:
+// drawing rounds every point of every curve through here.
+inline double RoundHalfEven(double v)
+{
+    constexpr double kShift = 6755399441055744.0;
+    if (std::fabs(v) < 2251799813685248.0)
+        return std::copysign((v + kShift) - kShift, v);
+    return std::nearbyint(v);
+}
 
 // Round and Trunc into a 64-bit integer; NaN gives 0 and values outside
 // the range saturate.

@@ -81,12 +81,29 @@ bool File::open(Machine& machine, const std::string& path, uint32_t access, uint
         flags |= O_RDONLY;
     if (!exists)
         flags |= O_CREAT | O_EXCL;
-    if (truncate)
-        flags |= O_TRUNC;
-    int fd = ::open(host.c_str(), flags, 0644);
+    // Opened beneath the drive's folder without following a link, so a
+    // folder swapped for one since the checks above leads nowhere.
+    int fd = machine.openBeneath(host, flags, 0644);
     if (fd < 0) {
         machine.unregisterOpen(host, openId_);
         setLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // A file with a second hard link may be someone else's file (outside
+    // the machine, too): it is not written through. The check comes before
+    // the truncation.
+    struct stat st { };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || (exists && ((access & GENERIC_WRITE) || truncate) && st.st_nlink > 1)) {
+        ::close(fd);
+        machine.unregisterOpen(host, openId_);
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (truncate && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        machine.unregisterOpen(host, openId_);
+        setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
     machine_ = &machine;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <fstream>
 #include <sstream>
@@ -86,6 +87,44 @@ public:
 private:
     int fd_;
 };
+
+// A relative drive folder stays inside the root: no ".." leads out of it.
+bool staysInside(const fs::path& relative)
+{
+    const fs::path normal = relative.lexically_normal();
+    return !normal.empty() && normal != "." && *normal.begin() != "..";
+}
+
+// Makes the drive folder (a folder inside the root from the root down, each
+// step a real folder and never a link); the reason when it cannot be used.
+// A link is always refused; a plain file in the way only when mustBeFolder
+// (mapping a drive onto one leaves a drive that refuses every new entry).
+std::string makeDriveFolder(const fs::path& root, const fs::path& host, bool mustBeFolder = true)
+{
+    std::vector<fs::path> steps;
+    const fs::path rel = host.lexically_normal().lexically_relative(root.lexically_normal());
+    if (!rel.empty() && *rel.begin() != ".." && rel != ".") {
+        fs::path at = root;
+        for (const auto& part : rel)
+            steps.push_back(at /= part);
+    } else {
+        std::error_code ec;
+        fs::create_directories(host, ec);
+        steps.push_back(host);
+    }
+    for (const auto& step : steps) {
+        struct stat st { };
+        if (::lstat(step.c_str(), &st) != 0) {
+            if (::mkdir(step.c_str(), 0755) != 0 || ::lstat(step.c_str(), &st) != 0)
+                return "cannot create " + step.string();
+        }
+        if (S_ISLNK(st.st_mode))
+            return step.string() + " is a link";
+        if (!S_ISDIR(st.st_mode))
+            return mustBeFolder ? step.string() + " is not a folder" : std::string();
+    }
+    return {};
+}
 
 bool isAbsoluteWinPath(const std::string& s)
 {
@@ -305,14 +344,15 @@ void Machine::loadConfig()
         if (!folder || folder->empty())
             throw fail(section, "Folder", "no Folder for drive " + std::string(1, letter));
         fs::path host(*folder);
+        if (!host.is_absolute() && !staysInside(host))
+            throw fail(section, "Folder", "\"" + *folder + "\" leads out of the machine's folder");
         d.host = host.is_absolute() ? host : root_ / host;
         if (ini.value(section, "Capacity"))
             d.capacity = number(section, "Capacity", 10);
         if (ini.value(section, "Removable"))
             d.removable = number(section, "Removable", 10) != 0;
-        fs::create_directories(d.host, ec);
-        if (!fs::is_directory(d.host))
-            throw fail(section, "Folder", "cannot create " + d.host.string());
+        if (const std::string why = makeDriveFolder(root_, d.host); !why.empty())
+            throw fail(section, "Folder", why);
         drives_[letter] = d;
     }
     if (!drives_.count('C'))
@@ -437,9 +477,11 @@ void Machine::mapDrive(char letter, const fs::path& hostFolder, uint64_t capacit
     letter = text::upper(letter);
     if (letter < 'A' || letter > 'Z')
         throw MachineError("Bad drive letter");
+    if (!hostFolder.is_absolute() && !staysInside(hostFolder))
+        throw MachineError("The drive folder " + hostFolder.string() + " leads out of the machine's folder");
     DriveInfo d { letter, hostFolder.is_absolute() ? hostFolder : root_ / hostFolder, capacity, removable };
-    std::error_code ec;
-    fs::create_directories(d.host, ec);
+    if (const std::string why = makeDriveFolder(root_, d.host, false); !why.empty())
+        throw MachineError("Cannot use the drive folder of " + std::string(1, letter) + ": " + why);
     updateConfig([&] { drives_[letter] = d; });
 }
 
@@ -518,9 +560,8 @@ fs::path Machine::swapDisk(char letter)
         if (fs::exists(taken, ec))
             continue;
         fs::rename(d->host, taken, ec);
-        if (ec)
+        if (ec || !makeDriveFolder(root_, d->host).empty())
             throw MachineError("Cannot swap the disk in " + d->host.string());
-        fs::create_directories(d->host, ec);
         return taken;
     }
 }

@@ -6,7 +6,8 @@
 // from a drive the user maps explicitly onto a host folder).
 //
 //   <root>/machine.ini     configuration: Windows kind and version, Windows,
-//                          System and Temp directories, language, drives
+//                          System and Temp directories, language, drives,
+//                          in-use marks (machine.lock guards its updates)
 //   <root>/registry.reg    the registry, REGEDIT4 text (registry.lock guards it)
 //   <root>/drives/C/...    the contents of drive C: (A: the floppy, S: sources)
 //
@@ -34,6 +35,7 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
+#include <sys/types.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -298,6 +300,14 @@ private:
     bool parse(const std::string& path, ParsedPath& out, bool wildcardsInLast = false) const;
     bool resolveParsed(const ParsedPath& p, std::filesystem::path& host) const;
     bool resolveExisting(const std::string& path, std::filesystem::path& host) const; // sets not-found errors
+    // The drive's folder (and, inside the root, every folder down to it) is
+    // a real folder, not a link.
+    bool driveFolderSafe(const DriveInfo& drive) const;
+    // open(2) of a host path of a drive, resolved beneath the drive's folder
+    // with no link on the way (openat2 RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS),
+    // so a folder swapped for a link after the checks is not followed. -1
+    // with errno (ELOOP, EXDEV for a link) on failure.
+    int openBeneath(const std::filesystem::path& host, int flags, mode_t mode = 0644) const;
     const DriveInfo* driveOf(char letter) const;
     const DriveInfo* driveOfHost(const std::filesystem::path& host) const;
     uint64_t driveUsed(const DriveInfo& drive) const;

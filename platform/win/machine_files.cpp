@@ -19,6 +19,16 @@ namespace win {
 
 namespace {
 
+// A descriptor closed when it goes.
+struct ScopedFd {
+    int fd;
+    ~ScopedFd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 bool hostIsReadOnly(const fs::path& host)
 {
     struct stat st { };
@@ -60,10 +70,14 @@ bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
     std::error_code ec;
     if (fs::is_directory(host, ec))
         return true;
-    fs::perms wr = fs::perms::owner_write;
-    fs::permissions(
-        host, wr, (attributes & FILE_ATTRIBUTE_READONLY) ? fs::perm_options::remove : fs::perm_options::add, ec);
-    if (ec) {
+    // Changed through a descriptor opened beneath the drive: a link swapped
+    // in on the way does not pass the change to a file outside.
+    ScopedFd file { openBeneath(host, O_RDONLY) };
+    struct stat st { };
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0
+        || ::fchmod(file.fd,
+               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR) : (st.st_mode & 07777) | S_IWUSR)
+            != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -199,7 +213,8 @@ bool Machine::deleteFile(const std::string& path)
     }
     if (!checkWritable(host, true))
         return false;
-    if (!fs::remove(host, ec) || ec) {
+    ScopedFd folder { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (folder.fd < 0 || ::unlinkat(folder.fd, host.filename().c_str(), 0) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -284,8 +299,10 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
             return false;
         return deleteFile(from);
     }
-    fs::rename(src, dst, ec);
-    if (ec) {
+    ScopedFd srcFolder { openBeneath(src.parent_path(), O_PATH | O_DIRECTORY) };
+    ScopedFd dstFolder { openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY) };
+    if (srcFolder.fd < 0 || dstFolder.fd < 0
+        || ::renameat(srcFolder.fd, src.filename().c_str(), dstFolder.fd, dst.filename().c_str()) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -342,39 +359,36 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
             return false;
         }
     }
+    // Both ends are opened beneath their drives without following a link.
+    const int in = openBeneath(src, O_RDONLY);
+    const int dirFd = in < 0 ? -1 : openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY);
     fs::path tmp;
-    const int tmpFd = hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp);
-    if (tmpFd < 0) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    {
-        const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp, dirFd);
+    bool ok = out >= 0;
+    if (ok) {
         char buffer[65536];
-        ssize_t n = 0;
-        bool ok = in >= 0;
-        while (ok && (n = ::read(in, buffer, sizeof buffer)) != 0) {
+        for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
             if (n < 0 && errno == EINTR)
                 continue;
-            ok = n > 0 && ::write(tmpFd, buffer, size_t(n)) == n;
+            ok = n > 0 && ::write(out, buffer, size_t(n)) == n;
         }
-        if (in >= 0)
-            ::close(in);
-        ok = ::close(tmpFd) == 0 && ok;
-        if (!ok)
-            ec = std::make_error_code(std::errc::io_error);
-    }
-    if (!ec) {
         struct stat st { };
-        if (::stat(src.c_str(), &st) == 0) {
+        if (ok && ::fstat(in, &st) == 0) {
             struct timespec times[2] = { st.st_atim, st.st_mtim };
-            ::utimensat(AT_FDCWD, tmp.c_str(), times, 0);
-            ::chmod(tmp.c_str(), st.st_mode & 07777);
+            ::futimens(out, times);
+            ::fchmod(out, st.st_mode & 07777);
         }
-        fs::rename(tmp, dst, ec);
+        ok = ::close(out) == 0 && ok;
+        if (ok)
+            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, dst.filename().c_str()) == 0;
+        if (!ok)
+            ::unlinkat(dirFd, tmp.filename().c_str(), 0);
     }
-    if (ec) {
-        fs::remove(tmp, ec);
+    if (in >= 0)
+        ::close(in);
+    if (dirFd >= 0)
+        ::close(dirFd);
+    if (!ok) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -395,7 +409,8 @@ bool Machine::createDirectory(const std::string& path)
         setLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    if (!fs::create_directory(host, ec)) {
+    ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (parent.fd < 0 || ::mkdirat(parent.fd, host.filename().c_str(), 0755) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -421,7 +436,8 @@ bool Machine::forceDirectories(const std::string& path)
             setLastError(ERROR_ALREADY_EXISTS);
             return false;
         }
-        if (!fs::create_directory(host, ec)) {
+        ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+        if (parent.fd < 0 || (::mkdirat(parent.fd, host.filename().c_str(), 0755) != 0 && errno != EEXIST)) {
             setLastError(ERROR_ACCESS_DENIED);
             return false;
         }
@@ -451,7 +467,8 @@ bool Machine::removeDirectory(const std::string& path)
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (!fs::remove(host, ec)) {
+    ScopedFd parent { openBeneath(host.parent_path(), O_PATH | O_DIRECTORY) };
+    if (parent.fd < 0 || ::unlinkat(parent.fd, host.filename().c_str(), AT_REMOVEDIR) != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -615,20 +632,26 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
             return false;
         }
     }
-    fs::path tmp;
-    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp);
-    if (fd < 0) {
+    // The temporary file and the rename go through a handle of the folder
+    // opened beneath the drive, so a folder swapped for a link is not followed.
+    const int dirFd = openBeneath(host.parent_path(), O_PATH | O_DIRECTORY);
+    if (dirFd < 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    bool ok = hostfile::writeAll(fd, bytes);
-    ok = ::close(fd) == 0 && ok;
+    fs::path tmp;
+    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp, dirFd);
+    bool ok = fd >= 0;
     if (ok) {
-        fs::rename(tmp, host, ec);
-        ok = !ec;
+        ok = hostfile::writeAll(fd, bytes);
+        ok = ::close(fd) == 0 && ok;
+        if (ok)
+            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) == 0;
+        if (!ok)
+            ::unlinkat(dirFd, tmp.filename().c_str(), 0);
     }
+    ::close(dirFd);
     if (!ok) {
-        fs::remove(tmp, ec);
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }

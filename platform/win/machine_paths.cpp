@@ -5,6 +5,12 @@
 #include "platform/win/text.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -152,6 +158,10 @@ bool Machine::resolveParsed(const ParsedPath& p, fs::path& host) const
         setLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
+    if (!driveFolderSafe(*d)) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     fs::path h = d->host;
     bool exists = true;
     for (const auto& part : p.parts) {
@@ -173,6 +183,91 @@ bool Machine::resolveParsed(const ParsedPath& p, fs::path& host) const
     }
     host = h;
     return true;
+}
+
+bool Machine::driveFolderSafe(const DriveInfo& drive) const
+{
+    // A drive inside the root is checked from the root down, so that no
+    // folder on the way (drives, drives/C) is a link out of it; a drive
+    // mapped onto a host folder outside the root is checked itself.
+    std::vector<fs::path> folders;
+    const fs::path rel = drive.host.lexically_normal().lexically_relative(root_.lexically_normal());
+    if (!rel.empty() && *rel.begin() != ".." && rel != ".") {
+        fs::path at = root_;
+        for (const auto& part : rel) {
+            at /= part;
+            folders.push_back(at);
+        }
+    } else {
+        folders.push_back(drive.host);
+    }
+    for (const auto& folder : folders) {
+        struct stat st { };
+        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Opens rel beneath dirFd one component at a time, none of them a link
+// (for kernels without openat2).
+int openByComponents(int dirFd, const fs::path& rel, int flags, mode_t mode)
+{
+    std::vector<std::string> parts;
+    for (const auto& part : rel)
+        if (part != ".")
+            parts.push_back(part.string());
+    if (parts.empty())
+        return ::openat(dirFd, ".", flags | O_CLOEXEC, mode);
+    int at = ::dup(dirFd);
+    for (size_t i = 0; at >= 0 && i + 1 < parts.size(); ++i) {
+        if (parts[i] == "..") {
+            ::close(at);
+            errno = EXDEV;
+            return -1;
+        }
+        const int next = ::openat(at, parts[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int saved = errno;
+        ::close(at);
+        errno = saved;
+        at = next;
+    }
+    if (at < 0)
+        return -1;
+    const int fd = ::openat(at, parts.back().c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int saved = errno;
+    ::close(at);
+    errno = saved;
+    return fd;
+}
+
+} // namespace
+
+int Machine::openBeneath(const fs::path& host, int flags, mode_t mode) const
+{
+    const DriveInfo* d = driveOfHost(host);
+    if (!d || !driveFolderSafe(*d)) {
+        errno = EACCES;
+        return -1;
+    }
+    const int dirFd = ::open(d->host.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return -1;
+    const fs::path rel = host.lexically_normal().lexically_relative(d->host.lexically_normal());
+    const std::string relText = rel.empty() ? std::string(".") : rel.string();
+    struct open_how how { };
+    how.flags = uint64_t(flags | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) ? mode : 0;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    int fd = int(::syscall(SYS_openat2, dirFd, relText.c_str(), &how, sizeof how));
+    if (fd < 0 && errno == ENOSYS)
+        fd = openByComponents(dirFd, rel, flags, mode);
+    const int saved = errno;
+    ::close(dirFd);
+    errno = saved;
+    return fd;
 }
 
 bool Machine::resolve(const std::string& path, fs::path& host) const

@@ -66,6 +66,10 @@ bool isBlank(std::string_view s)
     return true;
 }
 
+// 1 January 1980 and 1 January 2108 as day counts: the range of a DOS date.
+constexpr double kFirstDosDay = 29221.0;
+constexpr double kPastLastDosDay = 76337.0;
+
 } // namespace
 
 void PutInt32(std::uint8_t* p, std::int32_t v)
@@ -97,6 +101,9 @@ bool TFileHeader::Decode(const std::uint8_t* bytes)
     CompressedSize = GetInt32(bytes + kCompressedSize);
     FirstVolume = bytes[kFirstVolume];
     ID = GetInt32(bytes + kID);
+    // A date a DOS date stamp cannot hold is damage (0 stands for "no date").
+    if (!(Date == 0.0 || (Date >= kFirstDosDay && Date < kPastLastDosDay)))
+        return false;
     return getShortString(bytes + kSourcePath, kMaxSourcePathLength, SourcePath)
         && getShortString(bytes + kVersion, kMaxVersionLength, Version);
 }
@@ -116,7 +123,8 @@ TFileHeader::Bytes TFileHeader::Encode() const
     PutInt32(b.data() + kCompressedSize, CompressedSize);
     b[kFirstVolume] = FirstVolume;
     PutInt32(b.data() + kID, ID);
-    putShortString(b.data() + kVersion, kMaxVersionLength, Version,
+    // The version field holds 20 characters; a longer version text is cut.
+    putShortString(b.data() + kVersion, kMaxVersionLength, Version.substr(0, std::size_t(kMaxVersionLength)),
         "The version %s is longer than %d characters and cannot be stored in the archive");
     return b;
 }

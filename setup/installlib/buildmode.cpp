@@ -20,7 +20,7 @@ namespace installlib {
 
 namespace {
 
-constexpr int kCurrentUser = 1;
+constexpr int kCurrentUser = 2;
 constexpr int kLocalMachine = 4;
 
 win::Machine& machine()

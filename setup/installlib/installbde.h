@@ -5,7 +5,10 @@
 // drivers and configuration template) go into the engine's folder; then the
 // engine's registry settings, its configuration and the 16-bit settings are
 // brought up to date through the engine's configuration library
-// IDAPINST.DLL, which the loader puts beside the setup program.
+// IDAPINST.DLL, which the loader puts beside the setup program (the build
+// makes it as platform/engineconfig/IDAPINST.DLL; see engineconfig.h). It is
+// loaded once per install, by its full path, and the machine's root is
+// passed to it in the environment.
 //
 //   auto* bde = new TInstallBDE(form);      // joins the engine, sorts first
 //   bde->SetbdParadox(true);                // the files from the build machine
@@ -95,7 +98,8 @@ enum TBDESQLLink {
 // configuration template's name.
 class TBDEFileSet {
 public:
-    // A null installer raises Exception.
+    // A null installer raises Exception. An add that fails leaves the
+    // container's files as they were.
     explicit TBDEFileSet(TInstallBDE* InstallBDE);
     virtual ~TBDEFileSet() = default;
     TBDEFileSet(const TBDEFileSet&) = delete;
@@ -137,6 +141,7 @@ private:
     void removeFile(std::string_view FileName);
     void removeFiles(const std::vector<std::string>& FileNames);
     std::string interbaseMessageFile() const;
+    template <class Body> void allOrNothing(Body&& Add);
 
     TInstallBDE* installer_;
 };

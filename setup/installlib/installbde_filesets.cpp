@@ -14,6 +14,8 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/versionresource.h"
 
+#include <algorithm>
+
 namespace installlib {
 
 namespace {
@@ -305,6 +307,22 @@ bool TBDEFileSet::Present(TBDEDriverGroup Group) const
     return true;
 }
 
+// Runs an add; when it fails, the files it added go again.
+template <class Body> void TBDEFileSet::allOrNothing(Body&& Add)
+{
+    std::vector<TFileRelated*> before;
+    for (int i = 0; i < installer_->InstallFileCount(); ++i)
+        before.push_back(installer_->InstallFiles(i));
+    try {
+        Add();
+    } catch (...) {
+        for (int i = installer_->InstallFileCount() - 1; i >= 0; --i)
+            if (std::find(before.begin(), before.end(), installer_->InstallFiles(i)) == before.end())
+                delete installer_->InstallFiles(i);
+        throw;
+    }
+}
+
 void TBDEFileSet::Add(TBDEDriverGroup Group)
 {
     if (Group == bgFull) {
@@ -319,10 +337,12 @@ void TBDEFileSet::Add(TBDEDriverGroup Group)
         }
         return;
     }
-    addCore();
-    const std::string dir = AddBackslash(FindEngineDir());
-    for (const std::string& name : groupFiles(Group))
-        addFile(dir + name);
+    allOrNothing([&] {
+        addCore();
+        const std::string dir = AddBackslash(FindEngineDir());
+        for (const std::string& name : groupFiles(Group))
+            addFile(dir + name);
+    });
 }
 
 void TBDEFileSet::Remove(TBDEDriverGroup Group)
@@ -400,12 +420,14 @@ void TBDEFileSet::Add(TBDESQLLink Link)
     // The message file is looked for first, so a link that cannot be
     // complete adds nothing.
     const std::string message = Link == slkIntrBase ? interbaseMessageFile() : std::string();
-    for (const char* name : kSQLLinkHelp)
-        addFile(dir + name);
-    for (const std::string& name : linkFiles(Link))
-        addFile(dir + name);
-    if (!message.empty())
-        addFile(message);
+    allOrNothing([&] {
+        for (const char* name : kSQLLinkHelp)
+            addFile(dir + name);
+        for (const std::string& name : linkFiles(Link))
+            addFile(dir + name);
+        if (!message.empty())
+            addFile(message);
+    });
 }
 
 void TBDEFileSet::Remove(TBDESQLLink Link)

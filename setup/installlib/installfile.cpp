@@ -607,7 +607,10 @@ void TCustomInstallFile::IncrementSharedDLLCount()
     try {
         count = reg.ReadInteger(full);
     } catch (const Exception&) {
-        count = 0;
+        // A system library that was there before without a counter belongs
+        // to the system: that use counts as one, so removing this product
+        // never deletes the system's copy.
+        count = destExisted_ && fileType_ == iftSystemWideDLL ? 1 : 0;
     }
     reg.WriteInteger(full, count + 1);
 }

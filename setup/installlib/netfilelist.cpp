@@ -115,6 +115,8 @@ void TCustomInstall::ReadFileList()
     const std::string temporary = GetTempBatchFile(true);
     try {
         location->Download("filelist.lst", temporary);
+        if (NetUserAbort())
+            throw EAIUserAbort();
         std::string bytes;
         if (!machine().readFile(temporary, bytes) || bytes.size() < 4)
             throw IEInstall("Cannot read the remote list of files: %s", { temporary });

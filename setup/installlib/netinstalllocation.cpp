@@ -365,7 +365,6 @@ void TCustomNetInstallLocation::Download(const std::string& RemoteFileName, cons
         if (!file_)
             throw ENIL_HTTPOpenFile("Cannot open file %s on server", { RemoteFileName });
     }
-    bool aborted = false;
     try {
         if (http) {
             const std::string headers = "Accept: */*\r\n\r\n";
@@ -383,16 +382,16 @@ void TCustomNetInstallLocation::Download(const std::string& RemoteFileName, cons
             if (code < 200 || code > 299)
                 throw ENIL_HTTPOpenFile("Cannot open file %s on server", { RemoteFileName });
         }
-        aborted = TransferLoop(http);
+        TransferLoop(http);
     } catch (...) {
         CloseFile(true);
         throw;
     }
     CloseFile(false);
+    // A user abort ends the download without an error: the event hears it,
+    // the caller (which reads the flag) raises; nothing was put in place.
     if (OnAfterDownload)
         OnAfterDownload(this, NetUserAbort());
-    if (aborted)
-        throw EAIUserAbort();
 }
 
 bool TCustomNetInstallLocation::TransferLoop(bool Http)

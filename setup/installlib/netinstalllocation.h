@@ -157,8 +157,9 @@ public:
     virtual void Connect();
     // Downloads RemoteFileName (from Directory) into LocalFileName, a path
     // on the machine. A user abort (NetUserAbort()) during the download
-    // ends it at the next block: OnAfterDownload gets Aborted = true, the
-    // partial file is removed and EAIUserAbort is raised.
+    // ends it at the next block without an error: OnAfterDownload gets
+    // Aborted = true, the partial file is removed and nothing is put under
+    // LocalFileName; the caller reads the flag and raises EAIUserAbort.
     virtual void Download(const std::string& RemoteFileName, const std::string& LocalFileName);
     // Closes the connection and the session; stays usable (the next
     // download connects again).

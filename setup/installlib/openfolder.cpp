@@ -225,6 +225,12 @@ TOFDPlacement PlaceAddedControls(const std::optional<TOFDRect>& Tree, const std:
             r = { out.Tree->Left, out.Tree->Bottom + 15, out.Tree->Right, out.Tree->Bottom + 28 };
         out.Edit = r;
     }
+    // Without the path edit the button sits where the tree ends: the tree
+    // gives way, so that its last folders stay visible and clickable.
+    constexpr int Gap = 6;
+    if (out.Button && out.Tree && !ShowPathEdit && out.Tree->Bottom > out.Button->Top - Gap
+        && out.Button->Top - Gap > out.Tree->Top)
+        out.Tree->Bottom = out.Button->Top - Gap;
     return out;
 }
 

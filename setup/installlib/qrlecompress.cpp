@@ -335,9 +335,9 @@ bool TQrleCompress::AddFiles(bool Append, int ID)
                 reader.SetFileName(h.SourcePath);
                 h.Version = reader.VersionInfo().FileVersion;
             }
+            // The header holds 20 characters of the version; more are cut.
             if (h.Version.size() > std::size_t(kMaxVersionLength))
-                fail("The version %s of the file %s is longer than %d characters and cannot be stored in the archive",
-                    { h.Version, h.SourcePath, kMaxVersionLength });
+                h.Version.resize(std::size_t(kMaxVersionLength));
             h.Number = static_cast<std::int32_t>(fresh.size()) + 1;
             totalSize += size;
             fresh.push_back(std::move(h));

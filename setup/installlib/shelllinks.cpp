@@ -368,9 +368,16 @@ void TCustomInstallShellLink::CreateShellLinkFile()
         link.target = GetObjectPath();
         link.hotKey = static_cast<std::uint16_t>(HotKey & 0xFFFF);
         link.workingDirectory = directoryOf(link.target);
-        if (!win::writeShellLink(machine(), LinkFilePath(), link))
-            throw IEInstallShellLink(
-                "Could not write the shortcut %s (error %d)", { LinkFilePath(), int(win::lastError()) });
+        if (!win::writeShellLink(machine(), LinkFilePath(), link)) {
+            // What the link object's Save reports: the Windows error as an HRESULT.
+            const std::uint32_t error = win::lastError();
+            const std::int32_t code = error == 0 ? 0 : std::int32_t(0x80070000u | (error & 0xFFFFu));
+            throw IEInstallShellLink("The TCustomInstallShellLink %s name could not be installed. The following "
+                                     "error was reported %s. Error code %d",
+                { Name(), error == 0 ? std::string() : win::errorText(error), code });
+        }
+    } catch (const IEInstallShellLink&) {
+        throw;
     } catch (const Exception& e) {
         throw IEInstallShellLink(
             "The TCustomInstallShellLink %s name could not be installed. The following error was reported %s",

@@ -172,7 +172,11 @@ private:
         if (!command || command->size() <= suffix.size()
             || !text::equalsNoCase(command->substr(command->size() - suffix.size()), suffix))
             refuse("the UninstallString of " + key + " is not the uninstall program followed by the product name");
-        const std::string program = command->substr(0, command->size() - suffix.size());
+        std::string program = command->substr(0, command->size() - suffix.size());
+        // Entries are written with the program's path quoted; older ones
+        // without quotes are read too.
+        if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+            program = program.substr(1, program.size() - 2);
         if (const std::string why = unsafeReason(machine_, program); !why.empty())
             refuse("the UninstallString of " + key + " names no uninstall program (" + why + ")");
         bool lists = false;
@@ -468,7 +472,8 @@ private:
         const uint32_t uses
             = registry.readDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
         const uint32_t left = uses > uint32_t(count) ? uses - uint32_t(count) : 0;
-        if (registry.writeDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
+        if (registry.writeDWord(
+                win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
             != 0)
             report_.Problems.push_back("the database engine's use count could not be lowered");
     }

@@ -8,8 +8,9 @@
 //   TUninstallReport report = UninstallProduct("Tavix Electronics");
 //
 // The entry must be one this library wrote: "DisplayName" equal to the
-// product name, "UninstallString" made of the uninstall program's path, one
-// blank and the product name, and at least one "Files" or "ActiveX" list.
+// product name, "UninstallString" made of the uninstall program's path
+// (quoted, or unquoted as older entries have it), one blank and the product
+// name, and at least one "Files" or "ActiveX" list.
 // Anything else is refused with EUninstall before a file is touched.
 //
 // Then, for every file and link the lists name ("Files", "Files1", ...,

@@ -95,8 +95,10 @@ void TUninstallEXE::WriteUninstallInfo(std::string_view Key)
             { Name() });
     const std::string product = win::text::trim(engine->ProductName());
     RegistryWriteString(4, Key, "DisplayName", product);
-    RegistryWriteString(
-        4, Key, "UninstallString", AddBackslash(RemoveBackslash(GetDestPath())) + DestName() + " " + product);
+    // Quoted: the program lies under "Program Files", whose blank would
+    // otherwise end the program's name.
+    RegistryWriteString(4, Key, "UninstallString",
+        "\"" + AddBackslash(RemoveBackslash(GetDestPath())) + DestName() + "\" " + product);
 }
 
 } // namespace installlib

@@ -42,8 +42,9 @@ public:
     ~TUninstallEXE() override;
 
     // "DisplayName" = the trimmed product name; "UninstallString" = the
-    // destination directory, a backslash, DestName, one blank and the trimmed
-    // product name. Without an engine raises IEUninstallEXE.
+    // destination directory, a backslash and DestName in double quotes, one
+    // blank and the trimmed product name. Without an engine raises
+    // IEUninstallEXE.
     void WriteUninstallInfo(std::string_view Key) override;
 };
 

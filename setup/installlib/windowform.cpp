@@ -46,6 +46,7 @@ int TWindowForm::ShowModal()
     modalResult_ = mrNone;
     modal_ = true;
     try {
+        WindowBeginModal();
         Show();
         if (modalResult_ == mrNone) // showing may already have ended it
             WindowRunModal();

@@ -56,6 +56,9 @@ public:
     // A modal form is closed through its modal result (mrCancel unless one
     // is set); a modeless one is hidden unless FormClose refuses.
     void Close();
+    // The user asked the window to close (its close box, Alt+F4): Close by
+    // default; a form whose work goes on while it is open decides otherwise.
+    virtual void UserClose() { Close(); }
 
 protected:
     // The form is about to become visible.
@@ -70,6 +73,8 @@ protected:
         (void)Left, (void)Top, (void)Width, (void)Height;
     }
     virtual void WindowBringToFront() { }
+    // The form is about to be shown modally (before it becomes visible).
+    virtual void WindowBeginModal() { }
     // Runs until WindowEndModal; without a window ModalFormDriver plays it.
     virtual void WindowRunModal();
     virtual void WindowEndModal() { }
@@ -81,8 +86,9 @@ private:
     int modalResult_ = mrNone;
 };
 
-// Plays the modal loop of forms without a window: called once with the form
-// when it is shown modally; what it does (pressing buttons) sets the result.
+// Plays the modal loop in place of the user: called once with the form when
+// it is shown modally (a Qt window is shown first, and its own loop does not
+// run); what it does (pressing buttons) sets the result. Tests set it.
 std::function<void(TWindowForm& Form)>& ModalFormDriver();
 
 } // namespace installlib

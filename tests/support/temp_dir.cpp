@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -39,6 +40,19 @@ void writeFile(const std::filesystem::path& file, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string toolOutput(const std::string& tool, const std::filesystem::path& file)
+{
+    std::string out;
+    FILE* pipe = ::popen((tool + " '" + file.string() + "' 2>&1").c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    ::pclose(pipe);
+    return out;
 }
 
 } // namespace tavix::testing

@@ -25,4 +25,8 @@ private:
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
+// What a checking tool prints (standard output and error) for one file:
+// "<tool> '<file>'".
+std::string toolOutput(const std::string& tool, const std::filesystem::path& file);
+
 } // namespace tavix::testing

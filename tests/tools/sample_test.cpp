@@ -186,7 +186,7 @@ TEST(SampleTool, WritesTheProductFolder)
         = std::string("\"") + TAVIX_MKSAMPLE + "\" \"" + (dir / "product").string() + "\" >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     for (const char* f : { "data/transistores.DB", "data/diodosr.DB", "data/diodosz.DB", "data/Reparos.DB",
-             "data/graficos.DB", "data/graficos.MB", "library/readme.rtf", "Help/visao_geral.html" })
+             "data/graficos.DB", "data/graficos.MB", "library/readme.rtf", "Help/visao_geral.html", "Help/Imagens/logo.gif" })
         EXPECT_TRUE(std::filesystem::exists(dir / "product" / f)) << f;
     EXPECT_NE(std::system((std::string("\"") + TAVIX_MKSAMPLE + "\" >/dev/null 2>&1").c_str()), 0);
 }

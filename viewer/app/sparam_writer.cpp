@@ -1,16 +1,13 @@
 #include "viewer/app/sparam_writer.h"
 
+#include "platform/rtl/atomic_file.h"
+
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_math.h"
 
-#include <cerrno>
 #include <cmath>
 #include <complex>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace viewer {
 
@@ -290,53 +287,7 @@ std::string WriteSParameterText(const SParamSource& src, const SParamWriteSettin
 
 std::string SaveFileAtomically(const std::string& path, const std::function<std::string(const TextSink&)>& produce)
 {
-    auto sysError
-        = [&](const char* what) { return std::string(what) + " \"" + path + "\". " + std::strerror(errno) + "."; };
-    // Keep the mode of the file being replaced; a new one gets the usual mode.
-    mode_t mode;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        return sysError("Cannot create file");
-    std::string error;
-    auto fail = [&](std::string e) {
-        if (error.empty())
-            error = std::move(e);
-    };
-    TextSink sink = [&](std::string_view text) {
-        while (error.empty() && !text.empty()) {
-            ssize_t w = ::write(fd, text.data(), text.size());
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                fail(sysError("Cannot write file"));
-                return;
-            }
-            text.remove_prefix(static_cast<std::size_t>(w));
-        }
-    };
-    std::string produced = produce(sink);
-    if (!produced.empty())
-        fail(produced);
-    if (error.empty() && ::fchmod(fd, mode) != 0)
-        fail(sysError("Cannot write file"));
-    if (error.empty() && ::fsync(fd) != 0)
-        fail(sysError("Cannot write file"));
-    if (::close(fd) != 0)
-        fail(sysError("Cannot write file"));
-    if (error.empty() && ::rename(tmp.c_str(), path.c_str()) != 0)
-        fail(sysError("Cannot replace file"));
-    if (!error.empty())
-        ::unlink(tmp.c_str());
-    return error;
+    return rtl::WriteFileAtomically(path, produce);
 }
 
 } // namespace viewer

@@ -5,11 +5,14 @@
 // (ui/qt_viewer_dialogs.h); tests answer from a script.
 
 #include "viewer/app/save_options.h"
+#include "viewer/components/chartcanvas.h"
+#include "viewer/components/colors.h"
 
 #include <string>
 
 namespace viewer {
 
+struct TNewFileValues;
 class TPageSetupDialog;
 
 enum class TAnswer { Yes, No, Cancel };
@@ -20,6 +23,9 @@ public:
 
     // An information or error box with the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+
+    // A warning box with OK.
+    virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
 
     // A warning box with Yes, No and Cancel.
     virtual TAnswer AskYesNoCancel(const std::string& text) = 0;
@@ -35,6 +41,9 @@ public:
     // An open dialog for existing files; `name` receives the choice.
     virtual bool AskOpenFileName(const std::string& filter, std::string& name) = 0;
 
+    // Shows the new-file dialog modally on `values`; true on OK, with
+    // `values` updated. A service without the dialog answers Cancel.
+    virtual bool EditNewFile(TNewFileValues&) { return false; }
     // The re-normalise dialog ("Rivelle Normalise"): `impedance` holds the
     // text shown and receives the text typed; true on OK. Answerers that
     // show no dialogs cancel.
@@ -51,6 +60,17 @@ public:
         (void)dialog;
         return false;
     }
+
+    // The colour dialog, starting from `colour`; true on OK with the choice.
+    // Without one, the choice is always cancelled.
+    virtual bool ChooseColour(TColor&) { return false; }
+
+    // The font dialog, starting from `font`; true on OK with the choice.
+    virtual bool ChooseFont(TChartFont&) { return false; }
+
+    // Hands a web or "mailto:" address to the desktop's browser or mail
+    // program; false when nothing could be started.
+    virtual bool OpenUrl(const std::string&) { return false; }
 };
 
 } // namespace viewer

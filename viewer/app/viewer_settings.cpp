@@ -1,8 +1,11 @@
 #include "viewer/app/viewer_settings.h"
 
+#include "platform/rtl/atomic_file.h"
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <system_error>
 
@@ -61,59 +64,10 @@ bool readLines(const std::string& path, std::vector<std::string>& lines, std::st
     return true;
 }
 
-} // namespace
-
-TViewerSettings::TViewerSettings(std::string path)
-    : path_(std::move(path))
-{
-}
-
-std::string TViewerSettings::PathForProgram(const std::string& programPath)
-{
-    fs::path p(programPath);
-    p.replace_extension(".ini");
-    return p.string();
-}
-
-std::string WriteTextAtomically(const std::string& path, const std::string& text)
-{
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return "Cannot write the settings file " + path;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return "Cannot write the settings file " + path;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return "Cannot write the settings file " + path;
-    }
-    return {};
-}
-
-std::string TViewerSettings::Load()
+void parseLines(const std::vector<std::string>& lines, std::vector<std::string>& Drivers, std::vector<std::string>& Recent)
 {
     Drivers.clear();
     Recent.clear();
-    std::error_code ec;
-    if (!fs::exists(path_, ec)) {
-        if (std::string error = WriteTextAtomically(path_, "[recent]\n"); !error.empty())
-            return error;
-        return {};
-    }
-    std::vector<std::string> lines;
-    std::string error;
-    if (!readLines(path_, lines, error))
-        return error;
     std::string section;
     for (const std::string& line : lines) {
         std::string name;
@@ -138,6 +92,113 @@ std::string TViewerSettings::Load()
                 Recent.push_back(value);
         }
     }
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// The key of a "key=value" line, trimmed.
+std::string keyOf(const std::string& line)
+{
+    const auto eq = line.find('=');
+    return trimmed(eq == std::string::npos ? line : line.substr(0, eq));
+}
+
+// Reads the file (a missing one is empty), lets `edit` change the lines of
+// `section` (without its header) and writes the result back atomically.
+// A section that is not there is appended when `edit` leaves lines in it.
+std::string rewriteSection(const std::string& path, const std::string& section,
+    const std::function<void(std::vector<std::string>&)>& edit, std::vector<std::string>* written)
+{
+    std::vector<std::string> lines;
+    std::string error;
+    std::error_code ec;
+    if (fs::exists(path, ec) && !readLines(path, lines, error))
+        return error; // never replace a file that could not be read
+    bool found = false;
+    std::size_t begin = lines.size();
+    std::size_t end = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        if (!sectionName(lines[i], name))
+            continue;
+        if (!found && sameIgnoringCase(name, section)) {
+            found = true;
+            begin = i + 1;
+        } else if (found) {
+            end = i;
+            break;
+        }
+    }
+    std::vector<std::string> body;
+    if (found)
+        body.assign(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
+    edit(body);
+    std::vector<std::string> out;
+    if (found) {
+        out.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(begin));
+        out.insert(out.end(), body.begin(), body.end());
+        out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(end), lines.end());
+    } else {
+        out = lines;
+        if (!body.empty()) {
+            out.push_back("[" + section + "]");
+            out.insert(out.end(), body.begin(), body.end());
+        }
+    }
+    if (out == lines) {
+        if (written)
+            *written = out;
+        return {};
+    }
+    if (std::string e = WriteTextAtomically(path, joinLines(out)); !e.empty())
+        return e;
+    if (written)
+        *written = out;
+    return {};
+}
+
+} // namespace
+
+TViewerSettings::TViewerSettings(std::string path)
+    : path_(std::move(path))
+{
+}
+
+std::string TViewerSettings::PathForProgram(const std::string& programPath)
+{
+    fs::path p(programPath);
+    p.replace_extension(".ini");
+    return p.string();
+}
+
+std::string WriteTextAtomically(const std::string& path, const std::string& text)
+{
+    if (!rtl::WriteFileAtomically(path, text).empty())
+        return "Cannot write the settings file " + path;
+    return {};
+}
+
+std::string TViewerSettings::Load()
+{
+    Drivers.clear();
+    Recent.clear();
+    std::error_code ec;
+    if (!fs::exists(path_, ec)) {
+        if (std::string error = WriteTextAtomically(path_, "[recent]\n"); !error.empty())
+            return error;
+        return {};
+    }
+    std::vector<std::string> lines;
+    std::string error;
+    if (!readLines(path_, lines, error))
+        return error;
+    parseLines(lines, Drivers, Recent);
     return {};
 }
 
@@ -179,6 +240,62 @@ std::string TViewerSettings::SaveRecent(const std::vector<std::string>& recent) 
     for (const std::string& line : out)
         text << line << "\n";
     return WriteTextAtomically(path_, text.str());
+}
+
+std::string TViewerSettings::EraseRecent() const
+{
+    return rewriteSection(path_, "recent", [](std::vector<std::string>& body) {
+        // Comments and blank lines belong to no key; only entries go.
+        std::erase_if(body, [](const std::string& line) { return line.find('=') != std::string::npos; });
+    }, nullptr);
+}
+
+std::string TViewerSettings::WriteDriver(const std::string& name, const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string error = rewriteSection(path_, "drivers", [&](std::vector<std::string>& body) {
+        bool replaced = false;
+        for (auto it = body.begin(); it != body.end();) {
+            if (it->find('=') != std::string::npos && sameIgnoringCase(keyOf(*it), trimmed(name))) {
+                if (!replaced) {
+                    *it = name + "=" + path;
+                    replaced = true;
+                    ++it;
+                } else {
+                    it = body.erase(it);
+                }
+            } else {
+                ++it;
+            }
+        }
+        if (!replaced) {
+            // After the last entry, before any blank lines that end the section.
+            auto at = body.end();
+            while (at != body.begin() && trimmed(*(at - 1)).empty())
+                --at;
+            body.insert(at, name + "=" + path);
+        }
+    }, &lines);
+    if (!error.empty())
+        return error;
+    std::vector<std::string> recent;
+    parseLines(lines, Drivers, recent);
+    return {};
+}
+
+std::string TViewerSettings::DeleteDriver(const std::string& name)
+{
+    std::vector<std::string> lines;
+    std::string error = rewriteSection(path_, "drivers", [&](std::vector<std::string>& body) {
+        std::erase_if(body, [&](const std::string& line) {
+            return line.find('=') != std::string::npos && sameIgnoringCase(keyOf(line), trimmed(name));
+        });
+    }, &lines);
+    if (!error.empty())
+        return error;
+    std::vector<std::string> recent;
+    parseLines(lines, Drivers, recent);
+    return {};
 }
 
 } // namespace viewer

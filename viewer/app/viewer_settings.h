@@ -34,6 +34,17 @@ public:
     // renamed. An empty list leaves the file alone. Empty text on success.
     std::string SaveRecent(const std::vector<std::string>& recent) const;
 
+    // Removes every line of the recent section, keeping its header and
+    // the rest of the file. Empty text on success.
+    std::string EraseRecent() const;
+
+    // Writes "name=path" into the drivers section, replacing the key of the
+    // same name (compared ignoring case), and re-reads Drivers. Empty text
+    // on success; on failure the file is as it was.
+    std::string WriteDriver(const std::string& name, const std::string& path);
+    // Deletes the key `name` from the drivers section and re-reads Drivers.
+    std::string DeleteDriver(const std::string& name);
+
 private:
     std::string path_;
 };

@@ -331,8 +331,9 @@ void TSmithChart::InsertPoint(int index)
         const TPoint next = index < n ? c.Points[static_cast<std::size_t>(index)] : prev;
         c.Points.insert(c.Points.begin() + index, TPoint {});
         inserted = true;
-        SetPoint(ci, index, prev.Freq + (next.Freq - prev.Freq) / 2, prev.Mag + (next.Mag - prev.Mag) / 2,
-            prev.Angle + (next.Angle - prev.Angle) / 2);
+        // Before the first point the zero point stands in: half of it, angle included.
+        const double angle = index > 0 ? MeanAngle(prev.Angle, next.Angle) : prev.Angle + (next.Angle - prev.Angle) / 2;
+        SetPoint(ci, index, prev.Freq + (next.Freq - prev.Freq) / 2, prev.Mag + (next.Mag - prev.Mag) / 2, angle);
     }
     if (!inserted)
         return;
@@ -452,6 +453,15 @@ TColor NextColour(TColor colour)
 int NextSymbol(int n)
 {
     return n >= 5 ? 0 : n + 1;
+}
+
+double MeanAngle(double a, double b)
+{
+    const double d = b - a;
+    if (!(std::fabs(d) > 180.0))
+        return a + d / 2;
+    double m = std::remainder(a + std::remainder(d, 360.0) / 2, 360.0);
+    return m <= -180.0 ? m + 360.0 : m;
 }
 
 int IntMax(int a, int b)

@@ -473,6 +473,10 @@ private:
 TColor NextColour(TColor colour);
 // The next of the six point symbols: n + 1, and 0 after 5.
 int NextSymbol(int n);
+// The mean of two angles in degrees along the shorter arc between them
+// (179 and -179 give 180); the plain mean when they are at most half a
+// turn apart.
+double MeanAngle(double a, double b);
 
 int IntMax(int a, int b);
 int IntMin(int a, int b);

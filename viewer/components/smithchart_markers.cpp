@@ -98,7 +98,7 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
         yd = l_.ChartCentreY - rtl::RoundHalfEven(absR * p->Im);
     } else {
         const double v = RectLeftValue(c_.chartType_, *p);
-        yd = l_.PlotBottom - rtl::RoundHalfEven((v - l_.ShownYmin) / l_.ShownYrange * l_.PlotHeight);
+        yd = l_.PlotBottom - rtl::RoundHalfEven((v - l_.ShownYmin) * (l_.PlotHeight / l_.ShownYrange));
         xd = rtl::RoundHalfEven((p->Freq - l_.ShownXmin) / l_.ShownXrange * l_.PlotWidth + l_.PlotLeft);
     }
     // No flag for a point that cannot be placed (an empty range, a broken

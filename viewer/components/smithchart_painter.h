@@ -67,7 +67,11 @@ private:
     // One straight piece of a rectangular curve between two pixel positions
     // (whole numbers, possibly far outside or non-finite).
     void RectSegment(double x0, double y0, double x1, double y1);
-    bool InGuard(double x, double y) const;
+    bool InGuard(double x, double y) const
+    {
+        return x >= -kCoordinateLimit && x <= W_ + kCoordinateLimit && y >= -kCoordinateLimit
+            && y <= H_ + kCoordinateLimit;
+    }
 
     // Marker read-out panel and flags.
     void DrawInfoPanel();
@@ -78,6 +82,11 @@ private:
     void PathMoveTo(int x, int y);
     void PathLineTo(int x, int y);
     void PathFlush();
+    // PathLineTo for lines drawn against frequency, where thousands of
+    // points share a pixel column: the points of one column are kept as the
+    // first, the lowest, the highest and the last, which cover the same
+    // pixels as the whole run.
+    void PathColumnLineTo(int x, int y);
 
     TSmithChart& c_;
     TChartCanvas& cv_;
@@ -96,6 +105,10 @@ private:
     int uy_ = 0;
 
     std::vector<TCanvasPoint> path_;
+    // A rectangular view's left and right values of the curve being drawn.
+    std::vector<std::pair<double, double>> values_;
+    // Where the points of the path's last pixel column begin.
+    std::size_t columnStart_ = 0;
 };
 
 } // namespace viewer::smith

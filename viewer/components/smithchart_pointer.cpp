@@ -73,7 +73,7 @@ bool TSmithChart::ValueToPixel(double x, double y, int& X, int& Y) const
         Y = rtl::RoundPx(-y * r + l.ChartCentreY);
     } else {
         X = rtl::RoundPx((x - l.ShownXmin) / l.ShownXrange * l.PlotWidth + l.PlotLeft);
-        Y = rtl::RoundPx(l.PlotBottom - (y - l.ShownYmin) / l.ShownYrange * l.PlotHeight);
+        Y = rtl::RoundPx(l.PlotBottom - (y - l.ShownYmin) * (l.PlotHeight / l.ShownYrange));
     }
     return true;
 }

@@ -187,6 +187,14 @@ void TSmithChartPainter::DrawRectCurves()
         cv_.SetBrushColor(curve.Color);
         symbol = NextSymbol(symbol);
         cv_.SetPenColor(c_.colouredTraces_ ? curve.Color : clBlack);
+        // The impedance views work out each point's impedance once for both
+        // axes; the others read their values straight from the point.
+        values_.clear();
+        if (c_.chartType_ == Tcharttype::GridR || c_.chartType_ == Tcharttype::GridX) {
+            values_.resize(curve.Points.size());
+            for (std::size_t i = 0; i < curve.Points.size(); ++i)
+                RectValues(c_.chartType_, curve.Points[i], values_[i].first, values_[i].second);
+        }
         DrawRectPass(curve, symbol, false);
         // The companion curve is a dotted line in the same colour.
         cv_.SetBrushStyle(TBrushStyle::bsClear);
@@ -203,31 +211,40 @@ void TSmithChartPainter::DrawRectCurves()
 void TSmithChartPainter::DrawRectPass(const Tcurve& curve, int symbol, bool rightAxis)
 {
     const Tcharttype view = c_.chartType_;
+    const bool cached = !values_.empty();
     const double g = static_cast<double>(l_.PlotWidth) / std::max(c_.xinterval_, 1);
     const double bottom = l_.PlotBottom, height = l_.PlotHeight, left = l_.PlotLeft;
     const double xScale = l_.PlotWidth / l_.ShownXrange;
     const double rSpan = c_.rymax_ - c_.rymin_;
+    // Pixels per unit of each axis (the pointer and the flags scale alike).
+    const double yScale = height / l_.ShownYrange;
+    const double rScale = height / rSpan;
     double next = 0.0;
     bool havePrev = false;
     double px = 0.0, py = 0.0;
     path_.clear();
-    for (const TPoint& p : curve.Points) {
+    for (std::size_t i = 0; i < curve.Points.size(); ++i) {
+        const TPoint& p = curve.Points[i];
         const double xd = (p.Freq - l_.ShownXmin) * xScale + left;
         const double x = rtl::RoundHalfEven(xd);
         double y;
         if (!rightAxis) {
-            const double v = RectLeftValue(view, p);
+            const double v = cached ? values_[i].first : RectLeftValue(view, p);
             y = l_.ShownYrange == 0.0
                 ? bottom - kOffRange
-                : bottom - rtl::RoundHalfEven((v - curve.OffsetY - l_.ShownYmin) / l_.ShownYrange * height);
+                : bottom - rtl::RoundHalfEven((v - curve.OffsetY - l_.ShownYmin) * yScale);
         } else {
-            const double v = RectRightValue(view, p);
-            y = rSpan == 0.0 ? bottom - kOffRange : bottom - rtl::RoundHalfEven((v - c_.rymin_) / rSpan * height);
+            const double v = cached ? values_[i].second : RectRightValue(view, p);
+            y = rSpan == 0.0 ? bottom - kOffRange : bottom - rtl::RoundHalfEven((v - c_.rymin_) * rScale);
         }
         // A point that cannot be placed breaks the line.
         const bool placed = std::isfinite(x) && std::isfinite(y);
         if (placed) {
-            if (havePrev)
+            // Most points stay in the column of the one before.
+            if (havePrev && x == px && !path_.empty() && path_.back().x == static_cast<int>(px)
+                && path_.back().y == static_cast<int>(py) && InGuard(x, y))
+                PathColumnLineTo(static_cast<int>(x), static_cast<int>(y));
+            else if (havePrev)
                 RectSegment(px, py, x, y);
             px = x;
             py = y;
@@ -256,11 +273,6 @@ void TSmithChartPainter::DrawRectPass(const Tcurve& curve, int symbol, bool righ
     else if (havePrev && InGuard(px, py))
         cv_.MoveTo(static_cast<int>(px), static_cast<int>(py));
     path_.clear();
-}
-
-bool TSmithChartPainter::InGuard(double x, double y) const
-{
-    return x >= -kCoordinateLimit && x <= W_ + kCoordinateLimit && y >= -kCoordinateLimit && y <= H_ + kCoordinateLimit;
 }
 
 // Pieces that run far outside are cut at a box well beyond the canvas, so
@@ -313,7 +325,7 @@ void TSmithChartPainter::RectSegment(double x0, double y0, double x1, double y1)
     const int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
     if (path_.empty() || path_.back().x != ix0 || path_.back().y != iy0)
         PathMoveTo(ix0, iy0);
-    PathLineTo(static_cast<int>(x1), static_cast<int>(y1));
+    PathColumnLineTo(static_cast<int>(x1), static_cast<int>(y1));
 }
 
 } // namespace viewer::smith

@@ -18,11 +18,15 @@ double MagToDb(double mag)
 
 namespace {
 
+// z = (1 + g) / (1 - g) in doubles: a few units in the last place are far
+// below a pixel, and the views draw tens of thousands of points. Written
+// with (1 - u)(1 + u) so that the resistance keeps its digits near |g| = 1.
 TComplex Impedance(const TPoint& p)
 {
-    TComplex z;
-    GammaToZ(z.re, z.im, p.Re, p.Im);
-    return z;
+    const double u = p.Re, v = p.Im;
+    const double a = 1.0 - u;
+    const double inv = 1.0 / (a * a + v * v);
+    return { (a * (1.0 + u) - v * v) * inv, 2.0 * v * inv };
 }
 
 } // namespace
@@ -68,6 +72,20 @@ double RectRightValue(Tcharttype view, const TPoint& p)
     default:
         return 0.0;
     }
+}
+
+void RectValues(Tcharttype view, const TPoint& p, double& left, double& right)
+{
+    if (view == Tcharttype::GridR || view == Tcharttype::GridX) {
+        const TComplex z = Impedance(p);
+        left = view == Tcharttype::GridR ? z.re : z.im;
+        right = view == Tcharttype::GridR ? z.im : z.re;
+        if (!std::isfinite(left))
+            left = 0.0;
+        return;
+    }
+    left = RectLeftValue(view, p);
+    right = RectRightValue(view, p);
 }
 
 double EmptyRangeSpan(double centre)

@@ -25,6 +25,10 @@ double RectLeftValue(Tcharttype view, const TPoint& p);
 // cannot be computed comes back non-finite and the drawing leaves it out.
 double RectRightValue(Tcharttype view, const TPoint& p);
 
+// Both of the above at once (the impedance views work out the impedance
+// only once).
+void RectValues(Tcharttype view, const TPoint& p, double& left, double& right);
+
 // The shown span of an empty or broken x range (a file of one frequency,
 // Xmin = Xmax): a tenth of the value either side of it, or one unit at 0,
 // so that the points sit in the middle of a readable axis.

@@ -44,7 +44,9 @@ std::string translatedCaption(const std::string& caption, TQrleLanguage source, 
     return result;
 }
 
-TQrleLanguage translateWidget(TBaseQuorleForm& form, QWidget* widget, TQrleLanguage source, const TQrleLanguage* into)
+} // namespace
+
+TQrleLanguage TranslateFormWidget(TBaseQuorleForm& form, QWidget* widget, TQrleLanguage source, const TQrleLanguage* into)
 {
     // A page inside the wizard is no window, so its caption is not among
     // the widget texts; the wizard's caption is taken from it.
@@ -54,7 +56,7 @@ TQrleLanguage translateWidget(TBaseQuorleForm& form, QWidget* widget, TQrleLangu
     return into ? TranslateComponentTree(source, *into, widget) : TranslateComponentTree(source, widget);
 }
 
-void applyWidgetFonts(QWidget* widget, const TQrleLanguage* into)
+void ApplyFormWidgetFonts(QWidget* widget, const TQrleLanguage* into)
 {
     if (!widget)
         return;
@@ -63,8 +65,6 @@ void applyWidgetFonts(QWidget* widget, const TQrleLanguage* into)
     else
         ApplyLanguageFont(widget, false);
 }
-
-} // namespace
 
 void BringWidgetToFront(QWidget* widget)
 {
@@ -96,7 +96,7 @@ void TFormWidget::closeEvent(QCloseEvent* Event)
 {
     // The form decides: a modal form ends with Cancel, the wizard refuses.
     Event->ignore();
-    Application().Guard([&] { form_.Close(); });
+    Application().Guard([&] { form_.UserClose(); });
 }
 
 void TFormWidget::resizeEvent(QResizeEvent* Event)
@@ -109,7 +109,8 @@ void TFormWidget::resizeEvent(QResizeEvent* Event)
 // --- TQtFormWindow ----------------------------------------------------------------
 
 TQtFormWindow::TQtFormWindow(TWindowForm& Form, QWidget* Parent, Qt::WindowFlags Flags)
-    : widget_(new TFormWidget(Form, Parent, Flags))
+    : form_(Form)
+    , widget_(new TFormWidget(Form, Parent, Flags))
 {
     widget_->setAttribute(Qt::WA_DeleteOnClose, false);
     widget_->hide();
@@ -124,8 +125,13 @@ TQtFormWindow::~TQtFormWindow()
 
 void TQtFormWindow::SetVisible(bool Value)
 {
-    if (widget_)
-        widget_->setVisible(Value);
+    if (!widget_)
+        return;
+    widget_->setVisible(Value);
+    // Only a hidden window gives up its modality cleanly: changed while it
+    // is visible, the windows it blocked stay blocked.
+    if (!Value && widget_->isWindow())
+        widget_->setWindowModality(Qt::NonModal);
 }
 
 void TQtFormWindow::SetCaption(const std::string& Value)
@@ -155,21 +161,28 @@ TRect TQtFormWindow::ClientRect() const
     return { 0, 0, widget_->width(), widget_->height() };
 }
 
+void TQtFormWindow::BeginModal()
+{
+    // Qt reads a window's modality when it is shown: set later, it is
+    // ignored and the program's other windows keep taking clicks.
+    if (widget_ && widget_->isWindow() && !widget_->isVisible())
+        widget_->setWindowModality(Qt::ApplicationModal);
+}
+
 void TQtFormWindow::RunModal()
 {
     if (!widget_)
         return;
-    widget_->setWindowModality(Qt::ApplicationModal);
     widget_->show();
-    if (!endRequested_) {
+    if (ModalFormDriver() && !endRequested_) {
+        ModalFormDriver()(form_);
+    } else if (!endRequested_) {
         QEventLoop loop;
         loop_ = &loop;
         loop.exec(QEventLoop::DialogExec);
         loop_ = nullptr;
     }
     endRequested_ = false;
-    if (widget_)
-        widget_->setWindowModality(Qt::NonModal);
 }
 
 void TQtFormWindow::EndModal()
@@ -292,12 +305,12 @@ TQtInstallForm::~TQtInstallForm() = default;
 
 TQrleLanguage TQtInstallForm::TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into)
 {
-    return translateWidget(*this, window_.Widget(), Source, Into);
+    return TranslateFormWidget(*this, window_.Widget(), Source, Into);
 }
 
 void TQtInstallForm::ApplyFormFonts(const TQrleLanguage* Into)
 {
-    applyWidgetFonts(window_.Widget(), Into);
+    ApplyFormWidgetFonts(window_.Widget(), Into);
 }
 
 void TQtInstallForm::ConnectButton(QAbstractButton* Button, TWizardAction Action, int ModalResult)
@@ -342,12 +355,12 @@ TQtDuringCopyForm::~TQtDuringCopyForm() = default;
 
 TQrleLanguage TQtDuringCopyForm::TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into)
 {
-    return translateWidget(*this, window_.Widget(), Source, Into);
+    return TranslateFormWidget(*this, window_.Widget(), Source, Into);
 }
 
 void TQtDuringCopyForm::ApplyFormFonts(const TQrleLanguage* Into)
 {
-    applyWidgetFonts(window_.Widget(), Into);
+    ApplyFormWidgetFonts(window_.Widget(), Into);
 }
 
 void RegisterDialogWindows()

@@ -54,10 +54,16 @@ public:
     void SetCaption(const std::string& Value);
     void SetBounds(int Left, int Top, int Width, int Height);
     TRect ClientRect() const;
+    // Application-modal from before it is shown, so that no other window of
+    // the program takes input while it is open.
+    void BeginModal();
+    // The modal loop; with a ModalFormDriver set (a scripted user) the
+    // driver plays it instead, on the shown window.
     void RunModal();
     void EndModal();
 
 private:
+    TWindowForm& form_;
     QPointer<TFormWidget> widget_;
     QEventLoop* loop_ = nullptr;
     bool endRequested_ = false;
@@ -89,6 +95,7 @@ protected:
         window_.SetBounds(Left, Top, Width, Height);
     }
     void WindowBringToFront() override { BringWidgetToFront(window_.Widget()); }
+    void WindowBeginModal() override { window_.BeginModal(); }
     void WindowRunModal() override { window_.RunModal(); }
     void WindowEndModal() override { window_.EndModal(); }
 
@@ -147,6 +154,13 @@ protected:
     TQrleLanguage TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into) override;
     void ApplyFormFonts(const TQrleLanguage* Into) override;
 };
+
+// The texts of Widget and the widgets inside it, and the form's caption,
+// translated for a library form (into its own target language when Into is
+// given); returns the language the texts are in afterwards.
+TQrleLanguage TranslateFormWidget(TBaseQuorleForm& Form, QWidget* Widget, TQrleLanguage Source, const TQrleLanguage* Into);
+// The fonts of Widget and the widgets inside it for the target language.
+void ApplyFormWidgetFonts(QWidget* Widget, const TQrleLanguage* Into);
 
 // Dialog managers build their wizards in TQtFormContainer and copy windows
 // are placed on the primary screen from now on.

@@ -206,9 +206,9 @@ void TOpenFolderDialog::InitDialog()
         createButton_->setGeometry(ToQRect(*place.Button));
         createButton_->setVisible(ok_ && ok_->isEnabled());
     }
+    if (tree_ && place.Tree && place.Tree != treeRect_)
+        tree_->setGeometry(ToQRect(*place.Tree));
     if (place.Edit) {
-        if (tree_ && place.Tree)
-            tree_->setGeometry(ToQRect(*place.Tree));
         pathEdit_ = new TOFDPathEdit(*this, window_);
         pathEdit_->setGeometry(place.Edit->Left, place.Edit->Top, place.Edit->Width(), 21);
         pathEdit_->show();

@@ -99,3 +99,21 @@ TEST(Rounding, HalvesToEvenAndSaturates)
     EXPECT_EQ(RoundPx(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(Round(std::numeric_limits<double>::infinity()), std::numeric_limits<std::int64_t>::max() - 1023);
 }
+
+// Catches the quick rounding parting from nearbyint: halves, signs of zero,
+// the edges of its range, huge and non-finite values.
+TEST(RoundHalfEven, AgreesWithNearbyint)
+{
+    for (double v : { 0.5, 1.5, 2.5, -0.5, -1.5, -2.5, -0.3, 0.3, -0.0, 0.0, 0.49999999999999994, 2251799813685247.5,
+             -2251799813685247.5, 2251799813685248.0, 4503599627370497.0, 1e300, -1e300, 1e-320 }) {
+        const double r = rtl::RoundHalfEven(v);
+        EXPECT_EQ(r, std::nearbyint(v)) << v;
+        EXPECT_EQ(std::signbit(r), std::signbit(std::nearbyint(v))) << v;
+    }
+    EXPECT_TRUE(std::isnan(rtl::RoundHalfEven(std::nan(""))));
+    EXPECT_EQ(rtl::RoundHalfEven(-INFINITY), -INFINITY);
+    for (int i = -100000; i <= 100000; ++i) {
+        const double v = i * 0.0625 + 1e-9 * (i % 7);
+        ASSERT_EQ(rtl::RoundHalfEven(v), std::nearbyint(v)) << v;
+    }
+}

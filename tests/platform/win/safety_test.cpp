@@ -6,7 +6,11 @@
 
 #include "platform/win/file.h"
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <set>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,4 +114,130 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
     ASSERT_TRUE(machine->readFile("C:\\B.TXT", bytes));
     EXPECT_EQ(bytes, "new");
     EXPECT_EQ(Machine::open(machine->root())->userDefaultLangId(), 0x0407);
+}
+
+// Catches a drive folder (or a folder on the way to it) that is a link
+// leading the machine's files out of its root.
+TEST_F(MachineTest, DriveFoldersThatAreLinksAreRefused)
+{
+    tavix::testing::TempDir outside { "outside" };
+    { std::ofstream(outside.path() / "secret") << "host file"; }
+    fs::create_directory_symlink(outside.path(), dir.path() / "link");
+    EXPECT_THROW(machine->mapDrive('D', dir.path() / "link"), MachineError);
+
+    const fs::path driveS = machine->root() / "drives" / "S";
+    fs::rename(driveS, machine->root() / "drives" / "S.real");
+    fs::create_directory_symlink(outside.path(), driveS);
+    EXPECT_FALSE(machine->fileExists("S:\\secret"));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(machine->writeFile("S:\\planted", "x"));
+    File f;
+    EXPECT_FALSE(f.open(*machine, "S:\\secret", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    EXPECT_THROW(Machine::open(machine->root()), MachineError);
+    EXPECT_FALSE(fs::exists(outside.path() / "planted"));
+}
+
+// Catches a relative drive folder (mapDrive, Folder= in machine.ini) that
+// climbs out of the root.
+TEST_F(MachineTest, RelativeDriveFoldersStayInsideTheRoot)
+{
+    EXPECT_THROW(machine->mapDrive('D', "../escape"), MachineError);
+    EXPECT_THROW(machine->mapDrive('D', "disks/../../escape"), MachineError);
+    EXPECT_FALSE(fs::exists(dir.path() / "escape"));
+    machine->mapDrive('D', "disks/D");
+    EXPECT_TRUE(machine->writeFile("D:\\in.txt", "x"));
+    EXPECT_TRUE(fs::exists(machine->root() / "disks" / "D" / "in.txt"));
+
+    std::string ini = tavix::testing::readFile(machine->root() / "machine.ini");
+    const size_t at = ini.find("Folder=drives/S");
+    ASSERT_NE(at, std::string::npos);
+    ini.replace(at, 15, "Folder=drives/../../escape");
+    tavix::testing::writeFile(machine->root() / "machine.ini", ini);
+    EXPECT_THROW(Machine::open(machine->root()), MachineError);
+    EXPECT_FALSE(fs::exists(dir.path() / "escape"));
+}
+
+// Catches an open (or a delete, a new folder, an attribute change) that
+// follows a folder swapped for a link after the path was checked: nothing
+// outside the root may be touched.
+TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
+{
+    tavix::testing::TempDir outside { "outside" };
+    for (int i = 0; i < 20; ++i)
+        tavix::testing::writeFile(outside.path() / ("D" + std::to_string(i) + ".TXT"), "victim");
+    const auto before = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(outside.path()))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    const std::set<std::string> victims = before();
+    ASSERT_TRUE(machine->forceDirectories("C:\\A"));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(machine->writeFile("C:\\A\\D" + std::to_string(i) + ".TXT", "ours"));
+    const fs::path folder = host("C:\\A");
+    const fs::path parked = folder.parent_path() / "A.real";
+    std::atomic<bool> stop { false };
+    std::thread swapper([&] {
+        std::error_code ec;
+        // The link stands about half of the time, so that it often comes
+        // between a check and an open.
+        auto pause = [] {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
+            while (std::chrono::steady_clock::now() < until) { }
+        };
+        while (!stop) {
+            fs::rename(folder, parked, ec);
+            fs::create_directory_symlink(outside.path(), folder, ec);
+            pause();
+            fs::remove(folder, ec);
+            fs::rename(parked, folder, ec);
+            pause();
+        }
+    });
+    int opened = 0;
+    for (int i = 0; i < 4000; ++i) {
+        File f;
+        const std::string name = "C:\\A\\F" + std::to_string(i % 20) + ".TXT";
+        if (f.open(*machine, name, GENERIC_WRITE, 0, CREATE_ALWAYS))
+            ++opened;
+        f.close();
+        if (i % 100 == 0)
+            machine->writeFile("C:\\A\\W" + std::to_string(i % 20) + ".TXT", "x");
+        if (i % 40 == 0) {
+            const std::string n = std::to_string(i / 40 % 20);
+            machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_READONLY);
+            machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_NORMAL);
+            machine->deleteFile("C:\\A\\D" + n + ".TXT");
+            machine->createDirectory("C:\\A\\SUB" + n);
+        }
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_GT(opened, 0);
+    EXPECT_EQ(before(), victims);
+    for (const auto& name : victims) {
+        EXPECT_EQ(tavix::testing::readFile(outside.path() / name), "victim") << name;
+        EXPECT_TRUE((fs::status(outside.path() / name).permissions() & fs::perms::owner_write) != fs::perms::none);
+    }
+}
+
+// Catches a write through a file that has a second hard link (which may be
+// a file outside the machine).
+TEST_F(MachineTest, HardLinkedFileIsNotWrittenThrough)
+{
+    tavix::testing::TempDir outside { "outside" };
+    ASSERT_TRUE(machine->writeFile("C:\\H.TXT", "inside"));
+    fs::create_hard_link(host("C:\\H.TXT"), outside.path() / "other");
+    File f;
+    EXPECT_FALSE(f.open(*machine, "C:\\H.TXT", GENERIC_WRITE, 0, OPEN_EXISTING));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(f.open(*machine, "C:\\H.TXT", GENERIC_WRITE, 0, CREATE_ALWAYS));
+    EXPECT_FALSE(machine->setFileDate("C:\\H.TXT", 0x21210000));
+    std::string bytes;
+    EXPECT_TRUE(machine->readFile("C:\\H.TXT", bytes));
+    EXPECT_EQ(bytes, "inside");
+    // A whole-file write puts a new file in place; the other link keeps its bytes.
+    EXPECT_TRUE(machine->writeFile("C:\\H.TXT", "new"));
+    EXPECT_EQ(tavix::testing::readFile(outside.path() / "other"), "inside");
 }

@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(machine->writeFile(kQuorleDir + "\\Q32V40.TXT", "marker"));
         loader = noise(1000, 9);
         ASSERT_TRUE(machine->writeFile(kLoader, loader));
-        RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;$(BUILDROOT)\\Quorle");
+        RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;$(BUILDROOT)\\Quorle");
         RegistryWriteString(4, kBuildToolsKey, kBuildToolsRootValue, "C:\\Tools\\");
         sources = { { "C:\\SRC\\tavixcat.exe", noise(9000, 1) }, { "C:\\SRC\\parts.db", noise(7000, 2) },
             { "C:\\SRC\\readme.rtf", std::string(3000, 'r') } };

@@ -123,7 +123,7 @@ TEST_F(BuildTest, BuildInfDrivesTheBuildAndTheProgramEnds)
 TEST_F(BuildTest, MissingLoaderPiecesAndFailedCompressReportClearly)
 {
     buildScript();
-    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere");
+    RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere");
     EXPECT_EQ(FindQuorleDir(false), "");
     EXPECT_THROW(FindQuorleDir(true), IENoQuorlePath);
     try {
@@ -134,7 +134,7 @@ TEST_F(BuildTest, MissingLoaderPiecesAndFailedCompressReportClearly)
             "The HKEY_LOCAL_MACHINE | \\Software\\Brenlow\\Q32V40 key in the registry is either "
             "missing or points to an invalid Quorle directory");
     }
-    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "$(BUILDROOT)\\Quorle\\");
+    RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "$(BUILDROOT)\\Quorle\\");
     EXPECT_EQ(FindQuorleDir(true), kQuorleDir);
     ASSERT_TRUE(machine->deleteFile(kLoader));
     try {

@@ -84,6 +84,7 @@ TEST_F(BDETest, MergesOverAnExistingEngineAndKeepsItOnUninstall)
     EXPECT_FALSE(machine->fileExists("C:\\IDAPI\\idapi32.cnf"));
     const std::string bdeKey = std::string(UninstallKeyBase).substr(1) + "My Product\\BDE";
     EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, bdeKey, "Entries"), "2");
+    EXPECT_EQ(registry().readDWord(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "UseCount"), 2u);
 
     // The uninstall program's view of the entry.
     registry().writeString(win::RootKey::LocalMachine, std::string(UninstallKeyBase).substr(1) + "My Product",
@@ -94,6 +95,7 @@ TEST_F(BDETest, MergesOverAnExistingEngineAndKeepsItOnUninstall)
     EXPECT_TRUE(machine->fileExists("C:\\IDAPI\\IDPDX32.DLL"));
     EXPECT_TRUE(machine->fileExists("C:\\IDAPI\\IDAPI32.CFG"));
     EXPECT_TRUE(report.Removed.empty());
+    EXPECT_EQ(registry().readDWord(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "UseCount"), 0u);
     EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "DLLPATH"),
         "C:\\IDAPI;C:\\BDE;D:\\X");
 }
@@ -172,6 +174,7 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
                     win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine\\Settings\\Drivers\\ORACLE", false);
             } },
     };
+    ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPINEW.CFG", "left by an earlier failed merge"));
     int mergeFailures = 0;
     installer.OnMergeFailed = [&](TObject*) { ++mergeFailures; };
     for (const Step& step : steps) {
@@ -183,8 +186,19 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
         step.undo();
     }
     EXPECT_EQ(mergeFailures, 1);
-    // The new configuration from the failed merge is left beside the old one.
+    // The new configuration from the failed merge replaces an older one
+    // beside the existing configuration; when it cannot, that is said.
     EXPECT_NE(config("C:\\IDAPI\\IDAPINEW.CFG").Find("DRIVER", "PARADOX"), nullptr);
+    ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", "damaged"));
+    try {
+        install();
+        FAIL() << "a failed rename passed";
+    } catch (const IEInstallBDE& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Could not rename", 0), 0u) << e.what();
+    }
+    ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", before.back()));
 
     // With nothing failing the network directory moves to the Paradox driver.
     install();
@@ -196,7 +210,8 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
         "8");
 }
 
-// A 16-bit fix that fails keeps the merge that succeeded.
+// A 16-bit fix that fails keeps the merge that succeeded, and a setting
+// with nowhere to go is not dropped.
 TEST_F(BDETest, FailedSixteenBitFixKeepsTheMerge)
 {
     existingEngine("C:\\IDAPI", "C:\\IDAPI\\IDAPI32.CFG");
@@ -205,9 +220,13 @@ TEST_F(BDETest, FailedSixteenBitFixKeepsTheMerge)
     const std::string winIni = machine->windowsDirectory() + "\\WIN.INI";
     ASSERT_TRUE(machine->writeFile(winIni, "[windows]\r\n"));
     ASSERT_TRUE(machine->setFileAttributes(winIni, win::FILE_ATTRIBUTE_READONLY));
+    // A network directory with no Paradox setting to move to stays where it is.
+    const std::string netInit = "SOFTWARE\\Borland\\Database Engine\\Settings\\System\\Init";
+    registry().writeString(win::RootKey::LocalMachine, netInit, "NET DIR", "N:\\NET");
     int fixFailures = 0;
     installer.OnFixFailed = [&](TObject*) { ++fixFailures; };
     install();
+    EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, netInit, "NET DIR"), "N:\\NET");
     EXPECT_EQ(fixFailures, 1);
     EXPECT_EQ(engineValue("CONFIGFILE01"), "C:\\IDAPI\\IDAPI32.CFG");
     EXPECT_NE(config("C:\\IDAPI\\IDAPI32.CFG").Find("ALIAS", "PARTS"), nullptr);

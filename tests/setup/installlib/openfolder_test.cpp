@@ -140,9 +140,16 @@ TEST(OpenFolderPlacement, ControlsFollowTheFoundTreeAndButtons)
 
     const TOFDPlacement noCancel = PlaceAddedControls(tree, ok, std::nullopt, true, false);
     EXPECT_EQ(*noCancel.Button, (TOFDRect { 12, 230, 140, 253 }));
-    EXPECT_EQ(*noCancel.Tree, tree);
+    EXPECT_EQ(*noCancel.Tree, (TOFDRect { 12, 52, 308, 224 })); // gives way to the button
     EXPECT_FALSE(noCancel.Edit);
     EXPECT_FALSE(PlaceAddedControls(tree, ok, cancel, false, false).Button);
+
+    // Without the path edit the create button must not cover the tree's
+    // last rows.
+    const TOFDPlacement noEdit = PlaceAddedControls(tree, ok, cancel, true, false);
+    EXPECT_EQ(*noEdit.Button, (TOFDRect { 12, 260, 135, 283 }));
+    EXPECT_LE(noEdit.Tree->Bottom, noEdit.Button->Top);
+    EXPECT_EQ(*PlaceAddedControls(tree, ok, cancel, false, false).Tree, tree);
 }
 
 // Catches captions lost when a system string is missing or the title keeps its argument marker.

@@ -147,6 +147,7 @@ TEST_F(OpenFolderDialogTest, TypedPathMovesTheTreeAndOkCreatesIt)
     browse->ShowPathEdit = false;
     steps = { [&] {
         EXPECT_EQ(browse->PathEdit(), nullptr);
+        EXPECT_FALSE(browse->Tree()->geometry().intersects(browse->CreateButton()->geometry()));
         browse->Tree()->setCurrentItem(browse->Tree()->topLevelItem(2));
         browse->OkButton()->click();
     } };

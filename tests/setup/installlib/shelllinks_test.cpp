@@ -156,9 +156,45 @@ TEST_F(ShellLinkTest, ShortcutFilesOnTheShellKinds)
         EXPECT_EQ(made.iconPath, "");
         EXPECT_EQ(made.iconIndex, 0);
         EXPECT_FALSE(win::ProgramManager(*machine).group("My Product"));
+        // Any reader of the shell's link format finds the same.
+        std::filesystem::path file;
+        ASSERT_TRUE(machine->resolve(folder() + "\\APP.LNK", file));
+        const std::string shown = tavix::testing::toolOutput("lnkinfo", file);
+        EXPECT_NE(shown.find("Local path\t\t\t: C:\\Program Files\\My App\\APP.EXE"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("Working directory\t\t: C:\\Program Files\\My App\n"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("Command line arguments\t\t: -open\n"), std::string::npos) << shown;
+        const std::string bytes = read(folder() + "\\APP.LNK");
+        ASSERT_GE(bytes.size(), 0x4Cu);
+        EXPECT_EQ(bytes.substr(0x3C, 4), std::string("\x01\0\0\0", 4)); // normal window
+        EXPECT_EQ(bytes.substr(0x40, 2), "\x41\x06"); // the hot key's low 16 bits
         delete link;
     }
     EXPECT_EQ(recorded(), (std::vector<std::string> { folder() + "\\APP.LNK", folder() + "\\APP.LNK" }));
+}
+
+// Catches a link file that cannot be written reported without the error the
+// link object gives, or a damaged one read back as a link.
+TEST_F(ShellLinkTest, FailedWriteAndDamagedFileAreReported)
+{
+    ASSERT_TRUE(machine->forceDirectories(folder() + "\\APP.LNK")); // a folder where the file belongs
+    auto* link = makeLink("C:\\Program Files\\My App\\APP.EXE");
+    try {
+        process(link);
+        FAIL() << "no error";
+    } catch (const IEInstallShellLink& e) {
+        EXPECT_NE(e.Message().find("The TCustomInstallShellLink Link1 name could not be installed. The following "
+                                   "error was reported"),
+            std::string::npos)
+            << e.Message();
+        EXPECT_NE(e.Message().find("Error code -2147024891"), std::string::npos) << e.Message(); // access denied
+    }
+    ASSERT_TRUE(machine->writeFile(folder() + "\\OLD.LNK", "TVXLINK\x1A\x01\0"));
+    try {
+        win::readShellLink(*machine, folder() + "\\OLD.LNK");
+        FAIL() << "no error";
+    } catch (const win::ShellLinkError& e) {
+        EXPECT_NE(std::string(e.what()).find(folder() + "\\OLD.LNK"), std::string::npos) << e.what();
+    }
 }
 
 // Catches items missing on the kinds without shortcut files, a main link

@@ -98,12 +98,41 @@ TEST_F(UninstallTest, InstallWritesTheEntryWithTheTrimmedName)
     // The key keeps the name as the engine gives it; its values do not.
     const std::string key = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\  My Product  ";
     EXPECT_EQ(RegistryReadString(4, key, "DisplayName", "?"), "My Product");
-    EXPECT_EQ(RegistryReadString(4, key, "UninstallString", "?"), dest("uninstall.exe") + " My Product");
+    EXPECT_EQ(RegistryReadString(4, key, "UninstallString", "?"), "\"" + dest("uninstall.exe") + "\" My Product");
     EXPECT_TRUE(machine->fileExists(dest("uninstall.exe")));
     EXPECT_EQ(RegistryReadString(4, key + "\\Files", "Entries", "?"), "3");
     for (int i = 1; i <= 3; ++i)
         EXPECT_FALSE(contains({ RegistryReadString(4, key + "\\Files", "File" + std::to_string(i), "") }, "uninstall"));
     EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 2);
+}
+
+// Catches a system library that was there without a counter being counted
+// as this product's alone, so that uninstall deletes the system's copy.
+TEST_F(UninstallTest, AnUncountedLibraryThatWasThereKeepsTheSystemsShare)
+{
+    const std::string system = "C:\\WINNT\\system32\\SYS.DLL";
+    writeStamped(system, versioned("1.0.0.0", "the system's copy"), kOld);
+    writeStamped("C:\\SRC\\SYS.DLL", versioned("2.0.0.0", "newer system code"), kNew);
+    makeEngine().Information.ProductName = "My Product";
+    auto* library = makeFile("SYS.DLL", "File1");
+    library->SetFileType(iftSystemWideDLL);
+    library->UpdateDLLCounter = true;
+    library->OverwriteMode = owVersionDate;
+    auto* uninstall = makeUninstaller();
+    library->CompressFile();
+    uninstall->AddToArchive = lzcOnlyAdd;
+    uninstall->CompressFile();
+    for (TCustomInstallFile* file : { static_cast<TCustomInstallFile*>(library), static_cast<TCustomInstallFile*>(uninstall) }) {
+        file->ReadInfoFromArchive();
+        file->ProcessContainer();
+    }
+    EXPECT_EQ(RegistryReadInteger(4, kShared, system, 0), 2);
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_TRUE(machine->fileExists(system));
+    EXPECT_EQ(RegistryReadInteger(4, kShared, system, 0), 1);
+    // A library that was not there before is this product's alone.
+    EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
 }
 
 // Catches an entry written without an engine to name the product.
@@ -140,7 +169,7 @@ TEST_F(UninstallTest, DesignTimeCreationAndRemoval)
     // Without a lookup of its own it takes the build machine's library.
     SetLibraryDirectoryLookup(nullptr);
     ASSERT_TRUE(machine->writeFile("C:\\QUORLE\\Q32V40.TXT", "marker"));
-    RegistryWriteString(1, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;C:\\QUORLE");
+    RegistryWriteString(2, kBuildToolsLibraryKey, kBuildToolsSearchPathValue, "C:\\Nowhere;C:\\QUORLE");
     auto* found = new TUninstallEXE(form.get());
     EXPECT_EQ(found->IncludeFromDir(), "C:\\QUORLE");
     EXPECT_EQ(found->FileName(), "uninstall.exe");
@@ -178,6 +207,7 @@ TEST_F(UninstallTest, RemovesWhatTheEntryListsAndNothingElse)
     // emptied folders go, up to but not including Program Files.
     ASSERT_TRUE(machine->deleteFile(dest("USER.TXT")));
     RegistryWriteString(4, kEntry, "DisplayName", "My Product");
+    // Written the old way, without quotes: still this library's entry.
     RegistryWriteString(4, kEntry, "UninstallString", dest("uninstall.exe") + " My Product");
     RegistryWriteString(4, std::string(kEntry) + "\\Files", "File1", dest("SHARED.DLL"));
     RegistryWriteString(4, std::string(kEntry) + "\\SharedDLLs", "File1", dest("SHARED.DLL"));

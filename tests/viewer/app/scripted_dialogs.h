@@ -2,6 +2,7 @@
 
 // Answers the viewer's questions from a script and records what was shown.
 
+#include "viewer/app/new_file.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/pagesetup.h"
 
@@ -21,6 +22,14 @@ public:
     std::string saveName; // empty: the save dialog is cancelled
     std::string openName; // empty: the open dialog is cancelled
     std::string lastDefaultExtension;
+    std::string lastOpenFilter;
+    std::deque<TColor> colours; // the colour dialog is cancelled once they run out
+    std::deque<TChartFont> fonts; // the font dialog likewise
+    std::vector<TChartFont> fontsOffered; // what each font dialog started from
+    std::vector<std::string> urls; // every address handed to the desktop
+    bool urlsOpen = true;
+    // Fills in the new-file dialog; false is Cancel.
+    std::function<bool(TNewFileValues&)> editNewFile = [](TNewFileValues&) { return true; };
     std::deque<std::string> normaliseAnswers; // typed impedances; Cancel once they run out
     std::vector<std::string> normaliseShown; // what the dialog showed each time
     // The page-setup dialog: null cancels; the default keeps the margins on
@@ -32,7 +41,14 @@ public:
     };
     int pageSetupRuns = 0;
 
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::function<void(const std::string&)> onMessage; // called with each message, after it is recorded
+
+    void ShowMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage(text);
+    }
     TAnswer AskYesNoCancel(const std::string& text) override
     {
         questions.push_back(text);
@@ -50,13 +66,37 @@ public:
         name = saveName;
         return true;
     }
-    bool AskOpenFileName(const std::string&, std::string& name) override
+    bool AskOpenFileName(const std::string& filter, std::string& name) override
     {
+        lastOpenFilter = filter;
         if (openName.empty())
             return false;
         name = openName;
         return true;
     }
+    bool ChooseColour(TColor& colour) override
+    {
+        if (colours.empty())
+            return false;
+        colour = colours.front();
+        colours.pop_front();
+        return true;
+    }
+    bool ChooseFont(TChartFont& font) override
+    {
+        fontsOffered.push_back(font);
+        if (fonts.empty())
+            return false;
+        font = fonts.front();
+        fonts.pop_front();
+        return true;
+    }
+    bool OpenUrl(const std::string& url) override
+    {
+        urls.push_back(url);
+        return urlsOpen;
+    }
+    bool EditNewFile(TNewFileValues& values) override { return editNewFile(values); }
     bool EditNormalise(std::string& impedance) override
     {
         normaliseShown.push_back(impedance);

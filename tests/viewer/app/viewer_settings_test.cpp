@@ -79,3 +79,22 @@ TEST(TViewerSettings, UnreadableFileIsReportedAndLeftAlone)
     EXPECT_TRUE(std::filesystem::is_directory(dir / "v.ini"));
     EXPECT_FALSE(std::filesystem::exists(dir / "v.ini.tmp"));
 }
+
+// Catches a driver added twice under names that differ only in case, a
+// drivers section that is not created when missing, a removal that takes
+// other keys or sections along, and an erased history that keeps entries.
+TEST(TViewerSettings, DriverKeysAndErasedHistory)
+{
+    TempDir dir("settings");
+    writeFile(dir / "v.ini", "[recent]\nfile0=/d/a.s2p\n; kept\n[other]\nk=v\n");
+    TViewerSettings s((dir / "v.ini").string());
+    ASSERT_EQ(s.Load(), "");
+    EXPECT_EQ(s.WriteDriver("VNA", "/lib/a.so"), "");
+    EXPECT_EQ(s.WriteDriver("vna", "/lib/b.so"), "");
+    EXPECT_EQ(s.WriteDriver("Other", "/lib/c.so"), "");
+    EXPECT_EQ(s.Drivers, std::vector<std::string>({ "vna=/lib/b.so", "Other=/lib/c.so" }));
+    EXPECT_EQ(s.DeleteDriver("VNA"), "");
+    EXPECT_EQ(s.EraseRecent(), "");
+    EXPECT_EQ(readFile(dir / "v.ini"), "[recent]\n; kept\n[other]\nk=v\n[drivers]\nOther=/lib/c.so\n");
+    EXPECT_EQ(s.Drivers, std::vector<std::string>({ "Other=/lib/c.so" }));
+}

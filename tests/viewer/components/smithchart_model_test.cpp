@@ -430,6 +430,13 @@ TEST(SmithChartCurves, InsertPointAveragesAndShiftsMarkers)
     chart.InsertPoint(-1);
     EXPECT_EQ(chart.PointCount(), 6);
     EXPECT_EQ(chart.CurveAt(1)->Points.size(), 6u);
+
+    // Neighbours either side of 180 degrees: the new point lies between
+    // them, not on the opposite side of the chart.
+    chart.SetPoint(0, 1, 1, 0.1, 170);
+    chart.SetPoint(0, 2, 2, 0.1, -170);
+    chart.InsertPoint(2);
+    EXPECT_DOUBLE_EQ(Pt(chart, 0, 2).Angle, 180.0);
 }
 
 // Catches DeletePoint leaving markers or the reference on a deleted point or

@@ -2,10 +2,19 @@
 
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/capture_form.h"
+#include "viewer/app/driver_capture.h"
+#include "viewer/app/numeric_grid.h"
+#include "viewer/app/ui/about_form.h"
 #include "viewer/app/ui/curve_menu.h"
+#include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
+#include "viewer/app/ui/num_grid.h"
+#include "viewer/app/ui/options_form.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/ui/save_form.h"
+#include "viewer/app/ui/scales_form.h"
+#include "viewer/app/ui/titles_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/pagesetupdialog.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -20,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -65,6 +75,9 @@ TMainForm::TMainForm(
         connect(saveForm_.get(), &TSaveForm::helpRequested, this, &TMainForm::ShowHelp);
         auto own = std::make_unique<TQtViewerDialogs>(this, *saveForm_);
         connect(&own->NormaliseForm(), &TNormalise::helpRequested, this, &TMainForm::ShowHelp);
+        newForm_ = std::make_unique<TNewForm>(this);
+        connect(newForm_.get(), &TNewForm::helpRequested, this, &TMainForm::ShowHelp);
+        own->SetNewForm(newForm_.get());
         ownDialogs_ = std::move(own);
         dialogs_ = ownDialogs_.get();
     }
@@ -77,6 +90,9 @@ TMainForm::TMainForm(
     layout->addWidget(smith_);
     layout->addWidget(xy_);
     xy_->hide();
+    NumGrid = new TNumGrid(smith_->Chart(), central);
+    layout->addWidget(NumGrid);
+    NumGrid->hide();
     setCentralWidget(central);
 
     state_ = std::make_unique<TViewerFileState>(smith_->Chart(), *dialogs_);
@@ -97,17 +113,25 @@ TMainForm::TMainForm(
     wireCharts();
     wireXYChart();
     createPrinting();
+    createGrid();
 
     // The settings file: a missing one is created; one that cannot be read
     // leaves the lists empty and is not written over at the end.
     settingsError_ = settings_.Load();
     drivers_ = settings_.Drivers;
     state_->Recent = settings_.Recent;
+
+    optionsForm_ = new TOptionsForm(*this);
+    titlesForm_ = new TTitlesForm(*this);
+    scalesForm_ = new TScalesForm(*this);
+    aboutForm_ = new TAboutform(this, *dialogs_);
     resize(800, 600);
 }
 
 TMainForm::~TMainForm()
 {
+    // An aborted capture may have left a bus call running.
+    WaitForCaptureCalls(std::chrono::seconds(30));
     if (!settingsSaved_)
         SaveSettings();
     smith_->Chart().OnCurveChanged = nullptr;
@@ -129,10 +153,16 @@ void TMainForm::createMenus()
     PageSetup = addItem(FileMenu, "Page Setup");
     Print = addItem(FileMenu, "&Print");
     Exit = addItem(FileMenu, "&Exit");
-    connect(New, &QAction::triggered, this, [this] { NotAvailable("A new file"); });
+    connect(New, &QAction::triggered, this, [this] { NewClick(); });
     connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
-    connect(Save, &QAction::triggered, this, [this] { files_->SaveSParameterFile(false); });
-    connect(SaveAs, &QAction::triggered, this, [this] { files_->SaveSParameterFile(true); });
+    connect(Save, &QAction::triggered, this, [this] {
+        if (WriteGridBack())
+            files_->SaveSParameterFile(false);
+    });
+    connect(SaveAs, &QAction::triggered, this, [this] {
+        if (WriteGridBack())
+            files_->SaveSParameterFile(true);
+    });
     connect(PageSetup, &QAction::triggered, this, [this] { PageSetupClick(); });
     connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     connect(Exit, &QAction::triggered, this, &QWidget::close);
@@ -155,10 +185,10 @@ void TMainForm::createMenus()
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
     connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
-    connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
+    connect(CaptureData, &QAction::triggered, this, [this] { AquireForm().exec(); });
     connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
     connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
-    connect(Options, &QAction::triggered, this, [this] { NotAvailable("The options dialog"); });
+    connect(Options, &QAction::triggered, this, [this] { optionsForm_->exec(); });
 
     ChartMenu = menuBar()->addMenu(QStringLiteral("&Chart"));
     ZSmith = addItem(ChartMenu, "Z Smith", true, true);
@@ -178,7 +208,7 @@ void TMainForm::createMenus()
         const TViewItem item = view.second;
         connect(view.first, &QAction::triggered, this, [this, item] { SelectView(item); });
     }
-    connect(Numeric, &QAction::triggered, this, [this] { SelectView(TViewItem::Numeric); });
+    connect(Numeric, &QAction::triggered, this, [this] { ShowNumericGrid(); });
     // The views and the two function charts are one set of radio items; none
     // is checked while a command is refused.
     viewGroup_ = new QActionGroup(this);
@@ -197,7 +227,7 @@ void TMainForm::createMenus()
     Contents = addItem(HelpMenu, "&Contents");
     About = addItem(HelpMenu, "&About...");
     connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
-    connect(About, &QAction::triggered, this, [this] { NotAvailable("The about box"); });
+    connect(About, &QAction::triggered, this, [this] { aboutForm_->exec(); });
 
     PopupMenu1 = new QMenu(this);
     NormalisedItem = addItem(PopupMenu1, "Normalised", true, true);
@@ -225,7 +255,10 @@ void TMainForm::createToolBar()
         return a;
     };
     OpenButton = button("Open", "Open file", [this] { OpenClick(); });
-    SaveButton = button("Save", "Save file", [this] { files_->SaveSParameterFile(true); });
+    SaveButton = button("Save", "Save file", [this] {
+        if (WriteGridBack())
+            files_->SaveSParameterFile(true);
+    });
     PrintButton = button("Print", "Print Graph", [this] { PrintClick(); });
     CopyButton = button("Copy", "Copy To Clipboard", [this] { CopyClick(); });
     RenormButton = button("Z0", "Re-normalise", [this] { normbuttonClick(); });
@@ -233,7 +266,7 @@ void TMainForm::createToolBar()
         smith_->Chart().ClearMarkers();
         smith_->Chart().Paint();
     });
-    ScalesButton = button("Scales", "Scales", [this] { NotAvailable("The scales dialog"); });
+    ScalesButton = button("Scales", "Scales", [this] { scalesForm_->exec(); });
     RightAxisButton = button("Right", "Show right axis", [this] {
         auto& c = smith_->Chart();
         c.SetShowRightAxis(!c.ShowRightAxis());
@@ -261,8 +294,11 @@ void TMainForm::createToolBar()
         xy_->Chart().SetColouredTraces(c.ColouredTraces());
         RepaintCharts();
     });
-    TitlesButton = button("Titles", "Titles and fonts", [this] { NotAvailable("The titles dialog"); });
-    ChartColoursButton = button("Colours", "Chart Colours", [this] { NotAvailable("The options dialog"); });
+    TitlesButton = button("Titles", "Titles and fonts", [this] { titlesForm_->exec(); });
+    ChartColoursButton = button("Colours", "Chart Colours", [this] {
+        optionsForm_->PageControl1->setCurrentIndex(TOptionsForm::pgColours);
+        optionsForm_->exec();
+    });
     PolarButton = button("Polar", "Polar", [this] { Polar->trigger(); });
     LogMagButton = button("dB", "Log Magnitude", [this] { LogMag->trigger(); });
     YSmithButton = button("Y", "Y-Smith", [this] { YSmith->trigger(); });
@@ -371,14 +407,188 @@ void TMainForm::NotAvailable(const std::string& step)
     dialogs_->ShowMessage(step + " is not available in this version.");
 }
 
+bool TMainForm::GridShowing() const
+{
+    return !NumGrid->isHidden();
+}
+
+void TMainForm::createGrid()
+{
+    TGridTableModel& model = NumGrid->Model();
+    model.CellEdited = [this] { GridEdited(); };
+    NumGrid->CellHovered = [this](int row, int column) {
+        const TNumericGrid& grid = NumGrid->Model().Grid();
+        if (row >= 0)
+            SetStatusPanel(2, grid.FrequencyStatus(row));
+        SetStatusPanel(0, grid.CurveName(column));
+    };
+    connect(NumGrid->InsertBefore, &QAction::triggered, this, [this] { NumGridInsertBefore(); });
+    connect(NumGrid->InsertAfter, &QAction::triggered, this, [this] { NumGridInsertAfter(); });
+    connect(NumGrid->DeleteRow, &QAction::triggered, this, [this] { NumGridDeleteRow(); });
+
+    Smithpopup = new QMenu(this);
+    SmithInsertBefore = addItem(Smithpopup, "Insert before");
+    AddNewPoint = addItem(Smithpopup, "Add New Point");
+    DeletePointItem = addItem(Smithpopup, "Delete point");
+    smith_->SetPopupMenu(Smithpopup);
+    // The point is taken when the menu opens: the pointer leaves it to choose.
+    connect(Smithpopup, &QMenu::aboutToShow, this, [this] {
+        int curve, point;
+        smith_->Chart().GetSelectedPoint(curve, point);
+        popupPoint_ = curve == smith::kNone || point == smith::kNone ? -1 : point;
+    });
+    connect(SmithInsertBefore, &QAction::triggered, this, [this] { SmithInsertBeforeClick(); });
+    connect(AddNewPoint, &QAction::triggered, this, [this] { SmithAddNewPointClick(); });
+    connect(DeletePointItem, &QAction::triggered, this, [this] { SmithDeletePointClick(); });
+}
+
+void TMainForm::GridEdited()
+{
+    smith_->Chart().SetDataChanged(true);
+    if (state_->Named)
+        Save->setEnabled(true);
+}
+
+void TMainForm::ShowGridError(const TGridError& error)
+{
+    dialogs_->ShowMessage(error.message);
+    NumGrid->GoToCell(error.row, error.column);
+}
+
 bool TMainForm::WriteGridBack()
 {
-    // No grid yet: there is nothing to write back.
+    if (!GridShowing())
+        return true;
+    // The grid is filled again afterwards; the user keeps his place in it.
+    const QModelIndex current = NumGrid->currentIndex();
+    const int scroll = NumGrid->verticalScrollBar()->value();
+    TGridError error;
+    bool changed = false;
+    const bool ok = NumGrid->Model().WriteBack(error, changed);
+    if (current.isValid())
+        NumGrid->setCurrentIndex(NumGrid->Model().index(current.row(), current.column()));
+    NumGrid->verticalScrollBar()->setValue(scroll);
+    if (!ok) {
+        ShowGridError(error);
+        return false;
+    }
     return true;
 }
 
-void TMainForm::SetGridFormat(int)
+void TMainForm::SetGridFormat(int format)
 {
+    if (!GridShowing())
+        return;
+    TGridError error;
+    if (!NumGrid->Model().SetFormat(format, error)) {
+        ShowGridError(error);
+        return;
+    }
+    state_->NewFileDataFormat = NumGrid->Model().Grid().Format();
+}
+
+void TMainForm::ShowNumericGrid()
+{
+    if (smith_->Chart().CurveCount() < 1 || GridShowing()) {
+        RestoreViewCheck();
+        return;
+    }
+    for (QAction* a : { RightAxisButton, DecreaseDetailButton, IncreaseDetailButton, ScalesButton })
+        a->setEnabled(false);
+    SelectView(TViewItem::Numeric);
+}
+
+void TMainForm::NumGridInsertBefore()
+{
+    TGridError error;
+    if (NumGrid->Model().InsertBefore(NumGrid->TopSelectedRow(), error))
+        GridEdited();
+    else if (!error.message.empty())
+        ShowGridError(error);
+}
+
+void TMainForm::NumGridInsertAfter()
+{
+    TGridError error;
+    if (NumGrid->Model().InsertAfter(NumGrid->TopSelectedRow(), error))
+        GridEdited();
+    else if (!error.message.empty())
+        ShowGridError(error);
+}
+
+void TMainForm::NumGridDeleteRow()
+{
+    if (NumGrid->Model().DeleteRow(NumGrid->TopSelectedRow()))
+        GridEdited();
+}
+
+void TMainForm::SmithInsertBeforeClick()
+{
+    auto& c = smith_->Chart();
+    if (popupPoint_ < 0 || popupPoint_ >= c.PointCount())
+        return;
+    c.InsertPoint(popupPoint_);
+    c.Paint();
+}
+
+void TMainForm::SmithAddNewPointClick()
+{
+    auto& c = smith_->Chart();
+    bool added = false;
+    for (int i = 0; i < c.CurveCount(); ++i) {
+        const auto& points = c.CurveAt(i)->Points;
+        if (points.empty())
+            continue;
+        const smith::TPoint last = points.back();
+        c.AddPoint(i, last.Freq, last.Mag, last.Angle);
+        added = true;
+    }
+    // A new point is a change to save like any other.
+    if (added) {
+        c.SetDataChanged(true);
+        if (c.OnDataChanged)
+            c.OnDataChanged(c);
+    }
+}
+
+void TMainForm::SmithDeletePointClick()
+{
+    auto& c = smith_->Chart();
+    // A curve keeps at least two points.
+    if (popupPoint_ < 0 || popupPoint_ >= c.PointCount() || c.PointCount() <= 2)
+        return;
+    c.DeletePoint(popupPoint_);
+    c.SetDataChanged(true);
+    if (c.OnDataChanged)
+        c.OnDataChanged(c);
+    c.Paint();
+}
+
+void TMainForm::NewClick()
+{
+    if (!WriteGridBack())
+        return;
+    TNewFileValues values = newValues_;
+    if (!dialogs_->EditNewFile(values))
+        return;
+    newValues_ = values;
+    // Every field is read before anything is asked or replaced.
+    TNewFile file;
+    if (std::string problem = CheckNewFile(values, file); !problem.empty()) {
+        dialogs_->ShowMessage(problem);
+        return;
+    }
+    if (QuerySaveChanges())
+        return;
+    MakeNewFile(smith_->Chart(), file);
+    xy_->Chart().SetImpedance(file.impedance);
+    state_->NewFileDataFormat = file.dataFormat;
+    SetCurrentFile(file.name, file.ports, false);
+    if (GridShowing()) {
+        NumGrid->Model().Fill();
+        state_->NewFileDataFormat = kGridMagAngle;
+    }
+    ShowNumericGrid();
 }
 
 void TMainForm::ShowHelp(int context)
@@ -398,6 +608,13 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
+}
+
+TAquireForm& TMainForm::AquireForm()
+{
+    if (!aquireForm_)
+        aquireForm_ = std::make_unique<TAquireForm>(*this, *dialogs_, this);
+    return *aquireForm_;
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -431,6 +648,10 @@ void TMainForm::FormActivate()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (!WriteGridBack()) {
+        event->ignore();
+        return;
+    }
     // Unsaved changes are asked about before the window goes.
     if (state_->QuerySaveChanges()) {
         event->ignore();
@@ -462,6 +683,8 @@ void TMainForm::SetCurrentFile(const std::string& name, int portCount, bool name
 
 void TMainForm::OpenClick()
 {
+    if (!WriteGridBack())
+        return;
     std::string name;
     if (dialogs_->AskOpenFileName("S-Parameter files (*.SnP)|*.S*", name))
         files_->LoadSParameterFile(name);
@@ -488,7 +711,7 @@ void TMainForm::BuildRecentItems()
         if (i < 4)
             // The entry at the time of the click: opening reorders the list.
             connect(a, &QAction::triggered, this, [this, i] {
-                if (i < state_->Recent.size()) {
+                if (i < state_->Recent.size() && WriteGridBack()) {
                     const std::string path = state_->Recent[i];
                     files_->LoadSParameterFile(path);
                 }
@@ -512,6 +735,11 @@ void TMainForm::CurrentFileChanged()
     xy_->Chart().Paint();
     if (SmithVisible())
         BuildCurveMenu();
+    // New data while the grid shows: the grid shows it.
+    if (GridShowing() && !NumGrid->Model().Grid().InSync()) {
+        NumGrid->Model().Fill();
+        state_->NewFileDataFormat = kGridMagAngle;
+    }
 }
 
 std::vector<QAction*> TMainForm::CurveItems() const
@@ -619,10 +847,16 @@ void TMainForm::RepaintCharts()
 
 void TMainForm::SelectView(TViewItem item)
 {
-    if (item == TViewItem::Numeric) {
-        // The grid is not part of this program yet: the view stays as it is.
-        Numeric->setChecked(false);
-        NotAvailable("The numeric grid");
+    if (item != TViewItem::Numeric && GridShowing()) {
+        // A cell that cannot be read keeps the grid, and its check.
+        if (!WriteGridBack()) {
+            RestoreViewCheck();
+            return;
+        }
+        NumGrid->hide();
+    }
+    if (item == TViewItem::Numeric && smith_->Chart().CurveCount() < 1) {
+        RestoreViewCheck();
         return;
     }
     for (QAction* a : ChartMenu->actions())
@@ -634,6 +868,16 @@ void TMainForm::SelectView(TViewItem item)
 
     QAction* checked = nullptr;
     switch (item) {
+    case TViewItem::Numeric:
+        if (!GridShowing()) {
+            NumGrid->Model().Fill();
+            state_->NewFileDataFormat = kGridMagAngle;
+        }
+        NumGrid->show();
+        NumGrid->SizeColumns();
+        BuildCurveMenuFrom({}); // "All on", "All off" and a separator
+        checked = Numeric;
+        break;
     case TViewItem::Stability:
     case TViewItem::PowerGain:
         xy_->show();
@@ -688,6 +932,31 @@ void TMainForm::SelectView(TViewItem item)
     }
     if (checked)
         checked->setChecked(true);
+}
+
+void TMainForm::ClearFileHistory()
+{
+    if (std::string error = settings_.EraseRecent(); !error.empty())
+        dialogs_->ShowMessage(error);
+    state_->Recent.clear();
+    BuildRecentItems();
+}
+
+void TMainForm::SetDriverList(std::vector<std::string> lines)
+{
+    drivers_ = std::move(lines);
+}
+
+bool TMainForm::CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports)
+{
+    TCaptureResult r = viewer::CaptureWithDriver(drivers_, displayName, address, ports, host);
+    if (r.outcome == TCaptureOutcome::Completed) {
+        TakeCapturedData(std::move(r.data));
+        return true;
+    }
+    if (r.outcome == TCaptureOutcome::Failed && !r.message.empty())
+        dialogs_->ShowMessage(r.message);
+    return false;
 }
 
 } // namespace viewer

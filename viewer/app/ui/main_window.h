@@ -6,6 +6,7 @@
 
 #include "viewer/app/capture_session.h"
 #include "viewer/app/file_state.h"
+#include "viewer/app/new_file.h"
 #include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
@@ -28,9 +29,17 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TAquireForm;
+class TAboutform;
+class TOptionsForm;
+class TNewForm;
+class TNumGrid;
 class TQtPageSetupDialog;
 class TSaveForm;
+class TScalesForm;
+class TTitlesForm;
 class TSmithChartWidget;
+struct TGridError;
 class TXYChartWidget;
 
 // The items of the Chart and Functions menus that SelectView switches to.
@@ -129,7 +138,31 @@ public:
     // Makes a completed capture the current data: a new, unnamed file
     // ("Captured.s2p" and so on) that is marked changed.
     void TakeCapturedData(TCapturedData&& data);
+    // The capture dialog (Tools > Capture Data), made at the first use.
+    TAquireForm& AquireForm();
+    const std::string& SettingsPath() const { return settings_.Path(); }
 
+    // The dialogs of the Tools, View and Help commands, created with the
+    // window and shown modally.
+    TOptionsForm& OptionsForm() { return *optionsForm_; }
+    TTitlesForm& TitlesForm() { return *titlesForm_; }
+    TScalesForm& ScalesForm() { return *scalesForm_; }
+    TAboutform& Aboutform() { return *aboutForm_; }
+    IViewerDialogs& Dialogs() { return *dialogs_; }
+    TViewerSettings& Settings() { return settings_; }
+
+    // Empties the recent list, its File menu items and the recent section
+    // of the settings file.
+    void ClearFileHistory();
+    // Takes new driver lines ("name=path"), which the capture dialog
+    // lists the next time it is shown.
+    void SetDriverList(std::vector<std::string> lines);
+
+    // Captures through the capture driver of that display name (capture
+    // dialog, instrument types from 1 on), after the dialog has asked the
+    // save-changes question. True when the capture completed and became
+    // the current file; a failure is reported here.
+    bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
     // Re-normalising and the two-port charts (main_window_analysis.cpp).
     void normbuttonClick();
     void Kfactor1Click();
@@ -147,6 +180,26 @@ public:
     // sample text over it.
     bool PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect);
     TChartDrawing VisibleChartDrawing();
+
+    // Chart > Numeric (and the end of File > New): fills and shows the grid
+    // when the Smith chart has curves.
+    void ShowNumericGrid();
+    bool GridShowing() const;
+    // File > New.
+    void NewClick();
+    // The new-file dialog's values, kept from one File > New to the next.
+    TNewFileValues& NewFileValues() { return newValues_; }
+    // The grid's row menu and the Smith chart's point menu.
+    void NumGridInsertBefore();
+    void NumGridInsertAfter();
+    void NumGridDeleteRow();
+    void SmithInsertBeforeClick();
+    void SmithAddNewPointClick();
+    void SmithDeletePointClick();
+
+    TNumGrid* NumGrid = nullptr;
+    QMenu* Smithpopup = nullptr;
+    QAction *SmithInsertBefore = nullptr, *AddNewPoint = nullptr, *DeletePointItem = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +221,9 @@ private:
     void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
+    void createGrid();
+    void GridEdited();
+    void ShowGridError(const TGridError& error);
     void BuildCurveMenuFrom(const std::vector<std::string>& legends);
     void createPrinting();
     void wireXYChart();
@@ -177,6 +233,14 @@ private:
     std::vector<std::string> arguments_;
     std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<TAquireForm> aquireForm_;
+    TOptionsForm* optionsForm_ = nullptr;
+    TTitlesForm* titlesForm_ = nullptr;
+    TScalesForm* scalesForm_ = nullptr;
+    TAboutform* aboutForm_ = nullptr;
+    std::unique_ptr<TNewForm> newForm_;
+    TNewFileValues newValues_;
+    int popupPoint_ = -1; // the point the Smith chart's menu was opened on
     std::unique_ptr<IViewerDialogs> ownDialogs_;
     IViewerDialogs* dialogs_ = nullptr;
     TSmithChartWidget* smith_ = nullptr;

@@ -1,10 +1,17 @@
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 
+#include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/save_form.h"
 #include "viewer/components/pagesetup.h"
 
+#include "viewer/components/qtchartcanvas.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFontDialog>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -56,6 +63,31 @@ std::string ToolkitFilter(const std::string& filter)
     return out;
 }
 
+QFont ToQFont(const TChartFont& f)
+{
+    QFont font(QString::fromStdString(f.Name));
+    if (f.Size > 0)
+        font.setPointSize(f.Size);
+    else if (f.Size < 0)
+        font.setPixelSize(-f.Size);
+    font.setBold((f.Style & fsBold) != 0);
+    font.setItalic((f.Style & fsItalic) != 0);
+    font.setUnderline((f.Style & fsUnderline) != 0);
+    font.setStrikeOut((f.Style & fsStrikeOut) != 0);
+    return font;
+}
+
+TChartFont FromQFont(const QFont& font, TColor colour)
+{
+    TChartFont f;
+    f.Name = font.family().toStdString();
+    f.Size = font.pointSize() > 0 ? font.pointSize() : -font.pixelSize();
+    f.Style = (font.bold() ? fsBold : 0u) | (font.italic() ? fsItalic : 0u) | (font.underline() ? fsUnderline : 0u)
+        | (font.strikeOut() ? fsStrikeOut : 0u);
+    f.Color = colour;
+    return f;
+}
+
 TQtViewerDialogs::TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm)
     : parent_(parent)
     , saveForm_(saveForm)
@@ -65,6 +97,11 @@ TQtViewerDialogs::TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm)
 void TQtViewerDialogs::ShowMessage(const std::string& text)
 {
     QMessageBox::information(parent_, kCaption, QString::fromStdString(text));
+}
+
+void TQtViewerDialogs::ShowWarning(const std::string& text)
+{
+    QMessageBox::warning(parent_, kCaption, QString::fromStdString(text));
 }
 
 TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)
@@ -128,6 +165,41 @@ bool TQtViewerDialogs::AskOpenFileName(const std::string& filter, std::string& n
     if (chosen.isEmpty())
         return false;
     name = chosen.toStdString();
+    return true;
+}
+
+bool TQtViewerDialogs::ChooseColour(TColor& colour)
+{
+    const QColor chosen = QColorDialog::getColor(ToQColor(colour), parent_);
+    if (!chosen.isValid())
+        return false;
+    colour = FromQColor(chosen);
+    return true;
+}
+
+bool TQtViewerDialogs::ChooseFont(TChartFont& font)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, ToQFont(font), parent_);
+    if (!ok)
+        return false;
+    font = FromQFont(chosen, font.Color);
+    return true;
+}
+
+bool TQtViewerDialogs::OpenUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+bool TQtViewerDialogs::EditNewFile(TNewFileValues& values)
+{
+    if (!newForm_)
+        return false;
+    newForm_->LoadFrom(values);
+    if (newForm_->exec() != QDialog::Accepted)
+        return false;
+    values = newForm_->Values();
     return true;
 }
 

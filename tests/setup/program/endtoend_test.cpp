@@ -1,0 +1,505 @@
+// The setup as people use it: the seeded build machine builds the setup with
+// -b (the setup program as its own process, started through the machine
+// tool), the self-extracting setup.exe is copied to a fresh target machine
+// and started there: the loader unpacks it and starts the setup program,
+// whose wizard a scripted user plays (the setup runs in this process for
+// that), the installed program starts from its link, and the uninstall link
+// removes it again (the uninstall program as its own process).
+
+#include "setup_fixture.h"
+
+#include "platform/engineconfig/engineconfig.h"
+#include "platform/win/batch.h"
+#include "platform/win/shelllink.h"
+#include "platform/win/text.h"
+#include "platform/win/version_resource.h"
+#include "setup/installlib/buildmode.h"
+#include "setup/installlib/installbde.h"
+#include "setup/installlib/ui/wizardpages.h"
+#include "setup/loader/loader.h"
+#include "tests/setup/installlib/wizard_fixture.h"
+#include "tools/samplehelp.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <cstdlib>
+#include <set>
+
+using namespace setuptest;
+using namespace tavixsetup;
+
+namespace {
+
+const std::string kInstalled = "C:\\Program Files\\Tavixsoft\\Tavix Electronics";
+const std::string kMenu = "C:\\WINNT\\Profiles\\User\\Start Menu\\Programs\\Tavix Electronics 1.01a - Demo";
+const std::string kUninstallKey
+    = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavix Electronics 1.01a - Demo";
+const std::string kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// The entries of a registry text: each key line, and each value line with
+// its key in front ("[KEY] name=value").
+std::multiset<std::string> registryEntries(const std::string& text)
+{
+    std::multiset<std::string> entries;
+    std::string key;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+        if (line.front() == '[')
+            key = line;
+        entries.insert(line.front() == '[' ? line : key + " " + line);
+    }
+    return entries;
+}
+
+// The names in one map and not in the other, for a short failure message.
+std::string differingNames(const std::map<std::string, std::string>& a, const std::map<std::string, std::string>& b)
+{
+    std::string out;
+    for (const auto& [name, bytes] : a) {
+        auto other = b.find(name);
+        if (other == b.end())
+            out += " only before: " + name;
+        else if (other->second != bytes)
+            out += " changed: " + name;
+    }
+    for (const auto& entry : b)
+        if (!a.count(entry.first))
+            out += " only after: " + entry.first;
+    return out;
+}
+
+std::string quoted(const std::string& s)
+{
+    return "'" + s + "'";
+}
+
+const std::vector<std::string> kWizard { "look", "next", "look", "next", "look", "next", "look", "next", "look",
+    "next" };
+const std::vector<std::string> kWizardSeen { "Welcome: Next Cancel", "Software license agreement: Previous Next Cancel",
+    "Readme information: Previous Next Cancel", "Choose destination location: Previous Next Cancel",
+    "Select folder in start menu: Previous Next Cancel" };
+
+class EndToEndTest : public SetupTest {
+protected:
+    void SetUp() override
+    {
+        SetupTest::SetUp();
+        target = win::Machine::open(dir.path() / "target", seed());
+    }
+    virtual win::MachineSeed seed() { return {}; }
+
+    // An engine the target had before: an older library and a
+    // configuration with an alias of another product.
+    void existingEngine()
+    {
+        const std::string dir = str(kEngineSourceDir);
+        ASSERT_TRUE(target->forceDirectories(dir));
+        ASSERT_TRUE(target->writeFile(dir + "\\IDAPI32.DLL", olderEngineLibrary()));
+        ASSERT_TRUE(target->writeFile(dir + "\\IDAPI32.CFG",
+            "ENGINE CONFIGURATION 1\r\nSYSTEM\r\n  VERSION=3.0\r\nDRIVER PARADOX\r\n  LEVEL=3\r\n"
+            "ALIAS PARTS\r\n  DRIVER=PARADOX\r\n  PATH=C:\\Parts\r\n"));
+        win::RegKey key;
+        ASSERT_EQ(target->registry().createKey(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", key),
+            win::ERROR_SUCCESS);
+        target->registry().setValue(key, win::RegValue::string("DLLPATH", dir));
+        target->registry().setValue(key, win::RegValue::string("CONFIGFILE01", dir + "\\IDAPI32.CFG"));
+        target->registry().setValue(key, win::RegValue::string("RESOURCE", "0009"));
+    }
+
+    static std::string olderEngineLibrary()
+    {
+        win::VersionSpec stamp;
+        stamp.fileVersion[0] = stamp.productVersion[0] = 3;
+        stamp.stringTables.push_back({ "040904E4", { { "FileVersion", "3.0.0.0" } } });
+        return win::buildPeImage(win::buildVersionBlock(stamp));
+    }
+
+    // The machine tool on root; its exit code.
+    int tool(const std::filesystem::path& root, const std::string& command)
+    {
+        const std::string line = quoted(TAVIX_WIN_TOOL) + " --winroot " + quoted(root.string()) + " " + command
+            + " >>" + quoted((dir.path() / "tool.log").string()) + " 2>&1";
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // -b on the build machine by the setup program, then setup.exe onto
+    // the target machine.
+    void buildAndCopy()
+    {
+        ASSERT_EQ(tool(build->root(), "run 'C:\\Tavix\\Setup\\tavixsetup.exe' -b"), 0) << log();
+        setupExe = read(*build, "C:\\build\\setup.exe");
+        ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+        ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
+    }
+
+    // The setup program on the target machine, in this process: the
+    // loaded form, its first activation with the scripted user playing
+    // every modal page, and the end of the program. 1 when the run failed.
+    int runSetup(const std::string& program, const std::vector<std::string>& arguments)
+    {
+        using namespace installlib;
+        const std::string savedModule = target->moduleFileName();
+        target->setModuleFileName(program);
+        Application().Reset();
+        const bool started = InstallLibraryStarted();
+        if (!started) {
+            InstallLibraryStartup();
+            RegisterWizardPageClasses();
+        }
+        ui::MessageService::setCurrent(&messages);
+        Application().Title = "Tavixsoft - Install";
+        Application().Arguments = arguments;
+        Application().ExeName = program;
+        bool failed = false;
+        {
+            auto form = std::make_unique<tavixsetup::TForm1>();
+            Application().MainForm = form.get();
+            const bool loaded = Application().Guard([&] { form->Load(); });
+            if (loaded && !Application().Terminated())
+                form->Activate();
+            failed = !loaded || form->Install1->Failed();
+            Application().MainForm = nullptr;
+        }
+        ClearDialogRegistries();
+        if (!started)
+            InstallLibraryShutdown();
+        Application().Reset();
+        target->setModuleFileName(savedModule);
+        return failed ? 1 : 0;
+    }
+
+    // WinExec on the target: the setup program runs in this process, every
+    // other program file as its own process, batch files at once.
+    void installRunner()
+    {
+        win::Machine* machine = target.get();
+        machine->setProgramRunner([this, machine](const std::string& program, const std::string& line, int) {
+            auto words = win::splitCommandLine(line);
+            words.erase(words.begin());
+            const std::string path = machine->fullPathName(program);
+            if (win::text::toUpper(path).ends_with(".BAT")) {
+                batchRuns.push_back(win::BatchInterpreter(*machine).runFile(path));
+                return;
+            }
+            auto host = win::hostProgramOfFile(*machine, path);
+            if (host && *host == std::filesystem::path(TAVIX_HOST_SETUP))
+                setupRuns.push_back(runSetup(path, words));
+            else
+                win::runProgramFile(*machine, path, words, machine->currentDirectory());
+        });
+    }
+
+    // setup.exe started on the target: the loader's work, then the setup.
+    int install(std::vector<std::vector<std::string>> scripts = { kWizard, { "look", "finish" } })
+    {
+        for (auto& script : scripts)
+            user.add(script);
+        win::Machine::setCurrent(target);
+        installRunner();
+        int code = -1;
+        try {
+            code = tavixloader::RunLoader(*target, "C:\\DIST\\setup.exe", {},
+                [&](const tavixloader::TSetupStart& start) { return runSetup(start.Program, start.Arguments); });
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        EXPECT_TRUE(user.scripts.empty()) << "the setup showed fewer pages than the user expected";
+        win::Machine::setCurrent(nullptr);
+        return code;
+    }
+
+    // The emulated restart, with the setup's resume played by the user.
+    void restart(std::vector<std::vector<std::string>> scripts)
+    {
+        for (auto& script : scripts)
+            user.add(script);
+        win::Machine::setCurrent(target);
+        installRunner();
+        target->restart();
+        win::Machine::setCurrent(nullptr);
+    }
+
+
+    std::string log() { return tavix::testing::readFile(dir.path() / "tool.log"); }
+
+    std::optional<std::string> value(win::Machine& machine, const std::string& key, const std::string& name)
+    {
+        win::RegKey k;
+        win::RegValue v;
+        if (machine.registry().openKey(win::RootKey::LocalMachine, key, false, k) != win::ERROR_SUCCESS
+            || machine.registry().queryValue(k, name, v) != win::ERROR_SUCCESS)
+            return std::nullopt;
+        return v.isString() ? v.text() : std::to_string(v.dwordValue());
+    }
+
+    // The files of the machine and its registry as text.
+    std::map<std::string, std::string> snapshot(win::Machine& machine)
+    {
+        auto files = driveFiles(machine);
+        files["registry"] = tavix::testing::readFile(machine.root() / "registry.reg");
+        return files;
+    }
+
+    std::shared_ptr<win::Machine> target;
+    std::string setupExe;
+    ui::ScriptedMessageService messages;
+    wizardtest::ScriptedUser user;
+    std::vector<win::BatchResult> batchRuns;
+    std::vector<int> setupRuns;
+};
+
+} // namespace
+
+// Catches a build that leaves out an archive, a loader that is not the
+// machine's program, or a trailer that does not point at setup.1.
+TEST_F(EndToEndTest, BuildMakesASelfExtractingSetupOfTheLoaderAndBothArchives)
+{
+    buildAndCopy();
+    const std::string setup1 = read(*build, "C:\\build\\setup.1");
+    const std::string files1 = read(*build, "C:\\build\\files.1");
+    ASSERT_GT(setupExe.size(), size_t(installlib::kSelfExtractTrailerSize));
+    const auto info = installlib::TSelfExtractInfo::FromBytes(
+        std::string_view(setupExe).substr(setupExe.size() - installlib::kSelfExtractTrailerSize));
+    EXPECT_EQ(win::hostProgramOf(setupExe), std::filesystem::path(TAVIX_HOST_LOADER));
+    EXPECT_EQ(setupExe.substr(size_t(info.Setup1First), size_t(info.Setup1Last - info.Setup1First + 1)), setup1);
+    EXPECT_EQ(setupExe.substr(size_t(info.Files1First), size_t(info.Files1Last - info.Files1First + 1)), files1);
+    EXPECT_EQ(size_t(info.Files1Last) + 1 + installlib::kSelfExtractTrailerSize, setupExe.size());
+}
+
+// Catches a file installed elsewhere or changed on the way, a missing or
+// wrong link, an unquoted uninstall command, a counter that ignores the
+// system's own copy, and leftovers of the setup itself.
+TEST_F(EndToEndTest, InstallLaysOutTheProductItsLinksAndItsEntries)
+{
+    buildAndCopy();
+    // The system's own older copy of the shared library, never counted.
+    ASSERT_TRUE(target->writeFile("C:\\WINNT\\system32\\SHLWAPI.dll", "the system's older library"));
+    ASSERT_TRUE(target->setFileDate("C:\\WINNT\\system32\\SHLWAPI.dll", 0x21210000));
+    existingEngine();
+    ASSERT_EQ(install(), 0) << log();
+    std::vector<std::string> seen = kWizardSeen;
+    seen.push_back("Setup complete: Finish");
+    EXPECT_EQ(user.seen, seen);
+
+    // The engine: its files in its folder, the configuration merged with
+    // the alias that was there kept.
+    for (const auto& name : tavixsetup::EngineFileNames())
+        EXPECT_EQ(read(*target, str(kEngineSourceDir) + "\\" + name), sampledata::engineFileImage(name)) << name;
+    const auto config = value(*target, "SOFTWARE\\Borland\\Database Engine", "CONFIGFILE01");
+    ASSERT_TRUE(config);
+    std::string error;
+    const auto merged = engineconfig::Parse(read(*target, *config), error);
+    ASSERT_TRUE(merged) << error;
+    std::set<std::string> blocks;
+    for (const auto& block : merged->Blocks)
+        blocks.insert(block.Kind + " " + block.Name);
+    EXPECT_TRUE(blocks.count("ALIAS PARTS")) << *config;
+    EXPECT_TRUE(blocks.count("DRIVER PARADOX")) << *config;
+
+    // Every product file, byte for byte.
+    std::vector<std::pair<std::string, std::string>> files { { str(kProductDir) + "\\tavixcat.exe", "\\tavixcat.exe" },
+        { str(kProductLibraryDir) + "\\readme.rtf", "\\Library\\readme.rtf" } };
+    for (const auto& name : TableFileNames())
+        files.push_back({ str(kProductDataDir) + "\\" + name, "\\Data\\" + name });
+    for (const auto& name : sampledata::helpPageNames())
+        files.push_back({ str(kProductHelpDir) + "\\" + name, "\\Help\\" + name });
+    for (const auto& name : sampledata::helpPictureNames())
+        files.push_back({ str(kProductPicturesDir) + "\\" + name, "\\Help\\Imagens\\" + name });
+    EXPECT_EQ(files.size(), 49u);
+    for (const auto& [source, installed] : files)
+        EXPECT_TRUE(read(*target, kInstalled + installed) == read(*build, source)) << installed;
+    EXPECT_EQ(read(*target, kInstalled + "\\uninstall.exe"),
+        read(*build, str(kLibraryDir) + "\\" + str(kUninstallProgramName)));
+    EXPECT_EQ(read(*target, "C:\\WINNT\\system32\\SHLWAPI.dll"), sampledata::systemLibraryImage());
+    EXPECT_EQ(value(*target, kSharedDlls, "C:\\WINNT\\system32\\SHLWAPI.dll"), "2");
+
+    // The three links.
+    const auto uninstallLink = win::readShellLink(*target, kMenu + "\\Uninstall Tavix Electronics - Demo.LNK");
+    EXPECT_EQ(uninstallLink.target, kInstalled + "\\uninstall.exe");
+    EXPECT_EQ(uninstallLink.arguments, str(kProductName));
+    const auto programLink = win::readShellLink(*target, kMenu + "\\Tavix Electronics - Demo.LNK");
+    EXPECT_EQ(programLink.target, kInstalled + "\\tavixcat.exe");
+    EXPECT_EQ(programLink.workingDirectory, kInstalled);
+    const auto helpLink = win::readShellLink(*target, kMenu + "\\Tavix Electronics Help.LNK");
+    EXPECT_EQ(helpLink.target, kInstalled + "\\Help\\visao_geral.html");
+
+    // The uninstall entry, with the program's path quoted.
+    EXPECT_EQ(value(*target, kUninstallKey, "DisplayName"), str(kProductName));
+    EXPECT_EQ(value(*target, kUninstallKey, "UninstallString"),
+        "\"" + kInstalled + "\\uninstall.exe\" " + str(kProductName));
+
+    const size_t logged = log().size();
+    ASSERT_EQ(tool(target->root(), "installed"), 0);
+    EXPECT_NE(log().find(str(kProductName) + "\n    uninstall: \"" + kInstalled + "\\uninstall.exe\" ", logged),
+        std::string::npos)
+        << log();
+
+    // The setup cleaned up after itself: its Temp folder, run record and
+    // restart entry are gone.
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+}
+
+// Catches a program link whose target or working folder does not let the
+// program find its tables: the program then stops with an error.
+TEST_F(EndToEndTest, TheProgramStartsFromItsLinkAndStaysUp)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    const auto link = win::readShellLink(*target, kMenu + "\\Tavix Electronics - Demo.LNK");
+    const auto host = win::hostProgramOfFile(*target, link.target);
+    ASSERT_TRUE(host);
+    std::filesystem::path folder;
+    ASSERT_TRUE(target->resolve(link.workingDirectory, folder));
+
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(folder.string()));
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TAVIX_WINROOT", QString::fromStdString(target->root().string()));
+    program.setProcessEnvironment(env);
+    program.start(QString::fromStdString(host->string()), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    EXPECT_FALSE(program.waitForFinished(4000)) << program.readAll().toStdString();
+    EXPECT_EQ(program.state(), QProcess::Running);
+    program.kill();
+    program.waitForFinished(5000);
+}
+
+// Catches uninstall leaving the product behind, or taking what was there
+// before (the system's shared library) or what is not its own.
+TEST_F(EndToEndTest, UninstallFromItsLinkPutsTheMachineBack)
+{
+    buildAndCopy();
+    ASSERT_TRUE(target->writeFile("C:\\WINNT\\system32\\SHLWAPI.dll", "the system's older library"));
+    ASSERT_TRUE(target->setFileDate("C:\\WINNT\\system32\\SHLWAPI.dll", 0x21210000));
+    auto before = snapshot(*target);
+    ASSERT_EQ(install(), 0) << log();
+    ASSERT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    auto after = snapshot(*target);
+
+    // What stays: the engine (its files, configuration and registry
+    // values, the counters of its libraries), the system library (the newer
+    // copy, its share counted once), the order trace, the profile the link
+    // code opened, and the emptied keys of the shared-library and
+    // uninstall lists.
+    const std::string registryBefore = before["registry"], registryAfter = after["registry"];
+    for (auto* m : { &before, &after }) {
+        for (auto it = m->begin(); it != m->end();)
+            it = it->first.rfind("Program Files/Borland", 0) == 0 ? m->erase(it) : std::next(it);
+        m->erase("WINNT/system32/SHLWAPI.dll");
+        m->erase("WINNT/QrleInstallOrder.txt");
+        m->erase("WINNT/WIN.INI");
+        m->erase("registry");
+    }
+    EXPECT_TRUE(after == before) << differingNames(before, after);
+    std::multiset<std::string> added = registryEntries(registryAfter);
+    for (const auto& line : registryEntries(registryBefore)) {
+        auto at = added.find(line);
+        if (at == added.end() && line.find("Borland") == std::string::npos)
+            ADD_FAILURE() << "uninstall removed " << line;
+        else if (at != added.end())
+            added.erase(at);
+    }
+    for (auto it = added.begin(); it != added.end();)
+        it = it->find("Borland") != std::string::npos ? added.erase(it) : std::next(it);
+    const std::string shared = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]";
+    EXPECT_EQ(added,
+        (std::multiset<std::string> { shared, shared + " \"C:\\\\WINNT\\\\system32\\\\SHLWAPI.dll\"=dword:00000001",
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall]" }));
+    EXPECT_EQ(read(*target, "C:\\WINNT\\system32\\SHLWAPI.dll"), sampledata::systemLibraryImage());
+    EXPECT_EQ(value(*target, kSharedDlls, "C:\\WINNT\\system32\\SHLWAPI.dll"), "1");
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+}
+
+// Catches a reinstall that overwrites the repairs the user recorded, while
+// the part tables are brought back to the shipped ones.
+TEST_F(EndToEndTest, AReinstallKeepsTheUsersRepairRecords)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    ASSERT_TRUE(target->writeFile(kInstalled + "\\Data\\Reparos.DB", "the user's repairs"));
+    ASSERT_TRUE(target->writeFile(kInstalled + "\\Data\\transistores.DB", "damaged"));
+    ASSERT_EQ(install(), 0) << log();
+    EXPECT_EQ(read(*target, kInstalled + "\\Data\\Reparos.DB"), "the user's repairs");
+    EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"), read(*build, str(kProductDataDir) + "\\transistores.DB"));
+}
+
+namespace {
+
+class CancelTest : public EndToEndTest, public ::testing::WithParamInterface<int> { };
+
+class RebootTest : public EndToEndTest, public ::testing::WithParamInterface<win::WindowsKind> {
+protected:
+    win::MachineSeed seed() override
+    {
+        win::MachineSeed s;
+        s.kind = GetParam();
+        return s;
+    }
+};
+
+} // namespace
+
+// Catches a Cancel that leaves anything behind: files, links, entries, the
+// run record, a restart entry or the setup's own Temp folder.
+TEST_P(CancelTest, CancelOnAPageInstallsNothing)
+{
+    buildAndCopy();
+    std::vector<std::string> steps(size_t(GetParam()), "next");
+    steps.push_back("cancel");
+    ASSERT_EQ(install({ steps, { "look", "finish" } }), 1);
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup incomplete: Finish" });
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(target->directoryExists(kMenu));
+    EXPECT_FALSE(target->fileExists("C:\\WINNT\\system32\\SHLWAPI.dll"));
+    EXPECT_FALSE(target->directoryExists(str(kEngineSourceDir)));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPage, CancelTest, ::testing::Range(0, 5));
+
+// Catches a library in use that is never replaced, a restart that does not
+// finish the install, or a run record left after it.
+TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes)
+{
+    buildAndCopy();
+    existingEngine();
+    const std::string library = str(kEngineSourceDir) + "\\IDAPI32.DLL";
+    target->setInUse(library, true);
+    ASSERT_EQ(install({ kWizard, { "look", "yes", "finish" } }), 0);
+    EXPECT_EQ(user.seen.back(), "Reboot windows: Finish");
+    EXPECT_TRUE(target->rebootRequested());
+    EXPECT_EQ(read(*target, library), olderEngineLibrary());
+    EXPECT_TRUE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle\\Install"));
+    const auto command = value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished");
+    ASSERT_TRUE(command);
+    EXPECT_NE(command->find(" -r "), std::string::npos) << *command;
+
+    user.seen.clear();
+    restart({ { "look", "finish" } });
+    EXPECT_EQ(setupRuns, std::vector<int> { 0 });
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup complete: Finish" });
+    EXPECT_EQ(read(*target, library), sampledata::engineFileImage("IDAPI32.DLL"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));

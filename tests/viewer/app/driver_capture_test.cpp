@@ -1,0 +1,90 @@
+#include "tests/support/temp_dir.h"
+#include "tests/viewer/app/scripted_dialogs.h"
+#include "tests/viewer/app/test_drivers.h"
+#include "viewer/app/ui/main_window.h"
+#include "viewer/components/ui/smithchartwidget.h"
+
+#include <gtest/gtest.h>
+
+using namespace viewer;
+using namespace viewer::testing;
+using tavix::testing::TempDir;
+using tavix::testing::writeFile;
+
+namespace {
+
+// The main window holding an opened file, which a failed or aborted
+// capture must leave alone.
+struct Capture {
+    TempDir dir { "capture" };
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+    Host host;
+
+    Capture()
+    {
+        writeFile(dir / "old.s1p", "# MHZ S MA R 50\n100 0.5 45\n");
+        form = std::make_unique<TMainForm>((dir / "Rivelle.ini").string(), std::vector<std::string> {}, &dialogs);
+        form->FormActivate();
+        form->Files().LoadSParameterFile((dir / "old.s1p").string());
+    }
+    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
+    bool run(const std::string& name, int ports)
+    {
+        form->SetDriverList({ name + "=" + driver(name) });
+        return form->CaptureWithDriver(host, name, 3, ports);
+    }
+    bool untouched()
+    {
+        const TViewerFileState& s = form->FileState();
+        return chart().CurveCount() == 1 && chart().CurveAt(0)->Points.size() == 1 && chart().Units() == "MHZ"
+            && s.CurrentPath == (dir / "old.s1p").string() && s.Named && s.PortCount == 1 && !chart().DataChanged();
+    }
+};
+
+} // namespace
+
+// Catches a completed capture that does not become the current, unnamed
+// file, or that could be thrown away without the save question.
+TEST(TMainFormDriverCapture, CompletedCaptureIsTheNewUnsavedFile)
+{
+    Capture cap;
+    ASSERT_TRUE(cap.run("drv_good", 2));
+    EXPECT_TRUE(cap.dialogs.messages.empty());
+    ASSERT_EQ(cap.chart().CurveCount(), 4);
+    EXPECT_EQ(cap.chart().CurveAt(3)->Legend, "S22");
+    EXPECT_EQ(cap.chart().Units(), "GHZ");
+    EXPECT_EQ(cap.form->FileState().CurrentPath, "Captured.s2p");
+    EXPECT_EQ(cap.form->FileState().PortCount, 2);
+    EXPECT_FALSE(cap.form->FileState().Named);
+    EXPECT_TRUE(cap.chart().DataChanged());
+    EXPECT_EQ(cap.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+}
+
+// Catches a failure or an abort that replaces the chart's data or the
+// current file, and a failure that says nothing.
+TEST(TMainFormDriverCapture, FailureAndAbortKeepTheOldFile)
+{
+    {
+        Capture cap;
+        EXPECT_FALSE(cap.run("drv_nan", 2));
+        EXPECT_EQ(cap.dialogs.messages, std::vector<std::string>({ "The driver did not deliver the S21 data." }));
+        EXPECT_TRUE(cap.untouched());
+    }
+    {
+        HeldDriver held("drv_good");
+        Capture cap;
+        cap.host.abortAfterCurves = 1;
+        EXPECT_FALSE(cap.run("drv_good", 2));
+        EXPECT_TRUE(cap.dialogs.messages.empty());
+        EXPECT_TRUE(cap.untouched());
+        EXPECT_TRUE(eventually([&] { return held.Closed() == 1; }));
+    }
+    {
+        Capture cap;
+        cap.form->SetDriverList({ "A=/x.so" });
+        EXPECT_FALSE(cap.form->CaptureWithDriver(cap.host, "B", 1, 1));
+        EXPECT_EQ(cap.dialogs.messages, std::vector<std::string>({ "Unable to load " }));
+        EXPECT_TRUE(cap.untouched());
+    }
+}

@@ -1,0 +1,163 @@
+#include "viewer/app/ui/new_form.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace viewer {
+
+namespace {
+
+const char* const kTypeItems[] = { "S1P", "S2P", "S3P", "SNP" };
+const char* const kFormatItems[] = { "MA (Magnitude/Angle)", "DB (Log magnitude/Angle)", "RI  (u/v)" };
+
+QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
+    const char* const* items, int count, const char* name)
+{
+    auto* box = new QGroupBox(title, owner);
+    auto* lay = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(owner);
+    group->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < count; ++i) {
+        auto* b = new QRadioButton(QString::fromLatin1(items[i]), box);
+        lay->addWidget(b);
+        group->addButton(b, i);
+    }
+    grid->addWidget(box, row, col);
+    return group;
+}
+
+template <class W> W* named(QWidget* parent, const char* name)
+{
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+} // namespace
+
+TNewForm::TNewForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Rivelle- Create New File"));
+    setObjectName(QStringLiteral("NewForm"));
+    auto* grid = new QGridLayout;
+
+    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kTypeItems, 4, "FileType");
+    DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kFormatItems, 3, "DataFormat");
+
+    auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
+    PortCount = named<QSpinBox>(portsBox, "PortCount");
+    PortCount->setRange(0, 99);
+    (new QVBoxLayout(portsBox))->addWidget(PortCount);
+    grid->addWidget(portsBox, 1, 0);
+
+    auto* z0Box = new QGroupBox(QStringLiteral("Z0"), this);
+    Impedance = named<QLineEdit>(z0Box, "Impedance");
+    (new QVBoxLayout(z0Box))->addWidget(Impedance);
+    grid->addWidget(z0Box, 1, 1);
+
+    auto* freqBox = new QGroupBox(QStringLiteral("Frequency"), this);
+    auto* form = new QFormLayout(freqBox);
+    Start = named<QLineEdit>(freqBox, "Start");
+    Stop = named<QLineEdit>(freqBox, "Stop");
+    Points = named<QSpinBox>(freqBox, "Points");
+    Points->setRange(2, 10000);
+    FreqUnits = named<QComboBox>(freqBox, "FreqUnits");
+    for (const char* u : kNewFileUnits)
+        FreqUnits->addItem(QString::fromLatin1(u));
+    form->addRow(QStringLiteral("Start"), Start);
+    form->addRow(QStringLiteral("Stop"), Stop);
+    form->addRow(QStringLiteral("Points"), Points);
+    form->addRow(QStringLiteral("Units"), FreqUnits);
+    grid->addWidget(freqBox, 0, 2, 2, 1);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    buttons->addWidget(HelpButton);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(grid);
+    top->addLayout(buttons);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKButton, &QPushButton::clicked, this, &TNewForm::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &TNewForm::reject);
+    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(10); });
+    connect(FileType, &QButtonGroup::idClicked, this, [this](int) { FileTypeClick(); });
+
+    LoadFrom(TNewFileValues {});
+}
+
+void TNewForm::LoadFrom(const TNewFileValues& v)
+{
+    FileType->button(v.fileType >= 0 && v.fileType <= 3 ? v.fileType : 1)->setChecked(true);
+    PortCount->setValue(v.portCount);
+    DataFormat->button(v.dataFormat >= 0 && v.dataFormat <= 2 ? v.dataFormat : 0)->setChecked(true);
+    Impedance->setText(QString::fromStdString(v.impedance));
+    Start->setText(QString::fromStdString(v.start));
+    Stop->setText(QString::fromStdString(v.stop));
+    Points->setValue(v.points);
+    const int unit = FreqUnits->findText(QString::fromStdString(v.units));
+    FreqUnits->setCurrentIndex(unit >= 0 ? unit : 1);
+    FileTypeClick();
+}
+
+TNewFileValues TNewForm::Values() const
+{
+    TNewFileValues v;
+    v.fileType = FileType->checkedId();
+    v.portCount = PortCount->value();
+    v.dataFormat = DataFormat->checkedId();
+    v.impedance = Impedance->text().toStdString();
+    v.start = Start->text().toStdString();
+    v.stop = Stop->text().toStdString();
+    v.points = Points->value();
+    v.units = FreqUnits->currentText().toStdString();
+    return v;
+}
+
+void TNewForm::FileTypeClick()
+{
+    PortCount->setEnabled(FileType->checkedId() == 3);
+}
+
+void TNewForm::accept()
+{
+    TNewFile file;
+    const std::string problem = CheckNewFile(Values(), file);
+    if (!problem.empty()) {
+        const QString text = QString::fromStdString(problem);
+        if (ShowMessage)
+            ShowMessage(text);
+        else
+            QMessageBox::warning(this, QStringLiteral("Rivelle"), text);
+        return;
+    }
+    QDialog::accept();
+}
+
+void TNewForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred on the main window.
+    if (QWidget* owner = parentWidget())
+        move(owner->geometry().center() - rect().center());
+}
+
+} // namespace viewer
