@@ -23,15 +23,15 @@ targets=(
   installlib_archive_fuzz:30000
   viewer_analyser_reply_fuzz:30000
   viewer_sparam_fuzz:30000
-  viewer_settings_fuzz:30000
-  paradox_fuzz:30000
-  installlib_translator_fuzz:30000
-  win_version_resource_fuzz:30000
-  installlib_versionresource_fuzz:30000
-  win_registry_text_fuzz:30000
-  win_ini_document_fuzz:30000
-  crossref_rtf_fuzz:30000
-  win_shelllink_fuzz:30000
+  viewer_settings_fuzz:60000
+  paradox_fuzz:100000
+  installlib_translator_fuzz:100000
+  win_version_resource_fuzz:200000
+  installlib_versionresource_fuzz:50000
+  win_registry_text_fuzz:100000
+  win_ini_document_fuzz:100000
+  crossref_rtf_fuzz:60000
+  win_shelllink_fuzz:200000
 )
 
 names=()
