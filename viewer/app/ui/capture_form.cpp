@@ -51,7 +51,7 @@ TAquireForm::TAquireForm(TMainForm& mainForm, IViewerDialogs& dialogs, QWidget* 
     connect(DataType, &QButtonGroup::idClicked, this, [this](int) { DataTypeClick(); });
 
     auto* countLabel = new QLabel(QStringLiteral("N Port count"), this);
-    countLabel->setGeometry(180, 6, 70, 16);
+    countLabel->setGeometry(180, 6, 80, 16);
     PortCount = new QSpinBox(this);
     PortCount->setGeometry(180, 22, 70, 24);
     PortCount->setRange(1, 99);
