@@ -204,6 +204,7 @@ TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
     fx.capture(1);
     watch.stop();
     EXPECT_TRUE(f.AbortRequested());
+    EXPECT_EQ(f.result(), QDialog::Accepted); // the abort closes the dialog
     fx.expectOldKept();
     const auto commands = fx.sim->Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "S21"), commands.end());
@@ -228,6 +229,7 @@ TEST(CaptureForm, EveryFaultWarnsSoonAndChangesNothing)
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(3));
         ASSERT_FALSE(fx.dialogs.messages.empty());
         EXPECT_EQ(fx.dialogs.messages.back(), kGpibWarning);
+        EXPECT_EQ(fx.form->AquireForm().result(), QDialog::Rejected); // it stays for another try
         fx.expectOldKept();
     }
     fx.sim->SetFault(TFault::None);
@@ -298,4 +300,31 @@ TEST(AnalyserReplies, PointCountsAndTraceBlocksAreChecked)
     EXPECT_FALSE(DecodeTraceBlock(std::string("#B\0\x20", 4), data, 2, values));
     EXPECT_FALSE(DecodeTraceBlock(std::string("#A\0\x20", 4), data.substr(0, 24), 2, values));
     EXPECT_FALSE(DecodeTraceBlock(std::string("#A\0\x20", 4), be(NAN) + data.substr(8), 2, values));
+}
+
+// The other instrument types are capture drivers; the question is still
+// asked once, by the dialog.
+TEST(CaptureForm, TheOtherTypesCaptureThroughTheirDriver)
+{
+    Fixture fx;
+    fx.start(2);
+    fx.form->SetDriverList({ std::string("Test VNA=") + RIVELLE_TEST_DRIVER_DIR + "/drv_good.so" });
+    fx.capture(1);
+    ASSERT_TRUE(fx.chart().DataChanged());
+    TAquireForm& f = fx.form->AquireForm();
+    f.show();
+    ASSERT_EQ(f.VNAtype->count(), 2);
+    EXPECT_EQ(f.VNAtype->itemText(1).toStdString(), "Test VNA");
+    f.VNAtype->setCurrentIndex(1);
+    const std::size_t busCommands = fx.sim->Commands().size();
+    fx.dialogs.answers = { TAnswer::No };
+    f.OKbuttonClick();
+    f.hide();
+    EXPECT_EQ(fx.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fx.sim->Commands().size(), busCommands);
+    EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+    ASSERT_EQ(fx.chart().CurveCount(), 4);
+    EXPECT_EQ(fx.chart().CurveAt(0)->Points.size(), 5u); // the driver's points, not the analyser's 11
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_FALSE(f.Capturing());
 }
