@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace viewer;
@@ -95,6 +96,18 @@ struct Fixture {
         return f;
     }
     smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
+    // The simulator reads commands on a thread of its own: waits a little
+    // for the last one sent to arrive.
+    std::string lastCommand(const std::string& expected)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        for (;;) {
+            auto c = sim->Commands();
+            if ((!c.empty() && c.back() == expected) || std::chrono::steady_clock::now() > until)
+                return c.empty() ? std::string() : c.back();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
     // Opens a file, so that a failed capture has something to keep.
     void openOld()
     {
@@ -133,7 +146,7 @@ TEST(CaptureForm, CapturesOneTwoAndThreePortsThatMatchTheDeviceAfterSaveAndReope
         const std::string name = "Captured.s" + std::to_string(ports) + "p";
         ASSERT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - " + name) << ::testing::PrintToString(fx.dialogs.messages);
         EXPECT_TRUE(fx.chart().DataChanged());
-        EXPECT_EQ(fx.sim->Commands().back(), "CONT");
+        EXPECT_EQ(fx.lastCommand("CONT"), "CONT");
         if (ports == 3) {
             EXPECT_EQ(fx.dialogs.messages,
                 (std::vector<std::string> { FirstCapturePrompt(3),
@@ -181,6 +194,7 @@ TEST(CaptureForm, AsksTheSaveQuestionOncePerCapture)
     EXPECT_EQ(fx.dialogs.questions.size(), 1u);
     EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
     // Cancel leaves the bus alone.
+    ASSERT_EQ(fx.lastCommand("CONT"), "CONT");
     const std::size_t commands = fx.sim->Commands().size();
     fx.dialogs.answers = { TAnswer::Cancel };
     fx.capture(1);
@@ -206,7 +220,19 @@ TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
     EXPECT_TRUE(f.AbortRequested());
     EXPECT_EQ(f.result(), QDialog::Accepted); // the abort closes the dialog
     fx.expectOldKept();
-    const auto commands = fx.sim->Commands();
+    // The read cut short still ends with its OUTPFORM, but no "CONT" follows.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto commands = fx.sim->Commands();
+    auto readS21 = [&] {
+        auto s21 = std::find(commands.begin(), commands.end(), "S21");
+        return s21 != commands.end() && std::find(s21, commands.end(), "OUTPFORM") != commands.end();
+    };
+    while (!readS21() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        commands = fx.sim->Commands();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    commands = fx.sim->Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "S21"), commands.end());
     EXPECT_EQ(std::find(commands.begin(), commands.end(), "CONT"), commands.end());
     EXPECT_EQ(std::find(commands.begin(), commands.end(), "S22"), commands.end());
@@ -311,6 +337,7 @@ TEST(CaptureForm, TheOtherTypesCaptureThroughTheirDriver)
     fx.form->SetDriverList({ std::string("Test VNA=") + RIVELLE_TEST_DRIVER_DIR + "/drv_good.so" });
     fx.capture(1);
     ASSERT_TRUE(fx.chart().DataChanged());
+    ASSERT_EQ(fx.lastCommand("CONT"), "CONT");
     TAquireForm& f = fx.form->AquireForm();
     f.show();
     ASSERT_EQ(f.VNAtype->count(), 2);
