@@ -146,9 +146,13 @@ protected:
     // every modal page, and the end of the program. 1 when the run failed.
     int runSetup(const std::string& program, const std::vector<std::string>& arguments)
     {
+        return runSetupOn(*target, program, arguments);
+    }
+    int runSetupOn(win::Machine& machine, const std::string& program, const std::vector<std::string>& arguments)
+    {
         using namespace installlib;
-        const std::string savedModule = target->moduleFileName();
-        target->setModuleFileName(program);
+        const std::string savedModule = machine.moduleFileName();
+        machine.setModuleFileName(program);
         Application().Reset();
         const bool started = InstallLibraryStarted();
         if (!started) {
@@ -173,7 +177,7 @@ protected:
         if (!started)
             InstallLibraryShutdown();
         Application().Reset();
-        target->setModuleFileName(savedModule);
+        machine.setModuleFileName(savedModule);
         return failed ? 1 : 0;
     }
 
@@ -255,6 +259,7 @@ protected:
     wizardtest::ScriptedUser user;
     std::vector<win::BatchResult> batchRuns;
     std::vector<int> setupRuns;
+
 };
 
 } // namespace
@@ -503,3 +508,4 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
 }
 
 INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
+
