@@ -64,7 +64,7 @@ struct Fixture {
 
     // A simulator serving a sample of `ports` ports, and the settings that
     // reach it through the bus library `library`.
-    void start(int ports, const std::string& library = TAVIX_GPIB_LIBRARY)
+    void start(int ports, const std::string& library = TAVIX_GPIB_LIBRARY, int timeoutMs = 300)
     {
         writeFile(path("device.s" + std::to_string(ports) + "p"), sampleFile(ports));
         SParamReadResult r = ReadSParameterFile(path("device.s" + std::to_string(ports) + "p"));
@@ -73,7 +73,8 @@ struct Fixture {
         const int port = sim->Start();
         ASSERT_GT(port, 0);
         writeFile(path("Rivelle.ini"),
-            "[recent]\n[gpib]\nlibrary=" + library + "\ntimeout=300\n[instruments]\n1=127.0.0.1:" + std::to_string(port)
+            "[recent]\n[gpib]\nlibrary=" + library + "\ntimeout=" + std::to_string(timeoutMs)
+                + "\n[instruments]\n1=127.0.0.1:" + std::to_string(port)
                 + "\n");
         if (!form) {
             form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> {}, &dialogs);
@@ -261,6 +262,23 @@ TEST(CaptureForm, EveryFaultWarnsSoonAndChangesNothing)
     fx.sim->SetFault(TFault::None);
     fx.capture(1);
     EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+}
+
+// Abort answers at once while the bus waits for a silent analyser.
+TEST(CaptureForm, AbortWorksDuringABusTimeOut)
+{
+    Fixture fx;
+    fx.start(2, TAVIX_GPIB_LIBRARY, 1500);
+    fx.openOld();
+    fx.sim->SetFault(TFault::Silence);
+    TAquireForm& f = fx.form->AquireForm();
+    QTimer::singleShot(100, [&] { f.CancelButtonClick(); });
+    const auto begin = std::chrono::steady_clock::now();
+    fx.capture(1);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(f.AbortRequested());
+    EXPECT_TRUE(fx.dialogs.messages.empty() || fx.dialogs.messages.back() != kGpibWarning);
+    fx.expectOldKept();
 }
 
 TEST(CaptureForm, ABusLibraryWithoutReceiveOrNoneAtAllIsNotLoaded)
