@@ -192,6 +192,9 @@ TInstallFile* TForm1::addFile(
 {
     auto* file = new TInstallFile(this);
     file->SetLoading(true);
+    // Every file carries a name of its own: net archives and the net file
+    // list know a file by it.
+    file->SetName("InstallFile" + std::to_string(UniqueID));
     loading_.push_back(file);
     file->SetContainer(Directory);
     file->SetInstallTypes(kAllTypes);

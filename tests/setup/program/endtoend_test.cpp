@@ -20,6 +20,11 @@
 #include "tests/setup/installlib/wizard_fixture.h"
 #include "tools/samplehelp.h"
 
+#include "setup/installlib/netinstalllocation.h"
+#include "setup/installlib/qrlecompress.h"
+#include "setup/installlib/routines.h"
+#include "tests/platform/net/test_servers.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -146,9 +151,13 @@ protected:
     // every modal page, and the end of the program. 1 when the run failed.
     int runSetup(const std::string& program, const std::vector<std::string>& arguments)
     {
+        return runSetupOn(*target, program, arguments);
+    }
+    int runSetupOn(win::Machine& machine, const std::string& program, const std::vector<std::string>& arguments)
+    {
         using namespace installlib;
-        const std::string savedModule = target->moduleFileName();
-        target->setModuleFileName(program);
+        const std::string savedModule = machine.moduleFileName();
+        machine.setModuleFileName(program);
         Application().Reset();
         const bool started = InstallLibraryStarted();
         if (!started) {
@@ -162,6 +171,8 @@ protected:
         bool failed = false;
         {
             auto form = std::make_unique<tavixsetup::TForm1>();
+            if (customize)
+                customize(*form);
             Application().MainForm = form.get();
             const bool loaded = Application().Guard([&] { form->Load(); });
             if (loaded && !Application().Terminated())
@@ -173,7 +184,7 @@ protected:
         if (!started)
             InstallLibraryShutdown();
         Application().Reset();
-        target->setModuleFileName(savedModule);
+        machine.setModuleFileName(savedModule);
         return failed ? 1 : 0;
     }
 
@@ -255,6 +266,10 @@ protected:
     wizardtest::ScriptedUser user;
     std::vector<win::BatchResult> batchRuns;
     std::vector<int> setupRuns;
+    // Changes made to the stored form before it loads (a variant of the
+    // setup for one test).
+    std::function<void(tavixsetup::TForm1&)> customize;
+
 };
 
 } // namespace
@@ -503,3 +518,55 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
 }
 
 INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
+
+
+// Catches a net distribution that keeps the net files in the main archive,
+// stops before its pages because their archives are not fetched yet, does
+// not fetch them from the server at install, or installs other bytes.
+TEST_F(EndToEndTest, ANetDistributionInstallsTheEngineFromALoopbackServer)
+{
+    const std::filesystem::path served = dir.path() / "served";
+    std::filesystem::create_directories(served / "dl");
+    tavix::testing::TestServer server(tavix::testing::TestServer::Kind::Http, served);
+    customize = [&](tavixsetup::TForm1& form) {
+        auto* location = new installlib::TCustomNetInstallLocation(&form);
+        location->SetName("Server");
+        location->LoginInformation().Hostname = server.hostname();
+        location->LoginInformation().Directory = "dl";
+        form.Install1->SetNetLocation(location);
+        form.Install1->SetDistributeType(installlib::dtTraditionalNet); // the form is still loading
+    };
+
+    // Built in this process with the net script; the net folder is then
+    // put on the server.
+    win::Machine::setCurrent(build);
+    ASSERT_EQ(runSetupOn(*build, "C:\\Tavix\\Setup\\tavixsetup.exe", { "-b" }), 0);
+    for (const auto& asked : messages.asked())
+        ADD_FAILURE() << "the build said: " << asked.text;
+    const std::string netDir = "C:\\build\\" + installlib::MakeValidFileName(server.hostname()) + "\\dl";
+    const auto netFiles = build->findFiles(netDir + "\\*");
+    ASSERT_FALSE(netFiles.empty()) << netDir;
+    for (const auto& f : netFiles)
+        tavix::testing::writeFile(served / "dl" / f.name, read(*build, netDir + "\\" + f.name));
+    installlib::InstallLibraryStartup();
+    {
+        installlib::TQrleCompress archive;
+        archive.SetCompressedFile("C:\\build\\files.1");
+        for (int i = 0; i < archive.MemberCount(); ++i)
+            EXPECT_EQ(archive.Headers().GetFileHeaders(i).SourcePath.find("Borland"), std::string::npos)
+                << archive.Headers().GetFileHeaders(i).SourcePath;
+    }
+    installlib::InstallLibraryShutdown();
+    win::Machine::setCurrent(nullptr);
+    setupExe = read(*build, "C:\\build\\setup.exe");
+    ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+    ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
+
+    ASSERT_EQ(install(), 0) << (messages.asked().empty() ? std::string() : messages.asked().back().text);
+    for (const auto& name : tavixsetup::EngineFileNames())
+        EXPECT_EQ(read(*target, str(kEngineSourceDir) + "\\" + name), sampledata::engineFileImage(name)) << name;
+    EXPECT_EQ(read(*target, kInstalled + "\\uninstall.exe"),
+        read(*build, str(kLibraryDir) + "\\" + str(kUninstallProgramName)));
+    EXPECT_EQ(read(*target, kInstalled + "\\tavixcat.exe"), read(*build, str(kProductDir) + "\\tavixcat.exe"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+}

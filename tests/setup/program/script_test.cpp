@@ -79,6 +79,7 @@ TEST_F(ScriptTest, DestinationsFollowTheProductsLayout)
 TEST_F(ScriptTest, FilesHaveUniqueIdsAndTheirRules)
 {
     std::set<int> ids;
+    std::set<std::string> names;
     int files = 0;
     for (int i = 0; i < form->ComponentCount(); ++i) {
         auto* file = dynamic_cast<TCustomInstallFile*>(form->Components(i));
@@ -86,6 +87,9 @@ TEST_F(ScriptTest, FilesHaveUniqueIdsAndTheirRules)
             continue;
         ++files;
         EXPECT_TRUE(ids.insert(file->UniqueID()).second) << file->FileName();
+        // Net archives and the net file list know a file by its name.
+        EXPECT_FALSE(file->Name().empty()) << file->FileName();
+        EXPECT_TRUE(names.insert(file->Name()).second) << file->Name();
         const bool engineFile = file->Container() == form->InstallBDE;
         EXPECT_EQ(file->UniqueID() >= 58, engineFile) << file->FileName();
         EXPECT_LE(file->UniqueID(), 84) << file->FileName();

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace viewer;
@@ -63,7 +64,7 @@ struct Fixture {
 
     // A simulator serving a sample of `ports` ports, and the settings that
     // reach it through the bus library `library`.
-    void start(int ports, const std::string& library = TAVIX_GPIB_LIBRARY)
+    void start(int ports, const std::string& library = TAVIX_GPIB_LIBRARY, int timeoutMs = 300)
     {
         writeFile(path("device.s" + std::to_string(ports) + "p"), sampleFile(ports));
         SParamReadResult r = ReadSParameterFile(path("device.s" + std::to_string(ports) + "p"));
@@ -72,7 +73,8 @@ struct Fixture {
         const int port = sim->Start();
         ASSERT_GT(port, 0);
         writeFile(path("Rivelle.ini"),
-            "[recent]\n[gpib]\nlibrary=" + library + "\ntimeout=300\n[instruments]\n1=127.0.0.1:" + std::to_string(port)
+            "[recent]\n[gpib]\nlibrary=" + library + "\ntimeout=" + std::to_string(timeoutMs)
+                + "\n[instruments]\n1=127.0.0.1:" + std::to_string(port)
                 + "\n");
         if (!form) {
             form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> {}, &dialogs);
@@ -95,6 +97,18 @@ struct Fixture {
         return f;
     }
     smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
+    // The simulator reads commands on a thread of its own: waits a little
+    // for the last one sent to arrive.
+    std::string lastCommand(const std::string& expected)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        for (;;) {
+            auto c = sim->Commands();
+            if ((!c.empty() && c.back() == expected) || std::chrono::steady_clock::now() > until)
+                return c.empty() ? std::string() : c.back();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
     // Opens a file, so that a failed capture has something to keep.
     void openOld()
     {
@@ -133,7 +147,7 @@ TEST(CaptureForm, CapturesOneTwoAndThreePortsThatMatchTheDeviceAfterSaveAndReope
         const std::string name = "Captured.s" + std::to_string(ports) + "p";
         ASSERT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - " + name) << ::testing::PrintToString(fx.dialogs.messages);
         EXPECT_TRUE(fx.chart().DataChanged());
-        EXPECT_EQ(fx.sim->Commands().back(), "CONT");
+        EXPECT_EQ(fx.lastCommand("CONT"), "CONT");
         if (ports == 3) {
             EXPECT_EQ(fx.dialogs.messages,
                 (std::vector<std::string> { FirstCapturePrompt(3),
@@ -181,6 +195,7 @@ TEST(CaptureForm, AsksTheSaveQuestionOncePerCapture)
     EXPECT_EQ(fx.dialogs.questions.size(), 1u);
     EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
     // Cancel leaves the bus alone.
+    ASSERT_EQ(fx.lastCommand("CONT"), "CONT");
     const std::size_t commands = fx.sim->Commands().size();
     fx.dialogs.answers = { TAnswer::Cancel };
     fx.capture(1);
@@ -204,8 +219,21 @@ TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
     fx.capture(1);
     watch.stop();
     EXPECT_TRUE(f.AbortRequested());
+    EXPECT_EQ(f.result(), QDialog::Accepted); // the abort closes the dialog
     fx.expectOldKept();
-    const auto commands = fx.sim->Commands();
+    // The read cut short still ends with its OUTPFORM, but no "CONT" follows.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto commands = fx.sim->Commands();
+    auto readS21 = [&] {
+        auto s21 = std::find(commands.begin(), commands.end(), "S21");
+        return s21 != commands.end() && std::find(s21, commands.end(), "OUTPFORM") != commands.end();
+    };
+    while (!readS21() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        commands = fx.sim->Commands();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    commands = fx.sim->Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "S21"), commands.end());
     EXPECT_EQ(std::find(commands.begin(), commands.end(), "CONT"), commands.end());
     EXPECT_EQ(std::find(commands.begin(), commands.end(), "S22"), commands.end());
@@ -228,11 +256,29 @@ TEST(CaptureForm, EveryFaultWarnsSoonAndChangesNothing)
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(3));
         ASSERT_FALSE(fx.dialogs.messages.empty());
         EXPECT_EQ(fx.dialogs.messages.back(), kGpibWarning);
+        EXPECT_EQ(fx.form->AquireForm().result(), QDialog::Rejected); // it stays for another try
         fx.expectOldKept();
     }
     fx.sim->SetFault(TFault::None);
     fx.capture(1);
     EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+}
+
+// Abort answers at once while the bus waits for a silent analyser.
+TEST(CaptureForm, AbortWorksDuringABusTimeOut)
+{
+    Fixture fx;
+    fx.start(2, TAVIX_GPIB_LIBRARY, 1500);
+    fx.openOld();
+    fx.sim->SetFault(TFault::Silence);
+    TAquireForm& f = fx.form->AquireForm();
+    QTimer::singleShot(100, [&] { f.CancelButtonClick(); });
+    const auto begin = std::chrono::steady_clock::now();
+    fx.capture(1);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(f.AbortRequested());
+    EXPECT_TRUE(fx.dialogs.messages.empty() || fx.dialogs.messages.back() != kGpibWarning);
+    fx.expectOldKept();
 }
 
 TEST(CaptureForm, ABusLibraryWithoutReceiveOrNoneAtAllIsNotLoaded)
@@ -298,4 +344,32 @@ TEST(AnalyserReplies, PointCountsAndTraceBlocksAreChecked)
     EXPECT_FALSE(DecodeTraceBlock(std::string("#B\0\x20", 4), data, 2, values));
     EXPECT_FALSE(DecodeTraceBlock(std::string("#A\0\x20", 4), data.substr(0, 24), 2, values));
     EXPECT_FALSE(DecodeTraceBlock(std::string("#A\0\x20", 4), be(NAN) + data.substr(8), 2, values));
+}
+
+// The other instrument types are capture drivers; the question is still
+// asked once, by the dialog.
+TEST(CaptureForm, TheOtherTypesCaptureThroughTheirDriver)
+{
+    Fixture fx;
+    fx.start(2);
+    fx.form->SetDriverList({ std::string("Test VNA=") + RIVELLE_TEST_DRIVER_DIR + "/drv_good.so" });
+    fx.capture(1);
+    ASSERT_TRUE(fx.chart().DataChanged());
+    ASSERT_EQ(fx.lastCommand("CONT"), "CONT");
+    TAquireForm& f = fx.form->AquireForm();
+    f.show();
+    ASSERT_EQ(f.VNAtype->count(), 2);
+    EXPECT_EQ(f.VNAtype->itemText(1).toStdString(), "Test VNA");
+    f.VNAtype->setCurrentIndex(1);
+    const std::size_t busCommands = fx.sim->Commands().size();
+    fx.dialogs.answers = { TAnswer::No };
+    f.OKbuttonClick();
+    f.hide();
+    EXPECT_EQ(fx.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fx.sim->Commands().size(), busCommands);
+    EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+    ASSERT_EQ(fx.chart().CurveCount(), 4);
+    EXPECT_EQ(fx.chart().CurveAt(0)->Points.size(), 5u); // the driver's points, not the analyser's 11
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_FALSE(f.Capturing());
 }

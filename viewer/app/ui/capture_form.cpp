@@ -154,7 +154,8 @@ void TAquireForm::OKbuttonClick()
         beginCapture();
         const bool done = main_.CaptureWithDriver(*this, VNAtype->currentText().toStdString(), GpiBad->value(), ports);
         endCapture();
-        if (done)
+        // A failure leaves the dialog for another try; an abort closes it.
+        if (done || aborted_)
             accept();
         return;
     }
@@ -185,7 +186,7 @@ void TAquireForm::captureAnalyser(int ports)
         dialogs_.ShowWarning(r.message.empty() ? kGpibWarning : r.message);
         break;
     case TCaptureOutcome::Aborted:
-        Status->setText(QString());
+        accept();
         break;
     }
 }
