@@ -579,6 +579,7 @@ void TMainForm::NewClick()
         return;
     MakeNewFile(smith_->Chart(), file);
     xy_->Chart().SetImpedance(file.impedance);
+    files_->StartNewData(file.impedance);
     state_->NewFileDataFormat = file.dataFormat;
     SetCurrentFile(file.name, file.ports, false);
     if (GridShowing()) {
