@@ -13,7 +13,7 @@ if ! command -v clang++ >/dev/null; then
   exit 0
 fi
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_BENCH=OFF >/dev/null
-targets=(installlib_archive_fuzz)
+targets=(installlib_archive_fuzz viewer_analyser_reply_fuzz)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   exe=$(find "$build" -type f -name "$t" -perm -u+x | head -n 1)

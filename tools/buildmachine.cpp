@@ -5,8 +5,11 @@
 #include "platform/win/version_resource.h"
 #include "setup/installlib/buildmode.h"
 #include "setup/tavixsetup/buildlayout.h"
+#include "setup/tavixsetup/form1.h"
 #include "tools/sampleproduct.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -49,19 +52,51 @@ void registryString(win::Machine& machine, win::RootKey root, std::string_view k
         throw std::runtime_error("Cannot write the registry value " + str(key) + "\\" + str(name));
 }
 
+bool readHost(const std::filesystem::path& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
 } // namespace
 
-std::string systemLibraryImage()
+static std::string versionedImage(const uint16_t (&version)[4], const std::string& description)
 {
     win::VersionSpec stamp;
-    const uint16_t version[4] = { 4, 72, 3110, 0 };
     std::copy(std::begin(version), std::end(version), stamp.fileVersion);
     std::copy(std::begin(version), std::end(version), stamp.productVersion);
     stamp.fileType = 2; // a library
+    const std::string text = std::to_string(version[0]) + "." + std::to_string(version[1]) + "."
+        + std::to_string(version[2]) + "." + std::to_string(version[3]);
     stamp.stringTables.push_back({ "040904E4",
-        { { "CompanyName", "Tavixsoft" }, { "FileDescription", "Shell light-weight utility library" },
-            { "FileVersion", "4.72.3110.0" }, { "ProductVersion", "4.72.3110.0" } } });
+        { { "CompanyName", "Tavixsoft" }, { "FileDescription", description }, { "FileVersion", text },
+            { "ProductVersion", text } } });
     return win::buildPeImage(win::buildVersionBlock(stamp));
+}
+
+std::string engineFileImage(const std::string& name)
+{
+    return versionedImage({ 4, 0, 0, 1 }, "Database engine: " + name);
+}
+
+std::string engineConfigTemplate()
+{
+    return "ENGINE CONFIGURATION 1\r\n"
+           "SYSTEM\r\n"
+           "  VERSION=4.0\r\n"
+           "  LOCAL SHARE=FALSE\r\n"
+           "DRIVER PARADOX\r\n"
+           "  LEVEL=4\r\n"
+           "  BLOCK SIZE=2048\r\n"
+           "  NET DIR=C:\\\r\n";
+}
+
+std::string systemLibraryImage()
+{
+    return versionedImage({ 4, 72, 3110, 0 }, "Shell light-weight utility library");
 }
 
 void seedBuildMachine(win::Machine& machine, const BuildMachinePrograms& programs)
@@ -81,9 +116,18 @@ void seedBuildMachine(win::Machine& machine, const BuildMachinePrograms& program
         installlib::kBuildToolsSearchPathValue, kLibrarySearchPath);
     registryString(machine, win::RootKey::LocalMachine, installlib::kBuildToolsKey, installlib::kBuildToolsRootValue,
         kBuildToolsRoot);
-    // The database engine's folder with its files and registry values, and
-    // its configuration library and template in the library folder, are laid
-    // out with the engine installer.
+    // The engine's configuration library and template, and the engine
+    // itself: its files and the registry value that names its folder.
+    std::string module;
+    if (programs.engineConfigLibrary.empty() || !readHost(programs.engineConfigLibrary, module))
+        throw std::runtime_error("Cannot read the engine's configuration library " + programs.engineConfigLibrary.string());
+    file(machine, str(kLibraryDir) + "\\" + str(kEngineConfigLibraryName), module);
+    file(machine, str(kLibraryDir) + "\\" + str(kEngineConfigTemplateName), engineConfigTemplate());
+    folder(machine, kEngineSourceDir);
+    for (const std::string& name : EngineFileNames())
+        file(machine, str(kEngineSourceDir) + "\\" + name, engineFileImage(name));
+    registryString(machine, win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "DLLPATH",
+        kEngineSourceDir);
 
     // The product's source folders, made by the sample tool.
     folder(machine, kProductDir);

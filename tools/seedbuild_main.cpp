@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     try {
         auto machine = win::Machine::open(argv[1]);
         sampledata::seedBuildMachine(*machine,
-            { TAVIX_HOST_SETUP, TAVIX_HOST_LOADER, TAVIX_HOST_UNINSTALL, TAVIX_HOST_PRODUCT });
+            { TAVIX_HOST_SETUP, TAVIX_HOST_LOADER, TAVIX_HOST_UNINSTALL, TAVIX_HOST_PRODUCT, TAVIX_ENGINECONFIG_MODULE });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavix_seedbuild: %s\n", e.what());
         return 1;

@@ -6,7 +6,8 @@
 // from a drive the user maps explicitly onto a host folder).
 //
 //   <root>/machine.ini     configuration: Windows kind and version, Windows,
-//                          System and Temp directories, language, drives
+//                          System and Temp directories, language, drives,
+//                          in-use marks (machine.lock guards its updates)
 //   <root>/registry.reg    the registry, REGEDIT4 text (registry.lock guards it)
 //   <root>/drives/C/...    the contents of drive C: (A: the floppy, S: sources)
 //

@@ -101,6 +101,11 @@ void TCustomInstallFile::ReadInfoFromArchive()
             throw IECustomInstallFile("%s cannot perform ReadInfoFromArchive because either no container is assigned "
                                       "or the container is not TFileContainer",
                 { Name() });
+        // A net file whose container fetches its archive only when it
+        // installs has nothing to read yet: the net file list gave its size,
+        // date and version, and the fetched archive is read at its install.
+        if (!fc->HasFetchedArchive())
+            return;
         path = fc->LocalArchivePath();
     }
     if (isBlank(path))

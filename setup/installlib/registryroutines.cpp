@@ -125,9 +125,12 @@ void RegistryWriteString(int Root, std::string_view Key, std::string_view Name, 
     try {
         TqrleRegistry reg;
         setRoot(reg, Root);
-        if (!reg.OpenKey(Key, true))
+        // The key (made when missing) and the value in one save of the store.
+        const std::string_view sub = !Key.empty() && Key.front() == '\\' ? Key.substr(1) : Key;
+        if (win::Machine::current().registry().writeString(reg.RootKey(), std::string(sub), std::string(Name),
+                std::string(Value))
+            != 0)
             fail();
-        reg.WriteString(Name, Value);
     } catch (const EIRCannotWriteValue&) {
         throw;
     } catch (const std::exception&) {
@@ -140,10 +143,11 @@ void RegistryWriteInteger(int Root, std::string_view Key, std::string_view Name,
     try {
         TqrleRegistry reg;
         setRoot(reg, Root);
-        if (reg.OpenKey(Key, true)) {
-            reg.WriteInteger(Name, Value);
+        const std::string_view sub = !Key.empty() && Key.front() == '\\' ? Key.substr(1) : Key;
+        if (win::Machine::current().registry().writeDWord(
+                reg.RootKey(), std::string(sub), std::string(Name), static_cast<std::uint32_t>(Value))
+            == 0)
             return;
-        }
     } catch (const std::exception&) {
     }
     throw EIRCannotWriteValue(std::string(Key));

@@ -105,9 +105,9 @@ public:
         for (const Item& item : items_)
             removeItem(item);
         // Counters this install took for files it found and kept.
-        for (const auto& [upper, path] : ownCounters_)
+        for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
-                releaseOwnCounterOnly(upper, path);
+                releaseOwnCounterOnly(upper, counter);
         if (left_.empty())
             removeItem(Item { program, false, false });
         removeEmptyFolders();
@@ -266,9 +266,9 @@ private:
         if (!activeX.empty())
             writeList("ActiveX", activeX);
         std::vector<std::string> counters;
-        for (const auto& [upper, path] : ownCounters_)
+        for (const auto& [upper, counter] : ownCounters_)
             if (unreleased_.count(upper))
-                counters.push_back(path);
+                counters.insert(counters.end(), std::size_t(counter.Times), counter.Path);
         if (!counters.empty())
             writeList("SharedDLLs", counters);
     }
@@ -296,7 +296,9 @@ private:
                 continue;
             for (const auto& [value, data] : listValues(report_.Key + "\\" + name)) {
                 const std::string path = text::trim(data);
-                ownCounters_[text::toUpper(path)] = path;
+                OwnCounter& counter = ownCounters_[text::toUpper(path)];
+                counter.Path = path;
+                ++counter.Times; // once for every install of the product that counted it
             }
         }
         for (const std::string& name : lists) {
@@ -356,18 +358,20 @@ private:
             return true;
         }
         const std::string upper = text::toUpper(path);
-        const bool own = ownCounters_.count(upper) > 0;
+        const auto ownCounter = ownCounters_.find(upper);
+        const bool own = ownCounter != ownCounters_.end();
         if (!reg_.OpenKey(kSharedDllsKey, false))
             return false;
         bool release = false;
         try {
             const int count = reg_.ReadInteger(*name);
+            const int left = own ? count - ownCounter->second.Times : 0;
             if (!own && count > 0) {
                 // Another product counts on the file; its counter is its own.
                 report_.Kept.push_back(path + ": its shared counter is held by another install");
-            } else if (count > 1) {
-                reg_.WriteInteger(*name, count - 1);
-                report_.Kept.push_back(path + ": still used by " + std::to_string(count - 1) + " other install(s)");
+            } else if (left >= 1) {
+                reg_.WriteInteger(*name, left);
+                report_.Kept.push_back(path + ": still used by " + std::to_string(left) + " other install(s)");
             } else {
                 // A count of zero or below is taken as no other user; the
                 // value goes rather than counting below zero.
@@ -385,15 +389,21 @@ private:
 
     // A file the install found and kept, but counted: the counter goes down
     // (its value goes at zero); the file is never removed.
-    void releaseOwnCounterOnly(const std::string& upper, const std::string& path)
+    struct OwnCounter {
+        std::string Path;
+        int Times = 0;
+    };
+
+    void releaseOwnCounterOnly(const std::string& upper, const OwnCounter& counter)
     {
+        const std::string& path = counter.Path;
         const auto name = counterName(path);
         if (!name || !reg_.OpenKey(kSharedDllsKey, false))
             return;
         try {
             const int count = reg_.ReadInteger(*name);
-            if (count > 1)
-                reg_.WriteInteger(*name, count - 1);
+            if (count - counter.Times >= 1)
+                reg_.WriteInteger(*name, count - counter.Times);
             else
                 reg_.DeleteValue(*name);
             report_.Kept.push_back(path + ": not installed by this product; its counter was released");
@@ -573,7 +583,7 @@ private:
     std::map<std::string, std::size_t> index_;
     std::vector<std::string> folders_;
     std::vector<std::string> engineFolders_;
-    std::map<std::string, std::string> ownCounters_; // upper-cased path -> path, the "SharedDLLs" list
+    std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
     std::vector<Item> left_; // could not be removed: kept in the entry
 };

@@ -18,7 +18,8 @@
 // - an entry that is no plain absolute file path (relative, wildcards, "."
 //   or "..", a directory) is left alone and reported;
 // - a file with a "SharedDLLs" counter that the entry's own "SharedDLLs"
-//   list names loses one from it and stays while the counter is above zero;
+//   list names loses one for every time the list names it (each install of
+//   the product counted once) and stays while the counter is above zero;
 //   the counter never goes below zero, it is removed; a counter above zero
 //   that the entry does not name belongs to another product: the file and
 //   its counter stay as they are;

@@ -26,6 +26,9 @@ inline constexpr std::string_view kUninstallProgramName = "uninstall.exe";
 inline constexpr std::string_view kEngineConfigLibraryName = "IDAPINST.DLL";
 inline constexpr std::string_view kEngineConfigTemplateName = "idapi32_40.cnf";
 
+// The database engine's folder on the build machine (its DLLPATH).
+inline constexpr std::string_view kEngineSourceDir = "C:\\Program Files\\Borland\\Common Files\\BDE";
+
 // The product's source folders.
 inline constexpr std::string_view kProductDir = "C:\\Tavix\\Product";
 inline constexpr std::string_view kProductDataDir = "C:\\Tavix\\Product\\data";

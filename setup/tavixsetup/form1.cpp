@@ -2,12 +2,15 @@
 
 #include "setup/installlib/dialogmanager.h"
 #include "setup/installlib/install.h"
+#include "setup/installlib/installbde.h"
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
 #include "setup/installlib/installgroup.h"
 #include "setup/installlib/pathspecifiers.h"
 #include "setup/installlib/shelllinks.h"
 #include "setup/installlib/translator.h"
+#include "setup/installlib/ui/progresswindows.h"
+#include "setup/installlib/ui/wizardpages.h"
 #include "setup/installlib/uninstallexe.h"
 #include "setup/tavixsetup/buildlayout.h"
 #include "setup/tavixsetup/scripttexts.h"
@@ -91,6 +94,14 @@ template <class T> T* standard(const std::vector<TCustomPathSpecifier*>& list)
 
 } // namespace
 
+const std::vector<std::string>& EngineFileNames()
+{
+    static const std::vector<std::string> names { "IDAPI32.DLL", "BLW32.DLL", "IDDR32.DLL", "IDBAT32.DLL",
+        "IDR20009.DLL", "IDPDX32.DLL", "IDSQL32.DLL", "IDQBE32.DLL", "USA.BLL", "EUROPE.BLL", "OTHER.BLL",
+        "CHARSET.BLL", "CEEUROPE.BLL", "FAREAST.BLL", "JAPAN.BLL" };
+    return names;
+}
+
 const std::vector<std::string>& TableFileNames()
 {
     // transistores has a memo field whose notes are longer than the part kept
@@ -152,6 +163,7 @@ TForm1::TForm1()
     Install1->SetHideMainForm(false);
     Install1->Reboot = false;
     Install1->SetUseLoadingProgram(true);
+    Install1->SetPresetupFiles({ str(kLibraryDir) + "\\" + str(kEngineConfigLibraryName) });
     Install1->BuildInfo.BuildDirectory = str(kBuildDirectory);
     Install1->BuildInfo.OCXName = "qlsetup";
     Install1->BuildInfo.SignCode = false;
@@ -171,17 +183,18 @@ TForm1::TForm1()
     makeTree();
     makeLinks();
     makeDialogs();
-    LicenseAgreement = LicenseAgreementLines();
-    ReadmeText = ReadmeLines();
 }
 
 TForm1::~TForm1() = default;
 
 TInstallFile* TForm1::addFile(
-    TInstallDirectory* Directory, const std::string& IncludeFromDir, const std::string& FileName, int UniqueID)
+    TFileContainer* Directory, const std::string& IncludeFromDir, const std::string& FileName, int UniqueID)
 {
     auto* file = new TInstallFile(this);
     file->SetLoading(true);
+    // Every file carries a name of its own: net archives and the net file
+    // list know a file by it.
+    file->SetName("InstallFile" + std::to_string(UniqueID));
     loading_.push_back(file);
     file->SetContainer(Directory);
     file->SetInstallTypes(kAllTypes);
@@ -205,11 +218,32 @@ void TForm1::makeTree()
         object->SetDestDir(destDir);
         object->SetDescription(description);
     };
-    // The database engine's installer and its 16 files come first in the
-    // stored form (Order -1, destination psBDEDLL); they join the script
-    // with the engine installer, and with them the presetup file the
-    // installer loads at install time (kEngineConfigLibraryName from the
-    // library folder).
+    // The database engine first: its libraries, language drivers and
+    // configuration template go to the engine's folder.
+    InstallBDE = make<TInstallBDE>("InstallBDE");
+    InstallBDE->SetContainer(Install1);
+    InstallBDE->Order = -1;
+    InstallBDE->SetInstallTypes(kAllTypes);
+    InstallBDE->SetArchiveFileType(standard<TpsContainerArchiveFile>(PathSpecifiers));
+    InstallBDE->SetDestDirType(standard<TpsBDEDLL>(PathSpecifiers));
+    InstallBDE->SetDestDir("");
+    InstallBDE->SetDescription("Borland Database Engine");
+    InstallBDE->LanguageDLL = "0009";
+    InstallBDE->SaveFor16Bit = false;
+    int engineId = 58;
+    for (const std::string& name : EngineFileNames()) {
+        TInstallFile* file = addFile(InstallBDE, str(kEngineSourceDir), name, engineId);
+        engineId += EngineFiles.size() % 2 == 0 ? 2 : 1; // 58 to 79, with gaps
+        file->Net = true;
+        file->SetFileType(iftJustADLL);
+        file->OverwriteMode = owVersionDate;
+        file->UpdateDLLCounter = true;
+        EngineFiles.push_back(file);
+    }
+    BDEConfigFile = addFile(InstallBDE, str(kLibraryDir), str(kEngineConfigTemplateName), 84);
+    BDEConfigFile->SetName("BDEConfigFile");
+    BDEConfigFile->Net = true;
+    BDEConfigFile->SetDestName("idapi32.cnf");
 
     Group = make<TInstallGroup>("Group");
     container(Group, Install1, "\\Tavix Electronics", "Tavix Electronics");
@@ -298,9 +332,7 @@ void TForm1::makeLinks()
 
 void TForm1::makeDialogs()
 {
-    // The six managers; the wizard's pages join them (the welcome, licence,
-    // readme, destination and program-folder pages, the good, bad, copy and
-    // reboot pages) when the pages are part of the library.
+    // The six managers first: each page joins the first manager of its type.
     const TManagerType types[] = { dmBeforeInstall, dmAfterGoodInstall, dmAfterBadInstall, dmDuringCopyFiles,
         dmChangeDisk, dmReboot };
     const char* names[]
@@ -313,6 +345,26 @@ void TForm1::makeDialogs()
         manager->RelativeTopOffset = 0;
         DialogManagers.push_back(manager);
     }
+    auto page = [this](auto* dialog, TInstallContainer* container, TDialogManager* manager, int order) {
+        dialog->SetContainer(container);
+        dialog->SetDialogManager(manager);
+        dialog->Order = order;
+        dialog->OverrideMainTranslator = false;
+        return dialog;
+    };
+    WelcomeDlg = page(make<TWelcomeDlg>("WelcomeDlg"), Install1, DialogManagers[0], 10);
+    LicenseDlg = page(make<TLicenseDlg>("LicenseDlg"), Install1, DialogManagers[0], 20);
+    LicenseDlg->LicenseAgreement = LicenseAgreementLines();
+    ReadmeDlg = page(make<TReadmeDlg>("ReadmeDlg"), Install1, DialogManagers[0], 30);
+    ReadmeDlg->ReadmeText = ReadmeLines();
+    SelectDestinationDlg = page(make<TSelectDestinationDlg>("SelectDestinationDlg"), Install1, DialogManagers[0], 45);
+    SelectFolderDlg = page(make<TSelectFolderDlg>("SelectFolderDlg"), MainFolder, DialogManagers[0], 60);
+    GoodInstallationDlg = page(make<TGoodInstallationDlg>("GoodInstallationDlg"), Install1, DialogManagers[1], 10);
+    BadInstallationDlg = page(make<TBadInstallationDlg>("BadInstallationDlg"), Install1, DialogManagers[2], 10);
+    CopyFileDlg = page(make<TCopyFileDlg>("CopyFileDlg"), Install1, DialogManagers[3], -1);
+    CopyFileDlg->RelativeLeftOffset = 0;
+    RebootDlg = page(make<TRebootDlg>("RebootDlg"), Install1, DialogManagers[5], 10);
+    InstallStatusDlg = page(make<TInstallStatusDlg>("InstallStatusDlg"), Install1, nullptr, -1);
 }
 
 void TForm1::SetWindowState(TWindowState State)

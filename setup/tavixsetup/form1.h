@@ -25,8 +25,20 @@
 #include <vector>
 
 namespace installlib {
+class TBadInstallationDlg;
+class TCopyFileDlg;
 class TCustomPathSpecifier;
 class TDialogManager;
+class TFileContainer;
+class TGoodInstallationDlg;
+class TInstallBDE;
+class TInstallStatusDlg;
+class TLicenseDlg;
+class TReadmeDlg;
+class TRebootDlg;
+class TSelectDestinationDlg;
+class TSelectFolderDlg;
+class TWelcomeDlg;
 class TInstall;
 class TInstallDirectory;
 class TInstallFile;
@@ -73,6 +85,9 @@ public:
     std::vector<installlib::TCustomPathSpecifier*> PathSpecifiers;
     installlib::TInstall* Install1 = nullptr;
     installlib::TTranslator* MainTranslator = nullptr;
+    installlib::TInstallBDE* InstallBDE = nullptr;
+    std::vector<installlib::TInstallFile*> EngineFiles; // the 15 libraries and language drivers
+    installlib::TInstallFile* BDEConfigFile = nullptr; // the configuration template
     installlib::TInstallGroup* Group = nullptr;
     installlib::TInstallDirectory* Directory = nullptr;
     installlib::TInstallFile* Program = nullptr; // tavixcat.exe
@@ -93,13 +108,20 @@ public:
     installlib::TInstallMainLink* InstallMainLink2 = nullptr;
     installlib::TInstallFile* HelpStartPage = nullptr; // visao_geral.html
     std::vector<installlib::TDialogManager*> DialogManagers; // DialogManager .. DialogManager5
-    // The licence agreement and readme the wizard's pages show.
-    std::vector<std::string> LicenseAgreement;
-    std::vector<std::string> ReadmeText;
+    installlib::TWelcomeDlg* WelcomeDlg = nullptr;
+    installlib::TLicenseDlg* LicenseDlg = nullptr;
+    installlib::TReadmeDlg* ReadmeDlg = nullptr;
+    installlib::TSelectDestinationDlg* SelectDestinationDlg = nullptr;
+    installlib::TSelectFolderDlg* SelectFolderDlg = nullptr;
+    installlib::TGoodInstallationDlg* GoodInstallationDlg = nullptr;
+    installlib::TBadInstallationDlg* BadInstallationDlg = nullptr;
+    installlib::TCopyFileDlg* CopyFileDlg = nullptr;
+    installlib::TRebootDlg* RebootDlg = nullptr;
+    installlib::TInstallStatusDlg* InstallStatusDlg = nullptr;
 
 private:
     template <class T> T* make(const char* Name);
-    installlib::TInstallFile* addFile(installlib::TInstallDirectory* Directory, const std::string& IncludeFromDir,
+    installlib::TInstallFile* addFile(installlib::TFileContainer* Directory, const std::string& IncludeFromDir,
         const std::string& FileName, int UniqueID);
     void makeTree();
     void makeLinks();
@@ -107,6 +129,9 @@ private:
 
     std::vector<installlib::TComponent*> loading_;
 };
+
+// The engine's libraries and language drivers, in order.
+const std::vector<std::string>& EngineFileNames();
 
 // The table files the script installs into Data, in order.
 const std::vector<std::string>& TableFileNames();

@@ -17,6 +17,7 @@
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/ui/dialogwindows.h"
+#include "setup/installlib/ui/wizardpages.h"
 #include "setup/tavixsetup/form1.h"
 #include "setup/tavixsetup/mainwindow.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv)
 
     installlib::InstallLibraryStartup();
     installlib::RegisterDialogWindows();
+    installlib::RegisterWizardPageClasses();
     ui::QtMessageService messages;
     ui::MessageService::setCurrent(&messages);
     installlib::TApplication& application = installlib::Application();

@@ -3,6 +3,7 @@
 #include "setup/installlib/ui/decorativecontrols.h"
 
 #include <QFont>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -39,8 +40,13 @@ TForm1Window::TForm1Window(TForm1& Form, QWidget* Parent)
     layout->addStretch(1);
 
     Form.OnWindowStateChanged = [this](TWindowState State) {
-        if (State == wsMaximized)
+        if (State == wsMaximized) {
+            // Without a window manager a maximised window keeps its size:
+            // it takes the screen's work area itself.
+            if (QScreen* screen = this->screen())
+                setGeometry(screen->availableGeometry());
             showMaximized();
+        }
         else if (State == wsMinimized)
             showMinimized();
         else

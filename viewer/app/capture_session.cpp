@@ -24,12 +24,22 @@ struct TCallState {
     std::exception_ptr error;
 };
 
+// Calls running off the thread, so that the end of the program can wait
+// for those an abort left behind.
+std::mutex g_callsLock;
+std::condition_variable g_callsDone;
+int g_calls = 0;
+
 template <class T>
 bool runOffThread(const std::shared_ptr<ICaptureSource>& source, std::function<T(ICaptureSource&)> call,
     ICaptureHost& host, int pollMs, T& out)
 {
     auto state = std::make_shared<TCallState<T>>();
-    std::thread([state, source, call = std::move(call)] {
+    {
+        std::lock_guard<std::mutex> g(g_callsLock);
+        ++g_calls;
+    }
+    std::thread([state, source = std::shared_ptr<ICaptureSource>(source), call = std::move(call)]() mutable {
         std::optional<T> value;
         std::exception_ptr error;
         try {
@@ -42,6 +52,11 @@ bool runOffThread(const std::shared_ptr<ICaptureSource>& source, std::function<T
         state->error = error;
         state->finished = true;
         state->done.notify_all();
+        // The source may hold the last reference to a library.
+        source.reset();
+        std::lock_guard<std::mutex> c(g_callsLock);
+        --g_calls;
+        g_callsDone.notify_all();
     }).detach();
     for (;;) {
         {
@@ -61,6 +76,12 @@ bool runOffThread(const std::shared_ptr<ICaptureSource>& source, std::function<T
 }
 
 } // namespace
+
+bool WaitForCaptureCalls(std::chrono::milliseconds limit)
+{
+    std::unique_lock<std::mutex> g(g_callsLock);
+    return g_callsDone.wait_for(g, limit, [] { return g_calls == 0; });
+}
 
 std::string CapturedFileName(int ports)
 {

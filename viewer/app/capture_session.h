@@ -10,6 +10,7 @@
 
 #include "viewer/components/smithchart.h"
 
+#include <chrono>
 #include <complex>
 #include <functional>
 #include <memory>
@@ -106,6 +107,11 @@ private:
 
 // Replaces the chart's curves and units with the captured ones.
 void ApplyCapturedData(smith::TSmithChart& chart, TCapturedData&& data);
+
+// Waits until every source call cut short by an abort has returned, or
+// the time is up; false then. The program calls it before it ends, so that
+// no call is still inside a library as it is unloaded.
+bool WaitForCaptureCalls(std::chrono::milliseconds limit);
 
 // A point from a complex value: magnitude, angle in degrees over the full
 // circle, and the rectangular parts.

@@ -24,6 +24,9 @@ public:
     // An information or error box with the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
 
+    // A warning box with OK.
+    virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
+
     // A warning box with Yes, No and Cancel.
     virtual TAnswer AskYesNoCancel(const std::string& text) = 0;
 

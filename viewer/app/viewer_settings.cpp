@@ -64,7 +64,8 @@ bool readLines(const std::string& path, std::vector<std::string>& lines, std::st
     return true;
 }
 
-void parseLines(const std::vector<std::string>& lines, std::vector<std::string>& Drivers, std::vector<std::string>& Recent)
+void parseLines(
+    const std::vector<std::string>& lines, std::vector<std::string>& Drivers, std::vector<std::string>& Recent)
 {
     Drivers.clear();
     Recent.clear();
@@ -137,7 +138,8 @@ std::string rewriteSection(const std::string& path, const std::string& section,
     }
     std::vector<std::string> body;
     if (found)
-        body.assign(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
+        body.assign(
+            lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
     edit(body);
     std::vector<std::string> out;
     if (found) {
@@ -244,38 +246,44 @@ std::string TViewerSettings::SaveRecent(const std::vector<std::string>& recent) 
 
 std::string TViewerSettings::EraseRecent() const
 {
-    return rewriteSection(path_, "recent", [](std::vector<std::string>& body) {
-        // Comments and blank lines belong to no key; only entries go.
-        std::erase_if(body, [](const std::string& line) { return line.find('=') != std::string::npos; });
-    }, nullptr);
+    return rewriteSection(
+        path_, "recent",
+        [](std::vector<std::string>& body) {
+            // Comments and blank lines belong to no key; only entries go.
+            std::erase_if(body, [](const std::string& line) { return line.find('=') != std::string::npos; });
+        },
+        nullptr);
 }
 
 std::string TViewerSettings::WriteDriver(const std::string& name, const std::string& path)
 {
     std::vector<std::string> lines;
-    std::string error = rewriteSection(path_, "drivers", [&](std::vector<std::string>& body) {
-        bool replaced = false;
-        for (auto it = body.begin(); it != body.end();) {
-            if (it->find('=') != std::string::npos && sameIgnoringCase(keyOf(*it), trimmed(name))) {
-                if (!replaced) {
-                    *it = name + "=" + path;
-                    replaced = true;
-                    ++it;
+    std::string error = rewriteSection(
+        path_, "drivers",
+        [&](std::vector<std::string>& body) {
+            bool replaced = false;
+            for (auto it = body.begin(); it != body.end();) {
+                if (it->find('=') != std::string::npos && sameIgnoringCase(keyOf(*it), trimmed(name))) {
+                    if (!replaced) {
+                        *it = name + "=" + path;
+                        replaced = true;
+                        ++it;
+                    } else {
+                        it = body.erase(it);
+                    }
                 } else {
-                    it = body.erase(it);
+                    ++it;
                 }
-            } else {
-                ++it;
             }
-        }
-        if (!replaced) {
-            // After the last entry, before any blank lines that end the section.
-            auto at = body.end();
-            while (at != body.begin() && trimmed(*(at - 1)).empty())
-                --at;
-            body.insert(at, name + "=" + path);
-        }
-    }, &lines);
+            if (!replaced) {
+                // After the last entry, before any blank lines that end the section.
+                auto at = body.end();
+                while (at != body.begin() && trimmed(*(at - 1)).empty())
+                    --at;
+                body.insert(at, name + "=" + path);
+            }
+        },
+        &lines);
     if (!error.empty())
         return error;
     std::vector<std::string> recent;
@@ -286,11 +294,14 @@ std::string TViewerSettings::WriteDriver(const std::string& name, const std::str
 std::string TViewerSettings::DeleteDriver(const std::string& name)
 {
     std::vector<std::string> lines;
-    std::string error = rewriteSection(path_, "drivers", [&](std::vector<std::string>& body) {
-        std::erase_if(body, [&](const std::string& line) {
-            return line.find('=') != std::string::npos && sameIgnoringCase(keyOf(line), trimmed(name));
-        });
-    }, &lines);
+    std::string error = rewriteSection(
+        path_, "drivers",
+        [&](std::vector<std::string>& body) {
+            std::erase_if(body, [&](const std::string& line) {
+                return line.find('=') != std::string::npos && sameIgnoringCase(keyOf(line), trimmed(name));
+            });
+        },
+        &lines);
     if (!error.empty())
         return error;
     std::vector<std::string> recent;

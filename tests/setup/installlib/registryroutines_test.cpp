@@ -2,6 +2,10 @@
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/registryroutines.h"
 
+#include <cstring>
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using namespace installlib;
 
 namespace {
@@ -170,4 +174,34 @@ TEST_F(MachineTest, ShellFoldersFromRegistryAndDefaults)
     EXPECT_EQ(GetProgramsDir(), "D:\\Progs");
     registry().writeString(win::RootKey::LocalMachine, current, "ProgramFilesDir", "E:\\Apps\\");
     EXPECT_EQ(GetProgramFilesDir(), "E:\\Apps");
+}
+
+// Catches an entry written as two saves (the key, then its value): a kill
+// between them left the uninstall entry's key without its value.
+TEST_F(MachineTest, WritesToANewKeyAreOneSave)
+{
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, machine->root().c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
+    auto saves = [&] {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                auto* event = reinterpret_cast<inotify_event*>(at);
+                count += (event->mask & IN_MOVED_TO) && event->len && std::strcmp(event->name, "registry.reg") == 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return count;
+    };
+    RegistryWriteString(kLocalMachine, "\\Software\\New\\Entry", "DisplayName", "Product");
+    EXPECT_EQ(saves(), 1);
+    RegistryWriteInteger(kLocalMachine, "Software\\Other", "Count", 3);
+    EXPECT_EQ(saves(), 1);
+    close(watch);
+    EXPECT_EQ(RegistryReadString(kLocalMachine, "\\Software\\New\\Entry", "DisplayName", ""), "Product");
+    EXPECT_EQ(RegistryReadInteger(kLocalMachine, "\\Software\\Other", "Count", 0), 3);
+    registry().setKeyReadOnly(win::RootKey::LocalMachine, "Software\\Locked", true);
+    EXPECT_THROW(RegistryWriteString(kLocalMachine, "\\Software\\Locked\\Sub", "v", "x"), EIRCannotWriteValue);
+    EXPECT_THROW(RegistryWriteInteger(kLocalMachine, "\\Software\\Locked", "v", 1), EIRCannotWriteValue);
 }

@@ -260,6 +260,20 @@ TEST_F(UninstallTest, LeavesWhatIsNotOurs)
     EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
 }
 
+// Catches a product installed twice (a repair run) releasing only one of
+// the two counts it took, so that the shared library would never go.
+TEST_F(UninstallTest, ReinstalledProductReleasesEveryCountItTook)
+{
+    installProduct();
+    auto* shared = static_cast<TInstallFile*>(form->FindComponent("File3"));
+    shared->ProcessContainer(); // the repair run: kept, counted again
+    ASSERT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 3);
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_TRUE(report.Problems.empty()) << report.Problems.front();
+    EXPECT_EQ(RegistryReadInteger(4, kShared, dest("SHARED.DLL"), 0), 1); // the other product's count
+    EXPECT_TRUE(machine->fileExists(dest("SHARED.DLL")));
+}
+
 // Catches a partial uninstall reported as done, or one that drops the
 // entry so that a second run cannot finish the job.
 TEST_F(UninstallTest, WhatCouldNotBeRemovedStaysListedForASecondRun)

@@ -1,15 +1,29 @@
 // The setup as people use it: the seeded build machine builds the setup with
-// -b, the self-extracting setup.exe is copied to a fresh target machine and
-// started there (the loader unpacks and starts the setup program, which
-// installs), the installed program starts from its link, and the uninstall
-// link removes it again. Every program runs as its own process, started
-// through the machine tool.
+// -b (the setup program as its own process, started through the machine
+// tool), the self-extracting setup.exe is copied to a fresh target machine
+// and started there: the loader unpacks it and starts the setup program,
+// whose wizard a scripted user plays (the setup runs in this process for
+// that), the installed program starts from its link, and the uninstall link
+// removes it again (the uninstall program as its own process).
 
 #include "setup_fixture.h"
 
+#include "platform/engineconfig/engineconfig.h"
+#include "platform/win/batch.h"
 #include "platform/win/shelllink.h"
+#include "platform/win/text.h"
+#include "platform/win/version_resource.h"
 #include "setup/installlib/buildmode.h"
+#include "setup/installlib/installbde.h"
+#include "setup/installlib/ui/wizardpages.h"
+#include "setup/loader/loader.h"
+#include "tests/setup/installlib/wizard_fixture.h"
 #include "tools/samplehelp.h"
+
+#include "setup/installlib/netinstalllocation.h"
+#include "setup/installlib/qrlecompress.h"
+#include "setup/installlib/routines.h"
+#include "tests/platform/net/test_servers.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -28,10 +42,12 @@ const std::string kUninstallKey
     = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavix Electronics 1.01a - Demo";
 const std::string kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-// The non-blank lines of a registry text.
-std::multiset<std::string> registryLines(const std::string& text)
+// The entries of a registry text: each key line, and each value line with
+// its key in front ("[KEY] name=value").
+std::multiset<std::string> registryEntries(const std::string& text)
 {
-    std::multiset<std::string> lines;
+    std::multiset<std::string> entries;
+    std::string key;
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find('\n', at);
@@ -39,10 +55,30 @@ std::multiset<std::string> registryLines(const std::string& text)
         at = end == std::string::npos ? text.size() : end + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (!line.empty())
-            lines.insert(line);
+        if (line.empty())
+            continue;
+        if (line.front() == '[')
+            key = line;
+        entries.insert(line.front() == '[' ? line : key + " " + line);
     }
-    return lines;
+    return entries;
+}
+
+// The names in one map and not in the other, for a short failure message.
+std::string differingNames(const std::map<std::string, std::string>& a, const std::map<std::string, std::string>& b)
+{
+    std::string out;
+    for (const auto& [name, bytes] : a) {
+        auto other = b.find(name);
+        if (other == b.end())
+            out += " only before: " + name;
+        else if (other->second != bytes)
+            out += " changed: " + name;
+    }
+    for (const auto& entry : b)
+        if (!a.count(entry.first))
+            out += " only after: " + entry.first;
+    return out;
 }
 
 std::string quoted(const std::string& s)
@@ -50,12 +86,45 @@ std::string quoted(const std::string& s)
     return "'" + s + "'";
 }
 
+const std::vector<std::string> kWizard { "look", "next", "look", "next", "look", "next", "look", "next", "look",
+    "next" };
+const std::vector<std::string> kWizardSeen { "Welcome: Next Cancel", "Software license agreement: Previous Next Cancel",
+    "Readme information: Previous Next Cancel", "Choose destination location: Previous Next Cancel",
+    "Select folder in start menu: Previous Next Cancel" };
+
 class EndToEndTest : public SetupTest {
 protected:
     void SetUp() override
     {
         SetupTest::SetUp();
-        target = win::Machine::open(dir.path() / "target");
+        target = win::Machine::open(dir.path() / "target", seed());
+    }
+    virtual win::MachineSeed seed() { return {}; }
+
+    // An engine the target had before: an older library and a
+    // configuration with an alias of another product.
+    void existingEngine()
+    {
+        const std::string dir = str(kEngineSourceDir);
+        ASSERT_TRUE(target->forceDirectories(dir));
+        ASSERT_TRUE(target->writeFile(dir + "\\IDAPI32.DLL", olderEngineLibrary()));
+        ASSERT_TRUE(target->writeFile(dir + "\\IDAPI32.CFG",
+            "ENGINE CONFIGURATION 1\r\nSYSTEM\r\n  VERSION=3.0\r\nDRIVER PARADOX\r\n  LEVEL=3\r\n"
+            "ALIAS PARTS\r\n  DRIVER=PARADOX\r\n  PATH=C:\\Parts\r\n"));
+        win::RegKey key;
+        ASSERT_EQ(target->registry().createKey(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", key),
+            win::ERROR_SUCCESS);
+        target->registry().setValue(key, win::RegValue::string("DLLPATH", dir));
+        target->registry().setValue(key, win::RegValue::string("CONFIGFILE01", dir + "\\IDAPI32.CFG"));
+        target->registry().setValue(key, win::RegValue::string("RESOURCE", "0009"));
+    }
+
+    static std::string olderEngineLibrary()
+    {
+        win::VersionSpec stamp;
+        stamp.fileVersion[0] = stamp.productVersion[0] = 3;
+        stamp.stringTables.push_back({ "040904E4", { { "FileVersion", "3.0.0.0" } } });
+        return win::buildPeImage(win::buildVersionBlock(stamp));
     }
 
     // The machine tool on root; its exit code.
@@ -77,7 +146,99 @@ protected:
         ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
     }
 
-    int install() { return tool(target->root(), "run 'C:\\DIST\\setup.exe'"); }
+    // The setup program on the target machine, in this process: the
+    // loaded form, its first activation with the scripted user playing
+    // every modal page, and the end of the program. 1 when the run failed.
+    int runSetup(const std::string& program, const std::vector<std::string>& arguments)
+    {
+        return runSetupOn(*target, program, arguments);
+    }
+    int runSetupOn(win::Machine& machine, const std::string& program, const std::vector<std::string>& arguments)
+    {
+        using namespace installlib;
+        const std::string savedModule = machine.moduleFileName();
+        machine.setModuleFileName(program);
+        Application().Reset();
+        const bool started = InstallLibraryStarted();
+        if (!started) {
+            InstallLibraryStartup();
+            RegisterWizardPageClasses();
+        }
+        ui::MessageService::setCurrent(&messages);
+        Application().Title = "Tavixsoft - Install";
+        Application().Arguments = arguments;
+        Application().ExeName = program;
+        bool failed = false;
+        {
+            auto form = std::make_unique<tavixsetup::TForm1>();
+            if (customize)
+                customize(*form);
+            Application().MainForm = form.get();
+            const bool loaded = Application().Guard([&] { form->Load(); });
+            if (loaded && !Application().Terminated())
+                form->Activate();
+            failed = !loaded || form->Install1->Failed();
+            Application().MainForm = nullptr;
+        }
+        ClearDialogRegistries();
+        if (!started)
+            InstallLibraryShutdown();
+        Application().Reset();
+        machine.setModuleFileName(savedModule);
+        return failed ? 1 : 0;
+    }
+
+    // WinExec on the target: the setup program runs in this process, every
+    // other program file as its own process, batch files at once.
+    void installRunner()
+    {
+        win::Machine* machine = target.get();
+        machine->setProgramRunner([this, machine](const std::string& program, const std::string& line, int) {
+            auto words = win::splitCommandLine(line);
+            words.erase(words.begin());
+            const std::string path = machine->fullPathName(program);
+            if (win::text::toUpper(path).ends_with(".BAT")) {
+                batchRuns.push_back(win::BatchInterpreter(*machine).runFile(path));
+                return;
+            }
+            auto host = win::hostProgramOfFile(*machine, path);
+            if (host && *host == std::filesystem::path(TAVIX_HOST_SETUP))
+                setupRuns.push_back(runSetup(path, words));
+            else
+                win::runProgramFile(*machine, path, words, machine->currentDirectory());
+        });
+    }
+
+    // setup.exe started on the target: the loader's work, then the setup.
+    int install(std::vector<std::vector<std::string>> scripts = { kWizard, { "look", "finish" } })
+    {
+        for (auto& script : scripts)
+            user.add(script);
+        win::Machine::setCurrent(target);
+        installRunner();
+        int code = -1;
+        try {
+            code = tavixloader::RunLoader(*target, "C:\\DIST\\setup.exe", {},
+                [&](const tavixloader::TSetupStart& start) { return runSetup(start.Program, start.Arguments); });
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        EXPECT_TRUE(user.scripts.empty()) << "the setup showed fewer pages than the user expected";
+        win::Machine::setCurrent(nullptr);
+        return code;
+    }
+
+    // The emulated restart, with the setup's resume played by the user.
+    void restart(std::vector<std::vector<std::string>> scripts)
+    {
+        for (auto& script : scripts)
+            user.add(script);
+        win::Machine::setCurrent(target);
+        installRunner();
+        target->restart();
+        win::Machine::setCurrent(nullptr);
+    }
+
 
     std::string log() { return tavix::testing::readFile(dir.path() / "tool.log"); }
 
@@ -101,6 +262,14 @@ protected:
 
     std::shared_ptr<win::Machine> target;
     std::string setupExe;
+    ui::ScriptedMessageService messages;
+    wizardtest::ScriptedUser user;
+    std::vector<win::BatchResult> batchRuns;
+    std::vector<int> setupRuns;
+    // Changes made to the stored form before it loads (a variant of the
+    // setup for one test).
+    std::function<void(tavixsetup::TForm1&)> customize;
+
 };
 
 } // namespace
@@ -130,7 +299,26 @@ TEST_F(EndToEndTest, InstallLaysOutTheProductItsLinksAndItsEntries)
     // The system's own older copy of the shared library, never counted.
     ASSERT_TRUE(target->writeFile("C:\\WINNT\\system32\\SHLWAPI.dll", "the system's older library"));
     ASSERT_TRUE(target->setFileDate("C:\\WINNT\\system32\\SHLWAPI.dll", 0x21210000));
+    existingEngine();
     ASSERT_EQ(install(), 0) << log();
+    std::vector<std::string> seen = kWizardSeen;
+    seen.push_back("Setup complete: Finish");
+    EXPECT_EQ(user.seen, seen);
+
+    // The engine: its files in its folder, the configuration merged with
+    // the alias that was there kept.
+    for (const auto& name : tavixsetup::EngineFileNames())
+        EXPECT_EQ(read(*target, str(kEngineSourceDir) + "\\" + name), sampledata::engineFileImage(name)) << name;
+    const auto config = value(*target, "SOFTWARE\\Borland\\Database Engine", "CONFIGFILE01");
+    ASSERT_TRUE(config);
+    std::string error;
+    const auto merged = engineconfig::Parse(read(*target, *config), error);
+    ASSERT_TRUE(merged) << error;
+    std::set<std::string> blocks;
+    for (const auto& block : merged->Blocks)
+        blocks.insert(block.Kind + " " + block.Name);
+    EXPECT_TRUE(blocks.count("ALIAS PARTS")) << *config;
+    EXPECT_TRUE(blocks.count("DRIVER PARADOX")) << *config;
 
     // Every product file, byte for byte.
     std::vector<std::pair<std::string, std::string>> files { { str(kProductDir) + "\\tavixcat.exe", "\\tavixcat.exe" },
@@ -217,28 +405,34 @@ TEST_F(EndToEndTest, UninstallFromItsLinkPutsTheMachineBack)
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
     auto after = snapshot(*target);
 
-    // What stays: the system library (the newer copy, its share counted
-    // once), the order trace, the profile the link code opened, and the
-    // emptied keys of the shared-library and uninstall lists.
+    // What stays: the engine (its files, configuration and registry
+    // values, the counters of its libraries), the system library (the newer
+    // copy, its share counted once), the order trace, the profile the link
+    // code opened, and the emptied keys of the shared-library and
+    // uninstall lists.
     const std::string registryBefore = before["registry"], registryAfter = after["registry"];
     for (auto* m : { &before, &after }) {
+        for (auto it = m->begin(); it != m->end();)
+            it = it->first.rfind("Program Files/Borland", 0) == 0 ? m->erase(it) : std::next(it);
         m->erase("WINNT/system32/SHLWAPI.dll");
         m->erase("WINNT/QrleInstallOrder.txt");
         m->erase("WINNT/WIN.INI");
         m->erase("registry");
     }
-    EXPECT_EQ(after, before);
-    std::multiset<std::string> added = registryLines(registryAfter);
-    for (const auto& line : registryLines(registryBefore)) {
+    EXPECT_TRUE(after == before) << differingNames(before, after);
+    std::multiset<std::string> added = registryEntries(registryAfter);
+    for (const auto& line : registryEntries(registryBefore)) {
         auto at = added.find(line);
-        if (at == added.end())
+        if (at == added.end() && line.find("Borland") == std::string::npos)
             ADD_FAILURE() << "uninstall removed " << line;
-        else
+        else if (at != added.end())
             added.erase(at);
     }
+    for (auto it = added.begin(); it != added.end();)
+        it = it->find("Borland") != std::string::npos ? added.erase(it) : std::next(it);
+    const std::string shared = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]";
     EXPECT_EQ(added,
-        (std::multiset<std::string> { "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]",
-            "\"C:\\\\WINNT\\\\system32\\\\SHLWAPI.dll\"=dword:00000001",
+        (std::multiset<std::string> { shared, shared + " \"C:\\\\WINNT\\\\system32\\\\SHLWAPI.dll\"=dword:00000001",
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall]" }));
     EXPECT_EQ(read(*target, "C:\\WINNT\\system32\\SHLWAPI.dll"), sampledata::systemLibraryImage());
     EXPECT_EQ(value(*target, kSharedDlls, "C:\\WINNT\\system32\\SHLWAPI.dll"), "1");
@@ -256,4 +450,123 @@ TEST_F(EndToEndTest, AReinstallKeepsTheUsersRepairRecords)
     ASSERT_EQ(install(), 0) << log();
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\Reparos.DB"), "the user's repairs");
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"), read(*build, str(kProductDataDir) + "\\transistores.DB"));
+}
+
+namespace {
+
+class CancelTest : public EndToEndTest, public ::testing::WithParamInterface<int> { };
+
+class RebootTest : public EndToEndTest, public ::testing::WithParamInterface<win::WindowsKind> {
+protected:
+    win::MachineSeed seed() override
+    {
+        win::MachineSeed s;
+        s.kind = GetParam();
+        return s;
+    }
+};
+
+} // namespace
+
+// Catches a Cancel that leaves anything behind: files, links, entries, the
+// run record, a restart entry or the setup's own Temp folder.
+TEST_P(CancelTest, CancelOnAPageInstallsNothing)
+{
+    buildAndCopy();
+    std::vector<std::string> steps(size_t(GetParam()), "next");
+    steps.push_back("cancel");
+    ASSERT_EQ(install({ steps, { "look", "finish" } }), 1);
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup incomplete: Finish" });
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(target->directoryExists(kMenu));
+    EXPECT_FALSE(target->fileExists("C:\\WINNT\\system32\\SHLWAPI.dll"));
+    EXPECT_FALSE(target->directoryExists(str(kEngineSourceDir)));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPage, CancelTest, ::testing::Range(0, 5));
+
+// Catches a library in use that is never replaced, a restart that does not
+// finish the install, or a run record left after it.
+TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes)
+{
+    buildAndCopy();
+    existingEngine();
+    const std::string library = str(kEngineSourceDir) + "\\IDAPI32.DLL";
+    target->setInUse(library, true);
+    ASSERT_EQ(install({ kWizard, { "look", "yes", "finish" } }), 0);
+    EXPECT_EQ(user.seen.back(), "Reboot windows: Finish");
+    EXPECT_TRUE(target->rebootRequested());
+    EXPECT_EQ(read(*target, library), olderEngineLibrary());
+    EXPECT_TRUE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle\\Install"));
+    const auto command = value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished");
+    ASSERT_TRUE(command);
+    EXPECT_NE(command->find(" -r "), std::string::npos) << *command;
+
+    user.seen.clear();
+    restart({ { "look", "finish" } });
+    EXPECT_EQ(setupRuns, std::vector<int> { 0 });
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup complete: Finish" });
+    EXPECT_EQ(read(*target, library), sampledata::engineFileImage("IDAPI32.DLL"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+    EXPECT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
+
+
+// Catches a net distribution that keeps the net files in the main archive,
+// stops before its pages because their archives are not fetched yet, does
+// not fetch them from the server at install, or installs other bytes.
+TEST_F(EndToEndTest, ANetDistributionInstallsTheEngineFromALoopbackServer)
+{
+    const std::filesystem::path served = dir.path() / "served";
+    std::filesystem::create_directories(served / "dl");
+    tavix::testing::TestServer server(tavix::testing::TestServer::Kind::Http, served);
+    customize = [&](tavixsetup::TForm1& form) {
+        auto* location = new installlib::TCustomNetInstallLocation(&form);
+        location->SetName("Server");
+        location->LoginInformation().Hostname = server.hostname();
+        location->LoginInformation().Directory = "dl";
+        form.Install1->SetNetLocation(location);
+        form.Install1->SetDistributeType(installlib::dtTraditionalNet); // the form is still loading
+    };
+
+    // Built in this process with the net script; the net folder is then
+    // put on the server.
+    win::Machine::setCurrent(build);
+    ASSERT_EQ(runSetupOn(*build, "C:\\Tavix\\Setup\\tavixsetup.exe", { "-b" }), 0);
+    for (const auto& asked : messages.asked())
+        ADD_FAILURE() << "the build said: " << asked.text;
+    const std::string netDir = "C:\\build\\" + installlib::MakeValidFileName(server.hostname()) + "\\dl";
+    const auto netFiles = build->findFiles(netDir + "\\*");
+    ASSERT_FALSE(netFiles.empty()) << netDir;
+    for (const auto& f : netFiles)
+        tavix::testing::writeFile(served / "dl" / f.name, read(*build, netDir + "\\" + f.name));
+    installlib::InstallLibraryStartup();
+    {
+        installlib::TQrleCompress archive;
+        archive.SetCompressedFile("C:\\build\\files.1");
+        for (int i = 0; i < archive.MemberCount(); ++i)
+            EXPECT_EQ(archive.Headers().GetFileHeaders(i).SourcePath.find("Borland"), std::string::npos)
+                << archive.Headers().GetFileHeaders(i).SourcePath;
+    }
+    installlib::InstallLibraryShutdown();
+    win::Machine::setCurrent(nullptr);
+    setupExe = read(*build, "C:\\build\\setup.exe");
+    ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+    ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
+
+    ASSERT_EQ(install(), 0) << (messages.asked().empty() ? std::string() : messages.asked().back().text);
+    for (const auto& name : tavixsetup::EngineFileNames())
+        EXPECT_EQ(read(*target, str(kEngineSourceDir) + "\\" + name), sampledata::engineFileImage(name)) << name;
+    EXPECT_EQ(read(*target, kInstalled + "\\uninstall.exe"),
+        read(*build, str(kLibraryDir) + "\\" + str(kUninstallProgramName)));
+    EXPECT_EQ(read(*target, kInstalled + "\\tavixcat.exe"), read(*build, str(kProductDir) + "\\tavixcat.exe"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
 }

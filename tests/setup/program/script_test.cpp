@@ -4,7 +4,10 @@
 #include "setup_fixture.h"
 
 #include "setup/installlib/dialogmanager.h"
+#include "setup/installlib/installbde.h"
 #include "setup/installlib/installdirectory.h"
+#include "setup/installlib/ui/progresswindows.h"
+#include "setup/installlib/ui/wizardpages.h"
 #include "setup/installlib/installfile.h"
 #include "setup/installlib/installgroup.h"
 #include "setup/installlib/pathspecifiers.h"
@@ -76,6 +79,7 @@ TEST_F(ScriptTest, DestinationsFollowTheProductsLayout)
 TEST_F(ScriptTest, FilesHaveUniqueIdsAndTheirRules)
 {
     std::set<int> ids;
+    std::set<std::string> names;
     int files = 0;
     for (int i = 0; i < form->ComponentCount(); ++i) {
         auto* file = dynamic_cast<TCustomInstallFile*>(form->Components(i));
@@ -83,11 +87,25 @@ TEST_F(ScriptTest, FilesHaveUniqueIdsAndTheirRules)
             continue;
         ++files;
         EXPECT_TRUE(ids.insert(file->UniqueID()).second) << file->FileName();
-        EXPECT_LE(file->UniqueID(), 57) << file->FileName();
-        EXPECT_EQ(file->DestName(), file->FileName());
+        // Net archives and the net file list know a file by its name.
+        EXPECT_FALSE(file->Name().empty()) << file->FileName();
+        EXPECT_TRUE(names.insert(file->Name()).second) << file->Name();
+        const bool engineFile = file->Container() == form->InstallBDE;
+        EXPECT_EQ(file->UniqueID() >= 58, engineFile) << file->FileName();
+        EXPECT_LE(file->UniqueID(), 84) << file->FileName();
+        if (engineFile) {
+            EXPECT_TRUE(file->Net) << file->FileName();
+            continue;
+        }
+        EXPECT_EQ(file->DestName(), file->FileName()) << file->FileName();
         EXPECT_EQ(file->OverwriteMode == owNever, file->FileName().rfind("Reparos.", 0) == 0) << file->FileName();
     }
-    EXPECT_EQ(files, 51); // the program, the library, the uninstaller, 13 tables, readme, 14 pages, 20 pictures
+    // The program, the library, the uninstaller, 13 tables, readme, 14 pages,
+    // 20 pictures; the engine's 15 files and its configuration template.
+    EXPECT_EQ(files, 67);
+    EXPECT_EQ(form->BDEConfigFile->FileName(), "idapi32_40.cnf");
+    EXPECT_EQ(form->BDEConfigFile->DestName(), "idapi32.cnf");
+    EXPECT_EQ(form->InstallBDE->GetDestPath(), "C:\\Program Files\\Borland\\Common Files\\BDE");
     EXPECT_EQ(form->ifUninstallEXE->UniqueID(), 0);
     EXPECT_EQ(form->Program->UniqueID(), 1);
     EXPECT_EQ(form->SystemLibrary->UniqueID(), 2);
@@ -122,6 +140,21 @@ TEST_F(ScriptTest, ManagersLinksAndTranslator)
     EXPECT_EQ(form->MainTranslator->TranslateIntoLanguage, qgEnglish);
     EXPECT_EQ(form->Install1->BuildInfo.BuildDirectory, "c:\\build");
     EXPECT_EQ(form->Install1->DialogThemeBitmap.substr(0, 2), "BM");
-    EXPECT_FALSE(form->LicenseAgreement.empty());
-    EXPECT_FALSE(form->ReadmeText.empty());
+    EXPECT_FALSE(form->LicenseDlg->LicenseAgreement.empty());
+    EXPECT_FALSE(form->ReadmeDlg->ReadmeText.empty());
+
+    // The pages: the wizard before the install in its order, the end pages
+    // and the copy window each on their manager, the status window alone.
+    const std::vector<std::pair<TBaseInstallDlg*, int>> wizard { { form->WelcomeDlg, 10 }, { form->LicenseDlg, 20 },
+        { form->ReadmeDlg, 30 }, { form->SelectDestinationDlg, 45 }, { form->SelectFolderDlg, 60 } };
+    for (const auto& [page, order] : wizard) {
+        EXPECT_EQ(page->DialogManager(), form->DialogManagers[0]) << page->Name();
+        EXPECT_EQ(page->Order, order) << page->Name();
+    }
+    EXPECT_EQ(form->SelectFolderDlg->Container(), form->MainFolder);
+    EXPECT_EQ(form->GoodInstallationDlg->DialogManager(), form->DialogManagers[1]);
+    EXPECT_EQ(form->BadInstallationDlg->DialogManager(), form->DialogManagers[2]);
+    EXPECT_EQ(form->CopyFileDlg->DialogManager(), form->DialogManagers[3]);
+    EXPECT_EQ(form->RebootDlg->DialogManager(), form->DialogManagers[5]);
+    EXPECT_EQ(form->InstallStatusDlg->DialogManager(), nullptr);
 }

@@ -49,8 +49,8 @@ protected:
     {
         build = win::Machine::open(dir.path() / "build");
         win::Machine::setCurrent(build);
-        sampledata::seedBuildMachine(*build, { TAVIX_HOST_SETUP, TAVIX_HOST_LOADER, TAVIX_HOST_UNINSTALL,
-                                                   TAVIX_HOST_PRODUCT });
+        sampledata::seedBuildMachine(*build,
+            { TAVIX_HOST_SETUP, TAVIX_HOST_LOADER, TAVIX_HOST_UNINSTALL, TAVIX_HOST_PRODUCT, TAVIX_ENGINECONFIG_MODULE });
         win::Machine::setCurrent(nullptr);
     }
     void TearDown() override

@@ -56,9 +56,8 @@ TEST(ReadDriverName, CopiesOnlyNamesTheSettingsFileCanHold)
     EXPECT_EQ(name, "Test VNA");
     EXPECT_FALSE(loaded(driver("drv_good")));
 
-    for (const char* bad :
-        { "drv_name_eq", "drv_name_bracket", "drv_name_break", "drv_name_empty", "drv_name_null", "drv_name_long",
-            "drv_four" }) {
+    for (const char* bad : { "drv_name_eq", "drv_name_bracket", "drv_name_break", "drv_name_empty", "drv_name_null",
+             "drv_name_long", "drv_four" }) {
         name = "kept";
         EXPECT_EQ(ReadDriverName(driver(bad), name), "Invalide Driver") << bad;
         EXPECT_EQ(name, "kept");

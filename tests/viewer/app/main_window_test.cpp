@@ -373,21 +373,6 @@ TEST(TMainForm, UnreadableSettingsAreReportedAndKept)
     EXPECT_TRUE(std::filesystem::is_directory(f.dir / "Rivelle.ini"));
 }
 
-// Catches menu items of steps this program lacks that do nothing silently.
-TEST(TMainForm, MissingStepsSaySo)
-{
-    Fixture f;
-    TMainForm& w = f.open();
-    for (QAction* a : { w.CaptureData }) {
-        f.dialogs.messages.clear();
-        a->trigger();
-        ASSERT_EQ(f.dialogs.messages.size(), 1u) << a->text().toStdString();
-        EXPECT_NE(f.dialogs.messages[0].find("not available"), std::string::npos);
-        EXPECT_FALSE(a->isChecked());
-    }
-    EXPECT_TRUE(w.SmithVisible());
-}
-
 // Catches tool-button hints shown as status messages, which cover the
 // read-out panels while the pointer rests on a button.
 TEST(TMainForm, HintsLeaveTheStatusPanels)

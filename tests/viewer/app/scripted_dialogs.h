@@ -41,7 +41,14 @@ public:
     };
     int pageSetupRuns = 0;
 
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::function<void(const std::string&)> onMessage; // called with each message, after it is recorded
+
+    void ShowMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage(text);
+    }
     TAnswer AskYesNoCancel(const std::string& text) override
     {
         questions.push_back(text);

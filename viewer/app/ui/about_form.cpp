@@ -60,8 +60,7 @@ TAboutform::TAboutform(QWidget* parent, IViewerDialogs& dialogs)
 
 bool TAboutform::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == URL) {
             URLClick();
             return true;

@@ -2,6 +2,7 @@
 
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
+#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/driver_capture.h"
 #include "viewer/app/numeric_grid.h"
 #include "viewer/app/ui/about_form.h"
@@ -129,6 +130,8 @@ TMainForm::TMainForm(
 
 TMainForm::~TMainForm()
 {
+    // An aborted capture may have left a bus call running.
+    WaitForCaptureCalls(std::chrono::seconds(30));
     if (!settingsSaved_)
         SaveSettings();
     smith_->Chart().OnCurveChanged = nullptr;
@@ -182,7 +185,7 @@ void TMainForm::createMenus()
     PowerGain = addItem(FunctionsMenu, "Power Gain", true);
     Options = addItem(ToolsMenu, "&Options");
     connect(ReNormalise, &QAction::triggered, this, [this] { normbuttonClick(); });
-    connect(CaptureData, &QAction::triggered, this, [this] { NotAvailable("Capturing data from the analyser"); });
+    connect(CaptureData, &QAction::triggered, this, [this] { AquireForm().exec(); });
     connect(Stability, &QAction::triggered, this, [this] { Kfactor1Click(); });
     connect(PowerGain, &QAction::triggered, this, [this] { Gu1Click(); });
     connect(Options, &QAction::triggered, this, [this] { optionsForm_->exec(); });
@@ -606,6 +609,13 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
+}
+
+TAquireForm& TMainForm::AquireForm()
+{
+    if (!aquireForm_)
+        aquireForm_ = std::make_unique<TAquireForm>(*this, *dialogs_, this);
+    return *aquireForm_;
 }
 
 void TMainForm::showEvent(QShowEvent* event)

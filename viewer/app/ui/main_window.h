@@ -29,6 +29,7 @@ class QToolBar;
 namespace viewer {
 
 class IViewerDialogs;
+class TAquireForm;
 class TAboutform;
 class TOptionsForm;
 class TNewForm;
@@ -137,6 +138,9 @@ public:
     // Makes a completed capture the current data: a new, unnamed file
     // ("Captured.s2p" and so on) that is marked changed.
     void TakeCapturedData(TCapturedData&& data);
+    // The capture dialog (Tools > Capture Data), made at the first use.
+    TAquireForm& AquireForm();
+    const std::string& SettingsPath() const { return settings_.Path(); }
 
     // The dialogs of the Tools, View and Help commands, created with the
     // window and shown modally.
@@ -229,6 +233,7 @@ private:
     std::vector<std::string> arguments_;
     std::string helpFile_;
     std::unique_ptr<TSaveForm> saveForm_;
+    std::unique_ptr<TAquireForm> aquireForm_;
     TOptionsForm* optionsForm_ = nullptr;
     TTitlesForm* titlesForm_ = nullptr;
     TScalesForm* scalesForm_ = nullptr;

@@ -122,8 +122,8 @@ TOptionsForm::TOptionsForm(TMainForm& main)
     PageControl1->addTab(drivers, QStringLiteral("Drivers"));
 
     auto* numeric = new QWidget;
-    DataFormat = radioBox(numeric, QStringLiteral("Data Format"),
-        { "MA (Magnitude/Angle)", "DB (Log magnitude/Angle)", "RI  (u/v)" });
+    DataFormat = radioBox(
+        numeric, QStringLiteral("Data Format"), { "MA (Magnitude/Angle)", "DB (Log magnitude/Angle)", "RI  (u/v)" });
     PageControl1->addTab(numeric, QStringLiteral("Numeric"));
 
     auto* misc = new QWidget;

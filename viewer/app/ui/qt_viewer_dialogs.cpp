@@ -99,6 +99,11 @@ void TQtViewerDialogs::ShowMessage(const std::string& text)
     QMessageBox::information(parent_, kCaption, QString::fromStdString(text));
 }
 
+void TQtViewerDialogs::ShowWarning(const std::string& text)
+{
+    QMessageBox::warning(parent_, kCaption, QString::fromStdString(text));
+}
+
 TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)
 {
     auto r = QMessageBox::warning(parent_, kCaption, QString::fromStdString(text),

@@ -68,8 +68,7 @@ RIVELLE_DRIVER_EXPORT int32_t GetFreqArray(double** buffer)
 {
     ++counts[3];
     for (int32_t k = 0; k < points; ++k)
-        (*buffer)[k] = points == 1 ? DRIVER_LAST_HZ
-                                   : DRIVER_LAST_HZ / 10.0 + (DRIVER_LAST_HZ * 0.9) * k / (points - 1);
+        (*buffer)[k] = points == 1 ? DRIVER_LAST_HZ : DRIVER_LAST_HZ / 10.0 + (DRIVER_LAST_HZ * 0.9) * k / (points - 1);
     return DRIVER_FREQ_RESULT;
 }
 
