@@ -1,25 +1,72 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a fixed number
-# of inputs from a fixed seed, so that a run can be repeated. Without clang
-# it says so and succeeds.
-#   scripts/fuzz.sh [build-dir] [runs]      (defaults: build-fuzz, 30000)
+# Builds the libFuzzer targets with clang (every library instrumented) and
+# runs each for a fixed number of inputs from a fixed seed, starting from the
+# seeds the target writes itself, so that a run can be repeated. Without
+# clang it says so and succeeds. A finding stops the run; its input is kept
+# in <build-dir>/fuzz-findings.
+#   scripts/fuzz.sh [build-dir] [runs]
+# build-dir defaults to build-fuzz; runs, when given, replaces every target's
+# own count below. FUZZ_JOBS sets the build's parallel jobs (default: all cores).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-fuzz}
-runs=${2:-30000}
+runs=${2:-}
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ not found, fuzz targets not built"
   exit 0
 fi
-CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_BENCH=OFF >/dev/null
-targets=(installlib_archive_fuzz viewer_analyser_reply_fuzz)
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+
+# Target and its inputs per run, chosen so that all of them take about five
+# minutes on an 8-core machine.
+targets=(
+  installlib_archive_fuzz:30000
+  viewer_analyser_reply_fuzz:30000
+  viewer_sparam_fuzz:30000
+  viewer_settings_fuzz:60000
+  paradox_fuzz:100000
+  installlib_translator_fuzz:100000
+  win_version_resource_fuzz:200000
+  installlib_versionresource_fuzz:50000
+  win_registry_text_fuzz:100000
+  win_ini_document_fuzz:100000
+  crossref_rtf_fuzz:60000
+  win_shelllink_fuzz:200000
+)
+
+names=()
+for t in "${targets[@]}"; do names+=("${t%%:*}"); done
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_BENCH=OFF \
+  -DTAVIX_FUZZ=ON "${launcher[@]}" >/dev/null
+cmake --build "$build" -j "${FUZZ_JOBS:-$(nproc)}" --target "${names[@]}"
+
+findings=$build/fuzz-findings
+mkdir -p "$findings"
+# In memory where the machine has it: the targets add to their corpus as they go.
+corpus=$(mktemp -d -p "$( [ -w /dev/shm ] && echo /dev/shm || echo /tmp)")
+trap 'rm -rf "$corpus"' EXIT
+export QT_QPA_PLATFORM=offscreen
 for t in "${targets[@]}"; do
-  exe=$(find "$build" -type f -name "$t" -perm -u+x | head -n 1)
-  corpus=$(mktemp -d)
-  trap 'rm -rf "$corpus"' EXIT
-  echo "fuzz: $t, $runs inputs"
-  "$exe" -seed=1 -runs="$runs" "$corpus"
-  rm -rf "$corpus"
+  name=${t%%:*}
+  count=${runs:-${t##*:}}
+  exe=$(find "$build" -type f -name "$name" -perm -u+x | head -n 1)
+  rm -rf "$corpus" && mkdir -p "$corpus"
+  # A target that writes seeds does so and exits; one that does not runs
+  # no inputs here.
+  TAVIX_FUZZ_SEEDS=$corpus "$exe" -runs=0 "$corpus" >/dev/null 2>&1 || {
+    echo "fuzz: $name could not write its seeds"
+    exit 1
+  }
+  echo "fuzz: $name, $count inputs from $(ls "$corpus" | wc -l) seeds"
+  start=$SECONDS
+  log=$findings/$name.log
+  if ! "$exe" -seed=1 -runs="$count" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$findings/$name-" \
+    "$corpus" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "fuzz: $name found a fault; the input is in $findings"
+    exit 1
+  fi
+  echo "fuzz: $name done in $((SECONDS - start)) s ($(grep -o 'cov: [0-9]*' "$log" | tail -n 1))"
 done

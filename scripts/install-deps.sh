@@ -14,6 +14,7 @@ packages=(
   poppler-utils
   binutils-mingw-w64-i686
   liblnk-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

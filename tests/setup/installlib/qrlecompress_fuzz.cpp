@@ -7,6 +7,7 @@
 
 #include "platform/win/machine.h"
 #include "setup/installlib/qrlecompress.h"
+#include "tests/support/fuzz_seeds.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,8 +26,7 @@ struct Root {
     std::shared_ptr<win::Machine> machine;
     Root()
     {
-        char tmpl[] = "/tmp/archive_fuzz_XXXXXX";
-        dir = ::mkdtemp(tmpl);
+        dir = tavix::fuzzing::scratchFolder("archive_fuzz");
         machine = win::Machine::open(dir / "root");
         win::Machine::setCurrent(machine);
         machine->forceDirectories("C:\\F\\Out\\In");
