@@ -354,3 +354,32 @@ TEST(TMainFormFunctions, CopiesTheVisibleChart)
         EXPECT_EQ(png.size(), view == w.ZSmith ? QSize(320, 240) : QSize(400, 200));
     }
 }
+
+// Catches a curve item that hides another curve of the same legend: with
+// eleven ports "S111" names both S1,11 and S11,1.
+TEST(MainWindowCurves, SharedLegendItemsHideTheirOwnCurve)
+{
+    Fixture f;
+    std::string text = "# GHZ S MA R 50\n1";
+    for (int c = 0; c < 121; ++c)
+        text += " 0.5 " + std::to_string(c);
+    text += "\n";
+    TMainForm& w = f.open(text.c_str(), "big.s11");
+    ASSERT_EQ(f.smith().CurveCount(), 121);
+    ASSERT_EQ(f.smith().CurveAt(10)->Legend, "S111");
+    ASSERT_EQ(f.smith().CurveAt(110)->Legend, "S111");
+    std::vector<QAction*> shared;
+    for (QAction* a : w.CurveItems())
+        if (a->text() == "S111")
+            shared.push_back(a);
+    ASSERT_EQ(shared.size(), 2u);
+
+    shared[1]->trigger();
+    EXPECT_TRUE(f.smith().CurveAt(10)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(110)->Enabled);
+    shared[0]->trigger();
+    EXPECT_FALSE(f.smith().CurveAt(10)->Enabled);
+    shared[1]->trigger();
+    EXPECT_TRUE(f.smith().CurveAt(110)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(10)->Enabled);
+}

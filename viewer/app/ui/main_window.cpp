@@ -787,19 +787,28 @@ void TMainForm::CurveItemClick(QAction* item)
     // The check has already toggled.
     const std::string legend = item->objectName().toStdString();
     const bool on = item->isChecked();
-    if (SmithVisible()) {
-        auto& c = smith_->Chart();
-        if (int i = c.FindCurve(legend); i >= 0) {
-            c.SetCurveVisible(i, on);
-            c.Paint();
-        }
-    } else if (XYVisible()) {
-        auto& c = xy_->Chart();
-        if (int i = c.FindCurve(legend); i >= 0) {
-            c.SetCurveVisible(i, on);
-            c.Paint();
-        }
+    // With ten ports or more two curves can share a legend ("S111" is both
+    // S1,11 and S11,1): the k-th item of a legend stands for the k-th curve
+    // of that legend.
+    int rank = 0;
+    for (QAction* a : curveItems_) {
+        if (a == item)
+            break;
+        if (a->objectName() == item->objectName())
+            ++rank;
     }
+    auto toggle = [&](auto& c) {
+        for (int i = 0, seen = 0; i < c.CurveCount(); ++i)
+            if (c.CurveAt(i)->Legend == legend && seen++ == rank) {
+                c.SetCurveVisible(i, on);
+                c.Paint();
+                return;
+            }
+    };
+    if (SmithVisible())
+        toggle(smith_->Chart());
+    else if (XYVisible())
+        toggle(xy_->Chart());
 }
 
 void TMainForm::AllCurves(bool on)
