@@ -76,6 +76,11 @@ TScreenMetrics PrimaryScreenMetrics();
 // Raises a window; a page inside the wizard also hides the pages under it.
 void BringWidgetToFront(QWidget* Widget);
 
+// The library forms' own font on Window: Arial, 11 pixels high.
+void ApplyFormFont(QWidget* Window);
+// Window's text in black, whatever the desktop's colours.
+void SetBlackText(QWidget* Window);
+
 // A library form with its window: the form's window operations go to it.
 template <class Base> class TQtWindowed : public Base {
 public:

@@ -100,15 +100,8 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
     , buttons_(Buttons)
 {
     QWidget* page = Widget();
-    TFont font;
-    font.Name = "Arial";
-    font.Height = -11;
-    QFont qfont = page->font();
-    AssignFont(qfont, font);
-    page->setFont(qfont);
-    QPalette palette = page->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    page->setPalette(palette);
+    ApplyFormFont(page);
+    SetBlackText(page);
 
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -2,10 +2,10 @@
 
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
-#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/driver_capture.h"
 #include "viewer/app/numeric_grid.h"
 #include "viewer/app/ui/about_form.h"
+#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
@@ -901,25 +901,7 @@ void TMainForm::SelectView(TViewItem item)
         break;
     }
 
-    struct Row {
-        TViewItem item;
-        QAction* action;
-        Tcharttype type;
-        const char* left;
-        const char* right;
-        double lmin, lmax, rmin, rmax;
-    };
-    const Row rows[] = {
-        { TViewItem::ZSmith, ZSmith, Tcharttype::Zsmith, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::YSmith, YSmith, Tcharttype::Ysmith, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::Polar, Polar, Tcharttype::Polar, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::LogMag, LogMag, Tcharttype::Logmag, "Mag(dB)", "Deg", -50, 0, -180, 180 },
-        { TViewItem::GridU, UGrid, Tcharttype::GridU, "U", "V", -1, 1, -1, 1 },
-        { TViewItem::GridV, VGrid, Tcharttype::GridV, "V", "U", -1, 1, -1, 1 },
-        { TViewItem::GridR, RGrid, Tcharttype::GridR, "R", "X", -1, 1, -1, 1 },
-        { TViewItem::GridX, XGrid, Tcharttype::GridX, "X", "R", -1, 1, -1, 1 },
-    };
-    for (const Row& r : rows) {
+    for (const TChartView& r : ChartViews()) {
         if (r.item != item)
             continue;
         checked = r.action;
@@ -944,6 +926,20 @@ void TMainForm::SelectView(TViewItem item)
     }
     if (checked)
         checked->setChecked(true);
+}
+
+std::array<TMainForm::TChartView, 8> TMainForm::ChartViews() const
+{
+    return { {
+        { TViewItem::ZSmith, ZSmith, Tcharttype::Zsmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::YSmith, YSmith, Tcharttype::Ysmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::Polar, Polar, Tcharttype::Polar, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::LogMag, LogMag, Tcharttype::Logmag, "Mag(dB)", "Deg", -50, 0, -180, 180 },
+        { TViewItem::GridU, UGrid, Tcharttype::GridU, "U", "V", -1, 1, -1, 1 },
+        { TViewItem::GridV, VGrid, Tcharttype::GridV, "V", "U", -1, 1, -1, 1 },
+        { TViewItem::GridR, RGrid, Tcharttype::GridR, "R", "X", -1, 1, -1, 1 },
+        { TViewItem::GridX, XGrid, Tcharttype::GridX, "X", "R", -1, 1, -1, 1 },
+    } };
 }
 
 void TMainForm::ClearFileHistory()

@@ -13,6 +13,7 @@
 #include "viewer/app/viewer_settings.h"
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -229,6 +230,18 @@ private:
     void wireXYChart();
     void PrepareXYChart(const char* leftTitle, double lymax);
     void RestoreViewCheck();
+
+    // A view of the Chart menu: its item, its menu command, its chart type
+    // and, for the rectangular views, the axis titles and ranges.
+    struct TChartView {
+        TViewItem item;
+        QAction* action;
+        smith::Tcharttype type;
+        const char* left;
+        const char* right;
+        double lmin, lmax, rmin, rmax;
+    };
+    std::array<TChartView, 8> ChartViews() const;
 
     std::vector<std::string> arguments_;
     std::string helpFile_;

@@ -57,32 +57,9 @@ void TMainForm::RestoreViewCheck()
     if (XYVisible()) {
         item = xy_->Chart().FindCurve("K") >= 0 ? Stability : PowerGain;
     } else if (SmithVisible()) {
-        switch (smith_->Chart().ChartType()) {
-        case smith::Tcharttype::Zsmith:
-            item = ZSmith;
-            break;
-        case smith::Tcharttype::Ysmith:
-            item = YSmith;
-            break;
-        case smith::Tcharttype::Polar:
-            item = Polar;
-            break;
-        case smith::Tcharttype::Logmag:
-            item = LogMag;
-            break;
-        case smith::Tcharttype::GridU:
-            item = UGrid;
-            break;
-        case smith::Tcharttype::GridV:
-            item = VGrid;
-            break;
-        case smith::Tcharttype::GridR:
-            item = RGrid;
-            break;
-        case smith::Tcharttype::GridX:
-            item = XGrid;
-            break;
-        }
+        for (const TChartView& v : ChartViews())
+            if (v.type == smith_->Chart().ChartType())
+                item = v.action;
     }
     for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
         a->setChecked(a == item);
