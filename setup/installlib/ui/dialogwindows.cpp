@@ -333,6 +333,8 @@ void TQtInstallForm::ConnectButton(QAbstractButton* Button, TWizardAction Action
                 PreviousPage();
                 break;
             case waNext:
+                if (!CanProceed())
+                    return;
                 NextPage();
                 break;
             case waCancel:

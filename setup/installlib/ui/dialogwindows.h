@@ -12,6 +12,7 @@
 //
 //   class TMyPage : public TQtInstallForm { ... build widgets in Widget() ... };
 //   page->ConnectButton(next, waNext, mrNone);   // Next calls NextPage
+//                                                // when CanProceed
 
 #include "setup/installlib/dialogforms.h"
 
@@ -143,6 +144,8 @@ public:
     void ConnectButton(QAbstractButton* Button, TWizardAction Action, int ModalResult);
     // Changes the modal result a connected button hands on.
     static void SetButtonModalResult(QAbstractButton* Button, int ModalResult);
+    // Next may leave the page; a page checks what was typed here.
+    virtual bool CanProceed() { return true; }
 
 protected:
     TQrleLanguage TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into) override;
