@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/twoport_analysis.h"
 #include "viewer/app/ui/main_window.h"
@@ -27,8 +28,6 @@ using tavix::testing::writeFile;
 
 namespace {
 
-using viewer::testing::ScriptedDialogs;
-
 // An amplifier: the second point has no forward and the third no reverse
 // transmission.
 const char* kAmplifier = "# GHZ S MA R 50\n"
@@ -37,21 +36,16 @@ const char* kAmplifier = "# GHZ S MA R 50\n"
                          "3 0.4 -80 2.0 80 0.0 0 0.4 -50\n";
 const char* kOnePort = "# MHZ S RI R 75\n100 0.5 0\n200 0 0.5\n";
 
-struct Fixture {
-    TempDir dir { "mainfunctions" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
+struct Fixture : viewer::testing::MainFormFixture {
+    Fixture()
+        : MainFormFixture("mainfunctions")
+    {
+    }
     TMainForm& open(const char* text, const char* name = "amp.s2p")
     {
         writeFile(dir / name, text);
-        form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> { path(name) }, &dialogs);
-        form->FormActivate();
-        return *form;
+        return MainFormFixture::open({ path(name) });
     }
-    smith::TSmithChart& smith() { return form->SmithChart1().Chart(); }
-    TXYChart& xy() { return form->XYChart().Chart(); }
 };
 
 std::vector<std::string> Legends(const TXYChart& c)

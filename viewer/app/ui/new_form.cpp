@@ -1,5 +1,6 @@
 #include "viewer/app/ui/new_form.h"
 
+#include "viewer/app/save_options.h"
 #include "viewer/app/ui/form_parts.h"
 
 #include <QButtonGroup>
@@ -11,16 +12,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace viewer {
 
 namespace {
-
-const char* const kTypeItems[] = { "S1P", "S2P", "S3P", "SNP" };
-const char* const kFormatItems[] = { "MA (Magnitude/Angle)", "DB (Log magnitude/Angle)", "RI  (u/v)" };
 
 template <class W> W* named(QWidget* parent, const char* name)
 {
@@ -38,8 +35,8 @@ TNewForm::TNewForm(QWidget* parent)
     setObjectName(QStringLiteral("NewForm"));
     auto* grid = new QGridLayout;
 
-    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kTypeItems, 4, "FileType");
-    DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kFormatItems, 3, "DataFormat");
+    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kFileTypeItems, 4, "FileType");
+    DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kDataFormatItems, 3, "DataFormat");
 
     auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
     PortCount = named<QSpinBox>(portsBox, "PortCount");
