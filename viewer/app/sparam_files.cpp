@@ -80,7 +80,8 @@ void TSParameterFiles::ApplyData(SParameterData&& data)
 void TSParameterFiles::StartNewData(double impedance)
 {
     options_.memo.clear();
-    options_.impedance = rtl::FloatToStr(impedance);
+    // A chart that never held data has no impedance: the dialog's own then.
+    options_.impedance = impedance > 0 ? rtl::FloatToStr(impedance) : SaveOptions {}.impedance;
 }
 
 bool TSParameterFiles::SaveSParameterFile(bool saveAs)

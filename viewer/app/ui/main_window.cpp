@@ -604,8 +604,10 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
         SelectView(TViewItem::ZSmith);
     const int ports = data.ports;
     xy_->Chart().SetUnits(data.units);
-    // The comments of the file read before do not describe the capture.
-    files_->Options().memo.clear();
+    // The comments of the file read before do not describe the capture, and
+    // a save writes it at the impedance the chart holds it at, not at one a
+    // re-normalise of the old data left in the save options.
+    files_->StartNewData(smith_->Chart().Impedance());
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
