@@ -4,8 +4,9 @@
 #   scripts/run-rivelle.sh [build-dir] [file]   (default: build, lowpass.s2p)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
+build=$(realpath -m "${1:-$here/build}")
 
+"$here/scripts/install-deps.sh"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)" --target Rivelle tavix_mksparams
 

@@ -87,24 +87,6 @@ std::string fileKey(const std::string& package)
     return key;
 }
 
-void writeBytes(const std::filesystem::path& file, const std::string& bytes)
-{
-    const std::filesystem::path temp = file.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        out.flush();
-        if (!out)
-            throw std::runtime_error(temp.string() + ": cannot write the file");
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw std::runtime_error(file.string() + ": cannot replace the file");
-    }
-}
-
 std::string pageHtml(const Page& page)
 {
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Tavix "
@@ -261,11 +243,11 @@ void writeHelp(const std::filesystem::path& helpFolder)
     if (ec)
         throw std::runtime_error(pictures.string() + ": cannot create the folder: " + ec.message());
     for (const Page& page : kPages)
-        writeBytes(helpFolder / page.file, pageHtml(page));
+        writeReplacing(helpFolder / page.file, pageHtml(page));
 
     auto jpeg = [&](const std::string& name, const QImage& image) {
         const auto bytes = encodeJpeg(image);
-        writeBytes(pictures / (name + ".jpg"), std::string(bytes.begin(), bytes.end()));
+        writeReplacing(pictures / (name + ".jpg"), std::string(bytes.begin(), bytes.end()));
     };
     for (const auto& package : picturedPackages())
         jpeg(fileKey(package), drawPackage(package));
@@ -274,7 +256,25 @@ void writeHelp(const std::filesystem::path& helpFolder)
     jpeg("cap_poli", drawPolyesterCapacitor());
     for (const char* screen : kScreens)
         jpeg(screen, drawScreen(screen));
-    writeBytes(pictures / "logo.gif", encodeGif(drawLogo()));
+    writeReplacing(pictures / "logo.gif", encodeGif(drawLogo()));
+}
+
+void writeReplacing(const std::filesystem::path& file, const std::string& bytes)
+{
+    const std::filesystem::path temp = file.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << bytes;
+        out.flush();
+        if (!out)
+            throw std::runtime_error(temp.string() + ": cannot write the file");
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, file, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throw std::runtime_error(file.string() + ": cannot replace the file");
+    }
 }
 
 } // namespace sampledata

@@ -27,4 +27,9 @@ void writeHelp(const std::filesystem::path& helpFolder);
 // with giflib. Throws std::runtime_error when giflib fails.
 std::string encodeGif(const QImage& image);
 
+// Writes bytes as the whole of file, through a temporary file renamed into
+// place, so that a failure leaves the old file as it was. Throws
+// std::runtime_error naming the file that failed.
+void writeReplacing(const std::filesystem::path& file, const std::string& bytes);
+
 } // namespace sampledata

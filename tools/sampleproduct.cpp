@@ -4,7 +4,6 @@
 #include "tools/samplehelp.h"
 #include "tools/samplepictures.h"
 
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -26,25 +25,6 @@ const char* const kReadme = R"({\rtf1\ansi\ansicpg1252\deff0
 \pard\sa120 The repair page keeps faults and their solutions by company, equipment and model. Notes on S\'e3o Paulo makers are kept in Portuguese.\par
 }
 )";
-
-
-void writeTextFile(const std::filesystem::path& file, const std::string& text)
-{
-    const std::filesystem::path temp = file.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out)
-            throw std::runtime_error(temp.string() + ": cannot write the file");
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw std::runtime_error(file.string() + ": cannot replace the file");
-    }
-}
 
 void makeFolder(const std::filesystem::path& dir)
 {
@@ -77,7 +57,7 @@ void writeSampleProduct(const std::filesystem::path& productFolder)
     options.tableName = "graficos";
     paradox::writeTable(data / "graficos.DB", pictures(), options);
 
-    writeTextFile(productFolder / "library" / "readme.rtf", kReadme);
+    writeReplacing(productFolder / "library" / "readme.rtf", kReadme);
     writeHelp(productFolder / "Help");
 }
 

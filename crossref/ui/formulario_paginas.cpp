@@ -170,7 +170,10 @@ void TFormulario::Conteudo1Click()
         Mensagens().Erro("Help file not found: " + DiretorioBase() + "\\Help\\visao_geral.html");
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(pagina->string())));
+    // Without a browser the shell opens nothing; say so rather than leave
+    // the user waiting for a window that never comes.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(pagina->string()))))
+        Mensagens().Erro("The help could not be opened: no program is set up to show " + pagina->string());
 }
 
 } // namespace crossref

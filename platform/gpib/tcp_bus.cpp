@@ -181,6 +181,21 @@ int connectLink(int address, Link*& out, Clock::time_point deadline, bool& timed
     return result;
 }
 
+// The connection to the instrument at `address` for one transfer; null,
+// with the failure reported and the link closed, when there is none.
+Link* linkForCall(unsigned short address, Clock::time_point deadline)
+{
+    Link* link = nullptr;
+    bool timedOut = false;
+    if (int e = connectLink(address & 0xFF, link, deadline, timedOut); e >= 0) {
+        if (link)
+            closeLink(*link);
+        timedOut ? fail(EABO, 0, TIMO) : fail(e);
+        return nullptr;
+    }
+    return link;
+}
+
 // Moves the framing on by one byte the caller takes; true when the byte
 // ends the reply. `term` is the end byte asked for, or STOPend.
 [[maybe_unused]] bool advance(Link& l, unsigned char b, int term)
@@ -326,20 +341,14 @@ void Send(int board, unsigned short address, const void* data, long count, int e
     }
     std::lock_guard<std::mutex> g(g_lock);
     const auto deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
-    Link* link = nullptr;
-    bool timedOut = false;
-    if (int e = connectLink(address & 0xFF, link, deadline, timedOut); e >= 0) {
-        if (link)
-            closeLink(*link);
-        timedOut ? fail(EABO, 0, TIMO) : fail(e);
+    Link* link = linkForCall(address, deadline);
+    if (!link)
         return;
-    }
     // A new command drops what is left of the reply before.
     link->pending.clear();
     link->part = Part::Start;
     char scrap[4096];
-    while (::recv(link->fd, scrap, sizeof scrap, MSG_DONTWAIT) > 0) {
-    }
+    while (::recv(link->fd, scrap, sizeof scrap, MSG_DONTWAIT) > 0) { }
     std::string bytes(static_cast<const char*>(data), static_cast<std::size_t>(count));
     if (eotMode == NLend)
         bytes += '\n';
@@ -375,14 +384,9 @@ void Receive(int board, unsigned short address, void* buffer, long count, int te
     }
     std::lock_guard<std::mutex> g(g_lock);
     const auto deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
-    Link* link = nullptr;
-    bool timedOut = false;
-    if (int e = connectLink(address & 0xFF, link, deadline, timedOut); e >= 0) {
-        if (link)
-            closeLink(*link);
-        timedOut ? fail(EABO, 0, TIMO) : fail(e);
+    Link* link = linkForCall(address, deadline);
+    if (!link)
         return;
-    }
     auto* out = static_cast<unsigned char*>(buffer);
     long moved = 0;
     while (moved < count) {

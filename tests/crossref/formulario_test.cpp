@@ -4,6 +4,7 @@
 #include "crossref/ui/pagina_peca.h"
 #include "platform/rtl/format.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -538,4 +539,27 @@ TEST_F(Janela, NothingIsWrittenToTheDataFolder)
     J().close();
     t_.reset();
     EXPECT_EQ(retrato(), antes);
+}
+
+// Catches Help > Contents failing in silence: a missing page and a page that
+// no program can show (the offscreen platform opens nothing) are both named.
+TEST_F(Janela, HelpThatCannotBeShownIsReported)
+{
+    AbreEMostra();
+    QAction* conteudo = nullptr;
+    for (QAction* a : J().findChildren<QAction*>())
+        if (a->text() == "&Contents")
+            conteudo = a;
+    ASSERT_NE(conteudo, nullptr);
+    std::filesystem::remove_all(dir_.path() / "Help");
+    conteudo->trigger();
+    ASSERT_EQ(Msgs().Erros().size(), 1u);
+    EXPECT_NE(Msgs().Erros()[0].find("Help file not found"), std::string::npos) << Msgs().Erros()[0];
+
+    std::filesystem::create_directories(dir_.path() / "Help");
+    tavix::testing::writeFile(dir_.path() / "Help" / "visao_geral.html", "<html></html>");
+    conteudo->trigger();
+    ASSERT_EQ(Msgs().Erros().size(), 2u);
+    EXPECT_NE(Msgs().Erros()[1].find("could not be opened"), std::string::npos) << Msgs().Erros()[1];
+    EXPECT_NE(Msgs().Erros()[1].find("visao_geral.html"), std::string::npos) << Msgs().Erros()[1];
 }

@@ -1,5 +1,6 @@
 #include "viewer/app/sparam_files.h"
 
+#include "platform/rtl/format.h"
 #include "viewer/app/file_state.h"
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_reader.h"
@@ -58,6 +59,9 @@ void TSParameterFiles::ApplyData(SParameterData&& data)
     if (SetOtherChartUnits)
         SetOtherChartUnits(data.units, data.impedance);
     options_.memo = std::move(data.comments);
+    // A plain Save writes the file back at its own impedance, whatever an
+    // earlier file was re-normalised to.
+    options_.impedance = rtl::FloatToStr(data.impedance);
     state_.DataFormat = data.format;
     chart_.ClearCurves();
     static const TColor twoPort[4] = { 255, 65280, 16711935, 16711680 };
@@ -71,6 +75,13 @@ void TSParameterFiles::ApplyData(SParameterData&& data)
         chart_.CurveAt(index)->Points = std::move(data.points[static_cast<std::size_t>(c)]);
         chart_.SetCurveVisible(index, true);
     }
+}
+
+void TSParameterFiles::StartNewData(double impedance)
+{
+    options_.memo.clear();
+    // A chart that never held data has no impedance: the dialog's own then.
+    options_.impedance = impedance > 0 ? rtl::FloatToStr(impedance) : SaveOptions {}.impedance;
 }
 
 bool TSParameterFiles::SaveSParameterFile(bool saveAs)

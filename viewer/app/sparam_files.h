@@ -33,7 +33,13 @@ public:
     bool SaveSParameterFile(bool saveAs);
 
     // Replaces the chart's data with data read earlier (no question asked).
+    // The save options take the data's comments and reference impedance.
     void ApplyData(SParameterData&& data);
+
+    // Data made here rather than read (File > New): the save options drop
+    // the comments of the file read before and save at `impedance`, so that
+    // nothing left over from earlier data re-normalises or labels the new.
+    void StartNewData(double impedance);
 
     // Set by the main window: switch back to the Z Smith view when the XY
     // chart shows, and give the XY chart the units and reference impedance.

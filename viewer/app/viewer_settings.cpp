@@ -165,6 +165,19 @@ std::string rewriteSection(const std::string& path, const std::string& section,
     return {};
 }
 
+// Edits the drivers section of the settings file at path and reads the
+// drivers back from what was written; empty text on success.
+std::string rewriteDrivers(const std::string& path, std::vector<std::string>& drivers,
+    const std::function<void(std::vector<std::string>&)>& edit)
+{
+    std::vector<std::string> lines;
+    if (std::string error = rewriteSection(path, "drivers", edit, &lines); !error.empty())
+        return error;
+    std::vector<std::string> recent;
+    parseLines(lines, drivers, recent);
+    return {};
+}
+
 } // namespace
 
 TViewerSettings::TViewerSettings(std::string path)
@@ -257,56 +270,38 @@ std::string TViewerSettings::EraseRecent() const
 
 std::string TViewerSettings::WriteDriver(const std::string& name, const std::string& path)
 {
-    std::vector<std::string> lines;
-    std::string error = rewriteSection(
-        path_, "drivers",
-        [&](std::vector<std::string>& body) {
-            bool replaced = false;
-            for (auto it = body.begin(); it != body.end();) {
-                if (it->find('=') != std::string::npos && sameIgnoringCase(keyOf(*it), trimmed(name))) {
-                    if (!replaced) {
-                        *it = name + "=" + path;
-                        replaced = true;
-                        ++it;
-                    } else {
-                        it = body.erase(it);
-                    }
-                } else {
+    return rewriteDrivers(path_, Drivers, [&](std::vector<std::string>& body) {
+        bool replaced = false;
+        for (auto it = body.begin(); it != body.end();) {
+            if (it->find('=') != std::string::npos && sameIgnoringCase(keyOf(*it), trimmed(name))) {
+                if (!replaced) {
+                    *it = name + "=" + path;
+                    replaced = true;
                     ++it;
+                } else {
+                    it = body.erase(it);
                 }
+            } else {
+                ++it;
             }
-            if (!replaced) {
-                // After the last entry, before any blank lines that end the section.
-                auto at = body.end();
-                while (at != body.begin() && trimmed(*(at - 1)).empty())
-                    --at;
-                body.insert(at, name + "=" + path);
-            }
-        },
-        &lines);
-    if (!error.empty())
-        return error;
-    std::vector<std::string> recent;
-    parseLines(lines, Drivers, recent);
-    return {};
+        }
+        if (!replaced) {
+            // After the last entry, before any blank lines that end the section.
+            auto at = body.end();
+            while (at != body.begin() && trimmed(*(at - 1)).empty())
+                --at;
+            body.insert(at, name + "=" + path);
+        }
+    });
 }
 
 std::string TViewerSettings::DeleteDriver(const std::string& name)
 {
-    std::vector<std::string> lines;
-    std::string error = rewriteSection(
-        path_, "drivers",
-        [&](std::vector<std::string>& body) {
-            std::erase_if(body, [&](const std::string& line) {
-                return line.find('=') != std::string::npos && sameIgnoringCase(keyOf(line), trimmed(name));
-            });
-        },
-        &lines);
-    if (!error.empty())
-        return error;
-    std::vector<std::string> recent;
-    parseLines(lines, Drivers, recent);
-    return {};
+    return rewriteDrivers(path_, Drivers, [&](std::vector<std::string>& body) {
+        std::erase_if(body, [&](const std::string& line) {
+            return line.find('=') != std::string::npos && sameIgnoringCase(keyOf(line), trimmed(name));
+        });
+    });
 }
 
 } // namespace viewer

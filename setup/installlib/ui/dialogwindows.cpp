@@ -205,21 +205,31 @@ TScreenMetrics PrimaryScreenMetrics()
     return metrics;
 }
 
+void ApplyFormFont(QWidget* Window)
+{
+    TFont font;
+    font.Name = "Arial";
+    font.Height = -11;
+    QFont qfont = Window->font();
+    AssignFont(qfont, font);
+    Window->setFont(qfont);
+}
+
+void SetBlackText(QWidget* Window)
+{
+    QPalette palette = Window->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    Window->setPalette(palette);
+}
+
 // --- TQtFormContainer -------------------------------------------------------------
 
 TQtFormContainer::TQtFormContainer(TComponent* Owner)
     : TQtWindowed(Owner, nullptr, kWizardWindow)
 {
     QWidget* window = window_.Widget();
-    TFont font;
-    font.Name = "Arial";
-    font.Height = -11;
-    QFont qfont = window->font();
-    AssignFont(qfont, font);
-    window->setFont(qfont);
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    window->setPalette(palette);
+    ApplyFormFont(window);
+    SetBlackText(window);
 
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -323,6 +333,8 @@ void TQtInstallForm::ConnectButton(QAbstractButton* Button, TWizardAction Action
                 PreviousPage();
                 break;
             case waNext:
+                if (!CanProceed())
+                    return;
                 NextPage();
                 break;
             case waCancel:

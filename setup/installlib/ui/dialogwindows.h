@@ -12,6 +12,7 @@
 //
 //   class TMyPage : public TQtInstallForm { ... build widgets in Widget() ... };
 //   page->ConnectButton(next, waNext, mrNone);   // Next calls NextPage
+//                                                // when CanProceed
 
 #include "setup/installlib/dialogforms.h"
 
@@ -76,6 +77,11 @@ TScreenMetrics PrimaryScreenMetrics();
 // Raises a window; a page inside the wizard also hides the pages under it.
 void BringWidgetToFront(QWidget* Widget);
 
+// The library forms' own font on Window: Arial, 11 pixels high.
+void ApplyFormFont(QWidget* Window);
+// Window's text in black, whatever the desktop's colours.
+void SetBlackText(QWidget* Window);
+
 // A library form with its window: the form's window operations go to it.
 template <class Base> class TQtWindowed : public Base {
 public:
@@ -138,6 +144,8 @@ public:
     void ConnectButton(QAbstractButton* Button, TWizardAction Action, int ModalResult);
     // Changes the modal result a connected button hands on.
     static void SetButtonModalResult(QAbstractButton* Button, int ModalResult);
+    // Next may leave the page; a page checks what was typed here.
+    virtual bool CanProceed() { return true; }
 
 protected:
     TQrleLanguage TranslateTexts(TQrleLanguage Source, const TQrleLanguage* Into) override;

@@ -227,12 +227,7 @@ TCopyFileForm::TCopyFileForm(TComponent* Owner)
     SetCaption("Copying installation files");
     DM = FindDialogManager(dmDuringCopyFiles);
     QWidget* window = Widget();
-    TFont font;
-    font.Name = "Arial";
-    font.Height = -11;
-    QFont qfont = window->font();
-    AssignFont(qfont, font);
-    window->setFont(qfont);
+    ApplyFormFont(window);
 
     UnZipImage = new QLabel(window);
     UnZipImage->setObjectName("UnZipImage");

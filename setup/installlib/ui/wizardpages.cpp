@@ -100,15 +100,8 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
     , buttons_(Buttons)
 {
     QWidget* page = Widget();
-    TFont font;
-    font.Name = "Arial";
-    font.Height = -11;
-    QFont qfont = page->font();
-    AssignFont(qfont, font);
-    page->setFont(qfont);
-    QPalette palette = page->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    page->setPalette(palette);
+    ApplyFormFont(page);
+    SetBlackText(page);
 
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -146,12 +139,12 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
     }
     ProceedBtn->setDefault(true);
     outer->addWidget(bottom);
-    connectButton(BackBtn, waPrevious);
-    connectButton(ProceedBtn, waNext);
+    ConnectButton(BackBtn, waPrevious, mrNone);
+    ConnectButton(ProceedBtn, waNext, mrNone);
     if (CancelBtn)
-        connectButton(CancelBtn, waCancel);
+        ConnectButton(CancelBtn, waCancel, mrNone);
     if (FinishBtn)
-        connectButton(FinishBtn, waNext);
+        ConnectButton(FinishBtn, waNext, mrNone);
 
     if (!inWizard(Owner)) {
         // A page alone is a dialog window of the stored size in the middle
@@ -162,33 +155,6 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
             PageClientHeight);
     }
     SetThemePicture(EngineThemeBitmap());
-}
-
-void TWizardPageForm::connectButton(TTranslateBitBtn* Button, TWizardAction Action)
-{
-    SetButtonModalResult(Button, mrNone);
-    QObject::connect(Button, &QAbstractButton::clicked, Widget(), [this, Button, Action] {
-        Application().Guard([&] {
-            switch (Action) {
-            case waPrevious:
-                PreviousPage();
-                break;
-            case waNext:
-                if (!CanProceed())
-                    return;
-                NextPage();
-                break;
-            case waCancel:
-                CancelWizard();
-                break;
-            case waNone:
-                break;
-            }
-            int result = Button->property("modalResult").toInt();
-            if (result != mrNone)
-                SetModalResult(result);
-        });
-    });
 }
 
 TTranslateLabel* TWizardPageForm::AddText(const char* Name, const char* Text, int GLID)

@@ -67,8 +67,6 @@ public:
     virtual void PrepareAlone();
     // The picture data of the theme image; empty keeps the library's own.
     void SetThemePicture(const std::string& Data);
-    // Next or Finish may leave the page; a page checks what was typed here.
-    virtual bool CanProceed() { return true; }
     // The page's own controls from the install tree.
     virtual void FillPage() { }
 
@@ -77,8 +75,6 @@ protected:
     QVBoxLayout* TextLayout() const { return textLayout_; }
 
 private:
-    void connectButton(TTranslateBitBtn* Button, TWizardAction Action);
-
     QVBoxLayout* textLayout_ = nullptr;
     TButtonSet buttons_;
 };

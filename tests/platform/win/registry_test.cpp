@@ -1,5 +1,6 @@
 #include "platform/win/errors.h"
 #include "platform/win/registry.h"
+#include "tests/support/rename_count.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -225,17 +226,7 @@ TEST_F(RegistryTest, NewKeyAndItsValueAreOneSave)
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(watch, 0);
     ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
-    auto saves = [&] {
-        int count = 0;
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
-            for (char* at = buffer; at < buffer + n;) {
-                auto* event = reinterpret_cast<inotify_event*>(at);
-                count += (event->mask & IN_MOVED_TO) && event->len && std::strcmp(event->name, "registry.reg") == 0;
-                at += sizeof(inotify_event) + event->len;
-            }
-        return count;
-    };
+    auto saves = [&] { return tavix::testing::renamesOnto(watch, "registry.reg"); };
     ASSERT_EQ(reg->writeString(RootKey::LocalMachine, "SOFTWARE\\New\\Deep", "v", "x"), ERROR_SUCCESS);
     EXPECT_EQ(saves(), 1);
     ASSERT_EQ(reg->writeDWord(RootKey::CurrentUser, "Software\\Other", "n", 7), ERROR_SUCCESS);

@@ -144,14 +144,6 @@ protected:
         EngineTest::TearDown();
     }
 
-    TDialogManager* manager(TManagerType type, const std::string& name)
-    {
-        auto* m = new TDialogManager(form.get());
-        m->SetName(name);
-        m->ManagerType = type;
-        m->SetContainer(install);
-        return m;
-    }
     TTestDlg* page(const std::string& name, const std::string& title, int order, TDialogManager* m)
     {
         auto* d = new TTestDlg(form.get());

@@ -7,6 +7,7 @@
 #include "form_fixture.h"
 
 #include "setup/installlib/application.h"
+#include "setup/installlib/dialogmanager.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/typecodes.h"
@@ -136,6 +137,15 @@ protected:
         install = new TRecordingInstall(form.get(), log);
         install->SetName("Install1");
         return *install;
+    }
+    // A dialog manager of type on the form, for the install makeInstall made.
+    TDialogManager* manager(TManagerType type, const std::string& name)
+    {
+        auto* m = new TDialogManager(form.get());
+        m->SetName(name);
+        m->ManagerType = type;
+        m->SetContainer(install);
+        return m;
     }
 
     // Log entries that begin with prefix, in order.

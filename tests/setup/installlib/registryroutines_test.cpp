@@ -1,8 +1,8 @@
 #include "machine_fixture.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/registryroutines.h"
+#include "tests/support/rename_count.h"
 
-#include <cstring>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -183,17 +183,7 @@ TEST_F(MachineTest, WritesToANewKeyAreOneSave)
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(watch, 0);
     ASSERT_GE(inotify_add_watch(watch, machine->root().c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
-    auto saves = [&] {
-        int count = 0;
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
-            for (char* at = buffer; at < buffer + n;) {
-                auto* event = reinterpret_cast<inotify_event*>(at);
-                count += (event->mask & IN_MOVED_TO) && event->len && std::strcmp(event->name, "registry.reg") == 0;
-                at += sizeof(inotify_event) + event->len;
-            }
-        return count;
-    };
+    auto saves = [&] { return tavix::testing::renamesOnto(watch, "registry.reg"); };
     RegistryWriteString(kLocalMachine, "\\Software\\New\\Entry", "DisplayName", "Product");
     EXPECT_EQ(saves(), 1);
     RegistryWriteInteger(kLocalMachine, "Software\\Other", "Count", 3);

@@ -61,6 +61,20 @@ protected:
         return file;
     }
 
+    // Packs Files into a fresh archive (the first one starts it), then each
+    // file through its ProcessContainer with the engine, as a run does.
+    void packAndInstall(const std::vector<TCustomInstallFile*>& Files)
+    {
+        for (TCustomInstallFile* file : Files) {
+            file->AddToArchive = file == Files.front() ? lzcOverwrite : lzcOnlyAdd;
+            file->CompressFile();
+        }
+        for (TCustomInstallFile* file : Files) {
+            file->ReadInfoFromArchive();
+            file->ProcessContainer();
+        }
+    }
+
     // Installs the program, a table, a shared library counted once before by
     // another product, and the uninstall program, through each file's
     // ProcessContainer with an engine, as a run does.
@@ -73,15 +87,7 @@ protected:
         auto* shared = makeFile("SHARED.DLL", "File3");
         shared->UpdateDLLCounter = true;
         auto* uninstall = makeUninstaller();
-        const std::vector<TCustomInstallFile*> all { app, data, shared, uninstall };
-        for (TCustomInstallFile* file : all) {
-            file->AddToArchive = file == app ? lzcOverwrite : lzcOnlyAdd;
-            file->CompressFile();
-        }
-        for (TCustomInstallFile* file : all) {
-            file->ReadInfoFromArchive();
-            file->ProcessContainer();
-        }
+        packAndInstall({ app, data, shared, uninstall });
     }
 };
 
@@ -235,15 +241,7 @@ TEST_F(UninstallTest, LeavesWhatIsNotOurs)
     kept->UpdateDLLCounter = true;
     auto* others = makeFile("OTHERS.DLL", "File2");
     auto* uninstall = makeUninstaller();
-    const std::vector<TCustomInstallFile*> all { kept, others, uninstall };
-    for (TCustomInstallFile* file : all) {
-        file->AddToArchive = file == kept ? lzcOverwrite : lzcOnlyAdd;
-        file->CompressFile();
-    }
-    for (TCustomInstallFile* file : all) {
-        file->ReadInfoFromArchive();
-        file->ProcessContainer();
-    }
+    packAndInstall({ kept, others, uninstall });
     ASSERT_FALSE(kept->WillCopy());
     EXPECT_EQ(RegistryReadInteger(4, kShared, dest("KEPT.DLL"), 0), 2);
     EXPECT_EQ(RegistryReadString(4, std::string(kEntry) + "\\Files", "Entries", ""), "1");

@@ -47,14 +47,6 @@ protected:
         EngineTest::TearDown();
     }
 
-    TDialogManager* manager(TManagerType type, const std::string& name)
-    {
-        auto* m = new TDialogManager(form.get());
-        m->SetName(name);
-        m->ManagerType = type;
-        m->SetContainer(install);
-        return m;
-    }
     template <class T> T* dialog(const std::string& name, TInstallContainer* container = nullptr)
     {
         auto* d = new T(form.get());

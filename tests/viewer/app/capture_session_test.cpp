@@ -180,12 +180,18 @@ TEST(CaptureSession, TheMainWindowTakesACaptureAsAnUnsavedChangedFile)
     testing::ScriptedDialogs dialogs;
     TMainForm form((dir / "Rivelle.ini").string(), {}, &dialogs);
     form.FormActivate();
+    // What an earlier file left in the save options does not carry over.
+    form.Files().Options().impedance = "25";
+    form.Files().Options().memo = { "the old file's comment" };
+    form.SmithChart1().Chart().SetImpedance(75);
     auto source = std::make_shared<FakeSource>();
     FakeHost host;
     TCaptureResult r = TCaptureSession(2, source, host).Run();
     ASSERT_EQ(r.outcome, TCaptureOutcome::Completed);
     form.TakeCapturedData(std::move(r.data));
     auto& chart = form.SmithChart1().Chart();
+    EXPECT_EQ(form.Files().Options().impedance, "75");
+    EXPECT_TRUE(form.Files().Options().memo.empty());
     EXPECT_EQ(chart.CurveCount(), 4);
     EXPECT_EQ(chart.CurveAt(1)->Legend, "S12");
     EXPECT_EQ(chart.CurveAt(1)->Color, clFuchsia);

@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "tests/viewer/app/test_drivers.h"
 #include "viewer/app/ui/main_window.h"
@@ -8,27 +9,22 @@
 
 using namespace viewer;
 using namespace viewer::testing;
-using tavix::testing::TempDir;
 using tavix::testing::writeFile;
 
 namespace {
 
 // The main window holding an opened file, which a failed or aborted
 // capture must leave alone.
-struct Capture {
-    TempDir dir { "capture" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
+struct Capture : MainFormFixture {
     Host host;
 
     Capture()
+        : MainFormFixture("capture")
     {
         writeFile(dir / "old.s1p", "# MHZ S MA R 50\n100 0.5 45\n");
-        form = std::make_unique<TMainForm>((dir / "Rivelle.ini").string(), std::vector<std::string> {}, &dialogs);
-        form->FormActivate();
+        open();
         form->Files().LoadSParameterFile((dir / "old.s1p").string());
     }
-    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
     bool run(const std::string& name, int ports)
     {
         form->SetDriverList({ name + "=" + driver(name) });
@@ -37,8 +33,8 @@ struct Capture {
     bool untouched()
     {
         const TViewerFileState& s = form->FileState();
-        return chart().CurveCount() == 1 && chart().CurveAt(0)->Points.size() == 1 && chart().Units() == "MHZ"
-            && s.CurrentPath == (dir / "old.s1p").string() && s.Named && s.PortCount == 1 && !chart().DataChanged();
+        return smith().CurveCount() == 1 && smith().CurveAt(0)->Points.size() == 1 && smith().Units() == "MHZ"
+            && s.CurrentPath == (dir / "old.s1p").string() && s.Named && s.PortCount == 1 && !smith().DataChanged();
     }
 };
 
@@ -51,13 +47,13 @@ TEST(TMainFormDriverCapture, CompletedCaptureIsTheNewUnsavedFile)
     Capture cap;
     ASSERT_TRUE(cap.run("drv_good", 2));
     EXPECT_TRUE(cap.dialogs.messages.empty());
-    ASSERT_EQ(cap.chart().CurveCount(), 4);
-    EXPECT_EQ(cap.chart().CurveAt(3)->Legend, "S22");
-    EXPECT_EQ(cap.chart().Units(), "GHZ");
+    ASSERT_EQ(cap.smith().CurveCount(), 4);
+    EXPECT_EQ(cap.smith().CurveAt(3)->Legend, "S22");
+    EXPECT_EQ(cap.smith().Units(), "GHZ");
     EXPECT_EQ(cap.form->FileState().CurrentPath, "Captured.s2p");
     EXPECT_EQ(cap.form->FileState().PortCount, 2);
     EXPECT_FALSE(cap.form->FileState().Named);
-    EXPECT_TRUE(cap.chart().DataChanged());
+    EXPECT_TRUE(cap.smith().DataChanged());
     EXPECT_EQ(cap.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
 }
 

@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/ui/new_form.h"
@@ -22,7 +23,6 @@ using namespace viewer;
 using tavix::testing::readFile;
 using tavix::testing::TempDir;
 using tavix::testing::writeFile;
-using viewer::testing::ScriptedDialogs;
 
 namespace {
 
@@ -31,20 +31,16 @@ const char* kTwoPort = "# GHZ S MA R 50\n"
                        "2 0.3 -10 0.8 -20 0.06 -30 0.4 -40\n"
                        "3 0.5 -60 0.7 -80 0.07 -90 0.5 -100\n";
 
-struct Fixture {
-    TempDir dir { "gridform" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
+struct Fixture : viewer::testing::MainFormFixture {
+    Fixture()
+        : MainFormFixture("gridform")
+    {
+    }
     TMainForm& open(const std::string& file)
     {
         writeFile(dir / file, kTwoPort);
-        form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> { path(file) }, &dialogs);
-        form->FormActivate();
-        return *form;
+        return MainFormFixture::open({ path(file) });
     }
-    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
     TGridTableModel& model() { return form->NumGrid->Model(); }
     void type(int row, int column, const char* text)
     {
@@ -68,14 +64,14 @@ TEST(NumericView, EditsReachSavedFileAndClosingAsks)
     EXPECT_TRUE(w.CurveItems().empty());
     EXPECT_EQ(f.model().headerData(3, Qt::Horizontal).toString(), "S21(Mag)");
     f.type(1, 3, "0.625");
-    EXPECT_TRUE(f.chart().DataChanged());
+    EXPECT_TRUE(f.smith().DataChanged());
     EXPECT_TRUE(w.Save->isEnabled());
 
     w.Save->trigger(); // while the grid shows
     ASSERT_TRUE(f.dialogs.messages.empty()) << f.dialogs.messages.front();
     EXPECT_NE(readFile(f.dir / "a.s2p").find("0.625"), std::string::npos);
     EXPECT_TRUE(w.GridShowing());
-    EXPECT_FALSE(f.chart().DataChanged());
+    EXPECT_FALSE(f.smith().DataChanged());
 
     w.SelectView(TViewItem::ZSmith);
     w.SelectView(TViewItem::Numeric);
@@ -87,7 +83,7 @@ TEST(NumericView, EditsReachSavedFileAndClosingAsks)
     EXPECT_FALSE(w.close());
     ASSERT_EQ(f.dialogs.questions.size(), 1u);
     // The grid was written back before the question.
-    EXPECT_NEAR(f.chart().PointAt(0, 2)->Mag, std::pow(10.0, -12.0 / 20), 1e-15);
+    EXPECT_NEAR(f.smith().PointAt(0, 2)->Mag, std::pow(10.0, -12.0 / 20), 1e-15);
 
     // Opened again, the file holds the first edit.
     f.dialogs.answers = { TAnswer::No };
@@ -96,7 +92,7 @@ TEST(NumericView, EditsReachSavedFileAndClosingAsks)
     EXPECT_TRUE(w.GridShowing());
     EXPECT_EQ(f.model().Grid().Format(), kGridMagAngle);
     EXPECT_EQ(f.model().data(f.model().index(1, 3)).toString(), "0.625");
-    EXPECT_EQ(f.chart().PointAt(0, 2)->Mag, 0.5);
+    EXPECT_EQ(f.smith().PointAt(0, 2)->Mag, 0.5);
 }
 
 // Catches a bad cell that lets the view switch go on, loses the other
@@ -116,7 +112,7 @@ TEST(NumericView, BadCellKeepsTheGrid)
     EXPECT_TRUE(w.Numeric->isChecked());
     EXPECT_FALSE(w.ZSmith->isChecked());
     EXPECT_EQ(w.NumGrid->currentIndex().row(), 2);
-    EXPECT_EQ(f.chart().PointAt(0, 0)->Freq, 1.0);
+    EXPECT_EQ(f.smith().PointAt(0, 0)->Freq, 1.0);
     EXPECT_EQ(f.model().data(f.model().index(0, 0)).toString(), "4");
     EXPECT_FALSE(w.WriteGridBack());
     w.SetGridFormat(kGridReIm);
@@ -141,8 +137,8 @@ TEST(NumericView, BadCellKeepsTheGrid)
     w.ZSmith->trigger();
     EXPECT_FALSE(w.GridShowing());
     EXPECT_TRUE(w.ZSmith->isChecked());
-    EXPECT_EQ(f.chart().PointAt(0, 0)->Freq, 4.0);
-    EXPECT_EQ(f.chart().PointAt(1, 2)->Angle, 45.0);
+    EXPECT_EQ(f.smith().PointAt(0, 0)->Freq, 4.0);
+    EXPECT_EQ(f.smith().PointAt(1, 2)->Angle, 45.0);
     EXPECT_EQ(w.CurveItems().size(), 4u);
 }
 
@@ -160,15 +156,15 @@ TEST(NumericView, NewFileGoesToTheGrid)
         v.units = "MHZ";
         return true;
     };
-    f.chart().SetPoint(0, 0, 1, 0.2, 10);
+    f.smith().SetPoint(0, 0, 1, 0.2, 10);
     f.dialogs.answers = { TAnswer::Cancel };
     w.New->trigger();
-    EXPECT_EQ(f.chart().CurveCount(), 4);
+    EXPECT_EQ(f.smith().CurveCount(), 4);
     EXPECT_FALSE(w.GridShowing());
 
     f.dialogs.answers = { TAnswer::No };
     w.New->trigger();
-    ASSERT_EQ(f.chart().CurveCount(), 144);
+    ASSERT_EQ(f.smith().CurveCount(), 144);
     EXPECT_EQ(w.windowTitle().toStdString(), "Rivelle - NewFile.S12");
     EXPECT_FALSE(w.FileState().Named);
     EXPECT_EQ(w.FileState().PortCount, 12);
@@ -185,7 +181,7 @@ TEST(NumericView, NewFileGoesToTheGrid)
     };
     w.New->trigger();
     EXPECT_EQ(f.dialogs.messages.back(), "The stop frequency must be above the start frequency.");
-    EXPECT_EQ(f.chart().CurveCount(), 144);
+    EXPECT_EQ(f.smith().CurveCount(), 144);
 }
 
 // Catches the point menu acting on the wrong point, deleting below two
@@ -196,40 +192,40 @@ TEST(NumericView, SmithPointMenu)
     TMainForm& w = f.open("a.s2p");
     ASSERT_EQ(w.SmithChart1().PopupMenu(), w.Smithpopup);
     auto openOn = [&](int point) {
-        f.chart().PointerState().SelectedCurve = 1;
-        f.chart().PointerState().SelectedPoint = point;
+        f.smith().PointerState().SelectedCurve = 1;
+        f.smith().PointerState().SelectedPoint = point;
         emit w.Smithpopup->aboutToShow();
     };
-    f.chart().Markers().push_back({ 0, 2, 0 });
-    f.chart().PointerState().RefSet = true;
-    f.chart().PointerState().RefPoint = 1;
+    f.smith().Markers().push_back({ 0, 2, 0 });
+    f.smith().PointerState().RefSet = true;
+    f.smith().PointerState().RefPoint = 1;
     openOn(1);
     w.SmithInsertBefore->trigger();
-    ASSERT_EQ(f.chart().PointCount(), 4);
-    EXPECT_EQ(f.chart().PointAt(2, 1)->Freq, 1.5);
-    EXPECT_EQ(f.chart().Markers()[0].Point, 3);
-    EXPECT_EQ(f.chart().PointerState().RefPoint, 2);
+    ASSERT_EQ(f.smith().PointCount(), 4);
+    EXPECT_EQ(f.smith().PointAt(2, 1)->Freq, 1.5);
+    EXPECT_EQ(f.smith().Markers()[0].Point, 3);
+    EXPECT_EQ(f.smith().PointerState().RefPoint, 2);
     openOn(2);
     w.DeletePointItem->trigger(); // the reference point goes with its point
-    EXPECT_FALSE(f.chart().PointerState().RefSet);
-    EXPECT_EQ(f.chart().Markers()[0].Point, 2);
+    EXPECT_FALSE(f.smith().PointerState().RefSet);
+    EXPECT_EQ(f.smith().Markers()[0].Point, 2);
     openOn(1);
     w.SmithInsertBefore->trigger();
-    EXPECT_TRUE(f.chart().DataChanged());
+    EXPECT_TRUE(f.smith().DataChanged());
 
     w.SetCurrentFile(f.path("a.s2p"), 2, true);
     w.AddNewPoint->trigger();
-    ASSERT_EQ(f.chart().PointCount(), 5);
-    EXPECT_EQ(f.chart().PointAt(3, 4)->Mag, 0.5);
-    EXPECT_TRUE(f.chart().DataChanged());
+    ASSERT_EQ(f.smith().PointCount(), 5);
+    EXPECT_EQ(f.smith().PointAt(3, 4)->Mag, 0.5);
+    EXPECT_TRUE(f.smith().DataChanged());
     EXPECT_TRUE(w.Save->isEnabled());
 
     for (int i = 0; i < 5; ++i) {
         openOn(0);
         w.DeletePointItem->trigger();
     }
-    EXPECT_EQ(f.chart().PointCount(), 2);
-    EXPECT_EQ(f.chart().PointAt(0, 0)->Freq, 3.0);
+    EXPECT_EQ(f.smith().PointCount(), 2);
+    EXPECT_EQ(f.smith().PointAt(0, 0)->Freq, 3.0);
 }
 
 // Puts the grid on screen for a look at it: headers, the value columns

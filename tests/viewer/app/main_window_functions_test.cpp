@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/twoport_analysis.h"
 #include "viewer/app/ui/main_window.h"
@@ -27,8 +28,6 @@ using tavix::testing::writeFile;
 
 namespace {
 
-using viewer::testing::ScriptedDialogs;
-
 // An amplifier: the second point has no forward and the third no reverse
 // transmission.
 const char* kAmplifier = "# GHZ S MA R 50\n"
@@ -37,21 +36,16 @@ const char* kAmplifier = "# GHZ S MA R 50\n"
                          "3 0.4 -80 2.0 80 0.0 0 0.4 -50\n";
 const char* kOnePort = "# MHZ S RI R 75\n100 0.5 0\n200 0 0.5\n";
 
-struct Fixture {
-    TempDir dir { "mainfunctions" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
+struct Fixture : viewer::testing::MainFormFixture {
+    Fixture()
+        : MainFormFixture("mainfunctions")
+    {
+    }
     TMainForm& open(const char* text, const char* name = "amp.s2p")
     {
         writeFile(dir / name, text);
-        form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> { path(name) }, &dialogs);
-        form->FormActivate();
-        return *form;
+        return MainFormFixture::open({ path(name) });
     }
-    smith::TSmithChart& smith() { return form->SmithChart1().Chart(); }
-    TXYChart& xy() { return form->XYChart().Chart(); }
 };
 
 std::vector<std::string> Legends(const TXYChart& c)
@@ -353,4 +347,33 @@ TEST(TMainFormFunctions, CopiesTheVisibleChart)
         ASSERT_TRUE(png.loadFromData(mime->data("image/png"), "PNG"));
         EXPECT_EQ(png.size(), view == w.ZSmith ? QSize(320, 240) : QSize(400, 200));
     }
+}
+
+// Catches a curve item that hides another curve of the same legend: with
+// eleven ports "S111" names both S1,11 and S11,1.
+TEST(MainWindowCurves, SharedLegendItemsHideTheirOwnCurve)
+{
+    Fixture f;
+    std::string text = "# GHZ S MA R 50\n1";
+    for (int c = 0; c < 121; ++c)
+        text += " 0.5 " + std::to_string(c);
+    text += "\n";
+    TMainForm& w = f.open(text.c_str(), "big.s11");
+    ASSERT_EQ(f.smith().CurveCount(), 121);
+    ASSERT_EQ(f.smith().CurveAt(10)->Legend, "S111");
+    ASSERT_EQ(f.smith().CurveAt(110)->Legend, "S111");
+    std::vector<QAction*> shared;
+    for (QAction* a : w.CurveItems())
+        if (a->text() == "S111")
+            shared.push_back(a);
+    ASSERT_EQ(shared.size(), 2u);
+
+    shared[1]->trigger();
+    EXPECT_TRUE(f.smith().CurveAt(10)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(110)->Enabled);
+    shared[0]->trigger();
+    EXPECT_FALSE(f.smith().CurveAt(10)->Enabled);
+    shared[1]->trigger();
+    EXPECT_TRUE(f.smith().CurveAt(110)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(10)->Enabled);
 }

@@ -1,5 +1,6 @@
 #include "platform/help/ui/help_window.h"
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/main_window.h"
@@ -24,12 +25,9 @@
 using namespace viewer;
 using smith::Tcharttype;
 using tavix::testing::readFile;
-using tavix::testing::TempDir;
 using tavix::testing::writeFile;
 
 namespace {
-
-using viewer::testing::ScriptedDialogs;
 
 const char* kTwoPort = "# GHZ S MA R 50\n"
                        "1 0.1 10 0.9 20 0.05 30 0.2 40\n"
@@ -37,20 +35,11 @@ const char* kTwoPort = "# GHZ S MA R 50\n"
                        "3 0.5 -60 0.7 -80 0.07 -90 0.5 -100\n";
 const char* kOnePort = "# MHZ S RI R 75\n100 0.5 0\n200 0 0.5\n";
 
-struct Fixture {
-    TempDir dir { "mainform" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    std::string ini() const { return path("Rivelle.ini"); }
-    TMainForm& open(std::vector<std::string> args = {})
+struct Fixture : viewer::testing::MainFormFixture {
+    Fixture()
+        : MainFormFixture("mainform")
     {
-        form = std::make_unique<TMainForm>(ini(), std::move(args), &dialogs);
-        form->FormActivate();
-        return *form;
     }
-    smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
 };
 
 std::vector<std::string> captions(const std::vector<QAction*>& items)
@@ -71,21 +60,21 @@ TEST(TMainForm, OpensFileFromCommandLine)
     writeFile(f.dir / "my amp.s2p", kTwoPort);
     TMainForm& w = f.open({ f.path("my"), "amp.s2p" });
     EXPECT_TRUE(f.dialogs.messages.empty());
-    ASSERT_EQ(f.chart().CurveCount(), 4);
+    ASSERT_EQ(f.smith().CurveCount(), 4);
     EXPECT_EQ(w.windowTitle().toStdString(), "Rivelle - my amp.s2p");
     EXPECT_EQ(w.FileState().Recent, std::vector<std::string>({ f.path("my amp.s2p") }));
     EXPECT_EQ(captions(w.RecentItems()), std::vector<std::string>({ "my amp.s2p" }));
     EXPECT_EQ(w.StatusPanel(6), "50");
     EXPECT_EQ(w.StatusPanel(5), "Z0");
-    EXPECT_EQ(f.chart().Xmin(), 1.0);
-    EXPECT_EQ(f.chart().Xmax(), 3.0);
+    EXPECT_EQ(f.smith().Xmin(), 1.0);
+    EXPECT_EQ(f.smith().Xmax(), 3.0);
     EXPECT_TRUE(w.SaveAs->isEnabled());
     EXPECT_TRUE(w.SaveButton->isEnabled());
     EXPECT_TRUE(w.ReNormalise->isEnabled());
     EXPECT_FALSE(w.Save->isEnabled());
     // An edit makes File > Save possible for a named file.
-    f.chart().SetPoint(0, 0, 1, 0.2, 10);
-    f.chart().OnDataChanged(f.chart());
+    f.smith().SetPoint(0, 0, 1, 0.2, 10);
+    f.smith().OnDataChanged(f.smith());
     EXPECT_TRUE(w.Save->isEnabled());
 }
 
@@ -101,12 +90,12 @@ TEST(TMainForm, FileMenuAndRecentItems)
     EXPECT_TRUE(w.RecentItems().empty());
     EXPECT_FALSE(w.SaveAs->isEnabled());
     w.Open->trigger(); // cancelled
-    EXPECT_EQ(f.chart().CurveCount(), 0);
+    EXPECT_EQ(f.smith().CurveCount(), 0);
     for (const char* n : { "a.s2p", "b.s2p", "c.s2p", "d.s2p", "e.s1p" }) {
         f.dialogs.openName = f.path(n);
         w.Open->trigger();
     }
-    EXPECT_EQ(f.chart().CurveCount(), 1);
+    EXPECT_EQ(f.smith().CurveCount(), 1);
     EXPECT_EQ(w.StatusPanel(6), "75");
     EXPECT_EQ(captions(w.RecentItems()), std::vector<std::string>({ "e.s1p", "d.s2p", "c.s2p", "b.s2p" }));
     // The third item opens c.s2p, which moves to the front.
@@ -139,7 +128,7 @@ TEST(TMainForm, RecentListRoundTripsThroughSettings)
         EXPECT_EQ(w.DriverList(), std::vector<std::string>({ "Analyser=/lib/an.so" }));
         ASSERT_EQ(w.RecentItems().size(), 6u);
         w.RecentItems()[4]->trigger(); // beyond four: does nothing
-        EXPECT_EQ(f.chart().CurveCount(), 0);
+        EXPECT_EQ(f.smith().CurveCount(), 0);
         EXPECT_TRUE(f.dialogs.messages.empty());
         EXPECT_TRUE(w.close());
     }
@@ -164,32 +153,32 @@ TEST(TMainForm, ViewSwitching)
     TMainForm& w = f.open({ f.path("a.s2p") });
     EXPECT_TRUE(w.ZSmith->isChecked());
     w.LogMag->trigger();
-    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Logmag);
-    EXPECT_EQ(f.chart().LeftTitle(), "Mag(dB)");
-    EXPECT_EQ(f.chart().RightTitle(), "Deg");
-    EXPECT_EQ(f.chart().BaseLYmin(), -50);
-    EXPECT_EQ(f.chart().BaseLYmax(), 0);
-    EXPECT_EQ(f.chart().RYmin(), -180);
-    EXPECT_EQ(f.chart().RYmax(), 180);
-    EXPECT_TRUE(f.chart().Autoupdate());
+    EXPECT_EQ(f.smith().ChartType(), Tcharttype::Logmag);
+    EXPECT_EQ(f.smith().LeftTitle(), "Mag(dB)");
+    EXPECT_EQ(f.smith().RightTitle(), "Deg");
+    EXPECT_EQ(f.smith().BaseLYmin(), -50);
+    EXPECT_EQ(f.smith().BaseLYmax(), 0);
+    EXPECT_EQ(f.smith().RYmin(), -180);
+    EXPECT_EQ(f.smith().RYmax(), 180);
+    EXPECT_TRUE(f.smith().Autoupdate());
     EXPECT_TRUE(w.RightAxisButton->isEnabled());
     EXPECT_TRUE(w.ScalesButton->isEnabled());
     EXPECT_FALSE(w.IncreaseDetailButton->isEnabled());
     EXPECT_TRUE(w.LogMag->isChecked());
     EXPECT_FALSE(w.ZSmith->isChecked());
     w.XGrid->trigger();
-    EXPECT_EQ(f.chart().ChartType(), Tcharttype::GridX);
-    EXPECT_EQ(f.chart().LeftTitle(), "X");
-    EXPECT_EQ(f.chart().RightTitle(), "R");
-    EXPECT_EQ(f.chart().BaseLYmin(), -1);
+    EXPECT_EQ(f.smith().ChartType(), Tcharttype::GridX);
+    EXPECT_EQ(f.smith().LeftTitle(), "X");
+    EXPECT_EQ(f.smith().RightTitle(), "R");
+    EXPECT_EQ(f.smith().BaseLYmin(), -1);
     w.YSmithButton->trigger();
-    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Ysmith);
+    EXPECT_EQ(f.smith().ChartType(), Tcharttype::Ysmith);
     EXPECT_TRUE(w.YSmith->isChecked());
     EXPECT_FALSE(w.XGrid->isChecked());
     EXPECT_FALSE(w.RightAxisButton->isEnabled());
     EXPECT_TRUE(w.DecreaseDetailButton->isEnabled());
     w.PolarButton->trigger();
-    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Polar);
+    EXPECT_EQ(f.smith().ChartType(), Tcharttype::Polar);
     // The XY views hide the Smith chart; opening a file comes back to Z Smith.
     w.SelectView(TViewItem::Stability);
     EXPECT_TRUE(w.XYVisible());
@@ -203,23 +192,23 @@ TEST(TMainForm, ViewSwitching)
         EXPECT_EQ(a->actionGroup(), w.ZSmith->actionGroup());
     w.Files().LoadSParameterFile(f.path("a.s2p"));
     EXPECT_TRUE(w.SmithVisible());
-    EXPECT_EQ(f.chart().ChartType(), Tcharttype::Zsmith);
+    EXPECT_EQ(f.smith().ChartType(), Tcharttype::Zsmith);
     EXPECT_TRUE(w.ZSmith->isChecked());
     // Detail stays within 1..10.
     for (int i = 0; i < 15; ++i)
         w.IncreaseDetailButton->trigger();
-    EXPECT_EQ(f.chart().Detail(), 10);
+    EXPECT_EQ(f.smith().Detail(), 10);
     for (int i = 0; i < 15; ++i)
         w.DecreaseDetailButton->trigger();
-    EXPECT_EQ(f.chart().Detail(), 1);
+    EXPECT_EQ(f.smith().Detail(), 1);
     // View items reach both charts.
     const bool title = w.ViewTitle->isChecked();
     w.ViewTitle->trigger();
-    EXPECT_EQ(f.chart().ShowTitle(), !title);
+    EXPECT_EQ(f.smith().ShowTitle(), !title);
     EXPECT_EQ(w.XYChart().Chart().ShowTitle(), !title);
-    const bool marks = f.chart().Showmarkers();
+    const bool marks = f.smith().Showmarkers();
     w.TraceMarkersButton->trigger();
-    EXPECT_EQ(f.chart().Showmarkers(), !marks);
+    EXPECT_EQ(f.smith().Showmarkers(), !marks);
     EXPECT_EQ(w.XYChart().Chart().Showmarkers(), !marks);
 }
 
@@ -234,16 +223,16 @@ TEST(TMainForm, CurveSwitching)
     ASSERT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "S11", "S21", "S12", "S22" }));
     w.CurveItems()[1]->trigger();
     EXPECT_FALSE(w.CurveItems()[1]->isChecked());
-    EXPECT_FALSE(f.chart().CurveAt(1)->Enabled);
-    EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(1)->Enabled);
+    EXPECT_TRUE(f.smith().CurveAt(0)->Enabled);
     w.AllOff->trigger();
     for (int c = 0; c < 4; ++c) {
-        EXPECT_FALSE(f.chart().CurveAt(c)->Enabled) << c;
+        EXPECT_FALSE(f.smith().CurveAt(c)->Enabled) << c;
         EXPECT_FALSE(w.CurveItems()[static_cast<std::size_t>(c)]->isChecked()) << c;
     }
     w.AllOn->trigger();
     for (int c = 0; c < 4; ++c) {
-        EXPECT_TRUE(f.chart().CurveAt(c)->Enabled) << c;
+        EXPECT_TRUE(f.smith().CurveAt(c)->Enabled) << c;
         EXPECT_TRUE(w.CurveItems()[static_cast<std::size_t>(c)]->isChecked()) << c;
     }
     w.Files().LoadSParameterFile(f.path("b.s1p"));
@@ -251,7 +240,7 @@ TEST(TMainForm, CurveSwitching)
     // A Smith legend the XY chart does not have changes nothing there.
     w.SelectView(TViewItem::PowerGain);
     w.CurveItems()[0]->trigger();
-    EXPECT_TRUE(f.chart().CurveAt(0)->Enabled);
+    EXPECT_TRUE(f.smith().CurveAt(0)->Enabled);
 }
 
 // Catches a long curve menu that does not break into columns of ten, and
@@ -278,12 +267,12 @@ TEST(TMainForm, LongCurveMenuHasColumns)
     EXPECT_EQ(columns->ColumnCount(), 2);
     auto* box = columns->findChild<QCheckBox*>(QStringLiteral("S34"));
     ASSERT_NE(box, nullptr);
-    const int s34 = f.chart().FindCurve("S34");
+    const int s34 = f.smith().FindCurve("S34");
     box->click();
-    EXPECT_FALSE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_FALSE(f.smith().CurveAt(s34)->Enabled);
     EXPECT_FALSE(box->isChecked());
     w.AllOn->trigger();
-    EXPECT_TRUE(f.chart().CurveAt(s34)->Enabled);
+    EXPECT_TRUE(f.smith().CurveAt(s34)->Enabled);
     EXPECT_TRUE(box->isChecked());
 
     // Up to ten curves stay plain menu items.
@@ -302,7 +291,7 @@ TEST(TMainForm, StatusBarFollowsChartEvents)
     Fixture f;
     writeFile(f.dir / "a.s2p", kTwoPort);
     TMainForm& w = f.open({ f.path("a.s2p") });
-    auto& c = f.chart();
+    auto& c = f.smith();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
     c.OnCurveChanged(c, 1, "S21", 65280);
     EXPECT_EQ(w.StatusPanel(0), "S21");
@@ -336,24 +325,24 @@ TEST(TMainForm, ClosingWithUnsavedChangesAsks)
     EXPECT_TRUE(w.close()); // nothing changed: no question
     EXPECT_TRUE(f.dialogs.questions.empty());
     w.show();
-    f.chart().SetPoint(0, 0, 1, 0.25, 10);
-    ASSERT_TRUE(f.chart().DataChanged());
+    f.smith().SetPoint(0, 0, 1, 0.25, 10);
+    ASSERT_TRUE(f.smith().DataChanged());
     f.dialogs.answers = { TAnswer::Cancel };
     EXPECT_FALSE(w.close());
     EXPECT_EQ(f.dialogs.questions.back(), "Save Changes to " + f.path("a.s2p") + " ?");
     // Yes on an unnamed file asks for a name; cancelling that keeps all.
     w.SetCurrentFile(f.path("a.s2p"), 2, false);
-    f.chart().SetPoint(0, 0, 1, 0.25, 10);
+    f.smith().SetPoint(0, 0, 1, 0.25, 10);
     f.dialogs.answers = { TAnswer::Yes };
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(f.chart().CurveAt(0)->Points[0].Mag, 0.25);
+    EXPECT_EQ(f.smith().CurveAt(0)->Points[0].Mag, 0.25);
     // Yes with a name given writes the file and closes.
     f.dialogs.answers = { TAnswer::Yes };
     f.dialogs.saveName = f.path("saved.s2p");
     EXPECT_TRUE(w.close());
     EXPECT_NE(readFile(f.dir / "saved.s2p").find("0.25"), std::string::npos);
     w.show();
-    f.chart().SetPoint(0, 0, 1, 0.75, 10);
+    f.smith().SetPoint(0, 0, 1, 0.75, 10);
     f.dialogs.answers = { TAnswer::No };
     EXPECT_TRUE(w.close());
 }
@@ -368,7 +357,7 @@ TEST(TMainForm, UnreadableSettingsAreReportedAndKept)
     TMainForm& w = f.open({ f.path("a.s2p") });
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
     EXPECT_NE(f.dialogs.messages[0].find("Rivelle.ini"), std::string::npos);
-    EXPECT_EQ(f.chart().CurveCount(), 4);
+    EXPECT_EQ(f.smith().CurveCount(), 4);
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(std::filesystem::is_directory(f.dir / "Rivelle.ini"));
 }
@@ -434,8 +423,8 @@ TEST(TMainForm, RendersToPng)
     w.resize(900, 650);
     w.show();
     QApplication::processEvents();
-    f.chart().OnCurveChanged(f.chart(), 1, "S21", 65280);
-    f.chart().OnPointChanged(f.chart(), 2, 0.8, -20, 0.75, -0.27);
+    f.smith().OnCurveChanged(f.smith(), 1, "S21", 65280);
+    f.smith().OnPointChanged(f.smith(), 2, 0.8, -20, 0.75, -0.27);
     QApplication::processEvents();
     const QImage image = w.grab().toImage();
     ASSERT_FALSE(image.isNull());

@@ -323,3 +323,27 @@ TEST(TSParameterFiles, FailedSaveKeepsOldFile)
     EXPECT_TRUE(f.dialogs.messages[0].starts_with("Cannot create file")) << f.dialogs.messages[0];
     EXPECT_EQ(f.state.CurrentPath, f.path("thru.s2p"));
 }
+
+// Catches save options left over from earlier data: a plain Save of a file
+// read after another one was re-normalised must not re-normalise it too, and
+// new data must not carry the comments or impedance of the file read before.
+TEST(TSParameterFiles, SaveOptionsFollowTheDataNowHeld)
+{
+    Fixture f;
+    writeFile(f.dir / "a.s1p", "! first\n# GHZ S MA R 50\n1 0.5 30\n");
+    writeFile(f.dir / "b.s1p", "# GHZ S MA R 75\n1 0.25 -60\n2 0.5 -90\n");
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("a.s1p")));
+    f.files.Options().impedance = "25"; // what re-normalising a to 25 ohms leaves
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("b.s1p")));
+    EXPECT_EQ(f.files.Options().impedance, "75");
+    f.chart.SetDataChanged(true);
+    ASSERT_TRUE(f.files.SaveSParameterFile(false));
+    const std::string saved = readFile(f.dir / "b.s1p");
+    EXPECT_NE(saved.find("# GHZ S MA R 75\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\n1.00000 0.25000 -60.00000 \n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\n2.00000 0.50000 -90.00000 \n"), std::string::npos) << saved;
+
+    f.files.StartNewData(50);
+    EXPECT_EQ(f.files.Options().impedance, "50");
+    EXPECT_TRUE(f.files.Options().memo.empty());
+}

@@ -1,4 +1,5 @@
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/app/main_form_fixture.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/about_form.h"
 #include "viewer/app/ui/main_window.h"
@@ -29,26 +30,15 @@ using namespace viewer;
 using smith::Tcharttype;
 using smith::TMopts;
 using tavix::testing::readFile;
-using tavix::testing::TempDir;
 using tavix::testing::writeFile;
-using viewer::testing::ScriptedDialogs;
 
 namespace {
 
-struct Fixture {
-    TempDir dir { "forms" };
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    TMainForm& open()
+struct Fixture : viewer::testing::MainFormFixture {
+    Fixture()
+        : MainFormFixture("forms")
     {
-        form = std::make_unique<TMainForm>(path("Rivelle.ini"), std::vector<std::string> {}, &dialogs);
-        form->FormActivate();
-        return *form;
     }
-    smith::TSmithChart& smith() { return form->SmithChart1().Chart(); }
-    xy::TXYChart& xy() { return form->XYChart().Chart(); }
 };
 
 TColor swatch(const QFrame* f)

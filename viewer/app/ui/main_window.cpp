@@ -2,10 +2,10 @@
 
 #include "platform/help/ui/help_window.h"
 #include "platform/rtl/format.h"
-#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/driver_capture.h"
 #include "viewer/app/numeric_grid.h"
 #include "viewer/app/ui/about_form.h"
+#include "viewer/app/ui/capture_form.h"
 #include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/new_form.h"
 #include "viewer/app/ui/normalise_form.h"
@@ -582,6 +582,7 @@ void TMainForm::NewClick()
         return;
     MakeNewFile(smith_->Chart(), file);
     xy_->Chart().SetImpedance(file.impedance);
+    files_->StartNewData(file.impedance);
     state_->NewFileDataFormat = file.dataFormat;
     SetCurrentFile(file.name, file.ports, false);
     if (GridShowing()) {
@@ -603,8 +604,10 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
         SelectView(TViewItem::ZSmith);
     const int ports = data.ports;
     xy_->Chart().SetUnits(data.units);
-    // The comments of the file read before do not describe the capture.
-    files_->Options().memo.clear();
+    // The comments of the file read before do not describe the capture, and
+    // a save writes it at the impedance the chart holds it at, not at one a
+    // re-normalise of the old data left in the save options.
+    files_->StartNewData(smith_->Chart().Impedance());
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
@@ -786,19 +789,28 @@ void TMainForm::CurveItemClick(QAction* item)
     // The check has already toggled.
     const std::string legend = item->objectName().toStdString();
     const bool on = item->isChecked();
-    if (SmithVisible()) {
-        auto& c = smith_->Chart();
-        if (int i = c.FindCurve(legend); i >= 0) {
-            c.SetCurveVisible(i, on);
-            c.Paint();
-        }
-    } else if (XYVisible()) {
-        auto& c = xy_->Chart();
-        if (int i = c.FindCurve(legend); i >= 0) {
-            c.SetCurveVisible(i, on);
-            c.Paint();
-        }
+    // With ten ports or more two curves can share a legend ("S111" is both
+    // S1,11 and S11,1): the k-th item of a legend stands for the k-th curve
+    // of that legend.
+    int rank = 0;
+    for (QAction* a : curveItems_) {
+        if (a == item)
+            break;
+        if (a->objectName() == item->objectName())
+            ++rank;
     }
+    auto toggle = [&](auto& c) {
+        for (int i = 0, seen = 0; i < c.CurveCount(); ++i)
+            if (c.CurveAt(i)->Legend == legend && seen++ == rank) {
+                c.SetCurveVisible(i, on);
+                c.Paint();
+                return;
+            }
+    };
+    if (SmithVisible())
+        toggle(smith_->Chart());
+    else if (XYVisible())
+        toggle(xy_->Chart());
 }
 
 void TMainForm::AllCurves(bool on)
@@ -889,25 +901,7 @@ void TMainForm::SelectView(TViewItem item)
         break;
     }
 
-    struct Row {
-        TViewItem item;
-        QAction* action;
-        Tcharttype type;
-        const char* left;
-        const char* right;
-        double lmin, lmax, rmin, rmax;
-    };
-    const Row rows[] = {
-        { TViewItem::ZSmith, ZSmith, Tcharttype::Zsmith, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::YSmith, YSmith, Tcharttype::Ysmith, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::Polar, Polar, Tcharttype::Polar, nullptr, nullptr, 0, 0, 0, 0 },
-        { TViewItem::LogMag, LogMag, Tcharttype::Logmag, "Mag(dB)", "Deg", -50, 0, -180, 180 },
-        { TViewItem::GridU, UGrid, Tcharttype::GridU, "U", "V", -1, 1, -1, 1 },
-        { TViewItem::GridV, VGrid, Tcharttype::GridV, "V", "U", -1, 1, -1, 1 },
-        { TViewItem::GridR, RGrid, Tcharttype::GridR, "R", "X", -1, 1, -1, 1 },
-        { TViewItem::GridX, XGrid, Tcharttype::GridX, "X", "R", -1, 1, -1, 1 },
-    };
-    for (const Row& r : rows) {
+    for (const TChartView& r : ChartViews()) {
         if (r.item != item)
             continue;
         checked = r.action;
@@ -932,6 +926,20 @@ void TMainForm::SelectView(TViewItem item)
     }
     if (checked)
         checked->setChecked(true);
+}
+
+std::array<TMainForm::TChartView, 8> TMainForm::ChartViews() const
+{
+    return { {
+        { TViewItem::ZSmith, ZSmith, Tcharttype::Zsmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::YSmith, YSmith, Tcharttype::Ysmith, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::Polar, Polar, Tcharttype::Polar, nullptr, nullptr, 0, 0, 0, 0 },
+        { TViewItem::LogMag, LogMag, Tcharttype::Logmag, "Mag(dB)", "Deg", -50, 0, -180, 180 },
+        { TViewItem::GridU, UGrid, Tcharttype::GridU, "U", "V", -1, 1, -1, 1 },
+        { TViewItem::GridV, VGrid, Tcharttype::GridV, "V", "U", -1, 1, -1, 1 },
+        { TViewItem::GridR, RGrid, Tcharttype::GridR, "R", "X", -1, 1, -1, 1 },
+        { TViewItem::GridX, XGrid, Tcharttype::GridX, "X", "R", -1, 1, -1, 1 },
+    } };
 }
 
 void TMainForm::ClearFileHistory()

@@ -10,9 +10,11 @@
 #include "viewer/app/print_layout.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/status_text.h"
+#include "viewer/app/twoport_analysis.h"
 #include "viewer/app/viewer_settings.h"
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -228,7 +230,26 @@ private:
     void createPrinting();
     void wireXYChart();
     void PrepareXYChart(const char* leftTitle, double lymax);
+    // Switches to the two-port chart `view` when the grid is read back and
+    // the file holds two-port data (else `missing` is shown): its curves,
+    // or none with the view check as it was.
+    std::optional<TTwoPortCurves> StartTwoPortChart(
+        TViewItem view, const char* missing, const char* leftTitle, double lymax);
+    // Shows the XY chart with its filled curves and their menu items.
+    void ShowXYCurves(const std::vector<std::string>& names);
     void RestoreViewCheck();
+
+    // A view of the Chart menu: its item, its menu command, its chart type
+    // and, for the rectangular views, the axis titles and ranges.
+    struct TChartView {
+        TViewItem item;
+        QAction* action;
+        smith::Tcharttype type;
+        const char* left;
+        const char* right;
+        double lmin, lmax, rmin, rmax;
+    };
+    std::array<TChartView, 8> ChartViews() const;
 
     std::vector<std::string> arguments_;
     std::string helpFile_;

@@ -57,32 +57,9 @@ void TMainForm::RestoreViewCheck()
     if (XYVisible()) {
         item = xy_->Chart().FindCurve("K") >= 0 ? Stability : PowerGain;
     } else if (SmithVisible()) {
-        switch (smith_->Chart().ChartType()) {
-        case smith::Tcharttype::Zsmith:
-            item = ZSmith;
-            break;
-        case smith::Tcharttype::Ysmith:
-            item = YSmith;
-            break;
-        case smith::Tcharttype::Polar:
-            item = Polar;
-            break;
-        case smith::Tcharttype::Logmag:
-            item = LogMag;
-            break;
-        case smith::Tcharttype::GridU:
-            item = UGrid;
-            break;
-        case smith::Tcharttype::GridV:
-            item = VGrid;
-            break;
-        case smith::Tcharttype::GridR:
-            item = RGrid;
-            break;
-        case smith::Tcharttype::GridX:
-            item = XGrid;
-            break;
-        }
+        for (const TChartView& v : ChartViews())
+            if (v.type == smith_->Chart().ChartType())
+                item = v.action;
     }
     for (QAction* a : { ZSmith, YSmith, Polar, LogMag, UGrid, VGrid, RGrid, XGrid, Numeric, Stability, PowerGain })
         a->setChecked(a == item);
@@ -109,20 +86,38 @@ void TMainForm::PrepareXYChart(const char* leftTitle, double lymax)
     x.ClearCurves();
 }
 
-void TMainForm::Kfactor1Click()
+std::optional<TTwoPortCurves> TMainForm::StartTwoPortChart(
+    TViewItem view, const char* missing, const char* leftTitle, double lymax)
 {
     if (!WriteGridBack()) {
         RestoreViewCheck();
-        return;
+        return std::nullopt;
     }
-    const auto curves = TTwoPortCurves::Find(smith_->Chart());
+    auto curves = TTwoPortCurves::Find(smith_->Chart());
     if (!curves) {
         RestoreViewCheck();
-        dialogs_->ShowMessage(kNoStabilityData);
-        return;
+        dialogs_->ShowMessage(missing);
+        return std::nullopt;
     }
-    SelectView(TViewItem::Stability);
-    PrepareXYChart("", 5.0);
+    SelectView(view);
+    PrepareXYChart(leftTitle, lymax);
+    return curves;
+}
+
+void TMainForm::ShowXYCurves(const std::vector<std::string>& names)
+{
+    auto& x = xy_->Chart();
+    x.SetAutoupdate(true);
+    xy_->show();
+    x.Paint();
+    BuildCurveMenuFrom(names);
+}
+
+void TMainForm::Kfactor1Click()
+{
+    const auto curves = StartTwoPortChart(TViewItem::Stability, kNoStabilityData, "", 5.0);
+    if (!curves)
+        return;
     auto& x = xy_->Chart();
     const char* names[3] = { "K", "Det", "B1" };
     const TColor colours[3] = { kBlue, kRed, kGreen };
@@ -134,26 +129,14 @@ void TMainForm::Kfactor1Click()
         x.AddPoint(1, p.Freq, p.Det);
         x.AddPoint(2, p.Freq, p.B1);
     }
-    x.SetAutoupdate(true);
-    xy_->show();
-    x.Paint();
-    BuildCurveMenuFrom({ names[0], names[1], names[2] });
+    ShowXYCurves({ names[0], names[1], names[2] });
 }
 
 void TMainForm::Gu1Click()
 {
-    if (!WriteGridBack()) {
-        RestoreViewCheck();
+    const auto curves = StartTwoPortChart(TViewItem::PowerGain, kNoGainData, "dB", 50.0);
+    if (!curves)
         return;
-    }
-    const auto curves = TTwoPortCurves::Find(smith_->Chart());
-    if (!curves) {
-        RestoreViewCheck();
-        dialogs_->ShowMessage(kNoGainData);
-        return;
-    }
-    SelectView(TViewItem::PowerGain);
-    PrepareXYChart("dB", 50.0);
     auto& x = xy_->Chart();
     const char* names[4] = { "Gtumax", "Gtm", "Gmsg", "Gamax" };
     const TColor colours[4] = { kBlue, kRed, kGreen, kMaroon };
@@ -166,10 +149,7 @@ void TMainForm::Gu1Click()
         x.AddPoint(2, g.Freq, g.Gmsg);
         x.AddPoint(3, g.Freq, g.Gamax);
     }
-    x.SetAutoupdate(true);
-    xy_->show();
-    x.Paint();
-    BuildCurveMenuFrom({ names[0], names[1], names[2], names[3] });
+    ShowXYCurves({ names[0], names[1], names[2], names[3] });
 }
 
 void TMainForm::wireXYChart()

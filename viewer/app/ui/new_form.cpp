@@ -1,5 +1,8 @@
 #include "viewer/app/ui/new_form.h"
 
+#include "viewer/app/save_options.h"
+#include "viewer/app/ui/form_parts.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFormLayout>
@@ -9,32 +12,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace viewer {
 
 namespace {
-
-const char* const kTypeItems[] = { "S1P", "S2P", "S3P", "SNP" };
-const char* const kFormatItems[] = { "MA (Magnitude/Angle)", "DB (Log magnitude/Angle)", "RI  (u/v)" };
-
-QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
-    const char* const* items, int count, const char* name)
-{
-    auto* box = new QGroupBox(title, owner);
-    auto* lay = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(owner);
-    group->setObjectName(QString::fromLatin1(name));
-    for (int i = 0; i < count; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(items[i]), box);
-        lay->addWidget(b);
-        group->addButton(b, i);
-    }
-    grid->addWidget(box, row, col);
-    return group;
-}
 
 template <class W> W* named(QWidget* parent, const char* name)
 {
@@ -52,8 +35,8 @@ TNewForm::TNewForm(QWidget* parent)
     setObjectName(QStringLiteral("NewForm"));
     auto* grid = new QGridLayout;
 
-    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kTypeItems, 4, "FileType");
-    DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kFormatItems, 3, "DataFormat");
+    FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kFileTypeItems, 4, "FileType");
+    DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kDataFormatItems, 3, "DataFormat");
 
     auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
     PortCount = named<QSpinBox>(portsBox, "PortCount");
@@ -81,20 +64,7 @@ TNewForm::TNewForm(QWidget* parent)
     form->addRow(QStringLiteral("Units"), FreqUnits);
     grid->addWidget(freqBox, 0, 2, 2, 1);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(HelpButton);
-
-    auto* top = new QVBoxLayout(this);
-    top->addLayout(grid);
-    top->addLayout(buttons);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layOutGridDialog(this, grid, OKButton, CancelButton, HelpButton);
 
     connect(OKButton, &QPushButton::clicked, this, &TNewForm::accept);
     connect(CancelButton, &QPushButton::clicked, this, &TNewForm::reject);

@@ -1,6 +1,7 @@
 #include "viewer/app/ui/normalise_form.h"
 
 #include "viewer/app/renormalise.h"
+#include "viewer/app/ui/form_parts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,10 +27,7 @@ TNormalise::TNormalise(QWidget* parent)
     root->addLayout(row);
 
     auto* buttons = new QHBoxLayout;
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    createDialogButtons(this, OKButton, CancelButton, HelpButton);
     buttons->addStretch(1);
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);

@@ -1,5 +1,7 @@
 #include "viewer/app/ui/save_form.h"
 
+#include "viewer/app/ui/form_parts.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,29 +12,12 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace viewer {
 
 namespace {
-
-QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
-    const char* const* items, int count, const char* name)
-{
-    auto* box = new QGroupBox(title, owner);
-    auto* lay = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(owner);
-    group->setObjectName(QString::fromLatin1(name));
-    for (int i = 0; i < count; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(items[i]), box);
-        lay->addWidget(b);
-        group->addButton(b, i);
-    }
-    grid->addWidget(box, row, col);
-    return group;
-}
 
 // A titled box at (row, col) of the grid holding one widget of its own.
 template <class W>
@@ -87,20 +72,7 @@ TSaveForm::TSaveForm(QWidget* parent)
     Memo1 = boxed<QPlainTextEdit>(this, grid, 2, 1, QStringLiteral("Addtional comment lines"), "Memo1", 2);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(HelpButton);
-
-    auto* top = new QVBoxLayout(this);
-    top->addLayout(grid);
-    top->addLayout(buttons);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layOutGridDialog(this, grid, OKButton, CancelButton, HelpButton);
 
     connect(OKButton, &QPushButton::clicked, this, &TSaveForm::accept);
     connect(CancelButton, &QPushButton::clicked, this, &TSaveForm::reject);

@@ -1,5 +1,6 @@
 #include "viewer/app/ui/scales_form.h"
 
+#include "viewer/app/ui/form_parts.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -55,10 +56,7 @@ TScalesForm::TScalesForm(TMainForm& main)
 
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    createDialogButtons(this, OKButton, CancelButton, HelpButton);
     ApplyButton = new QPushButton(QStringLiteral("&Apply"), this);
     ApplyButton->setEnabled(false);
     for (QPushButton* b : { OKButton, CancelButton, HelpButton, ApplyButton })

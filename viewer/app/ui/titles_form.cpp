@@ -1,5 +1,6 @@
 #include "viewer/app/ui/titles_form.h"
 
+#include "viewer/app/ui/form_parts.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/ui/qt_viewer_dialogs.h"
 #include "viewer/app/viewer_dialogs.h"
@@ -51,10 +52,7 @@ TTitlesForm::TTitlesForm(TMainForm& main)
 
     auto* row = new QHBoxLayout;
     row->addStretch();
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    createDialogButtons(this, OKButton, CancelButton, HelpButton);
     ApplyButton = new QPushButton(QStringLiteral("Apply"), this);
     for (QPushButton* b : { OKButton, CancelButton, HelpButton, ApplyButton })
         row->addWidget(b);

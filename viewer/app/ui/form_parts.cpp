@@ -1,0 +1,53 @@
+#include "viewer/app/ui/form_parts.h"
+
+#include <QButtonGroup>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace viewer {
+
+QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
+    const char* const* items, int count, const char* name)
+{
+    auto* box = new QGroupBox(title, owner);
+    auto* lay = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(owner);
+    group->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < count; ++i) {
+        auto* b = new QRadioButton(QString::fromLatin1(items[i]), box);
+        lay->addWidget(b);
+        group->addButton(b, i);
+    }
+    grid->addWidget(box, row, col);
+    return group;
+}
+
+void createDialogButtons(QWidget* owner, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help)
+{
+    ok = new QPushButton(QStringLiteral("OK"), owner);
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Cancel"), owner);
+    help = new QPushButton(QStringLiteral("Help"), owner);
+}
+
+void layOutGridDialog(QDialog* dialog, QGridLayout* grid, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help)
+{
+    createDialogButtons(dialog, ok, cancel, help);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+
+    auto* top = new QVBoxLayout(dialog);
+    top->addLayout(grid);
+    top->addLayout(buttons);
+    dialog->layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+} // namespace viewer
