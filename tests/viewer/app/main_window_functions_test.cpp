@@ -269,8 +269,9 @@ TEST(TMainFormFunctions, PrintsTheVisibleChartToPdfInsideTheMargins)
         EXPECT_LE(ink.bottom, page.height() - margin + 1.5);
         // The chart spans the room between the side margins.
         EXPECT_GT(ink.right - ink.left, 0.8 * (page.width() - 2 * margin));
-        if (view == w.Stability)
+        if (view == w.Stability) {
             EXPECT_LT(ink.top, margin + 8) << "the plot starts under the top margin";
+        }
     }
     EXPECT_EQ(f.dialogs.pageSetupRuns, 2);
 
