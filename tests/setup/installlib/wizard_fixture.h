@@ -161,8 +161,9 @@ private:
             ASSERT_NE(destination, nullptr) << s;
             click(destination->BrowseBtn, w, s);
         } else if (s.rfind("shot:", 0) == 0) {
-            if (!pictureDir.empty())
+            if (!pictureDir.empty()) {
                 EXPECT_TRUE(w->grab().save(QString::fromStdString(pictureDir + "/" + s.substr(5) + ".png")));
+            }
         } else {
             ADD_FAILURE() << "unknown step " << s;
         }

@@ -245,8 +245,9 @@ TEST_F(WizardPagesTest, EveryTextCarriesItsTranslatorNumber)
         for (const auto& [glid, text] : numbered(page->Widget()))
             glids.insert(glid);
         found[page->Caption()] = glids;
-        if (auto* destination = dynamic_cast<TSelectDestinationForm*>(page))
+        if (auto* destination = dynamic_cast<TSelectDestinationForm*>(page)) {
             EXPECT_EQ(destination->DestinationGroup->title().toStdString(), "Zielverzeichnis");
+        }
         window.SetModalResult(mrOk);
     };
     TMainLinkGroup* group = linkGroup();

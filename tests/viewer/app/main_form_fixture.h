@@ -9,6 +9,8 @@
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
 
+#include <QAction>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,5 +40,14 @@ struct MainFormFixture {
     smith::TSmithChart& smith() { return form->SmithChart1().Chart(); }
     xy::TXYChart& xy() { return form->XYChart().Chart(); }
 };
+
+// The texts of menu items, in their order.
+inline std::vector<std::string> captions(const std::vector<QAction*>& items)
+{
+    std::vector<std::string> out;
+    for (QAction* a : items)
+        out.push_back(a->text().toStdString());
+    return out;
+}
 
 } // namespace viewer::testing

@@ -25,6 +25,7 @@ using namespace viewer;
 using tavix::testing::readFile;
 using tavix::testing::TempDir;
 using tavix::testing::writeFile;
+using viewer::testing::captions;
 
 namespace {
 
@@ -61,14 +62,6 @@ std::vector<TColor> Colours(const TXYChart& c)
     std::vector<TColor> out;
     for (const auto& curve : c.Curves())
         out.push_back(curve.Color);
-    return out;
-}
-
-std::vector<std::string> Captions(const std::vector<QAction*>& items)
-{
-    std::vector<std::string> out;
-    for (QAction* a : items)
-        out.push_back(a->text().toStdString());
     return out;
 }
 
@@ -114,7 +107,7 @@ TEST(TMainFormFunctions, StabilityAndGainCharts)
     EXPECT_EQ(x.BaseLYmax(), 5.0);
     EXPECT_EQ(x.Xmin(), 1.0);
     EXPECT_EQ(x.Xmax(), 3.0);
-    EXPECT_EQ(Captions(w.CurveItems()), std::vector<std::string>({ "K", "Det", "B1" }));
+    EXPECT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "K", "Det", "B1" }));
     const auto curves = TTwoPortCurves::Find(f.smith());
     ASSERT_EQ(x.Curves()[0].Points.size(), 3u);
     EXPECT_EQ(x.Curves()[0].Points[0].Y, curves->StabilityPoint(0).K);
@@ -133,7 +126,7 @@ TEST(TMainFormFunctions, StabilityAndGainCharts)
     EXPECT_EQ(Colours(x), std::vector<TColor>({ 0xFF0000, 0x0000FF, 0x008000, 0x000080 }));
     EXPECT_EQ(x.YUnits(), "dB");
     EXPECT_EQ(x.BaseLYmax(), 50.0);
-    EXPECT_EQ(Captions(w.CurveItems()), std::vector<std::string>({ "Gtumax", "Gtm", "Gmsg", "Gamax" }));
+    EXPECT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "Gtumax", "Gtm", "Gmsg", "Gamax" }));
     // Three points in each curve; the ones without a value are NaN, never
     // -174 dB.
     for (const auto& c : x.Curves())
@@ -147,7 +140,7 @@ TEST(TMainFormFunctions, StabilityAndGainCharts)
     // Back to the Smith chart with its own curve menu.
     w.ZSmith->trigger();
     EXPECT_TRUE(w.SmithVisible());
-    EXPECT_EQ(Captions(w.CurveItems()), std::vector<std::string>({ "S11", "S21", "S12", "S22" }));
+    EXPECT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "S11", "S21", "S12", "S22" }));
 }
 
 // Catches read-outs in the wrong panels, units or digits.
@@ -276,8 +269,9 @@ TEST(TMainFormFunctions, PrintsTheVisibleChartToPdfInsideTheMargins)
         EXPECT_LE(ink.bottom, page.height() - margin + 1.5);
         // The chart spans the room between the side margins.
         EXPECT_GT(ink.right - ink.left, 0.8 * (page.width() - 2 * margin));
-        if (view == w.Stability)
+        if (view == w.Stability) {
             EXPECT_LT(ink.top, margin + 8) << "the plot starts under the top margin";
+        }
     }
     EXPECT_EQ(f.dialogs.pageSetupRuns, 2);
 

@@ -26,6 +26,7 @@ using namespace viewer;
 using smith::Tcharttype;
 using tavix::testing::readFile;
 using tavix::testing::writeFile;
+using viewer::testing::captions;
 
 namespace {
 
@@ -41,14 +42,6 @@ struct Fixture : viewer::testing::MainFormFixture {
     {
     }
 };
-
-std::vector<std::string> captions(const std::vector<QAction*>& items)
-{
-    std::vector<std::string> out;
-    for (QAction* a : items)
-        out.push_back(a->text().toStdString());
-    return out;
-}
 
 } // namespace
 

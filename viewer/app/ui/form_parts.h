@@ -1,14 +1,16 @@
 #pragma once
 
-// Pieces the viewer's dialogs are built from: a titled group of radio
-// buttons, and the OK / Cancel / Help buttons they end with.
+// Pieces the viewer's dialogs are built from: titled boxes holding a group
+// of radio buttons or one widget, and the OK / Cancel / Help buttons they
+// end with.
 
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QString>
+#include <QVBoxLayout>
 
 class QButtonGroup;
 class QDialog;
-class QGridLayout;
-class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -18,6 +20,19 @@ namespace viewer {
 // numbered from 0 in the returned group named `name`.
 QButtonGroup* radioGroup(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title,
     const char* const* items, int count, const char* name);
+
+// A titled box at (row, col) of the grid holding one widget of its own.
+template <class W>
+W* boxed(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title, const char* name, int colSpan = 1)
+{
+    auto* box = new QGroupBox(title, owner);
+    auto* lay = new QVBoxLayout(box);
+    auto* widget = new W(box);
+    widget->setObjectName(QString::fromLatin1(name));
+    lay->addWidget(widget);
+    grid->addWidget(box, row, col, 1, colSpan);
+    return widget;
+}
 
 // Makes the OK (the default), Cancel and Help buttons of a dialog.
 void createDialogButtons(QWidget* owner, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help);

@@ -38,16 +38,9 @@ TNewForm::TNewForm(QWidget* parent)
     FileType = radioGroup(this, grid, 0, 0, QStringLiteral("File Type"), kFileTypeItems, 4, "FileType");
     DataFormat = radioGroup(this, grid, 0, 1, QStringLiteral("Data Format"), kDataFormatItems, 3, "DataFormat");
 
-    auto* portsBox = new QGroupBox(QStringLiteral("Ports"), this);
-    PortCount = named<QSpinBox>(portsBox, "PortCount");
+    PortCount = boxed<QSpinBox>(this, grid, 1, 0, QStringLiteral("Ports"), "PortCount");
     PortCount->setRange(0, 99);
-    (new QVBoxLayout(portsBox))->addWidget(PortCount);
-    grid->addWidget(portsBox, 1, 0);
-
-    auto* z0Box = new QGroupBox(QStringLiteral("Z0"), this);
-    Impedance = named<QLineEdit>(z0Box, "Impedance");
-    (new QVBoxLayout(z0Box))->addWidget(Impedance);
-    grid->addWidget(z0Box, 1, 1);
+    Impedance = boxed<QLineEdit>(this, grid, 1, 1, QStringLiteral("Z0"), "Impedance");
 
     auto* freqBox = new QGroupBox(QStringLiteral("Frequency"), this);
     auto* form = new QFormLayout(freqBox);

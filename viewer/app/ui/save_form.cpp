@@ -19,19 +19,6 @@ namespace viewer {
 
 namespace {
 
-// A titled box at (row, col) of the grid holding one widget of its own.
-template <class W>
-W* boxed(QWidget* owner, QGridLayout* grid, int row, int col, const QString& title, const char* name, int colSpan = 1)
-{
-    auto* box = new QGroupBox(title, owner);
-    auto* lay = new QVBoxLayout(box);
-    auto* widget = new W(box);
-    widget->setObjectName(QString::fromLatin1(name));
-    lay->addWidget(widget);
-    grid->addWidget(box, row, col, 1, colSpan);
-    return widget;
-}
-
 std::string joinLines(const std::vector<std::string>& lines)
 {
     std::string text;
