@@ -17,8 +17,9 @@ if ! command -v clang++ >/dev/null; then
   exit 0
 fi
 
-# Target and its inputs per run, chosen so that all of them take about five
-# minutes on an 8-core machine.
+# Target and its inputs per run, chosen so that the runs take about two and a
+# half minutes on an 8-core machine, and with a fresh build of the targets at
+# most about five.
 targets=(
   installlib_archive_fuzz:30000
   viewer_analyser_reply_fuzz:30000
