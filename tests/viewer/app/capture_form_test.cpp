@@ -98,10 +98,10 @@ struct Fixture {
     }
     smith::TSmithChart& chart() { return form->SmithChart1().Chart(); }
     // The simulator reads commands on a thread of its own: waits a little
-    // for the last one sent to arrive.
+    // for the last one sent to arrive (a loaded machine may take a while).
     std::string lastCommand(const std::string& expected)
     {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         for (;;) {
             auto c = sim->Commands();
             if ((!c.empty() && c.back() == expected) || std::chrono::steady_clock::now() > until)
@@ -222,7 +222,7 @@ TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
     EXPECT_EQ(f.result(), QDialog::Accepted); // the abort closes the dialog
     fx.expectOldKept();
     // The read cut short still ends with its OUTPFORM, but no "CONT" follows.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     auto commands = fx.sim->Commands();
     auto readS21 = [&] {
         auto s21 = std::find(commands.begin(), commands.end(), "S21");
