@@ -41,6 +41,24 @@ inline std::filesystem::path scratchFolder(const std::string& prefix)
     return pattern;
 }
 
+// The scratch folder of one run, made at its first use and removed at exit.
+struct TScratchFolder {
+    explicit TScratchFolder(const std::string& prefix)
+        : dir(scratchFolder(prefix))
+    {
+    }
+    ~TScratchFolder() { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+};
+
+// A broken promise of the code under test stops the run, so that libFuzzer
+// keeps the input.
+inline void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
 inline void writeSeedsIfAsked(const std::function<std::vector<Seed>()>& make)
 {
     const char* folder = std::getenv("TAVIX_FUZZ_SEEDS");

@@ -23,26 +23,13 @@ using namespace paradox;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path dir;
-    Folder()
-    {
-        dir = tavix::fuzzing::scratchFolder("paradox_fuzz");
-    }
-    ~Folder() { std::filesystem::remove_all(dir); }
-};
-
-Folder& folder()
+tavix::fuzzing::TScratchFolder& folder()
 {
-    static Folder f;
+    static tavix::fuzzing::TScratchFolder f("paradox_fuzz");
     return f;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 void writeBytes(const std::filesystem::path& file, const char* data, std::size_t size)
 {

@@ -17,11 +17,7 @@ using namespace win;
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 std::size_t countKey(const IniDocument& doc, const std::string& section, const std::string& key)
 {

@@ -19,26 +19,13 @@ using namespace win;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path dir;
-    Folder()
-    {
-        dir = tavix::fuzzing::scratchFolder("registry_fuzz");
-    }
-    ~Folder() { std::filesystem::remove_all(dir); }
-};
-
-Folder& folder()
+tavix::fuzzing::TScratchFolder& folder()
 {
-    static Folder f;
+    static tavix::fuzzing::TScratchFolder f("registry_fuzz");
     return f;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 void writeBytes(const std::filesystem::path& file, const std::string& bytes)
 {

@@ -15,11 +15,7 @@ using namespace win;
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 // Shortcuts as the installer makes them, written by the link writer.
 std::vector<tavix::fuzzing::Seed> seeds()

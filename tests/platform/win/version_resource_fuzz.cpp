@@ -18,11 +18,7 @@ using namespace win;
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 void query(const VersionResource& v)
 {

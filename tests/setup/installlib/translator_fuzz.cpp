@@ -23,26 +23,13 @@ using namespace installlib;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path dir;
-    Folder()
-    {
-        dir = tavix::fuzzing::scratchFolder("translator_fuzz");
-    }
-    ~Folder() { std::filesystem::remove_all(dir); }
-};
-
-Folder& folder()
+tavix::fuzzing::TScratchFolder& folder()
 {
-    static Folder f;
+    static tavix::fuzzing::TScratchFolder f("translator_fuzz");
     return f;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 bool load(TLanguage& language, const std::string& text, bool fromFile)
 {

@@ -40,11 +40,7 @@ Root& root()
     return r;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 void compareBothWays(const std::string& a, const std::string& b)
 {

@@ -22,26 +22,13 @@ using namespace viewer;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path dir;
-    Folder()
-    {
-        dir = tavix::fuzzing::scratchFolder("sparam_fuzz");
-    }
-    ~Folder() { std::filesystem::remove_all(dir); }
-};
-
-Folder& folder()
+tavix::fuzzing::TScratchFolder& folder()
 {
-    static Folder f;
+    static tavix::fuzzing::TScratchFolder f("sparam_fuzz");
     return f;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 bool sameCurves(const SParameterData& a, const SParameterData& b)
 {

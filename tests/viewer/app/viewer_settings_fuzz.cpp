@@ -19,26 +19,13 @@ using namespace viewer;
 
 namespace {
 
-struct Folder {
-    std::filesystem::path dir;
-    Folder()
-    {
-        dir = tavix::fuzzing::scratchFolder("settings_fuzz");
-    }
-    ~Folder() { std::filesystem::remove_all(dir); }
-};
-
-Folder& folder()
+tavix::fuzzing::TScratchFolder& folder()
 {
-    static Folder f;
+    static tavix::fuzzing::TScratchFolder f("settings_fuzz");
     return f;
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using tavix::fuzzing::check;
 
 // Files the viewer writes itself: a new one, and one with drivers and a
 // recent list saved over it.
