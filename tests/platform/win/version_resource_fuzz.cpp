@@ -43,20 +43,20 @@ void query(const VersionResource& v)
 // Blocks and images the project's own writer makes.
 std::vector<tavix::fuzzing::Seed> seeds()
 {
-    VersionSpec spec;
-    spec.fileVersion[0] = 2;
-    spec.fileVersion[2] = 7;
-    spec.stringTables.push_back({ "040904E4",
+    VersionSpec wanted;
+    wanted.fileVersion[0] = 2;
+    wanted.fileVersion[2] = 7;
+    wanted.stringTables.push_back({ "040904E4",
         { { "CompanyName", "Tavix Instruments" }, { "FileVersion", "2.0.7.0" }, { "ProductName", "Setup" } } });
-    spec.stringTables.push_back({ "040704E4", { { "FileDescription", "Einrichtung \xC3\xBC" } } });
-    spec.translations.push_back({ 0x0407, 1252 });
+    wanted.stringTables.push_back({ "040704E4", { { "FileDescription", "Einrichtung \xC3\xBC" } } });
+    wanted.translations.push_back({ 0x0407, 1252 });
     VersionSpec bare;
     bare.translations.clear();
     std::vector<tavix::fuzzing::Seed> out;
-    out.push_back({ "image", std::string(1, '\0') + buildPeImage(buildVersionBlock(spec)) });
+    out.push_back({ "image", std::string(1, '\0') + buildPeImage(buildVersionBlock(wanted)) });
     out.push_back({ "image-bare", std::string(1, '\0') + buildPeImage(buildVersionBlock(bare), 0x0407) });
     out.push_back({ "image-none", std::string(1, '\0') + buildPeImage({}) });
-    out.push_back({ "block", std::string(1, '\1') + buildVersionBlock(spec) });
+    out.push_back({ "block", std::string(1, '\1') + buildVersionBlock(wanted) });
     return out;
 }
 

@@ -53,12 +53,12 @@ void compareBothWays(const std::string& a, const std::string& b)
 // Programs stamped by the project's own resource writer.
 std::vector<tavix::fuzzing::Seed> seeds()
 {
-    win::VersionSpec spec;
-    spec.fileVersion[0] = 3;
-    spec.fileVersion[3] = 12;
-    spec.productVersion[1] = 5;
-    spec.fileType = 2;
-    spec.stringTables.push_back({ "040904E4",
+    win::VersionSpec wanted;
+    wanted.fileVersion[0] = 3;
+    wanted.fileVersion[3] = 12;
+    wanted.productVersion[1] = 5;
+    wanted.fileType = 2;
+    wanted.stringTables.push_back({ "040904E4",
         { { "CompanyName", "Tavix" }, { "FileVersion", "3.0.0.12" }, { "ProductVersion", "1.5 beta" },
             { "Comments", "10.2.x" }, { "LegalCopyright", "(c) 1998" } } });
     win::VersionSpec driver;
@@ -69,7 +69,7 @@ std::vector<tavix::fuzzing::Seed> seeds()
     driver.translations = { { 0x0407, 0 } };
     // Language lnUSEnglish with csMultilingual, lnGerman with csASCII.
     return { { "program", std::string { char(versionres::lnUSEnglish), char(versionres::csMultilingual) }
-                              + win::buildPeImage(win::buildVersionBlock(spec)) },
+                              + win::buildPeImage(win::buildVersionBlock(wanted)) },
         { "driver", std::string { char(versionres::lnGerman), char(versionres::csASCII) }
                 + win::buildPeImage(win::buildVersionBlock(driver), 0x0407) } };
 }
