@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QString>
@@ -272,8 +273,13 @@ void TQtChartCanvas::Polyline(const std::vector<TCanvasPoint>& points)
     if (points.size() < 2)
         return;
     strokeOnly();
-    // Chunks share their end points, so the line stays continuous.
-    const std::size_t chunk = kPolylineChunk;
+    // A pen of one pixel on an unscaled raster surface is stroked segment by
+    // segment, whatever the line's length. Other pens are outlined as one
+    // shape, and one long outline is far slower than many short ones, so
+    // their lines go in chunks that share their end points.
+    const bool thin = Pen().Width <= 1 && painter_->paintEngine()->type() == QPaintEngine::Raster
+        && !painter_->deviceTransform().isScaling();
+    const std::size_t chunk = thin ? points.size() : static_cast<std::size_t>(kPolylineChunk);
     QPolygonF part;
     part.reserve(static_cast<qsizetype>(chunk) + 1);
     for (std::size_t start = 0; start + 1 < points.size(); start += chunk) {

@@ -42,8 +42,9 @@ public:
     void SetClipRect(int left, int top, int right, int bottom) override;
     void RemoveClip() override;
 
-    // Points per chunk when a long polyline is stroked; one long
-    // antialiased path is far slower than many short ones.
+    // Points per chunk when a long polyline is stroked with a pen that is
+    // outlined as a shape; one long outline is far slower than many short
+    // ones.
     static constexpr int kPolylineChunk = 64;
 
 protected:

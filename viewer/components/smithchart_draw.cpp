@@ -127,7 +127,6 @@ void TSmithChartPainter::PathMoveTo(int x, int y)
     PathFlush();
     path_.clear();
     path_.push_back({ x, y });
-    columnStart_ = 0;
 }
 
 void TSmithChartPainter::PathLineTo(int x, int y)
@@ -141,30 +140,6 @@ void TSmithChartPainter::PathLineTo(int x, int y)
         path_.push_back({ x, y });
 }
 
-void TSmithChartPainter::PathColumnLineTo(int x, int y)
-{
-    if (path_.empty() || path_.back().x != x) {
-        columnStart_ = path_.size();
-        path_.push_back({ x, y });
-        return;
-    }
-    if (path_.back().y == y)
-        return;
-    if (columnStart_ >= path_.size())
-        columnStart_ = path_.size() - 1;
-    // The column so far is first[, low, high], last.
-    const TCanvasPoint first = path_[columnStart_];
-    int low = std::min(first.y, y), high = std::max(first.y, y);
-    for (std::size_t i = columnStart_ + 1; i < path_.size(); ++i) {
-        low = std::min(low, path_[i].y);
-        high = std::max(high, path_[i].y);
-    }
-    path_.resize(columnStart_ + 1);
-    for (int v : { low, high, y })
-        if (path_.back().y != v)
-            path_.push_back({ x, v });
-}
-
 void TSmithChartPainter::PathFlush()
 {
     if (path_.size() >= 2) {
@@ -172,7 +147,6 @@ void TSmithChartPainter::PathFlush()
         const TCanvasPoint last = path_.back();
         path_.clear();
         path_.push_back(last);
-        columnStart_ = 0;
     }
 }
 

@@ -3,13 +3,15 @@
 // The drawing of a TSmithChart, one object per DrawChart call: the frame
 // and layout (smithchart_draw.cpp), the Smith and polar grids
 // (smithchart_grid.cpp), the curves, point symbols and legend, the
-// rectangular views (smithchart_rect.cpp) and the marker panel and flags
-// (smithchart_markers.cpp). It works on
-// a layout of its own and hands it back to the chart at the end, so that a
-// drawing for another surface leaves the screen's layout alone.
+// rectangular views (smithchart_rect.cpp, their curves traced in
+// smithchart_trace.cpp) and the marker panel and flags
+// (smithchart_markers.cpp). It works on a layout of its own and hands it
+// back to the chart at the end, so that a drawing for another surface
+// leaves the screen's layout alone.
 
 #include "viewer/components/chartcanvas.h"
 #include "viewer/components/smithchart.h"
+#include "viewer/components/smithchart_trace.h"
 
 #include <vector>
 
@@ -39,7 +41,7 @@ public:
     static int SymbolHalfSize(int W) { return W / 320 + 2; }
     // Curve points whose pixel position passes this (|x| + |y|) break the
     // line instead of drawing it.
-    static constexpr double kCoordinateLimit = 32768.0;
+    static constexpr double kCoordinateLimit = TRectTracer::kCoordinateLimit;
 
 private:
     // Circular views.
@@ -63,10 +65,7 @@ private:
     bool LayoutRect();
     void DrawRectGrid();
     void DrawRectCurves();
-    void DrawRectPass(const Tcurve& curve, int symbol, bool rightAxis);
-    // One straight piece of a rectangular curve between two pixel positions
-    // (whole numbers, possibly far outside or non-finite).
-    void RectSegment(double x0, double y0, double x1, double y1);
+    void DrawRectTrace(const TRectTrace& trace, int symbol, bool rightAxis);
     bool InGuard(double x, double y) const
     {
         return x >= -kCoordinateLimit && x <= W_ + kCoordinateLimit && y >= -kCoordinateLimit
@@ -82,11 +81,6 @@ private:
     void PathMoveTo(int x, int y);
     void PathLineTo(int x, int y);
     void PathFlush();
-    // PathLineTo for lines drawn against frequency, where thousands of
-    // points share a pixel column: the points of one column are kept as the
-    // first, the lowest, the highest and the last, which cover the same
-    // pixels as the whole run.
-    void PathColumnLineTo(int x, int y);
 
     TSmithChart& c_;
     TChartCanvas& cv_;
@@ -105,10 +99,9 @@ private:
     int uy_ = 0;
 
     std::vector<TCanvasPoint> path_;
-    // A rectangular view's left and right values of the curve being drawn.
-    std::vector<std::pair<double, double>> values_;
-    // Where the points of the path's last pixel column begin.
-    std::size_t columnStart_ = 0;
+    // The rectangular views' curves, traced, and one polyline of a trace.
+    std::vector<TRectTrace> traces_;
+    std::vector<TCanvasPoint> run_;
 };
 
 } // namespace viewer::smith

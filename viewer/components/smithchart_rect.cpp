@@ -14,13 +14,6 @@
 
 namespace viewer::smith {
 
-namespace {
-
-// Where a curve point goes when the vertical range it is scaled by is
-// empty: so far up that it falls outside the clip.
-constexpr double kOffRange = 2147483647.0;
-
-} // namespace
 
 void TSmithChartPainter::DrawRectChart()
 {
@@ -180,6 +173,35 @@ void TSmithChartPainter::DrawRectCurves()
     int symbol = 5; // the first curve drawn gets 0
     cv_.SetPenWidth(c_.lineWidth_);
     cv_.SetClipRect(l_.PlotLeft + 1, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+
+    // Every shown curve is traced first, large charts on several threads,
+    // and then drawn in order.
+    TRectScales s;
+    s.View = c_.chartType_;
+    s.W = W_;
+    s.H = H_;
+    s.Left = l_.PlotLeft;
+    s.ShownXmin = l_.ShownXmin;
+    s.XScale = l_.PlotWidth / l_.ShownXrange;
+    s.DivisionWidth = static_cast<double>(l_.PlotWidth) / std::max(c_.xinterval_, 1);
+    s.Bottom = l_.PlotBottom;
+    s.Height = l_.PlotHeight;
+    s.LeftSpan = l_.ShownYrange;
+    s.LeftMin = l_.ShownYmin;
+    s.RightSpan = c_.rymax_ - c_.rymin_;
+    s.RightMin = c_.rymin_;
+    s.RightAxis = c_.showRightAxis_;
+    s.ShowMarkers = c_.showmarkers_;
+    std::vector<const Tcurve*> shown;
+    std::size_t points = 0;
+    for (const Tcurve& curve : c_.curves_)
+        if (!curve.Points.empty() && curve.Enabled) {
+            shown.push_back(&curve);
+            points += curve.Points.size();
+        }
+    TraceRectCurves(s, shown, traces_, points >= kPointsPerTraceThread ? TraceThreads() : 1);
+
+    std::size_t k = 0;
     for (const Tcurve& curve : c_.curves_) {
         cv_.SetPenStyle(TPenStyle::psSolid);
         if (curve.Points.empty() || !curve.Enabled)
@@ -187,145 +209,38 @@ void TSmithChartPainter::DrawRectCurves()
         cv_.SetBrushColor(curve.Color);
         symbol = NextSymbol(symbol);
         cv_.SetPenColor(c_.colouredTraces_ ? curve.Color : clBlack);
-        // The impedance views work out each point's impedance once for both
-        // axes; the others read their values straight from the point.
-        values_.clear();
-        if (c_.chartType_ == Tcharttype::GridR || c_.chartType_ == Tcharttype::GridX) {
-            values_.resize(curve.Points.size());
-            for (std::size_t i = 0; i < curve.Points.size(); ++i)
-                RectValues(c_.chartType_, curve.Points[i], values_[i].first, values_[i].second);
-        }
-        DrawRectPass(curve, symbol, false);
+        DrawRectTrace(traces_[2 * k], symbol, false);
         // The companion curve is a dotted line in the same colour.
         cv_.SetBrushStyle(TBrushStyle::bsClear);
         cv_.SetPenStyle(TPenStyle::psDot);
         if (c_.showRightAxis_)
-            DrawRectPass(curve, symbol, true);
+            DrawRectTrace(traces_[2 * k + 1], symbol, true);
+        ++k;
     }
 }
 
-// One curve against the left axis (the view's quantity, with the curve's
-// drag offset) or the right axis (the companion, neither zoomed nor
-// offset). Symbols go at the first point that reaches each grid division,
-// so there is at most one per division.
-void TSmithChartPainter::DrawRectPass(const Tcurve& curve, int symbol, bool rightAxis)
+void TSmithChartPainter::DrawRectTrace(const TRectTrace& trace, int symbol, bool rightAxis)
 {
-    const Tcharttype view = c_.chartType_;
-    const bool cached = !values_.empty();
-    const double g = static_cast<double>(l_.PlotWidth) / std::max(c_.xinterval_, 1);
-    const double bottom = l_.PlotBottom, height = l_.PlotHeight, left = l_.PlotLeft;
-    const double xScale = l_.PlotWidth / l_.ShownXrange;
-    const double rSpan = c_.rymax_ - c_.rymin_;
-    // Pixels per unit of each axis (the pointer and the flags scale alike).
-    const double yScale = height / l_.ShownYrange;
-    const double rScale = height / rSpan;
-    double next = 0.0;
-    bool havePrev = false;
-    double px = 0.0, py = 0.0;
-    path_.clear();
-    for (std::size_t i = 0; i < curve.Points.size(); ++i) {
-        const TPoint& p = curve.Points[i];
-        const double xd = (p.Freq - l_.ShownXmin) * xScale + left;
-        const double x = rtl::RoundHalfEven(xd);
-        double y;
-        if (!rightAxis) {
-            const double v = cached ? values_[i].first : RectLeftValue(view, p);
-            y = l_.ShownYrange == 0.0
-                ? bottom - kOffRange
-                : bottom - rtl::RoundHalfEven((v - curve.OffsetY - l_.ShownYmin) * yScale);
-        } else {
-            const double v = cached ? values_[i].second : RectRightValue(view, p);
-            y = rSpan == 0.0 ? bottom - kOffRange : bottom - rtl::RoundHalfEven((v - c_.rymin_) * rScale);
+    for (const TRectTrace::Piece& piece : trace.Pieces) {
+        if (!piece.Symbol) {
+            const auto first = trace.Points.begin() + static_cast<std::ptrdiff_t>(piece.First);
+            run_.assign(first, first + static_cast<std::ptrdiff_t>(piece.Count));
+            cv_.Polyline(run_);
+            continue;
         }
-        // A point that cannot be placed breaks the line.
-        const bool placed = std::isfinite(x) && std::isfinite(y);
-        if (placed) {
-            // Most points stay in the column of the one before.
-            if (havePrev && x == px && !path_.empty() && path_.back().x == static_cast<int>(px)
-                && path_.back().y == static_cast<int>(py) && InGuard(x, y))
-                PathColumnLineTo(static_cast<int>(x), static_cast<int>(y));
-            else if (havePrev)
-                RectSegment(px, py, x, y);
-            px = x;
-            py = y;
+        // The companion's symbols are solid, as the left axis's are.
+        if (rightAxis) {
+            cv_.SetBrushStyle(TBrushStyle::bsSolid);
+            cv_.SetPenStyle(TPenStyle::psSolid);
         }
-        havePrev = placed;
-
-        if (xd - left >= next) {
-            if (c_.showmarkers_ && placed && InGuard(x, y)) {
-                PathFlush();
-                if (rightAxis) {
-                    cv_.SetBrushStyle(TBrushStyle::bsSolid);
-                    cv_.SetPenStyle(TPenStyle::psSolid);
-                }
-                DrawSymbol(symbol, static_cast<int>(x), static_cast<int>(y));
-                if (rightAxis) {
-                    cv_.SetBrushStyle(TBrushStyle::bsClear);
-                    cv_.SetPenStyle(TPenStyle::psDot);
-                }
-            }
-            next += g;
+        DrawSymbol(symbol, piece.X, piece.Y);
+        if (rightAxis) {
+            cv_.SetBrushStyle(TBrushStyle::bsClear);
+            cv_.SetPenStyle(TPenStyle::psDot);
         }
     }
-    PathFlush();
-    if (!path_.empty())
-        cv_.MoveTo(path_.back().x, path_.back().y);
-    else if (havePrev && InGuard(px, py))
-        cv_.MoveTo(static_cast<int>(px), static_cast<int>(py));
-    path_.clear();
-}
-
-// Pieces that run far outside are cut at a box well beyond the canvas, so
-// that huge or off-range values cost nothing and nothing wraps around.
-void TSmithChartPainter::RectSegment(double x0, double y0, double x1, double y1)
-{
-    if (!InGuard(x0, y0) || !InGuard(x1, y1)) {
-        // Cut at the box edge by edge, each crossing computed from the
-        // fraction of the crossed axis so that values near the limits of a
-        // double keep their precision.
-        const double xmin = -kCoordinateLimit, xmax = W_ + kCoordinateLimit;
-        const double ymin = -kCoordinateLimit, ymax = H_ + kCoordinateLimit;
-        auto outcode = [&](double x, double y) {
-            return (x < xmin ? 1 : x > xmax ? 2 : 0) | (y < ymin ? 4 : y > ymax ? 8 : 0);
-        };
-        int c0 = outcode(x0, y0), c1 = outcode(x1, y1);
-        for (int pass = 0; (c0 | c1) != 0; ++pass) {
-            if ((c0 & c1) != 0 || pass == 8)
-                return;
-            const int out = c0 != 0 ? c0 : c1;
-            double x, y;
-            if (out & 8) {
-                x = x0 + (x1 - x0) * ((ymax - y0) / (y1 - y0));
-                y = ymax;
-            } else if (out & 4) {
-                x = x0 + (x1 - x0) * ((ymin - y0) / (y1 - y0));
-                y = ymin;
-            } else if (out & 2) {
-                y = y0 + (y1 - y0) * ((xmax - x0) / (x1 - x0));
-                x = xmax;
-            } else {
-                y = y0 + (y1 - y0) * ((xmin - x0) / (x1 - x0));
-                x = xmin;
-            }
-            x = rtl::RoundHalfEven(x);
-            y = rtl::RoundHalfEven(y);
-            if (!std::isfinite(x) || !std::isfinite(y))
-                return;
-            if (out == c0) {
-                x0 = x;
-                y0 = y;
-                c0 = outcode(x0, y0);
-            } else {
-                x1 = x;
-                y1 = y;
-                c1 = outcode(x1, y1);
-            }
-        }
-    }
-    const int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
-    if (path_.empty() || path_.back().x != ix0 || path_.back().y != iy0)
-        PathMoveTo(ix0, iy0);
-    PathColumnLineTo(static_cast<int>(x1), static_cast<int>(y1));
+    if (trace.PenSet)
+        cv_.MoveTo(trace.Pen.x, trace.Pen.y);
 }
 
 } // namespace viewer::smith

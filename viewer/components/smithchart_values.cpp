@@ -1,7 +1,6 @@
 #include "viewer/components/smithchart_values.h"
 
 #include "platform/rtl/format.h"
-#include "viewer/components/vectormath.h"
 
 #include <cmath>
 
@@ -16,76 +15,24 @@ double MagToDb(double mag)
     return 20.0 * std::log10(mag);
 }
 
-namespace {
-
-// z = (1 + g) / (1 - g) in doubles: a few units in the last place are far
-// below a pixel, and the views draw tens of thousands of points. Written
-// with (1 - u)(1 + u) so that the resistance keeps its digits near |g| = 1.
-TComplex Impedance(const TPoint& p)
+double MagToDbForPlot(double mag)
 {
-    const double u = p.Re, v = p.Im;
-    const double a = 1.0 - u;
-    const double inv = 1.0 / (a * a + v * v);
-    return { (a * (1.0 + u) - v * v) * inv, 2.0 * v * inv };
+    constexpr double kDbPerNeper = 8.685889638065036553; // 20 / ln 10
+    if (mag == 0.0)
+        return kZeroDb;
+    if (!(mag > 0.0) || !std::isfinite(mag))
+        return std::nan("");
+    return kDbPerNeper * std::log(mag);
 }
-
-} // namespace
 
 double RectLeftValue(Tcharttype view, const TPoint& p)
 {
-    double v = 0.0;
-    switch (view) {
-    case Tcharttype::Logmag:
-        v = MagToDb(p.Mag);
-        break;
-    case Tcharttype::GridU:
-        v = p.Re;
-        break;
-    case Tcharttype::GridV:
-        v = p.Im;
-        break;
-    case Tcharttype::GridR:
-        v = Impedance(p).re;
-        break;
-    case Tcharttype::GridX:
-        v = Impedance(p).im;
-        break;
-    default:
-        break;
-    }
-    return std::isfinite(v) ? v : 0.0;
+    return WithRectValues(view, [&p](auto left, auto) { return left(p); });
 }
 
 double RectRightValue(Tcharttype view, const TPoint& p)
 {
-    switch (view) {
-    case Tcharttype::Logmag:
-        return p.Angle;
-    case Tcharttype::GridU:
-        return p.Im;
-    case Tcharttype::GridV:
-        return p.Re;
-    case Tcharttype::GridR:
-        return Impedance(p).im;
-    case Tcharttype::GridX:
-        return Impedance(p).re;
-    default:
-        return 0.0;
-    }
-}
-
-void RectValues(Tcharttype view, const TPoint& p, double& left, double& right)
-{
-    if (view == Tcharttype::GridR || view == Tcharttype::GridX) {
-        const TComplex z = Impedance(p);
-        left = view == Tcharttype::GridR ? z.re : z.im;
-        right = view == Tcharttype::GridR ? z.im : z.re;
-        if (!std::isfinite(left))
-            left = 0.0;
-        return;
-    }
-    left = RectLeftValue(view, p);
-    right = RectRightValue(view, p);
+    return WithRectValues(view, [&p](auto, auto right) { return right(p); });
 }
 
 double EmptyRangeSpan(double centre)

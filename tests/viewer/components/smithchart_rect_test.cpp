@@ -5,6 +5,7 @@
 
 #include "viewer/components/recordingcanvas.h"
 #include "viewer/components/smithchart.h"
+#include "viewer/components/smithchart_trace.h"
 #include "viewer/components/smithchart_values.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -508,4 +511,118 @@ TEST(SmithRectLayout, CanvasOfNoSizeDrawsNothing)
     EXPECT_TRUE(canvas.OpsOf(TCanvasOp::Text).empty());
     EXPECT_EQ(chart.Layout().PlotWidth, 0);
     EXPECT_EQ(chart.Layout().PlotHeight, 0);
+}
+
+// Catches a pixel column of many points losing its first or last point or
+// an extreme, keeping more than four points, or going over its pixels
+// twice more than it must.
+TEST(SmithRectCurves, DenseCurvesKeepEachColumnsEndsAndExtremes)
+{
+    TSmithChart chart;
+    TRecordingCanvas canvas;
+    chart.SetChartType(Tcharttype::GridU);
+    chart.SetLYmin(-1);
+    chart.SetLYmax(1);
+    const int c = chart.AddCurve("S11", clRed);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> mag(0.0, 1.0), angle(-180.0, 180.0);
+    const int n = 3000;
+    for (int i = 0; i < n; ++i)
+        chart.AddPoint(c, 10.0 * i / (n - 1), mag(rng), angle(rng));
+    chart.SetCurveVisible(c, true);
+    Draw(chart, canvas);
+
+    // Where each point goes, column by column, worked out from the layout.
+    const TSmithLayout& l = chart.Layout();
+    struct Column {
+        int first, last, low, high;
+    };
+    std::map<int, Column> expected;
+    for (const TPoint& p : chart.Curves()[0].Points) {
+        const int x = static_cast<int>(std::nearbyint(p.Freq / l.ShownXrange * l.PlotWidth + l.PlotLeft));
+        const int y = l.PlotBottom - static_cast<int>(std::nearbyint((p.Re + 1) / 2 * l.PlotHeight));
+        auto [it, fresh] = expected.try_emplace(x, Column { y, y, y, y });
+        it->second.last = y;
+        it->second.low = std::min(it->second.low, y);
+        it->second.high = std::max(it->second.high, y);
+    }
+    std::map<int, std::vector<int>> drawn;
+    for (const TCanvasPoint& p : CurvePoints(canvas, TPenStyle::psSolid))
+        drawn[p.x].push_back(p.y);
+    ASSERT_EQ(drawn.size(), expected.size());
+    for (const auto& [x, ys] : drawn) {
+        const Column& e = expected.at(x);
+        ASSERT_LE(ys.size(), 4u) << x;
+        EXPECT_EQ(ys.front(), e.first) << x;
+        EXPECT_EQ(ys.back(), e.last) << x;
+        EXPECT_EQ(*std::min_element(ys.begin(), ys.end()), e.low) << x;
+        EXPECT_EQ(*std::max_element(ys.begin(), ys.end()), e.high) << x;
+        int travel = 0;
+        for (std::size_t i = 1; i < ys.size(); ++i)
+            travel += std::abs(ys[i] - ys[i - 1]);
+        const int viaLow = (e.first - e.low) + (e.high - e.low) + (e.high - e.last);
+        const int viaHigh = (e.high - e.first) + (e.high - e.low) + (e.last - e.low);
+        EXPECT_EQ(travel, std::min(viaLow, viaHigh)) << x;
+    }
+}
+
+// Catches curves traced on several threads coming out in another order,
+// mixed up between curves or differing in any point from one thread's.
+TEST(SmithRectCurves, TracingOnSeveralThreadsDrawsWhatOneDoes)
+{
+    TSmithChart chart;
+    chart.SetChartType(Tcharttype::GridR);
+    chart.SetLYmin(-3);
+    chart.SetLYmax(3);
+    chart.SetRYmin(-3);
+    chart.SetRYmax(3);
+    chart.SetShowRightAxis(true);
+    chart.SetShowmarkers(true);
+    TColor colour = clRed;
+    const int points = static_cast<int>(kPointsPerTraceThread / 6);
+    for (int k = 0; k < 12; ++k) {
+        const int c = chart.AddCurve("S" + std::to_string(k), colour);
+        colour = NextColour(colour);
+        for (int i = 0; i < points; ++i) {
+            const double t = static_cast<double>(i) / points;
+            // Gaps and points far outside on some curves.
+            const double mag = (k % 3 == 0 && i % 97 == 5) ? NaN : (k % 4 == 1 && i % 89 == 3) ? 1.0 : 0.95 - 0.6 * t;
+            chart.AddPoint(c, 10 * t, mag, 30 * k - 1000 * t);
+        }
+        chart.SetCurveVisible(c, k != 7);
+        if (k % 5 == 2)
+            chart.SetCurveOffset(c, 0, 0.4);
+    }
+    const int before = TraceThreads();
+    TRecordingCanvas one, several;
+    SetTraceThreads(1);
+    Draw(chart, one, 900, 600);
+    SetTraceThreads(8);
+    Draw(chart, several, 900, 600);
+    SetTraceThreads(before);
+
+    ASSERT_EQ(one.Ops().size(), several.Ops().size());
+    ASSERT_GT(ClippedOps(one, TCanvasOp::Polyline).size(), 22u);
+    for (std::size_t i = 0; i < one.Ops().size(); ++i) {
+        const TCanvasOp& a = one.Ops()[i];
+        const TCanvasOp& b = several.Ops()[i];
+        ASSERT_EQ(a.kind, b.kind) << i;
+        ASSERT_EQ(a.points, b.points) << i;
+        ASSERT_EQ(a.pen, b.pen) << i;
+        ASSERT_EQ(a.brush, b.brush) << i;
+        ASSERT_EQ(std::tie(a.x1, a.y1, a.x2, a.y2), std::tie(b.x1, b.y1, b.x2, b.y2)) << i;
+    }
+}
+
+// Catches the plotted dB drifting from the read-out's by more than
+// rounding, or the cheaper logarithm missing the special cases.
+TEST(SmithRectCurves, PlottedDbAgreesWithTheReadOut)
+{
+    for (double m = 1e-300; m < 1e300; m *= 1.37)
+        ASSERT_NEAR(MagToDbForPlot(m), MagToDb(m), 1e-12 * std::max(1.0, std::abs(MagToDb(m)))) << m;
+    EXPECT_EQ(MagToDbForPlot(1.0), 0.0);
+    EXPECT_EQ(MagToDbForPlot(0.0), kZeroDb);
+    EXPECT_TRUE(std::isnan(MagToDbForPlot(-0.5)));
+    EXPECT_TRUE(std::isnan(MagToDbForPlot(Inf)));
+    EXPECT_TRUE(std::isnan(MagToDbForPlot(NaN)));
 }
