@@ -196,6 +196,21 @@ Link* linkForCall(unsigned short address, Clock::time_point deadline)
     return link;
 }
 
+// The start of a data call: its arguments checked and, under the bus lock
+// (taken into `lock`), the instrument's link open within the time-out. Null
+// with the status set when the call cannot go on.
+Link* beginTransfer(int board, unsigned short address, const void* buffer, long count,
+    std::unique_lock<std::mutex>& lock, Clock::time_point& deadline)
+{
+    if (board != 0 || count < 0 || (count > 0 && !buffer)) {
+        fail(EARG);
+        return nullptr;
+    }
+    lock = std::unique_lock<std::mutex>(g_lock);
+    deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
+    return linkForCall(address, deadline);
+}
+
 // Moves the framing on by one byte the caller takes; true when the byte
 // ends the reply. `term` is the end byte asked for, or STOPend.
 [[maybe_unused]] bool advance(Link& l, unsigned char b, int term)
@@ -335,13 +350,9 @@ void SendIFC(int board)
 
 void Send(int board, unsigned short address, const void* data, long count, int eotMode)
 {
-    if (board != 0 || count < 0 || (count > 0 && !data)) {
-        fail(EARG);
-        return;
-    }
-    std::lock_guard<std::mutex> g(g_lock);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
-    Link* link = linkForCall(address, deadline);
+    std::unique_lock<std::mutex> lock;
+    Clock::time_point deadline;
+    Link* link = beginTransfer(board, address, data, count, lock, deadline);
     if (!link)
         return;
     // A new command drops what is left of the reply before.
@@ -378,13 +389,9 @@ void Send(int board, unsigned short address, const void* data, long count, int e
 #ifndef TAVIXGPIB_WITHOUT_RECEIVE
 void Receive(int board, unsigned short address, void* buffer, long count, int termination)
 {
-    if (board != 0 || count < 0 || (count > 0 && !buffer)) {
-        fail(EARG);
-        return;
-    }
-    std::lock_guard<std::mutex> g(g_lock);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
-    Link* link = linkForCall(address, deadline);
+    std::unique_lock<std::mutex> lock;
+    Clock::time_point deadline;
+    Link* link = beginTransfer(board, address, buffer, count, lock, deadline);
     if (!link)
         return;
     auto* out = static_cast<unsigned char*>(buffer);
