@@ -2,6 +2,7 @@
 
 #include "platform/rtl/format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -204,6 +205,23 @@ void AppendFixed(std::string& out, double value, int digits)
         }
     }
     appendSlow(out, value, digits);
+}
+
+double FixedPointFloor(int digits)
+{
+    if (digits <= 2)
+        return kPow10[2 - std::max(digits, 2 - kMaxFastDecimals)];
+    return 1.0 / kPow10[std::min(digits - 2, kMaxFastDecimals)];
+}
+
+void AppendExponent(std::string& out, double value, int decimals)
+{
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, decimals);
+    for (char* p = buf; p != res.ptr; ++p)
+        if (*p == 'e')
+            *p = 'E';
+    out.append(buf, res.ptr);
 }
 
 void AppendFrequency(std::string& out, double value, int digits)

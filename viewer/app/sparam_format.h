@@ -44,6 +44,14 @@ const char* ParseNumberPrefix(const char* first, const char* last, double& value
 // digits, rounding half away from zero.
 void AppendFixed(std::string& out, double value, int digits);
 
+// The smallest nonzero magnitude that `digits` decimals of fixed-point
+// write with three significant digits or more (10^(2 - digits)).
+double FixedPointFloor(int digits);
+
+// Appends `value` in exponent form with `decimals` decimals in the
+// mantissa and an upper-case E: 1.23457E-07.
+void AppendExponent(std::string& out, double value, int decimals);
+
 // Appends a frequency: like AppendFixed, but with as many more decimals as
 // the value needs (up to 15 significant digits), so that the chosen digits
 // never round a frequency away.

@@ -83,7 +83,10 @@ inline TComplex FromPolar(double mag, double angle)
 inline SParamPolar ToPolar(TComplex z)
 {
     double a = std::atan2(z.im, z.re) * kDegPerRad;
-    return { std::sqrt(z.re * z.re + z.im * z.im), a == -180.0 ? 180.0 : a };
+    // The squares of very small parts underflow.
+    const double m2 = z.re * z.re + z.im * z.im;
+    const double mag = m2 < 1e-300 ? std::hypot(z.re, z.im) : std::sqrt(m2);
+    return { mag, a == -180.0 ? 180.0 : a };
 }
 
 // A chart point with Re and Im following Mag and Angle.

@@ -323,10 +323,20 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
         if (!pts[0].empty()) {
             // A noise block follows the data: its frequencies start again
             // at or below the last one and its lines hold five numbers.
+            // Any other line from there on is a fault of the file, not
+            // noise data to pass over.
             double last = pts[0].back().Freq;
-            if (f < last || (f == last && countTokens(recordText) == 5)) {
+            const std::size_t count = countTokens(recordText);
+            if (f < last || (f == last && count == 5)) {
+                if (count != 5)
+                    throw SParamReadError(recordLine,
+                        "the frequency is below the one before, but the line holds " + std::to_string(count)
+                            + " numbers, not the 5 of a noise parameter row");
                 d.noiseDropped = true;
-                while (!tok.ReadDataLine()) { }
+                while (!tok.ReadDataLine())
+                    if (std::size_t n = countTokens(tok.CurrentLine()); n != 5)
+                        throw SParamReadError(tok.LineNumber(),
+                            "a noise parameter row holds 5 numbers, this line " + std::to_string(n));
                 return false;
             }
         }

@@ -5,6 +5,7 @@
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_math.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <map>
@@ -63,21 +64,31 @@ SParamSource SourceFromData(const SParameterData& data)
 
 void WriteComplexValue(TComplex g, int dataFormat, int digits, std::string& line)
 {
+    // A magnitude that the chosen decimals would write with fewer than three
+    // significant digits (or as zero) goes in exponent form, with at least
+    // three; angles and dB values keep the chosen decimals.
+    const double floor = FixedPointFloor(digits);
+    const int mantissa = std::max(digits, 2);
+    auto append = [&](double v, bool exponent) {
+        if (exponent)
+            AppendExponent(line, v, mantissa);
+        else
+            AppendFixed(line, v, digits);
+        line.push_back(' ');
+    };
     if (dataFormat == sfRI) {
-        AppendFixed(line, g.re, digits);
-        line.push_back(' ');
-        AppendFixed(line, g.im, digits);
-        line.push_back(' ');
+        const bool small = std::fabs(g.re) < floor && std::fabs(g.im) < floor && std::hypot(g.re, g.im) < floor
+            && (g.re != 0 || g.im != 0);
+        append(g.re, small);
+        append(g.im, small);
         return;
     }
     SParamPolar p = ToPolar(g);
-    double first = p.mag;
     if (dataFormat == sfDB)
-        first = p.mag > 0 ? 20.0 * std::log10(p.mag) : kZeroPowerDb;
-    AppendFixed(line, first, digits);
-    line.push_back(' ');
-    AppendFixed(line, p.angle, digits);
-    line.push_back(' ');
+        append(p.mag > 0 ? 20.0 * std::log10(p.mag) : kZeroPowerDb, false);
+    else
+        append(p.mag, p.mag > 0 && p.mag < floor);
+    append(p.angle, false);
 }
 
 namespace {
@@ -146,7 +157,17 @@ public:
                 return std::string(1, "SYZH"[s_.parameterType & 3])
                     + " parameters cannot be written: the data at frequency " + f + " has no such form.";
             }
-            writeRecord((*src_.curves[0])[k].Freq);
+            const double freq = (*src_.curves[0])[k].Freq;
+            // A reader takes a two-port's rows from a falling frequency on
+            // for noise parameters.
+            if (n_ == 2 && k > 0 && freq < (*src_.curves[0])[k - 1].Freq) {
+                std::string f, before;
+                AppendFrequency(f, freq, s_.digits);
+                AppendFrequency(before, (*src_.curves[0])[k - 1].Freq, s_.digits);
+                return "The frequencies of a two-port file must not fall: " + f + " " + src_.units + " follows "
+                    + before + " " + src_.units + ".";
+            }
+            writeRecord(freq);
             if (out_.size() >= kChunk) {
                 sink_(out_);
                 out_.clear();

@@ -10,14 +10,22 @@ namespace {
 
 constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 
-double Abs2(TComplex z)
+double Abs(TComplex z)
 {
-    return z.re * z.re + z.im * z.im;
+    return std::hypot(z.re, z.im);
 }
 
 TComplex Mul(TComplex a, TComplex b)
 {
     return { a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re };
+}
+
+// num / (a * b) without the product under- or overflowing on the way.
+double Quotient(double num, double a, double b)
+{
+    int ea = 0, eb = 0;
+    const double ma = std::frexp(a, &ea), mb = std::frexp(b, &eb);
+    return std::ldexp(num / (ma * mb), -ea - eb);
 }
 
 // A power ratio in dB; a zero (or a ratio that is not a number) has none.
@@ -26,47 +34,77 @@ double PowerDb(double ratio)
     return ratio > 0 && std::isfinite(ratio) ? 10.0 * std::log10(ratio) : kUndefined;
 }
 
+// 20 log10 of a magnitude, NaN for none.
+double MagnitudeDb(double mag)
+{
+    return mag > 0 && std::isfinite(mag) ? 20.0 * std::log10(mag) : kUndefined;
+}
+
+// What K and the gains share. The magnitudes are taken whole, so that a
+// nearly unilateral device (S12 of 1e-200, say) keeps finite values where
+// squares of its entries would underflow or overflow.
+struct TTwoPortTerms {
+    double m11, m22; // |S11|^2, |S22|^2
+    double s12, s21; // |S12|, |S21|
+    double det; // |S11 S22 - S12 S21|
+    double k;
+};
+
+TTwoPortTerms TermsOf(TComplex s11, TComplex s12, TComplex s21, TComplex s22)
+{
+    TTwoPortTerms t;
+    const double a11 = Abs(s11), a22 = Abs(s22);
+    t.m11 = a11 * a11;
+    t.m22 = a22 * a22;
+    t.s12 = Abs(s12);
+    t.s21 = Abs(s21);
+    const TComplex a = Mul(s11, s22), b = Mul(s12, s21);
+    t.det = Abs({ a.re - b.re, a.im - b.im });
+    // K = (1 - |S11|^2 - |S22|^2 + |D|^2) / (2 |S12| |S21|), the |D|^2 term
+    // divided before it is squared.
+    const double rest = 1.0 - t.m11 - t.m22;
+    if (t.s12 == 0.0 || t.s21 == 0.0)
+        t.k = (rest + t.det * t.det) / kZeroTransmission;
+    else
+        t.k = Quotient(rest, 2.0 * t.s12, t.s21) + t.det * Quotient(t.det, 2.0 * t.s12, t.s21);
+    return t;
+}
+
 } // namespace
 
 TStabilityPoint StabilityOf(double freq, TComplex s11, TComplex s12, TComplex s21, TComplex s22)
 {
-    const TComplex a = Mul(s11, s22), b = Mul(s12, s21);
-    const TComplex delta { a.re - b.re, a.im - b.im };
-    const double d2 = Abs2(delta);
-    double den = 2.0 * std::sqrt(Abs2(b));
-    if (den == 0.0)
-        den = kZeroTransmission;
+    const TTwoPortTerms t = TermsOf(s11, s12, s21, s22);
     TStabilityPoint p;
     p.Freq = freq;
-    p.Det = std::sqrt(d2);
-    p.K = (1.0 - Abs2(s11) - Abs2(s22) + d2) / den;
-    p.B1 = 1.0 + Abs2(s11) - Abs2(s22) - d2;
+    p.Det = t.det;
+    p.K = t.k;
+    p.B1 = 1.0 + t.m11 - t.m22 - t.det * t.det;
     return p;
 }
 
 TGainPoint GainOf(double freq, TComplex s11, TComplex s12, TComplex s21, TComplex s22)
 {
-    const double m11 = Abs2(s11), m22 = Abs2(s22), m21 = Abs2(s21), m12 = Abs2(s12);
+    const TTwoPortTerms t = TermsOf(s11, s12, s21, s22);
+    const double gtm = MagnitudeDb(t.s21);
     TGainPoint g;
     g.Freq = freq;
     // Matching both ports needs reflections inside the unit circle.
-    g.Gtumax = m11 < 1.0 && m22 < 1.0 ? PowerDb(m21 / ((1.0 - m11) * (1.0 - m22))) : kUndefined;
-    g.Gtm = PowerDb(m21);
-    g.Gmsg = m12 > 0.0 ? PowerDb(std::sqrt(m21 / m12)) : kUndefined;
+    g.Gtumax = t.m11 < 1.0 && t.m22 < 1.0 ? gtm - PowerDb((1.0 - t.m11) * (1.0 - t.m22)) : kUndefined;
+    g.Gtm = gtm;
+    // |S21/S12| in dB as a difference, so that the ratio cannot overflow.
+    g.Gmsg = t.s12 > 0.0 ? 0.5 * (gtm - MagnitudeDb(t.s12)) : kUndefined;
 
-    // Only an unconditionally stable device has an available gain. The form
-    // 2|S21|^2 / (N + sqrt(N^2 - 4|S12 S21|^2)) equals |S21/S12| (K - sqrt(K^2 - 1))
-    // without the cancellation of K - sqrt(K^2 - 1) at large K, and becomes
-    // Gtumax as S12 goes to zero.
-    const TStabilityPoint st = StabilityOf(freq, s11, s12, s21, s22);
+    // Only an unconditionally stable device has an available gain.
+    // |S21/S12| (K - sqrt(K^2 - 1)) = 2 |S21|^2 / (N (1 + sqrt(1 - 1/K^2))) with
+    // N = 2 K |S12 S21|: no cancellation at large K, and Gtumax as S12 goes
+    // to zero.
     g.Gamax = kUndefined;
-    if (st.K > 1.0 && st.Det < 1.0) {
-        const TComplex a = Mul(s11, s22), b = Mul(s12, s21);
-        const TComplex delta { a.re - b.re, a.im - b.im };
-        const double n = 1.0 - m11 - m22 + Abs2(delta);
-        const double root = std::sqrt(std::max(0.0, n * n - 4.0 * Abs2(b)));
+    if (t.k > 1.0 && t.det < 1.0) {
+        const double n = 1.0 - t.m11 - t.m22 + t.det * t.det;
+        const double r = 2.0 * t.s12 * t.s21 / n; // 1/K
         if (n > 0.0)
-            g.Gamax = PowerDb(2.0 * m21 / (n + root));
+            g.Gamax = gtm + PowerDb(2.0) - PowerDb(n) - PowerDb(1.0 + std::sqrt(std::max(0.0, (1.0 - r) * (1.0 + r))));
     }
     return g;
 }

@@ -264,7 +264,7 @@ TEST(TSParameterFiles, TwelvePortsFoundByRowAndColumn)
     Fixture f;
     std::string text = "# GHZ S RI R 50\n1";
     for (int k = 0; k < 144; ++k)
-        text += " " + std::to_string(k / 1000.0) + " 0";
+        text += " " + std::to_string(1 + k / 1000.0) + " 0"; // three decimals keep them fixed-point
     writeFile(f.dir / "big.s12", text + "\n");
     ASSERT_TRUE(f.files.LoadSParameterFile(f.path("big.s12")));
     EXPECT_EQ(f.chart.FindCurve("S111"), 10 * 12); // row 11 column 1, the later one
@@ -275,7 +275,7 @@ TEST(TSParameterFiles, TwelvePortsFoundByRowAndColumn)
     std::string expected = "# GHZ S RI R 50\n1.000 ";
     int pairs = 0;
     for (int k = 0; k < 144; ++k) {
-        AppendFixed(expected, k / 1000.0, 3);
+        AppendFixed(expected, 1 + k / 1000.0, 3);
         expected += " 0.000 ";
         if (++pairs == 4) {
             expected += "\n      ";

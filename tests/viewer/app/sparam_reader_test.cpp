@@ -103,6 +103,9 @@ TEST(ReadSParameterText, InputErrorsCarryTheLine)
         { "# GHZ Z RI R 50\n1 0 0 1 0 1 0 0 0\n", 2, 2 }, // singular: no S form
         { "# GHZ S DB R 50\n1 0.5 0\n2 1e307 0\n", 1, 3 }, // too large once out of dB
         { "# GHZ S RI R 50\n1 1e308 1e308\n", 1, 2 },
+        // A drop in frequency starts noise rows of five numbers, nothing else.
+        { "# GHZ S MA R 50\n2 .1 1 .2 2 .3 3 .4 4\n1 .1 1 .2 2 .3 3 .4 4\n", 2, 3 },
+        { "# GHZ S MA R 50\n2 .1 1 .2 2 .3 3 .4 4\n1 1.5 .3 40 .2\n! c\n3 .1 1 .2 2 .3 3 .4 4\n", 2, 5 },
     };
     for (const auto& c : cases) {
         auto r = ReadSParameterText(c.text, c.ports);

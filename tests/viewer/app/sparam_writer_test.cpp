@@ -91,7 +91,7 @@ TEST(WriteSParameterText, ExactFivePortBytes)
     d.impedance = 75;
     d.points.resize(25);
     for (int k = 0; k < 25; ++k)
-        d.points[static_cast<std::size_t>(k)].push_back(smith::TPoint { 100, 0, 0, k / 100.0, 0.5 });
+        d.points[static_cast<std::size_t>(k)].push_back(smith::TPoint { 100, 0, 0, k / 100.0, 1.5 }); // two decimals keep three digits of 1.5
     auto s = settings(sfRI, 2);
     s.memo = { " Created by rivelle" }; // marker already there: not written again
     s.impedanceText = " 75 ";
@@ -99,13 +99,13 @@ TEST(WriteSParameterText, ExactFivePortBytes)
     EXPECT_EQ(write(d, s),
         "! Created by rivelle\n"
         "# MHZ S RI R 75\n"
-        "100.00 0.00 0.50 0.01 0.50 0.02 0.50 0.03 0.50 \n"
-        "       0.04 0.50 0.05 0.50 0.06 0.50 0.07 0.50 \n"
-        "       0.08 0.50 0.09 0.50 0.10 0.50 0.11 0.50 \n"
-        "       0.12 0.50 0.13 0.50 0.14 0.50 0.15 0.50 \n"
-        "       0.16 0.50 0.17 0.50 0.18 0.50 0.19 0.50 \n"
-        "       0.20 0.50 0.21 0.50 0.22 0.50 0.23 0.50 \n"
-        "       0.24 0.50 \n");
+        "100.00 0.00 1.50 0.01 1.50 0.02 1.50 0.03 1.50 \n"
+        "       0.04 1.50 0.05 1.50 0.06 1.50 0.07 1.50 \n"
+        "       0.08 1.50 0.09 1.50 0.10 1.50 0.11 1.50 \n"
+        "       0.12 1.50 0.13 1.50 0.14 1.50 0.15 1.50 \n"
+        "       0.16 1.50 0.17 1.50 0.18 1.50 0.19 1.50 \n"
+        "       0.20 1.50 0.21 1.50 0.22 1.50 0.23 1.50 \n"
+        "       0.24 1.50 \n");
 }
 
 // Catches a 4-port record laid out other than four lines of four pairs and
@@ -294,4 +294,36 @@ TEST(WriteSParameterText, SavesAtANewImpedance)
     s.parameterType = spS;
     auto r = ReadSParameterText(write(one, s), 1);
     EXPECT_NEAR(r.data.points[0][0].Re, 1.0 / 3.0, 1e-5);
+}
+
+// Catches small magnitudes written as zero or with too few digits: |S12|
+// from 1e-3 down to 1e-12 reads back to three significant digits in MA
+// and RI at 0, 5 and 7 decimals.
+TEST(WriteSParameterText, SmallMagnitudesKeepThreeSignificantDigits)
+{
+    SParameterData d = makeData(2, 10);
+    for (int k = 0; k < 10; ++k)
+        d.points[2][k] = MakePoint(d.points[2][k].Freq, 1.2345678 * std::pow(10.0, -3 - k), 30.0 + k);
+    for (int format : { sfMA, sfRI })
+        for (int digits : { 0, 5, 7 }) {
+            auto r = ReadSParameterText(write(d, settings(format, digits)), 2);
+            ASSERT_TRUE(r.ok) << r.message;
+            for (int k = 0; k < 10; ++k) {
+                const auto &p = r.data.points[2][k], &q = d.points[2][k];
+                // Three significant digits or more, of a pair too.
+                EXPECT_LE(std::abs(rect(p) - rect(q)), 0.0071 * q.Mag)
+                    << format << " " << digits << " " << q.Mag << " read " << p.Mag;
+            }
+        }
+}
+
+// Catches a two-port written with a falling frequency, where a reader
+// starts the noise data: refused, the frequency as written, with its unit.
+TEST(WriteSParameterText, TwoPortFrequenciesMustNotFall)
+{
+    SParameterData d = makeData(2, 3);
+    for (auto& c : d.points)
+        c[2].Freq = 0.25;
+    EXPECT_EQ(WriteSParameterText(SourceFromData(d), settings(), [](std::string_view) {}),
+        "The frequencies of a two-port file must not fall: 0.25000 GHZ follows 0.51250 GHZ.");
 }

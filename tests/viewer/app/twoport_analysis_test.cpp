@@ -109,6 +109,20 @@ TEST(TwoPortAnalysis, UndefinedGainsAreNotANumber)
     EXPECT_TRUE(std::isnan(g.Gamax)); // |S11| = 1: K <= 1
 }
 
+// Catches squares that under- or overflow for a nearly unilateral device:
+// K, B1, MSG and MAG stay finite and right down to S12 = 1e-200.
+TEST(TwoPortAnalysis, NearlyUnilateralDevicesKeepFiniteValues)
+{
+    for (double s12 : { 1e-160, 1e-200 }) {
+        const TStabilityPoint st = StabilityOf(1, { 0.5, 0 }, { s12, 0 }, { 10, 0 }, { 0.5, 0 });
+        const TGainPoint g = GainOf(1, { 0.5, 0 }, { s12, 0 }, { 10, 0 }, { 0.5, 0 });
+        EXPECT_NEAR(st.K, 0.5625 / (20 * s12), 1e-12 * st.K) << s12;
+        EXPECT_EQ(st.B1, 0.9375);
+        EXPECT_NEAR(g.Gmsg, 10 - 10 * std::log10(s12), 1e-9);
+        EXPECT_NEAR(g.Gamax, 10 * std::log10(100 / 0.5625), 1e-9);
+    }
+}
+
 // Catches a missing curve that is read anyway, and loops that run past the
 // end of a shorter curve.
 TEST(TwoPortAnalysis, CurvesAreFoundByLegendAndReadToTheShortest)
