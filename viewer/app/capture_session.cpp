@@ -30,9 +30,13 @@ std::mutex g_callsLock;
 std::condition_variable g_callsDone;
 int g_calls = 0;
 
+// Runs `call` off the thread while the host's messages run. False when the
+// user aborted: at once, or once the call has gone on for `graceMs` after
+// the abort, or failed then; a call that returns within the grace still
+// delivers its value.
 template <class T>
 bool runOffThread(const std::shared_ptr<ICaptureSource>& source, std::function<T(ICaptureSource&)> call,
-    ICaptureHost& host, int pollMs, T& out)
+    ICaptureHost& host, int pollMs, T& out, int graceMs = 0)
 {
     auto state = std::make_shared<TCallState<T>>();
     {
@@ -58,20 +62,29 @@ bool runOffThread(const std::shared_ptr<ICaptureSource>& source, std::function<T
         --g_calls;
         g_callsDone.notify_all();
     }).detach();
+    std::optional<std::chrono::steady_clock::time_point> giveUp;
     for (;;) {
         {
             std::unique_lock<std::mutex> g(state->lock);
             state->done.wait_for(g, std::chrono::milliseconds(pollMs), [&] { return state->finished; });
             if (state->finished) {
-                if (state->error)
+                if (state->error) {
+                    if (giveUp)
+                        return false;
                     std::rethrow_exception(state->error);
+                }
                 out = std::move(*state->value);
                 return true;
             }
         }
         host.ProcessMessages();
-        if (host.Aborted())
-            return false;
+        if (host.Aborted()) {
+            const auto now = std::chrono::steady_clock::now();
+            if (!giveUp)
+                giveUp = now + std::chrono::milliseconds(graceMs);
+            if (now >= *giveUp)
+                return false;
+        }
     }
 }
 
@@ -113,6 +126,7 @@ void ApplyCapturedData(smith::TSmithChart& chart, TCapturedData&& data)
 {
     chart.SetUnits(data.units);
     chart.SetXTitle("Freq " + data.units);
+    chart.SetImpedance(data.impedance);
     chart.ClearCurves();
     for (smith::Tcurve& c : data.curves) {
         const int index = chart.AddCurve(c.Legend, c.Color);
@@ -133,7 +147,8 @@ bool TCaptureSession::ReadCurve(int parameter, const std::string& name, TColor c
     host_.SetStatus("Loading " + name + " data");
     std::vector<std::complex<double>> trace;
     if (!runOffThread<std::vector<std::complex<double>>>(
-            source_, [parameter](ICaptureSource& s) { return s.Trace(parameter); }, host_, PollMilliseconds, trace))
+            source_, [parameter](ICaptureSource& s) { return s.Trace(parameter); }, host_, PollMilliseconds, trace,
+            AbortGraceMilliseconds))
         return false;
     if (trace.size() != freqs_.size())
         throw TCaptureError("The instrument sent " + std::to_string(trace.size()) + " values of " + name + " for "
@@ -241,7 +256,9 @@ TCaptureResult TCaptureSession::Run()
         result.outcome = TCaptureOutcome::Failed;
         result.message = e.what();
     }
-    if (result.outcome == TCaptureOutcome::Completed)
+    // What an abort leaves is the user's to keep or throw away; a failure
+    // leaves nothing.
+    if (result.outcome != TCaptureOutcome::Failed && !data_.curves.empty())
         result.data = std::move(data_);
     data_ = TCapturedData {};
     host_.ProcessMessages();

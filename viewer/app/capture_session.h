@@ -5,8 +5,8 @@
 // the device, the progress and the abort checks. The traces come from an
 // ICaptureSource (the analyser over the bus, or a capture driver); what
 // the user sees goes through an ICaptureHost. The curves are built in a
-// data set of their own, which the main window takes only when the
-// capture completed.
+// data set of their own, which the main window takes when the capture
+// completed or was aborted after its first curve.
 
 #include "viewer/components/smithchart.h"
 
@@ -58,10 +58,14 @@ public:
     virtual bool Aborted() const = 0;
 };
 
+// The reference impedance of the analysers captured from, in ohms.
+inline constexpr double kCaptureImpedance = 50.0;
+
 // The captured curves, in capture order.
 struct TCapturedData {
     int ports = 0;
     std::string units; // "MHZ" or "GHZ"; the frequencies are in this unit
+    double impedance = kCaptureImpedance;
     std::vector<smith::Tcurve> curves;
 };
 
@@ -76,7 +80,9 @@ enum class TCaptureOutcome { Completed, Aborted, Failed };
 struct TCaptureResult {
     TCaptureOutcome outcome = TCaptureOutcome::Failed;
     std::string message; // of a failure; may be empty
-    TCapturedData data; // complete only when the capture completed
+    // Complete when the capture completed; after an abort the curves read
+    // until then (none when it ended before the first).
+    TCapturedData data;
 };
 
 class TCaptureSession {
@@ -88,6 +94,9 @@ public:
 
     // How often the host's messages run while a source call is pending.
     int PollMilliseconds = 10;
+    // How long an abort waits for the trace being read, so that it is
+    // still kept; a read that takes longer is cut short.
+    int AbortGraceMilliseconds = 5000;
 
     // Runs the whole capture. The status text is emptied and the progress
     // set back to 0 at the end, whatever the outcome.
@@ -105,7 +114,8 @@ private:
     int progress_ = 0;
 };
 
-// Replaces the chart's curves and units with the captured ones.
+// Replaces the chart's curves, units and reference impedance with the
+// captured ones.
 void ApplyCapturedData(smith::TSmithChart& chart, TCapturedData&& data);
 
 // Waits until every source call cut short by an abort has returned, or

@@ -202,7 +202,9 @@ TEST(CaptureForm, AsksTheSaveQuestionOncePerCapture)
     EXPECT_EQ(fx.sim->Commands().size(), commands);
 }
 
-TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
+// Abort while S21 is read: S21 is still completed, S22 is not read, "CONT"
+// is not sent, and the partial capture becomes an unsaved file.
+TEST(CaptureForm, AnAbortDuringS21KeepsWhatWasCapturedAndSendsNoCont)
 {
     Fixture fx;
     fx.start(2);
@@ -220,8 +222,13 @@ TEST(CaptureForm, AnAbortDuringS21KeepsTheOldFileAndSendsNoCont)
     watch.stop();
     EXPECT_TRUE(f.AbortRequested());
     EXPECT_EQ(f.result(), QDialog::Accepted); // the abort closes the dialog
-    fx.expectOldKept();
-    // The read cut short still ends with its OUTPFORM, but no "CONT" follows.
+    EXPECT_EQ(fx.form->windowTitle().toStdString(), "Rivelle - Captured.s2p");
+    ASSERT_EQ(fx.chart().CurveCount(), 3);
+    EXPECT_EQ(fx.chart().CurveAt(2)->Legend, "S21");
+    EXPECT_EQ(fx.chart().CurveAt(2)->Points.size(), 11u);
+    EXPECT_TRUE(fx.chart().DataChanged());
+    EXPECT_FALSE(fx.form->FileState().Named);
+    EXPECT_FALSE(f.Capturing());
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     auto commands = fx.sim->Commands();
     auto readS21 = [&] {

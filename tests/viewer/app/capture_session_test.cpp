@@ -4,6 +4,7 @@
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/components/ui/smithchartwidget.h"
+#include "viewer/components/ui/xychartwidget.h"
 
 #include <gtest/gtest.h>
 
@@ -134,24 +135,34 @@ TEST(CaptureSession, OnePortReadsS11AloneAndTheUnitFollowsTheLastFrequency)
     EXPECT_EQ(CapturedFileName(10), "Captured.s10");
 }
 
-TEST(CaptureSession, AnAbortDuringAPendingReadEndsWithoutFinishingOrData)
+TEST(CaptureSession, AnAbortKeepsTheCurvesReadAndTheReadThatEndsInTime)
 {
-    auto source = std::make_shared<FakeSource>();
-    source->blockAt = 3; // S21 hangs, as in a bus time-out
-    FakeHost host;
-    host.onMessages = [&](FakeHost& h) {
-        if (source->last == 3)
-            h.aborted = true;
-    };
-    TCaptureSession session(2, source, host);
-    session.PollMilliseconds = 1;
-    TCaptureResult r = session.Run();
-    source->Release();
-    EXPECT_EQ(r.outcome, TCaptureOutcome::Aborted);
-    EXPECT_TRUE(r.data.curves.empty());
-    EXPECT_EQ(source->asked, (std::vector<int> { 1, 2, 3 }));
-    EXPECT_EQ(source->finished, 0);
-    EXPECT_EQ(host.statuses.back(), "");
+    // S21 hangs, as in a bus time-out: cut short after the grace. Then S21
+    // returns soon after the abort: still kept.
+    for (bool returns : { false, true }) {
+        auto source = std::make_shared<FakeSource>();
+        source->blockAt = 3;
+        FakeHost host;
+        host.onMessages = [&](FakeHost& h) {
+            if (source->last == 3) {
+                h.aborted = true;
+                if (returns)
+                    source->Release();
+            }
+        };
+        TCaptureSession session(2, source, host);
+        session.PollMilliseconds = 1;
+        session.AbortGraceMilliseconds = returns ? 10000 : 20;
+        TCaptureResult r = session.Run();
+        source->Release();
+        EXPECT_EQ(r.outcome, TCaptureOutcome::Aborted);
+        EXPECT_EQ(legends(r.data), returns ? (std::vector<std::string> { "S11", "S12", "S21" })
+                                           : (std::vector<std::string> { "S11", "S12" }));
+        EXPECT_EQ(r.data.ports, 2);
+        EXPECT_EQ(source->asked, (std::vector<int> { 1, 2, 3 }));
+        EXPECT_EQ(source->finished, 0);
+        EXPECT_EQ(host.statuses.back(), "");
+    }
 }
 
 TEST(CaptureSession, AFailingSourceEndsWithItsMessageAndNoData)
@@ -173,38 +184,51 @@ TEST(CaptureSession, AFailingSourceEndsWithItsMessageAndNoData)
 }
 
 // The main window takes a capture as a new file that is unnamed and
-// changed, so that the next Save asks for a name and closing asks first.
+// changed, so that the next Save asks for a name and closing asks first,
+// and at the analyser's 50 ohms: after start-up (no impedance yet) and
+// after a 75 ohm file alike.
 TEST(CaptureSession, TheMainWindowTakesACaptureAsAnUnsavedChangedFile)
 {
     tavix::testing::TempDir dir { "capture" };
     testing::ScriptedDialogs dialogs;
     TMainForm form((dir / "Rivelle.ini").string(), {}, &dialogs);
     form.FormActivate();
-    // What an earlier file left in the save options does not carry over.
-    form.Files().Options().impedance = "25";
-    form.Files().Options().memo = { "the old file's comment" };
-    form.SmithChart1().Chart().SetImpedance(75);
-    auto source = std::make_shared<FakeSource>();
-    FakeHost host;
-    TCaptureResult r = TCaptureSession(2, source, host).Run();
-    ASSERT_EQ(r.outcome, TCaptureOutcome::Completed);
-    form.TakeCapturedData(std::move(r.data));
     auto& chart = form.SmithChart1().Chart();
-    EXPECT_EQ(form.Files().Options().impedance, "75");
-    EXPECT_TRUE(form.Files().Options().memo.empty());
-    EXPECT_EQ(chart.CurveCount(), 4);
-    EXPECT_EQ(chart.CurveAt(1)->Legend, "S12");
-    EXPECT_EQ(chart.CurveAt(1)->Color, clFuchsia);
-    EXPECT_EQ(chart.Units(), "MHZ");
-    EXPECT_TRUE(chart.DataChanged());
-    EXPECT_FALSE(form.FileState().Named);
-    EXPECT_EQ(form.FileState().PortCount, 2);
-    EXPECT_EQ(form.windowTitle().toStdString(), "Rivelle - Captured.s2p");
-    EXPECT_TRUE(form.FileState().Recent.empty());
-    // Closing asks about the capture.
-    dialogs.answers = { TAnswer::Cancel };
-    EXPECT_TRUE(form.QuerySaveChanges());
-    EXPECT_EQ(dialogs.questions.size(), 1u);
+    for (bool afterFile : { false, true }) {
+        SCOPED_TRACE(afterFile);
+        if (afterFile) {
+            tavix::testing::writeFile(dir / "old.s1p", "! the old file's comment\n# MHZ S MA R 75\n10 0.5 20\n");
+            dialogs.answers = { TAnswer::No };
+            ASSERT_TRUE(form.Files().LoadSParameterFile((dir / "old.s1p").string()));
+            // What the old file left in the save options does not carry over.
+            form.Files().Options().impedance = "25";
+            ASSERT_EQ(form.StatusPanel(6), "75");
+        }
+        auto source = std::make_shared<FakeSource>();
+        FakeHost host;
+        TCaptureResult r = TCaptureSession(2, source, host).Run();
+        ASSERT_EQ(r.outcome, TCaptureOutcome::Completed);
+        form.TakeCapturedData(std::move(r.data));
+        EXPECT_EQ(chart.Impedance(), 50.0);
+        EXPECT_EQ(form.XYChart().Chart().Impedance(), 50.0);
+        EXPECT_EQ(form.StatusPanel(6), "50");
+        EXPECT_EQ(form.Files().Options().impedance, "50");
+        EXPECT_TRUE(form.Files().Options().memo.empty());
+        EXPECT_EQ(chart.CurveCount(), 4);
+        EXPECT_EQ(chart.CurveAt(1)->Legend, "S12");
+        EXPECT_EQ(chart.CurveAt(1)->Color, clFuchsia);
+        EXPECT_EQ(chart.Units(), "MHZ");
+        EXPECT_TRUE(chart.DataChanged());
+        EXPECT_FALSE(form.FileState().Named);
+        EXPECT_EQ(form.FileState().PortCount, 2);
+        EXPECT_EQ(form.windowTitle().toStdString(), "Rivelle - Captured.s2p");
+        EXPECT_EQ(form.FileState().Recent.size(), afterFile ? 1u : 0u);
+        // Closing asks about the capture.
+        dialogs.answers = { TAnswer::No };
+        dialogs.questions.clear();
+        EXPECT_FALSE(form.QuerySaveChanges());
+        EXPECT_EQ(dialogs.questions.size(), 1u);
+    }
 }
 
 } // namespace

@@ -186,6 +186,9 @@ void TAquireForm::captureAnalyser(int ports)
         dialogs_.ShowWarning(r.message.empty() ? kGpibWarning : r.message);
         break;
     case TCaptureOutcome::Aborted:
+        // The curves read before the abort become an unsaved file.
+        if (!r.data.curves.empty())
+            main_.TakeCapturedData(std::move(r.data));
         accept();
         break;
     }

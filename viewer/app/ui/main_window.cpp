@@ -604,10 +604,13 @@ void TMainForm::TakeCapturedData(TCapturedData&& data)
         SelectView(TViewItem::ZSmith);
     const int ports = data.ports;
     xy_->Chart().SetUnits(data.units);
+    // The data is referred to the analyser's impedance, as a file's to its
+    // option line's.
+    xy_->Chart().SetImpedance(data.impedance);
     // The comments of the file read before do not describe the capture, and
-    // a save writes it at the impedance the chart holds it at, not at one a
-    // re-normalise of the old data left in the save options.
-    files_->StartNewData(smith_->Chart().Impedance());
+    // a save writes it at the capture's impedance, not at one a re-normalise
+    // of the old data left in the save options.
+    files_->StartNewData(data.impedance);
     ApplyCapturedData(smith_->Chart(), std::move(data));
     state_->SetCurrentFile(CapturedFileName(ports), ports, false);
     smith_->Chart().SetDataChanged(true);
@@ -958,7 +961,8 @@ void TMainForm::SetDriverList(std::vector<std::string> lines)
 bool TMainForm::CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports)
 {
     TCaptureResult r = viewer::CaptureWithDriver(drivers_, displayName, address, ports, host);
-    if (r.outcome == TCaptureOutcome::Completed) {
+    // An abort keeps the curves read until then, as an unsaved file.
+    if (r.outcome == TCaptureOutcome::Completed || !r.data.curves.empty()) {
         TakeCapturedData(std::move(r.data));
         return true;
     }

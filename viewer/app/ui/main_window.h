@@ -137,8 +137,9 @@ public:
     const std::string& HelpFile() const { return helpFile_; }
     void SetHelpFile(const std::string& path) { helpFile_ = path; }
 
-    // Makes a completed capture the current data: a new, unnamed file
-    // ("Captured.s2p" and so on) that is marked changed.
+    // Makes a capture (complete, or what an abort left) the current data:
+    // a new, unnamed file ("Captured.s2p" and so on) that is marked
+    // changed, at the capture's reference impedance.
     void TakeCapturedData(TCapturedData&& data);
     // The capture dialog (Tools > Capture Data), made at the first use.
     TAquireForm& AquireForm();
@@ -162,8 +163,8 @@ public:
 
     // Captures through the capture driver of that display name (capture
     // dialog, instrument types from 1 on), after the dialog has asked the
-    // save-changes question. True when the capture completed and became
-    // the current file; a failure is reported here.
+    // save-changes question. True when the capture, complete or cut short
+    // by an abort, became the current file; a failure is reported here.
     bool CaptureWithDriver(ICaptureHost& host, const std::string& displayName, int address, int ports);
     // Re-normalising and the two-port charts (main_window_analysis.cpp).
     void normbuttonClick();
