@@ -1,11 +1,14 @@
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/file_state.h"
+#include "viewer/app/numeric_grid.h"
 #include "viewer/app/sparam_files.h"
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_math.h"
 #include "viewer/app/viewer_dialogs.h"
 
+#include <complex>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -346,4 +349,52 @@ TEST(TSParameterFiles, SaveOptionsFollowTheDataNowHeld)
     f.files.StartNewData(50);
     EXPECT_EQ(f.files.Options().impedance, "50");
     EXPECT_TRUE(f.files.Options().memo.empty());
+}
+
+// Catches isolation lost on a plain Save: a 4-port with -120 dB between its
+// ports, opened, edited in the grid, saved and opened again, keeps every
+// value to the written decimals and to three significant digits.
+TEST(TSParameterFiles, HighIsolationSurvivesEditAndSave)
+{
+    for (const char* format : { "MA", "RI" }) {
+        SCOPED_TRACE(format);
+        Fixture f;
+        std::vector<std::complex<double>> values; // record by record, row order
+        std::string text = std::string("# GHZ S ") + format + " R 50\n";
+        char number[64];
+        for (int k = 0; k < 3; ++k) {
+            text += std::to_string(k + 1);
+            for (int i = 1; i <= 4; ++i)
+                for (int j = 1; j <= 4; ++j) {
+                    const double mag = i == j ? 0.5 : 1e-6 * (1 + 0.1 * (i + j + k));
+                    values.push_back(std::polar(mag, (i * j * 7 + k - 40) * M_PI / 180));
+                    const auto v = values.back();
+                    if (format[0] == 'M')
+                        std::snprintf(number, sizeof number, " %.9e %.4f", mag, std::arg(v) * 180 / M_PI);
+                    else
+                        std::snprintf(number, sizeof number, " %.9e %.9e", v.real(), v.imag());
+                    text += number;
+                }
+            text += "\n";
+        }
+        writeFile(f.dir / "switch.s4p", text);
+        ASSERT_TRUE(f.files.LoadSParameterFile(f.path("switch.s4p")));
+        TNumericGrid grid(f.chart);
+        grid.Fill();
+        ASSERT_TRUE(grid.SetCellText(0, 1, "0.25")); // |S11| at 1 GHz
+        TGridError error;
+        bool changed = false;
+        ASSERT_TRUE(grid.WriteBack(error, changed)) << error.message;
+        values[0] *= 0.5;
+        ASSERT_TRUE(f.files.SaveSParameterFile(false));
+        ASSERT_TRUE(f.files.LoadSParameterFile(f.path("switch.s4p")));
+        for (int k = 0; k < 3; ++k)
+            for (int c = 0; c < 16; ++c) {
+                const auto& p = f.chart.CurveAt(c)->Points[static_cast<std::size_t>(k)];
+                const auto v = values[static_cast<std::size_t>(16 * k + c)];
+                const double err = std::abs(std::complex<double>(p.Re, p.Im) - v);
+                EXPECT_LE(err, 1e-5) << k << " " << c;
+                EXPECT_LE(err, 0.0071 * std::abs(v)) << k << " " << c << " read " << p.Mag;
+            }
+    }
 }
