@@ -44,6 +44,7 @@ using smith::Tcharttype;
 namespace {
 
 constexpr int kPanelWidths[8] = { 50, 15, 160, 160, 160, 20, 100, 10 };
+constexpr TColor kNoCurveColour = 0x808080;
 
 QAction* addItem(QMenu* menu, const char* caption, bool checkable = false, bool checked = false)
 {
@@ -328,7 +329,7 @@ void TMainForm::createStatusBar()
     swatch_ = new QFrame(panels_[1]);
     swatch_->setAutoFillBackground(true);
     inner->addWidget(swatch_);
-    SetSwatch(0x808080);
+    SetSwatch(kNoCurveColour);
     bar->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(bar, &QWidget::customContextMenuRequested, this,
         [this, bar](const QPoint& pos) { PopupMenu1->popup(bar->mapToGlobal(pos)); });
@@ -344,12 +345,14 @@ void TMainForm::wireCharts()
             SetStatusPanel(i, "");
     };
     c.OnPointChanged = [this](smith::TSmithChart& chart, double f, double m, double a, double u, double v) {
-        TPointStatus s = PointStatusTexts(chart.ChartType(), f, m, a, u, v, digits_, normalised_, chart.Impedance());
-        SetStatusPanel(2, s.Freq);
-        if (s.MagAngle)
-            SetStatusPanel(3, *s.MagAngle);
-        if (s.Value)
-            SetStatusPanel(4, *s.Value);
+        auto texts = [&](const TStatusDigits& d) {
+            return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance());
+        };
+        SetStatusReadout(2, [&](const TStatusDigits& d) { return texts(d).Freq; });
+        if (texts(digits_).MagAngle)
+            SetStatusReadout(3, [&](const TStatusDigits& d) { return *texts(d).MagAngle; });
+        if (texts(digits_).Value)
+            SetStatusReadout(4, [&](const TStatusDigits& d) { return *texts(d).Value; });
     };
     c.OnDataChanged = [this](smith::TSmithChart&) {
         if (state_->Named)
@@ -369,6 +372,25 @@ void TMainForm::SetStatusPanel(int index, const std::string& text)
 {
     if (index >= 0 && index < static_cast<int>(panels_.size()))
         panels_[static_cast<std::size_t>(index)]->setText(QString::fromStdString(text));
+}
+
+void TMainForm::SetStatusReadout(int index, const std::function<std::string(const TStatusDigits&)>& make)
+{
+    if (index < 0 || index >= static_cast<int>(panels_.size()))
+        return;
+    QLabel* panel = panels_[static_cast<std::size_t>(index)];
+    // The room inside the bevel, less the label's indent.
+    const QFontMetrics metrics = panel->fontMetrics();
+    const int room = panel->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x'));
+    panel->setText(QString::fromStdString(FitStatusText(digits_, room, make,
+        [&](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); })));
+}
+
+void TMainForm::ClearPointPanels()
+{
+    SetSwatch(kNoCurveColour);
+    for (int i : { 0, 2, 3, 4 })
+        SetStatusPanel(i, "");
 }
 
 std::string TMainForm::StatusPanel(int index) const
@@ -402,11 +424,6 @@ bool TMainForm::XYVisible() const
     return !xy_->isHidden();
 }
 
-void TMainForm::NotAvailable(const std::string& step)
-{
-    dialogs_->ShowMessage(step + " is not available in this version.");
-}
-
 bool TMainForm::GridShowing() const
 {
     return !NumGrid->isHidden();
@@ -418,8 +435,7 @@ void TMainForm::createGrid()
     model.CellEdited = [this] { GridEdited(); };
     NumGrid->CellHovered = [this](int row, int column) {
         const TNumericGrid& grid = NumGrid->Model().Grid();
-        if (row >= 0)
-            SetStatusPanel(2, grid.FrequencyStatus(row));
+        SetStatusPanel(2, row >= 0 ? grid.FrequencyStatus(row) : std::string());
         SetStatusPanel(0, grid.CurveName(column));
     };
     connect(NumGrid->InsertBefore, &QAction::triggered, this, [this] { NumGridInsertBefore(); });
@@ -662,6 +678,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     if (std::string error = SaveSettings(); !error.empty())
         dialogs_->ShowMessage(error);
+    // The help window goes with the program.
+    if (help::THelpWindow* help = help::ProgramHelpWindow())
+        help->close();
     event->accept();
 }
 
@@ -728,6 +747,7 @@ void TMainForm::CurrentFileChanged()
     setWindowTitle(QString::fromStdString(state_->Caption));
     if (state_->Named)
         BuildRecentItems();
+    ClearPointPanels();
     SetStatusPanel(6, rtl::FloatToStr(smith_->Chart().Impedance()));
     SaveButton->setEnabled(true);
     SaveAs->setEnabled(true);
@@ -738,10 +758,21 @@ void TMainForm::CurrentFileChanged()
     xy_->Chart().Paint();
     if (SmithVisible())
         BuildCurveMenu();
-    // New data while the grid shows: the grid shows it.
-    if (GridShowing() && !NumGrid->Model().Grid().InSync()) {
+    GridDataChanged();
+}
+
+void TMainForm::GridDataChanged()
+{
+    if (!GridShowing())
+        return;
+    // Other curves start over in magnitude/angle; the same curves with new
+    // values keep the format the user chose. The cells read the curves as
+    // they are shown.
+    if (!NumGrid->Model().Grid().InSync()) {
         NumGrid->Model().Fill();
         state_->NewFileDataFormat = kGridMagAngle;
+    } else {
+        NumGrid->Model().ValuesChanged();
     }
 }
 
@@ -875,6 +906,8 @@ void TMainForm::SelectView(TViewItem item)
         a->setChecked(false);
     for (QAction* a : FunctionsMenu->actions())
         a->setChecked(false);
+    // The read-outs of the view left behind go with it.
+    ClearPointPanels();
     smith_->hide();
     xy_->hide();
 
