@@ -148,7 +148,8 @@ TEST(TMainFormFunctions, XYChartStatusBar)
 {
     Fixture f;
     TMainForm& w = f.open(kAmplifier);
-    w.show(); // the panels at the window's width
+    w.resize(1024, 768); // panels wide enough for every digit
+    w.show();
     w.PowerGain->trigger();
     TXYChart& x = f.xy();
     w.SetStatusPanel(3, "old");

@@ -285,6 +285,8 @@ TEST(TMainForm, StatusBarFollowsChartEvents)
     Fixture f;
     writeFile(f.dir / "a.s2p", kTwoPort);
     TMainForm& w = f.open({ f.path("a.s2p") });
+    w.resize(1024, 768); // panels wide enough for every digit
+    w.show();
     auto& c = f.smith();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
     c.OnCurveChanged(c, 1, "S21", 65280);

@@ -315,10 +315,18 @@ void TMainForm::createStatusBar()
     bar->setSizeGripEnabled(false);
     for (int i = 0; i < 8; ++i) {
         auto* label = new QLabel(bar);
-        label->setFixedWidth(kPanelWidths[i]);
         if (i != 5 && i != 7)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(label);
+        if (i >= 2 && i <= 4) {
+            // The three read-outs share what the other panels leave of the
+            // bar, whatever their texts ask for: panels never overlap.
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            label->resize(kPanelWidths[i], label->height());
+            bar->addWidget(label, 1);
+        } else {
+            label->setFixedWidth(kPanelWidths[i]);
+            bar->addWidget(label);
+        }
         panels_.push_back(label);
     }
     panels_[5]->setText(QStringLiteral("Z0"));
@@ -398,20 +406,6 @@ std::string TMainForm::StatusPanel(int index) const
     if (index < 0 || index >= static_cast<int>(panels_.size()))
         return {};
     return panels_[static_cast<std::size_t>(index)]->text().toStdString();
-}
-
-void TMainForm::SizeStatusPanels()
-{
-    // The bar spans the window; never a negative width when it is narrow.
-    const int w = std::max(0, (width() - 180) / 3);
-    for (int i = 2; i <= 4; ++i)
-        panels_[static_cast<std::size_t>(i)]->setFixedWidth(w);
-}
-
-void TMainForm::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    SizeStatusPanels();
 }
 
 bool TMainForm::SmithVisible() const
@@ -639,7 +633,6 @@ TAquireForm& TMainForm::AquireForm()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    SizeStatusPanels();
     if (!activated_)
         QTimer::singleShot(0, this, [this] { FormActivate(); });
 }

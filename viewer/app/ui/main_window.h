@@ -213,7 +213,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createMenus();
@@ -227,7 +226,6 @@ private:
     void AllCurves(bool on);
     void ToggleView(QAction* item);
     void OpenClick();
-    void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
     void createGrid();
