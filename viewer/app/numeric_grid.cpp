@@ -57,14 +57,38 @@ bool isAngleColumn(int format, int column)
 
 bool GridKeyAllowed(char32_t ch)
 {
-    return (ch >= U'0' && ch <= U'9') || ch == U'+' || ch == U'-' || ch == U'.' || ch == U'E' || ch == U'e'
-        || ch == U'\t' || ch == U'\r' || ch == U'\n';
+    // Control characters are editing keys (Backspace, Delete, Ctrl+C ...),
+    // not text: they always reach the editor.
+    if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F))
+        return true;
+    return (ch >= U'0' && ch <= U'9') || ch == U'+' || ch == U'-' || ch == U'.' || ch == U'E' || ch == U'e';
 }
 
 std::string GridNumberText(double value)
 {
     static const rtl::FormatSettings dot { '.', ',' };
     return rtl::FloatToStr(value, dot);
+}
+
+std::string GridFittedText(const std::string& text, int width, const std::function<int(const std::string&)>& measure)
+{
+    if (measure(text) <= width)
+        return text;
+    // A number loses digits of its mantissa, never its exponent or its
+    // integer digits: a cut text would read as another value.
+    static const rtl::FormatSettings dot { '.', ',' };
+    double value = 0;
+    if (readNumber(text, value))
+        for (int digits = 14; digits >= 1; --digits) {
+            std::string shorter = rtl::FloatToStrGeneral(value, digits, dot);
+            if (measure(shorter) <= width)
+                return shorter;
+        }
+    // Nothing that reads right fits: marks that read as no number.
+    std::string marks = "#";
+    while (measure(marks + "#") <= width)
+        marks += "#";
+    return marks;
 }
 
 TNumericGrid::TNumericGrid(TSmithChart& chart)

@@ -123,8 +123,15 @@ private:
     bool structureChanged_ = false;
 };
 
-// The keys that reach a cell: digits, "+", "-", ".", "E", "e", Tab and Enter.
+// The characters typed into a cell: digits, "+", "-", ".", "E" and "e".
+// Control characters (Tab, Enter, Backspace, Delete, Ctrl+A/C/V/X/Z) are
+// editing keys and always pass.
 bool GridKeyAllowed(char32_t ch);
+
+// What a cell of `width` shows of its text, `measure` giving a text's
+// width: the text itself when it fits, else the number with as many
+// significant digits as fit (the exponent kept), else "#" marks.
+std::string GridFittedText(const std::string& text, int width, const std::function<int(const std::string&)>& measure);
 
 // The general number text of a grid cell ('.' as the separator).
 std::string GridNumberText(double value);

@@ -1,6 +1,10 @@
 #include "viewer/app/print_layout.h"
 
 #include "viewer/components/chartprint.h"
+#include "viewer/components/qtchartcanvas.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <cmath>
 
@@ -24,6 +28,29 @@ bool PrintDrawing(QPrinter& printer, TPSPoint paperSize, const TPSRect& margins,
         const TPrintMargins m = PrinterMargins(W, H, paperSize, margins);
         draw(canvas, W, H, m.Left, m.Right, m.Top, m.Bottom);
     });
+}
+
+void PaintPagePreview(QPainter& painter, const TPSRect& page, TPSPoint paperSize, const TPSRect& margins,
+    bool millimetres, const TChartDrawing& draw)
+{
+    const int W = page.Width();
+    const int H = page.Height();
+    if (W <= 0 || H <= 0 || paperSize.x <= 0 || paperSize.y <= 0)
+        return;
+    // Fonts are in points: at the preview's own pixels per inch of paper
+    // they take the share of the page they take on paper.
+    const double inches = paperSize.x / (millimetres ? 2540.0 : 1000.0);
+    const double dpi = W / inches;
+    QImage image(W, H, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    {
+        TQtChartCanvas canvas(&image);
+        const TPrintMargins m = PrinterMargins(W, H, paperSize, margins);
+        draw(canvas, W, H, m.Left, m.Right, m.Top, m.Bottom);
+    }
+    painter.drawImage(page.left, page.top, image);
 }
 
 } // namespace viewer

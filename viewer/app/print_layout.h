@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QPainter;
 class QPrinter;
 
 namespace viewer {
@@ -35,5 +36,13 @@ using TChartDrawing = std::function<void(TChartCanvas& canvas, int W, int H, int
 // the chart's margins. A PDF output file is replaced only by a complete
 // one. False when the page could not be started or finished.
 bool PrintDrawing(QPrinter& printer, TPSPoint paperSize, const TPSRect& margins, const TChartDrawing& draw);
+
+// The page-setup preview of that print: the drawing on the whole page
+// `page` (preview pixels) with the margins placed as on paper and the fonts
+// at the preview's scale of the paper, so that what prints in the margins
+// (a chart's outer labels) shows too. `millimetres`: paperSize and margins
+// are in hundredths of millimetres, else in thousandths of inches.
+void PaintPagePreview(QPainter& painter, const TPSRect& page, TPSPoint paperSize, const TPSRect& margins,
+    bool millimetres, const TChartDrawing& draw);
 
 } // namespace viewer

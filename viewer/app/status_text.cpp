@@ -28,6 +28,19 @@ std::string StatusNumber(double value, int digits)
     return rtl::FloatToStrFixed(value, 8, digits);
 }
 
+std::string FitStatusText(const TStatusDigits& digits, int width,
+    const std::function<std::string(const TStatusDigits&)>& make,
+    const std::function<int(const std::string&)>& measure)
+{
+    TStatusDigits d = digits;
+    std::string text = make(d);
+    while (measure(text) > width && (d.Freq > 0 || d.Db > 0 || d.Value > 0)) {
+        d.Fewer();
+        text = make(d);
+    }
+    return text;
+}
+
 namespace {
 
 std::string complexText(double re, double im, bool plusAtZero, int digits)

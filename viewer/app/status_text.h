@@ -6,6 +6,7 @@
 
 #include "viewer/components/smithchart.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,14 @@ struct TStatusDigits {
 
 // Fixed notation with at most 8 significant digits and `digits` decimals.
 std::string StatusNumber(double value, int digits);
+
+// A read-out that fits its panel: `make` builds the text from digit counts,
+// `measure` gives a text's width. Every count is lowered by one at a time
+// until the text is at most `width` wide or all counts are 0; the numbers
+// are rounded to the decimals shown, never cut.
+std::string FitStatusText(const TStatusDigits& digits, int width,
+    const std::function<std::string(const TStatusDigits&)>& make,
+    const std::function<int(const std::string&)>& measure);
 
 struct TPointStatus {
     std::string Freq; // panel 2

@@ -24,6 +24,7 @@ bool PrintChartPage(QPrinter& printer, const std::function<void(TChartCanvas& ca
 
     // Paint on the whole paper; the caller places the chart by its margins.
     printer.setFullPage(true);
+    printer.setResolution(kChartPrintDpi);
     bool ok = false;
     {
         QPainter painter;

@@ -127,6 +127,17 @@ void TQtChartCanvas::applyPen()
     QPen pen(ToQColor(p.Color));
     pen.setWidth(std::max(1, p.Width));
     pen.setStyle(QtPenStyle(p.Style));
+    // Dots and dashes keep their length on paper as on a screen of 96 dpi:
+    // on a finer device a pattern of one-pixel steps would print as a solid
+    // line.
+    const double dpi = painter_->device() ? painter_->device()->logicalDpiX() : 96.0;
+    const double step = std::max(1.0, std::round(dpi / 96.0));
+    if (step > 1 && p.Style != TPenStyle::psSolid && p.Style != TPenStyle::psClear) {
+        QList<qreal> pattern = pen.dashPattern();
+        for (qreal& d : pattern)
+            d *= step;
+        pen.setDashPattern(pattern);
+    }
     if (p.Width > 1) {
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);

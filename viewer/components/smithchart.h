@@ -361,6 +361,9 @@ public:
     // Finds the point under the pixel, moves the hover marks and reports a
     // change of curve or point through OnCurveChanged and OnPointChanged.
     void HitTest(int x, int y);
+    // The pointer left the control: the hover mark goes and OnCurveChanged
+    // reports that no curve is under the pointer.
+    void PointerLeft();
 
     // The hover marks and their drawing onto the control's screen canvas.
     const THoverMarks& HoverMarks() const { return hover_; }

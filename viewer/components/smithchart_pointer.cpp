@@ -218,6 +218,14 @@ void TSmithChart::reportHit()
     OnPointChanged(*this, v.Freq, v.Mag, v.Angle, v.Re, v.Im);
 }
 
+void TSmithChart::PointerLeft()
+{
+    RestoreHoverMark();
+    pointer_.HitFound = false;
+    pointer_.SelectedCurve = kNone;
+    reportHit();
+}
+
 // ---- hover marks ----
 
 void TSmithChart::RestoreHoverMark()

@@ -23,9 +23,9 @@ std::unique_ptr<QPrinter> NewChartPrinter(const QString& pdfPath)
 
 bool PrintChart(TSmithChart& chart, QPrinter& printer)
 {
-    // The page's margins are the chart's margins.
-    const QMargins m = printer.pageLayout().marginsPixels(printer.resolution());
+    // The page's margins are the chart's margins, at the print's resolution.
     return PrintChartPage(printer, [&](TChartCanvas& canvas, int W, int H) {
+        const QMargins m = printer.pageLayout().marginsPixels(printer.resolution());
         chart.DrawChart(canvas, W, H, m.left(), m.right(), m.top(), m.bottom(), TDrawTarget::dtOther);
     });
 }

@@ -271,6 +271,9 @@ public:
     // ---- pointer ----
     void HitTest(int x, int y);
     void RestoreHoverMark();
+    // The pointer left the control: the hover mark goes and OnCurveChanged
+    // reports that no curve is under the pointer.
+    void PointerLeft();
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseMove(TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);

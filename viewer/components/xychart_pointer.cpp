@@ -20,6 +20,19 @@ void TXYChart::RestoreHoverMark()
         host_->HoverMarksChanged();
 }
 
+void TXYChart::PointerLeft()
+{
+    RestoreHoverMark();
+    TXYPointerState& s = pointer_;
+    s.HitFound = false;
+    s.SelectedCurve = kNone;
+    if (s.ReportedCurve == kNone)
+        return;
+    s.ReportedCurve = kNone;
+    if (OnCurveChanged)
+        OnCurveChanged(*this, kNone, " ", clSilver);
+}
+
 void TXYChart::HitTest(int x, int y)
 {
     RestoreHoverMark();

@@ -1,11 +1,13 @@
 #include "platform/help/ui/help_window.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <filesystem>
 
@@ -90,9 +92,18 @@ std::string ShowHelpContext(const std::string& helpFile, int context)
     if (!window) {
         window = new THelpWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
+        // Help alone does not keep the program running.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
     }
     if (std::string shown = window->Show(*file, context); !shown.empty())
         return shown;
+    // Help asked for from a modal dialog is read while the dialog stays
+    // open: a window that belongs to the dialog is not blocked by it.
+    window->winId();
+    if (QWindow* handle = window->windowHandle()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        handle->setTransientParent(modal && modal != window ? modal->windowHandle() : nullptr);
+    }
     window->show();
     window->raise();
     window->activateWindow();

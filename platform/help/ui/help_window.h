@@ -35,7 +35,9 @@ private:
 };
 
 // Opens the help file and shows `context` in the program's help window,
-// creating it the first time. Returns the message for the user when the
+// creating it the first time. Opened from a modal dialog, the window can be
+// used while the dialog stays open. The window does not keep the program
+// running when the program's own windows have closed. Returns the message for the user when the
 // help file or its page cannot be found, otherwise an empty text.
 std::string ShowHelpContext(const std::string& helpFile, int context);
 

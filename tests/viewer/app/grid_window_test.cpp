@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -130,8 +131,11 @@ TEST(NumericView, BadCellKeepsTheGrid)
     auto* editor = w.NumGrid->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     key(editor, Qt::Key_X, "x");
-    key(editor, Qt::Key_Backspace, "\b");
     EXPECT_EQ(editor->text(), "5");
+    // Editing keys reach the editor.
+    key(editor, Qt::Key_Home, "");
+    key(editor, Qt::Key_Delete, "\x7f");
+    EXPECT_EQ(editor->text(), "");
 
     f.type(2, 4, "45");
     w.ZSmith->trigger();
@@ -140,6 +144,25 @@ TEST(NumericView, BadCellKeepsTheGrid)
     EXPECT_EQ(f.smith().PointAt(0, 0)->Freq, 4.0);
     EXPECT_EQ(f.smith().PointAt(1, 2)->Angle, 45.0);
     EXPECT_EQ(w.CurveItems().size(), 4u);
+}
+
+// Catches a grid that goes on showing the values from before Re-Normalise
+// until something else repaints it.
+TEST(NumericView, ShowsReNormalisedValuesAtOnce)
+{
+    Fixture f;
+    TMainForm& w = f.open("a.s2p");
+    w.show();
+    w.ShowNumericGrid();
+    const QString before = f.model().data(f.model().index(0, 1)).toString();
+    QSignalSpy shown(&f.model(), &QAbstractItemModel::dataChanged);
+    f.dialogs.normaliseAnswers.push_back("25");
+    w.ReNormalise->trigger();
+    ASSERT_TRUE(f.dialogs.messages.empty()) << f.dialogs.messages.front();
+    EXPECT_NE(f.model().data(f.model().index(0, 1)).toString(), before);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.front().at(0).toModelIndex(), f.model().index(0, 0));
+    EXPECT_EQ(shown.front().at(1).toModelIndex(), f.model().index(2, 8));
 }
 
 // Catches New replacing the data before its fields are checked or the

@@ -148,6 +148,8 @@ TEST(TMainFormFunctions, XYChartStatusBar)
 {
     Fixture f;
     TMainForm& w = f.open(kAmplifier);
+    w.resize(1024, 768); // panels wide enough for every digit
+    w.show();
     w.PowerGain->trigger();
     TXYChart& x = f.xy();
     w.SetStatusPanel(3, "old");
@@ -290,34 +292,62 @@ TEST(TMainFormFunctions, PrintsTheVisibleChartToPdfInsideTheMargins)
     EXPECT_FALSE(std::filesystem::exists(f.dir / "missing"));
 }
 
-// Catches a preview drawn outside its margin box, a faint wash instead of
-// a readable chart, and sample text painted over the chart.
-TEST(TMainFormFunctions, PageSetupPreviewDrawsTheChartInTheMarginBox)
+// Catches a preview that is not the page as it prints (the chart placed and
+// sized on the page as on paper, its text at the paper's scale so that the
+// outer labels fit as they do there), a faint wash instead of a readable
+// chart, and sample text over the chart.
+TEST(TMainFormFunctions, PageSetupPreviewShowsThePageAsItPrints)
 {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed: no PDF file is asked for";
     Fixture f;
     TMainForm& w = f.open(kAmplifier);
     w.resize(800, 600);
     f.smith().SetColouredTraces(true);
+    TPageSetupRecord setup;
+    setup.Flags = psdInHundredthsOfMillimeters;
+    setup.PaperSize = { 21000, 29700 }; // A4
+    setup.Margins = { 1000, 1000, 1000, 1000 };
+    f.dialogs.pageSetup = [&](TPageSetupDialog& d) {
+        d.PaperSize = setup.PaperSize;
+        d.Margins = setup.Margins;
+        return true;
+    };
+    f.dialogs.saveName = f.path("page.pdf");
+    w.Print->trigger();
+    ASSERT_TRUE(f.dialogs.messages.empty()) << f.dialogs.messages.front();
+    const smith::TSmithLayout printed = f.smith().DrawnLayout();
+
     QImage image(300, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
-    const TPSRect box { 40, 50, 260, 350 };
+    const TPSRect page { 20, 20, 230, 317 }; // 1 pixel per millimetre
+    const TPSRect box { 30, 30, 220, 307 };
     {
         QPainter p(&image);
-        EXPECT_FALSE(w.PageSetupDialog1PaintPage(TPSPaintWhat::pwFullPage, p, { 0, 0, 300, 400 }));
+        EXPECT_FALSE(w.PageSetupDialog1().OnInitPaintPage(w.PageSetupDialog1(), 9, TPSPaperType::ptPaper,
+            TPSPaperOrientation::poPortrait, TPSPrinterType::ptHPPCL, &setup));
+        EXPECT_FALSE(w.PageSetupDialog1PaintPage(TPSPaintWhat::pwFullPage, p, page));
         EXPECT_FALSE(w.PageSetupDialog1PaintPage(TPSPaintWhat::pwMargins, p, box));
         EXPECT_TRUE(w.PageSetupDialog1PaintPage(TPSPaintWhat::pwGreekText, p, box));
     }
-    int dark = 0, red = 0, outside = 0;
+    const smith::TSmithLayout shown = f.smith().DrawnLayout();
+    const double scale = page.Width() / (printed.PlotRight + printed.PlotLeft + 0.0); // equal side margins
+    EXPECT_NEAR(shown.PlotLeft, printed.PlotLeft * scale, 1);
+    EXPECT_NEAR(shown.ChartCentreX, printed.ChartCentreX * scale, 1);
+    EXPECT_NEAR(shown.ChartCentreY, printed.ChartCentreY * scale, 1);
+    EXPECT_NEAR(shown.ChartRadius, printed.ChartRadius * scale, 2);
+
+    int dark = 0, red = 0, offPaper = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = image.pixel(x, y);
-            const bool inBox = x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+            const bool onPaper = x >= page.left && x <= page.right && y >= page.top && y <= page.bottom;
             if (c != qRgb(255, 255, 255))
-                outside += !inBox;
+                offPaper += !onPaper;
             dark += qGray(c) < 100;
             red += qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80;
         }
-    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(offPaper, 0);
     EXPECT_GT(dark, 400) << "grid and labels in full strength";
     EXPECT_GT(red, 15) << "the S11 curve in its colour";
     image.save(QStringLiteral(RIVELLE_RENDER_DIR "/rivelle_pagesetup_preview.png"));

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QWidgetAction>
 #include <deque>
@@ -277,13 +278,15 @@ TEST(TMainForm, LongCurveMenuHasColumns)
 }
 
 // Catches read-outs not following the chart's events: legend and swatch on
-// a curve change, the point's texts in the view's form, digits and the
-// normalised switch.
+// a curve change, the point's texts in the view's form, digits, the
+// normalised switch, and a read-out kept by a view it does not belong to.
 TEST(TMainForm, StatusBarFollowsChartEvents)
 {
     Fixture f;
     writeFile(f.dir / "a.s2p", kTwoPort);
     TMainForm& w = f.open({ f.path("a.s2p") });
+    w.resize(1024, 768); // panels wide enough for every digit
+    w.show();
     auto& c = f.smith();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
     c.OnCurveChanged(c, 1, "S21", 65280);
@@ -304,7 +307,7 @@ TEST(TMainForm, StatusBarFollowsChartEvents)
     w.LogMag->trigger();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
     EXPECT_EQ(w.StatusPanel(3), "Mag -6.0dB  Angle 90.00");
-    EXPECT_EQ(w.StatusPanel(4), "30.00 + J40.00"); // no value in this view: left as it was
+    EXPECT_EQ(w.StatusPanel(4), ""); // no value in this view: the old one went with the view
 }
 
 // Catches unsaved changes lost on close: Cancel keeps the window, No
@@ -405,6 +408,21 @@ TEST(TMainForm, HelpOpensThePageOfItsContext)
     w.Contents->trigger();
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
     EXPECT_NE(f.dialogs.messages[0].find("missing.hlp"), std::string::npos);
+}
+
+// Catches a help window that keeps the program running after File > Exit.
+TEST(TMainForm, ExitEndsTheProgramWithHelpOpen)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    w.SetHelpFile(RIVELLE_HELP_FILE);
+    w.show();
+    w.ShowHelp(1);
+    ASSERT_TRUE(help::ProgramHelpWindow()->isVisible());
+    QTimer::singleShot(0, &w, [&w] { w.Exit->trigger(); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(help::ProgramHelpWindow() == nullptr || !help::ProgramHelpWindow()->isVisible());
 }
 
 // Renders the window with a two-port open, for a look at the layout.

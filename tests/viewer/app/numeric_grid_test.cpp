@@ -204,10 +204,34 @@ TEST(NumericGrid, LongCurveNamesStayWhole)
     EXPECT_EQ(chart.CurveAt(chart.FindCurve("S1011"))->Legend, "S1011");
     EXPECT_EQ(chart.CurveCount(), 121);
 
-    for (char32_t ch : std::u32string_view(U"0123456789+-.Ee\t\r"))
-        EXPECT_TRUE(GridKeyAllowed(ch));
-    for (char32_t ch : std::u32string_view(U"a,\b x/"))
+    // Editing keys (Backspace, Delete, Ctrl+A/C/V/X/Z) pass; text is judged.
+    for (char32_t ch : std::u32string_view(U"0123456789+-.Ee\t\r\b\x7f\x01\x03\x16\x18\x1a"))
+        EXPECT_TRUE(GridKeyAllowed(ch)) << static_cast<int>(ch);
+    for (char32_t ch : std::u32string_view(U"a, x/"))
         EXPECT_FALSE(GridKeyAllowed(ch));
+}
+
+// Catches a number cut to fit its cell, which reads as another value: the
+// mantissa is shortened and rounded, the exponent and integer digits kept.
+TEST(NumericGrid, NumberShortenedToItsCell)
+{
+    const auto chars = [](const std::string& t) { return static_cast<int>(t.size()); };
+    const struct {
+        const char* text;
+        int width;
+        const char* shown;
+    } rows[] = {
+        { "5.905693775E-6", 14, "5.905693775E-6" },
+        { "5.905693775E-6", 11, "5.905694E-6" },
+        { "5.905693775E-6", 4, "6E-6" },
+        { "-123456.789", 7, "-123457" },
+        { "123456.789", 5, "1.2E5" },
+        { "0.123456789", 6, "0.1235" },
+        { "5.905693775E-6", 3, "###" },
+        { "1e", 1, "#" },
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(GridFittedText(r.text, r.width, chars), r.shown) << r.text << " in " << r.width;
 }
 
 // Catches an uneven frequency step, names without the port count, the

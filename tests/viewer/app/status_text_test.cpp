@@ -51,6 +51,18 @@ TEST(PointStatusTexts, LogMagnitudeInDecibels)
     EXPECT_EQ(s.MagAngle, "Mag -174.00dB  Angle 0.000");
 }
 
+// Catches a read-out cut by its panel (it would read as another value):
+// decimals are dropped and the rest rounded until the text fits.
+TEST(PointStatusTexts, FittedToThePanel)
+{
+    TStatusDigits d { 12, 12, 12 };
+    const auto chars = [](const std::string& t) { return static_cast<int>(t.size()); };
+    const auto freq = [](const TStatusDigits& x) { return PointStatusTexts(Tcharttype::Zsmith, 16.6875, 1, 0, 0, 0, x, true, 50).Freq; };
+    EXPECT_EQ(FitStatusText(d, 30, freq, chars), "Freq 16.687500000000GHz");
+    EXPECT_EQ(FitStatusText(d, 14, freq, chars), "Freq 16.688GHz");
+    EXPECT_EQ(FitStatusText(d, 5, freq, chars), "Freq 17GHz");
+}
+
 // Catches digit counts that go negative or stop growing.
 TEST(TStatusDigits, MoreAndFewer)
 {

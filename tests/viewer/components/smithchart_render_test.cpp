@@ -6,6 +6,7 @@
 #include "smithchart_samples.h"
 
 #include "tests/support/temp_dir.h"
+#include "viewer/components/chartprint.h"
 #include "viewer/components/qtchartcanvas.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_print.h"
@@ -172,6 +173,34 @@ TEST(SmithChartPrint, DrawsOnePdfPageWithThePageMargins)
     EXPECT_GT(chart.DrawnLayout().ChartRadius, 10 * screen.ChartRadius);
     EXPECT_EQ(chart.Layout().ChartRadius, screen.ChartRadius);
     EXPECT_EQ(chart.Layout().ChartCentreX, screen.ChartCentreX);
+}
+
+// Catches printed lines one printer pixel wide (next to invisible on a fine
+// printer), wider pens out of proportion, and dots too close to show gaps.
+TEST(SmithChartPrint, PensKeepTheirWidthOnPaper)
+{
+    tavix::testing::TempDir dir("smithprint");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "pens.pdf").string()));
+    double thin = 0, wide = 0, gap = 0; // millimetres on paper
+    ASSERT_TRUE(PrintChartPage(printer, [&](TChartCanvas& canvas, int, int) {
+        QPainter& p = static_cast<TQtChartCanvas&>(canvas).Painter();
+        const double mm = 25.4 / p.device()->logicalDpiX();
+        canvas.MoveTo(10, 10);
+        canvas.LineTo(100, 10);
+        thin = p.pen().widthF() * mm;
+        canvas.SetPenWidth(3);
+        canvas.LineTo(100, 100);
+        wide = p.pen().widthF() * mm;
+        canvas.SetPenWidth(1);
+        canvas.SetPenStyle(TPenStyle::psDot);
+        canvas.LineTo(10, 100);
+        gap = p.pen().dashPattern().value(1) * p.pen().widthF() * mm;
+    }));
+    EXPECT_GE(thin, 0.0999); // 0.1 mm
+    EXPECT_DOUBLE_EQ(wide, 3 * thin);
+    EXPECT_GE(gap, 0.4); // two pixels of a 96-dpi screen: 0.53 mm
 }
 
 // Catches a print to a folder that cannot be written reported as success,

@@ -44,6 +44,7 @@ using smith::Tcharttype;
 namespace {
 
 constexpr int kPanelWidths[8] = { 50, 15, 160, 160, 160, 20, 100, 10 };
+constexpr TColor kNoCurveColour = 0x808080;
 
 QAction* addItem(QMenu* menu, const char* caption, bool checkable = false, bool checked = false)
 {
@@ -314,10 +315,18 @@ void TMainForm::createStatusBar()
     bar->setSizeGripEnabled(false);
     for (int i = 0; i < 8; ++i) {
         auto* label = new QLabel(bar);
-        label->setFixedWidth(kPanelWidths[i]);
         if (i != 5 && i != 7)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(label);
+        if (i >= 2 && i <= 4) {
+            // The three read-outs share what the other panels leave of the
+            // bar, whatever their texts ask for: panels never overlap.
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            label->resize(kPanelWidths[i], label->height());
+            bar->addWidget(label, 1);
+        } else {
+            label->setFixedWidth(kPanelWidths[i]);
+            bar->addWidget(label);
+        }
         panels_.push_back(label);
     }
     panels_[5]->setText(QStringLiteral("Z0"));
@@ -328,7 +337,7 @@ void TMainForm::createStatusBar()
     swatch_ = new QFrame(panels_[1]);
     swatch_->setAutoFillBackground(true);
     inner->addWidget(swatch_);
-    SetSwatch(0x808080);
+    SetSwatch(kNoCurveColour);
     bar->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(bar, &QWidget::customContextMenuRequested, this,
         [this, bar](const QPoint& pos) { PopupMenu1->popup(bar->mapToGlobal(pos)); });
@@ -344,12 +353,14 @@ void TMainForm::wireCharts()
             SetStatusPanel(i, "");
     };
     c.OnPointChanged = [this](smith::TSmithChart& chart, double f, double m, double a, double u, double v) {
-        TPointStatus s = PointStatusTexts(chart.ChartType(), f, m, a, u, v, digits_, normalised_, chart.Impedance());
-        SetStatusPanel(2, s.Freq);
-        if (s.MagAngle)
-            SetStatusPanel(3, *s.MagAngle);
-        if (s.Value)
-            SetStatusPanel(4, *s.Value);
+        auto texts = [&](const TStatusDigits& d) {
+            return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance());
+        };
+        SetStatusReadout(2, [&](const TStatusDigits& d) { return texts(d).Freq; });
+        if (texts(digits_).MagAngle)
+            SetStatusReadout(3, [&](const TStatusDigits& d) { return *texts(d).MagAngle; });
+        if (texts(digits_).Value)
+            SetStatusReadout(4, [&](const TStatusDigits& d) { return *texts(d).Value; });
     };
     c.OnDataChanged = [this](smith::TSmithChart&) {
         if (state_->Named)
@@ -371,25 +382,30 @@ void TMainForm::SetStatusPanel(int index, const std::string& text)
         panels_[static_cast<std::size_t>(index)]->setText(QString::fromStdString(text));
 }
 
+void TMainForm::SetStatusReadout(int index, const std::function<std::string(const TStatusDigits&)>& make)
+{
+    if (index < 0 || index >= static_cast<int>(panels_.size()))
+        return;
+    QLabel* panel = panels_[static_cast<std::size_t>(index)];
+    // The room inside the bevel, less the label's indent.
+    const QFontMetrics metrics = panel->fontMetrics();
+    const int room = panel->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x'));
+    panel->setText(QString::fromStdString(FitStatusText(digits_, room, make,
+        [&](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); })));
+}
+
+void TMainForm::ClearPointPanels()
+{
+    SetSwatch(kNoCurveColour);
+    for (int i : { 0, 2, 3, 4 })
+        SetStatusPanel(i, "");
+}
+
 std::string TMainForm::StatusPanel(int index) const
 {
     if (index < 0 || index >= static_cast<int>(panels_.size()))
         return {};
     return panels_[static_cast<std::size_t>(index)]->text().toStdString();
-}
-
-void TMainForm::SizeStatusPanels()
-{
-    // The bar spans the window; never a negative width when it is narrow.
-    const int w = std::max(0, (width() - 180) / 3);
-    for (int i = 2; i <= 4; ++i)
-        panels_[static_cast<std::size_t>(i)]->setFixedWidth(w);
-}
-
-void TMainForm::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    SizeStatusPanels();
 }
 
 bool TMainForm::SmithVisible() const
@@ -400,11 +416,6 @@ bool TMainForm::SmithVisible() const
 bool TMainForm::XYVisible() const
 {
     return !xy_->isHidden();
-}
-
-void TMainForm::NotAvailable(const std::string& step)
-{
-    dialogs_->ShowMessage(step + " is not available in this version.");
 }
 
 bool TMainForm::GridShowing() const
@@ -418,8 +429,7 @@ void TMainForm::createGrid()
     model.CellEdited = [this] { GridEdited(); };
     NumGrid->CellHovered = [this](int row, int column) {
         const TNumericGrid& grid = NumGrid->Model().Grid();
-        if (row >= 0)
-            SetStatusPanel(2, grid.FrequencyStatus(row));
+        SetStatusPanel(2, row >= 0 ? grid.FrequencyStatus(row) : std::string());
         SetStatusPanel(0, grid.CurveName(column));
     };
     connect(NumGrid->InsertBefore, &QAction::triggered, this, [this] { NumGridInsertBefore(); });
@@ -626,7 +636,6 @@ TAquireForm& TMainForm::AquireForm()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    SizeStatusPanels();
     if (!activated_)
         QTimer::singleShot(0, this, [this] { FormActivate(); });
 }
@@ -665,6 +674,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     if (std::string error = SaveSettings(); !error.empty())
         dialogs_->ShowMessage(error);
+    // The help window goes with the program.
+    if (help::THelpWindow* help = help::ProgramHelpWindow())
+        help->close();
     event->accept();
 }
 
@@ -731,6 +743,7 @@ void TMainForm::CurrentFileChanged()
     setWindowTitle(QString::fromStdString(state_->Caption));
     if (state_->Named)
         BuildRecentItems();
+    ClearPointPanels();
     SetStatusPanel(6, rtl::FloatToStr(smith_->Chart().Impedance()));
     SaveButton->setEnabled(true);
     SaveAs->setEnabled(true);
@@ -741,10 +754,21 @@ void TMainForm::CurrentFileChanged()
     xy_->Chart().Paint();
     if (SmithVisible())
         BuildCurveMenu();
-    // New data while the grid shows: the grid shows it.
-    if (GridShowing() && !NumGrid->Model().Grid().InSync()) {
+    GridDataChanged();
+}
+
+void TMainForm::GridDataChanged()
+{
+    if (!GridShowing())
+        return;
+    // Other curves start over in magnitude/angle; the same curves with new
+    // values keep the format the user chose. The cells read the curves as
+    // they are shown.
+    if (!NumGrid->Model().Grid().InSync()) {
         NumGrid->Model().Fill();
         state_->NewFileDataFormat = kGridMagAngle;
+    } else {
+        NumGrid->Model().ValuesChanged();
     }
 }
 
@@ -878,6 +902,8 @@ void TMainForm::SelectView(TViewItem item)
         a->setChecked(false);
     for (QAction* a : FunctionsMenu->actions())
         a->setChecked(false);
+    // The read-outs of the view left behind go with it.
+    ClearPointPanels();
     smith_->hide();
     xy_->hide();
 

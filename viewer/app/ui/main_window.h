@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,12 @@ public:
     void SetCurrentFile(const std::string& name, int portCount, bool named);
     void SelectView(TViewItem item);
     void SetStatusPanel(int index, const std::string& text);
+    // Sets a panel to a read-out made by `make` with as many of the status
+    // digits as the panel can show.
+    void SetStatusReadout(int index, const std::function<std::string(const TStatusDigits&)>& make);
+    // Empties the read-outs of the point under the pointer (legend, swatch,
+    // frequency, values).
+    void ClearPointPanels();
     std::string StatusPanel(int index) const;
 
     // Runs once, at the first activation: recent items, save commands off,
@@ -117,9 +124,6 @@ public:
     // The curve items of the Curves menu (after "All on", "All off").
     std::vector<QAction*> CurveItems() const;
 
-    // Where a step this program does not have yet ends: a message saying so.
-    void NotAvailable(const std::string& step);
-
     // The numeric grid. WriteGridBack puts the grid's edits into the Smith
     // chart's curves when the grid shows; every operation that reads or
     // replaces the data calls it first and stops when it returns false (a
@@ -128,6 +132,9 @@ public:
     // Shows the grid's values in another format (0 magnitude/angle, 1 dB/angle,
     // 2 real/imaginary) while the grid shows.
     void SetGridFormat(int format);
+    // The chart's data changed while the grid may show: the grid shows the
+    // new values at once.
+    void GridDataChanged();
 
     // Opens the help at the page of a help context (1 contents, 2 capture,
     // 4 titles, 5 save options, 6 scales, 7 options, 10 new file, 11 page
@@ -207,7 +214,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createMenus();
@@ -221,7 +227,6 @@ private:
     void AllCurves(bool on);
     void ToggleView(QAction* item);
     void OpenClick();
-    void SizeStatusPanels();
     void SetSwatch(TColor colour);
     void RepaintCharts();
     void createGrid();
@@ -285,6 +290,10 @@ private:
     QActionGroup* viewGroup_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<TQtPageSetupDialog> pageSetup_;
+    // The page-setup dialog's sample page while it is painted: its paper
+    // and margins, and the paper's rectangle in the preview.
+    TPageSetupRecord previewSetup_;
+    TPSRect previewPage_;
 };
 
 } // namespace viewer

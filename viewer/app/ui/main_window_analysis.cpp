@@ -43,6 +43,7 @@ void TMainForm::normbuttonClick()
         return;
     }
     chart.Paint();
+    GridDataChanged();
     xy_->Chart().SetImpedance(newZ0);
     // Saving keeps the data at its new impedance unless the user asks for
     // another one.
@@ -162,13 +163,15 @@ void TMainForm::wireXYChart()
             SetStatusPanel(i, "");
     };
     x.OnPointChanged = [this](xy::TXYChart& chart, double fx, double fy) {
-        SetStatusPanel(2, "Freq " + StatusNumber(fx, digits_.Freq) + smith_->Chart().Units());
-        SetStatusPanel(3, StatusNumber(fy, digits_.Db) + chart.YUnits());
+        SetStatusReadout(
+            2, [&](const TStatusDigits& d) { return "Freq " + StatusNumber(fx, d.Freq) + smith_->Chart().Units(); });
+        SetStatusReadout(3, [&](const TStatusDigits& d) { return StatusNumber(fy, d.Db) + chart.YUnits(); });
     };
     x.OnDeltaChanged = [this](xy::TXYChart& chart, double dx, double dy) {
-        SetStatusPanel(4,
-            "Delta: Freq " + StatusNumber(dx, digits_.Freq) + smith_->Chart().Units() + "  "
-                + StatusNumber(dy, digits_.Db) + chart.YUnits());
+        SetStatusReadout(4, [&](const TStatusDigits& d) {
+            return "Delta: Freq " + StatusNumber(dx, d.Freq) + smith_->Chart().Units() + "  " + StatusNumber(dy, d.Db)
+                + chart.YUnits();
+        });
     };
 }
 

@@ -10,6 +10,7 @@
 #include "viewer/components/ui/xychartwidget.h"
 
 #include <QFileInfo>
+#include <QPainter>
 #include <QPrinter>
 
 namespace viewer {
@@ -29,7 +30,11 @@ void TMainForm::createPrinting()
     d.HelpContext = kPageSetupHelp;
     d.Measurements = TPSMeasurements::pmMillimeters;
     d.OnHelp = [this](TPageSetupDialog&, int context) { ShowHelp(context); };
-    d.OnInitPaintPage = [](TPageSetupDialog&, short, TPSPaperType, TPSPaperOrientation, TPSPrinterType, PPSDlgData) {
+    d.OnInitPaintPage = [this](TPageSetupDialog&, short, TPSPaperType, TPSPaperOrientation, TPSPrinterType,
+                            PPSDlgData setup) {
+        // The paper and margins the sample page shows now.
+        if (setup)
+            previewSetup_ = *setup;
         return false; // the dialog draws its sample page
     };
     d.OnPaintPage = [this](TPageSetupDialog&, TPSPaintWhat what, QPainter& canvas, const TPSRect& rect) {
@@ -51,11 +56,20 @@ TChartDrawing TMainForm::VisibleChartDrawing()
 
 bool TMainForm::PageSetupDialog1PaintPage(TPSPaintWhat what, QPainter& canvas, const TPSRect& rect)
 {
+    if (what == TPSPaintWhat::pwFullPage) {
+        previewPage_ = rect;
+        return false; // the dialog draws the paper
+    }
     if (what == TPSPaintWhat::pwMargins) {
-        const TChartDrawing draw = VisibleChartDrawing();
-        const QWidget* shown = XYVisible() ? static_cast<QWidget*>(xy_) : static_cast<QWidget*>(smith_);
-        PaintInRect(canvas, rect, shown->width(), shown->height(),
-            [&](TChartCanvas& c, int W, int H) { draw(c, W, H, 0, 0, 0, 0); });
+        // The whole page as it prints: what the chart draws outside its
+        // margins (the Smith chart's outer labels) shows as well.
+        const bool mm = (previewSetup_.Flags & psdInHundredthsOfMillimeters) != 0;
+        PaintPagePreview(canvas, previewPage_, previewSetup_.PaperSize, previewSetup_.Margins, mm,
+            VisibleChartDrawing());
+        // The paper's edge, drawn over by the page.
+        canvas.setPen(Qt::black);
+        canvas.setBrush(Qt::NoBrush);
+        canvas.drawRect(previewPage_.left, previewPage_.top, previewPage_.Width(), previewPage_.Height());
         return false; // the dialog still draws its margin lines
     }
     // No sample text over the chart.

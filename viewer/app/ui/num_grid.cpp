@@ -25,8 +25,9 @@ bool dropKey(const QKeyEvent* event)
 }
 
 // The cell editor gets the same key filter as the grid. Cells are painted
-// as plain one-line texts, clipped to the cell: a page of a few hundred
-// cells is painted on every scroll step.
+// as plain one-line texts: a page of a few hundred cells is painted on
+// every scroll step. A number wider than its cell is shown shortened, the
+// whole of it in the tooltip and the editor.
 class TGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -37,8 +38,12 @@ public:
         if (selected)
             painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(option.rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-            index.data(Qt::DisplayRole).toString());
+        const QRect text = option.rect.adjusted(3, 0, -3, 0);
+        const QFontMetrics metrics(option.font);
+        const std::string shown = GridFittedText(index.data(Qt::DisplayRole).toString().toStdString(), text.width(),
+            [&](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); });
+        painter->drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(shown));
         if (option.state & QStyle::State_HasFocus) {
             QPen pen(option.palette.color(QPalette::Text), 1, Qt::DotLine);
             painter->setPen(pen);
@@ -75,6 +80,12 @@ void TGridTableModel::Refill()
     beginResetModel();
     grid_.Refill();
     endResetModel();
+}
+
+void TGridTableModel::ValuesChanged()
+{
+    if (grid_.RowCount() > 0)
+        emit dataChanged(index(0, 0), index(grid_.RowCount() - 1, grid_.ColumnCount() - 1));
 }
 
 bool TGridTableModel::SetFormat(int format, TGridError& error)
@@ -144,7 +155,7 @@ int TGridTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant TGridTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     return QString::fromStdString(grid_.CellText(index.row(), index.column()));
 }
@@ -255,6 +266,13 @@ void TNumGrid::mouseMoveEvent(QMouseEvent* event)
     const QModelIndex i = indexAt(event->position().toPoint());
     if (CellHovered)
         CellHovered(i.isValid() ? i.row() : -1, i.isValid() ? i.column() : -1);
+}
+
+void TNumGrid::leaveEvent(QEvent* event)
+{
+    QTableView::leaveEvent(event);
+    if (CellHovered)
+        CellHovered(-1, -1);
 }
 
 void TNumGrid::resizeEvent(QResizeEvent* event)

@@ -26,6 +26,9 @@ public:
     // The grid's operations, with the view told what changed.
     void Fill();
     void Refill();
+    // The same points hold new values: every cell is shown again, the
+    // user's place in the grid kept.
+    void ValuesChanged();
     bool SetFormat(int format, TGridError& error);
     bool InsertBefore(int row, TGridError& error);
     bool InsertAfter(int row, TGridError& error);
@@ -70,6 +73,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -114,6 +114,12 @@ void TSmithChartWidget::mouseMoveEvent(QMouseEvent* event)
     ForwardMouseMove(chart_, event);
 }
 
+void TSmithChartWidget::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    chart_.PointerLeft();
+}
+
 void TSmithChartWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     ForwardMouseRelease(chart_, event);

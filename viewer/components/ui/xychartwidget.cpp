@@ -126,6 +126,12 @@ void TXYChartWidget::mouseMoveEvent(QMouseEvent* event)
     ForwardMouseMove(chart_, event);
 }
 
+void TXYChartWidget::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    chart_.PointerLeft();
+}
+
 void TXYChartWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     ForwardMouseRelease(chart_, event);
