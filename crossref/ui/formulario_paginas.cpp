@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 namespace crossref {
 
 namespace {
@@ -167,7 +169,9 @@ void TFormulario::Conteudo1Click()
 {
     const auto pagina = paradox::resolveNoCase(DiretorioBase(), "Help\\visao_geral.html");
     if (!pagina) {
-        Mensagens().Erro("Help file not found: " + DiretorioBase() + "\\Help\\visao_geral.html");
+        // One separator throughout: the base directory's own.
+        const std::filesystem::path esperada = std::filesystem::path(DiretorioBase()) / "Help" / "visao_geral.html";
+        Mensagens().Erro("Help file not found: " + esperada.string());
         return;
     }
     // Without a browser the shell opens nothing; say so rather than leave

@@ -555,6 +555,7 @@ TEST_F(Janela, HelpThatCannotBeShownIsReported)
     conteudo->trigger();
     ASSERT_EQ(Msgs().Erros().size(), 1u);
     EXPECT_NE(Msgs().Erros()[0].find("Help file not found"), std::string::npos) << Msgs().Erros()[0];
+    EXPECT_EQ(Msgs().Erros()[0].find('\\'), std::string::npos) << "one separator: " << Msgs().Erros()[0];
 
     std::filesystem::create_directories(dir_.path() / "Help");
     tavix::testing::writeFile(dir_.path() / "Help" / "visao_geral.html", "<html></html>");
