@@ -148,6 +148,7 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             ds->AfterScroll = nullptr;
         for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
             pagina->LigaDataSets(nullptr, nullptr);
+        modulo_->AoDanificar = nullptr;
     }
     modulo_ = modulo;
     Reparos->LigaTabela(modulo_ ? &modulo_->TabelaBDR : nullptr);
@@ -167,6 +168,8 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             = [this, tipo](db::TDataSet&) { ProtegidoNaPeca(tipo, [&] { PesquisaAfterScroll(tipo); }); };
     }
     modulo_->TabelaBDR.AfterScroll = [this](db::TDataSet&) { Protegido(*mensagens_, [&] { CopiaRegistroBDR(); }); };
+    // Met while the user browses or types: a box that keeps no keys.
+    modulo_->AoDanificar = [this](const std::string& texto) { mensagens_->Aviso(texto); };
 }
 
 void TFormulario::ProtegidoNaPeca(TTipoPeca tipo, const std::function<void()>& acao)
