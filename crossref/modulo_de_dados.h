@@ -80,8 +80,8 @@ private:
     // The message for a damaged or missing file, or "" when it was given
     // before in this run.
     std::string NovoDano(const std::filesystem::path& arquivo, const std::string& detalhe);
-    void MostraIlegivel(const std::string& nome, TFigura& imagem, const std::filesystem::path& arquivo,
-        const std::string& detalhe);
+    void MostraIlegivel(
+        const std::string& nome, TFigura& imagem, const std::filesystem::path& arquivo, const std::string& detalhe);
 
     std::string base_;
     std::set<std::filesystem::path> danosRelatados_;

@@ -352,14 +352,26 @@ void TFormulario::EquivalentesClick(TTipoPeca tipo)
     if (!tabela.Active() || tabela.IsEmpty())
         return;
     TAmpulheta ampulheta;
-    for (TDBGrid* g : pagina.GradesResultado)
-        g->setFixedHeight(110);
+    // The result grids shrink by two pixels while the query runs and take
+    // their height back after it (they then repaint whole).
     struct TAltura {
         TPaginaPeca& p;
+        std::vector<int> alturas;
+        explicit TAltura(TPaginaPeca& pagina)
+            : p(pagina)
+        {
+            for (TDBGrid* g : p.GradesResultado) {
+                alturas.push_back(g->height());
+                g->setMaximumHeight(TPaginaPeca::AlturaDaGrade - 2);
+            }
+        }
         ~TAltura()
         {
-            for (TDBGrid* g : p.GradesResultado)
-                g->setFixedHeight(112);
+            for (size_t i = 0; i < p.GradesResultado.size(); ++i) {
+                TDBGrid* g = p.GradesResultado[i];
+                g->setMaximumHeight(TPaginaPeca::AlturaDaGrade);
+                g->resize(g->width(), alturas[i]);
+            }
         }
     } altura { pagina };
 

@@ -3,8 +3,8 @@
 // page control reach those pages.
 
 #include "crossref/modulo_de_dados.h"
-#include "crossref/ui/formulario.h"
 #include "crossref/ui/caixa_legenda.h"
+#include "crossref/ui/formulario.h"
 #include "crossref/ui/pagina_codigos_de_cores.h"
 #include "crossref/ui/pagina_reparos.h"
 #include "crossref/ui/pagina_textos.h"

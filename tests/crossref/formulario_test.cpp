@@ -262,6 +262,9 @@ TEST_F(Janela, SimilarSearchFindsExactlyThePartsWithinTheBounds)
     Busca(TTipoPeca::tpTransistores, "BC549");
     Pesquisa(TTipoPeca::tpTransistores, 0);
     EXPECT_EQ(Ids(Q(TTipoPeca::tpTransistores)), std::vector<std::string> { "BC549" });
+    J().PageControl->setCurrentWidget(J().PaginasDeDiodos);
+    J().PaginasDeDiodos->setCurrentWidget(J().PaginaDiodosZ);
+    QApplication::processEvents(); // laid out: its grids at full height
     Busca(TTipoPeca::tpDiodosZ, "BZX55C5V1");
     Pesquisa(TTipoPeca::tpDiodosZ, 10);
     EXPECT_EQ(Ids(Q(TTipoPeca::tpDiodosZ)), (std::vector<std::string> { "BZX55C5V1", "BZX55C5V6" }));
@@ -464,7 +467,8 @@ TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
             relatos[mb] += caixa.texto.find(mb) != std::string::npos;
         EXPECT_EQ(caixa.texto.find(".DB:"), std::string::npos) << "blames a table file: " << caixa.texto;
     }
-    EXPECT_EQ(relatos, (std::map<std::string, int> { { "Reparos.MB", 1 }, { "graficos.MB", 1 }, { "transistores.MB", 1 } }));
+    EXPECT_EQ(
+        relatos, (std::map<std::string, int> { { "Reparos.MB", 1 }, { "graficos.MB", 1 }, { "transistores.MB", 1 } }));
 
     EXPECT_EQ(p.RotulosOriginais[1]->text(), "(could not be read from transistores.MB)");
     EXPECT_EQ(p.RotulosOriginais[0]->text(), "ACME");
