@@ -159,7 +159,7 @@ std::string TModuloDeDados::NovoDano(const std::filesystem::path& arquivo, const
 {
     if (!danosRelatados_.insert(arquivo).second)
         return {};
-    return detalhe + "\nWhat " + arquivo.filename().string() + " holds shows as \"" + TextoIlegivel(arquivo)
+    return detalhe + "\nWhat it holds shows as \"" + TextoIlegivel(arquivo)
         + "\"; the rest of each record shows as usual.";
 }
 

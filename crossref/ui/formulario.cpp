@@ -236,7 +236,7 @@ void TFormulario::PreparaPrimeiraExibicao()
         if (!falhas.empty()) {
             std::string texto;
             for (const auto& falha : falhas)
-                texto += (texto.empty() ? "" : "\n") + falha;
+                texto += (texto.empty() ? "" : "\n\n") + falha;
             mensagens_->Erro(texto);
         }
     });
