@@ -459,6 +459,14 @@ TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
     ASSERT_EQ(Atual(t), "BC547");
     EXPECT_EQ(t.FieldByName("Encapsulamento").AsString(), "TO92");
     EXPECT_DOUBLE_EQ(t.FieldByName("Vceo").AsFloat(), 45);
+    EXPECT_EQ(t.FieldByName("Observacoes").DisplayText(), "(Memo)");
+    try {
+        t.FieldByName("Observacoes").AsString();
+        ADD_FAILURE() << "a lost memo read as a value";
+    } catch (const db::EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("transistores"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(p.ImagemOriginal->Figura().Vazia());
     EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)).size(), 4u);
 
     std::map<std::string, int> relatos;
