@@ -17,13 +17,14 @@ const TColunas& Escolhe(const std::vector<TColunas>& grades, int grade)
 
 const TColunas& ColunasTransistores(int grade)
 {
+    // Ic/Ib is a text of up to ten characters ("10000/1000").
     static const std::vector<TColunas> grades = {
         { { "Identificacao", "Identification", 110, true }, { "Uso", "Type of use", 170 } },
         { { "Polaridade", "Polarity", 65 }, { "Vceo", "Vceo (V)", 56 }, { "Vcbo", "Vcbo (V)", 56 },
             { "Vebo", "Vebo (V)", 56 }, { "Ic", "Ic (A)", 56 } },
         { { "Pd", "Pd (W)", 56 }, { "Tpd", "Tamb Tenc(**)", 76 }, { "Hfe1", "HFE", 60 }, { "Ichfe1", "@ Ic (mA)", 60 },
             { "Hfe2", "Hfe", 60 }, { "Ichfe2", "@ Ic (mA)", 60 } },
-        { { "Vcesat", "Vcesat (V)", 60 }, { "Icib", "@ Ic/Ib", 64 }, { "Toff", "toff max. (ns)", 76 },
+        { { "Vcesat", "Vcesat (V)", 60 }, { "Icib", "@ Ic/Ib", 76 }, { "Toff", "toff max. (ns)", 76 },
             { "Ictoff", "@ Ic (mA)", 60 }, { "Ft", "fT (MHz)", 56 }, { "Ftip", "Ftip", 34 },
             { "Fftip", "@ f (MHz)", 60 } },
     };

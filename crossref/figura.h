@@ -17,6 +17,11 @@ public:
     // `origem` names where the bytes came from, for the error message.
     void CarregaJpeg(const std::vector<std::uint8_t>& bytes, const std::string& origem);
     void Limpa();
+    // No picture, and in its place `texto` saying why (see TextoIlegivel).
+    void MarcaIlegivel(std::string texto);
+    // What the control shows in place of a picture that could not be read;
+    // empty when there is a picture or simply none.
+    const std::string& Ilegivel() const { return ilegivel_; }
     bool Vazia() const { return imagem_.isNull(); }
     const QImage& Imagem() const { return imagem_; }
     // The key of the picture shown ("" when cleared), for views and tests.
@@ -28,6 +33,7 @@ public:
 private:
     QImage imagem_;
     std::string nome_;
+    std::string ilegivel_;
 };
 
 } // namespace crossref

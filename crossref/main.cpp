@@ -14,8 +14,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The name only: a display name would be added to every window title,
+    // and the main window's title already carries the brand.
     QApplication::setApplicationName(QString::fromUtf8(crossref::TituloDaAplicacao));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(crossref::TituloDaAplicacao));
     rtl::loadFormatSettingsFromLocale();
 
     auto formulario = std::make_unique<crossref::TFormulario>();

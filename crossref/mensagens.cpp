@@ -26,6 +26,11 @@ void TMensagensRoteirizadas::Erro(const std::string& texto)
     caixas.push_back({ TTipo::tmErro, texto });
 }
 
+void TMensagensRoteirizadas::Aviso(const std::string& texto)
+{
+    caixas.push_back({ TTipo::tmAviso, texto });
+}
+
 std::vector<std::string> TMensagensRoteirizadas::Erros() const
 {
     std::vector<std::string> erros;
@@ -33,6 +38,11 @@ std::vector<std::string> TMensagensRoteirizadas::Erros() const
         if (caixa.tipo == TTipo::tmErro)
             erros.push_back(caixa.texto);
     return erros;
+}
+
+std::string TextoIlegivel(const std::filesystem::path& arquivo)
+{
+    return "(could not be read from " + arquivo.filename().string() + ")";
 }
 
 std::string TextoDoErro(const std::exception_ptr& erro)

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,12 +23,16 @@ public:
     // Yes/No with the question icon; true for Yes.
     virtual bool Pergunta(const std::string& texto) = 0;
     virtual void Erro(const std::string& texto) = 0;
+    // A fault met while the user works (a picture that cannot be read): the
+    // box neither waits nor takes the keyboard, so what is being typed
+    // still goes where it was going.
+    virtual void Aviso(const std::string& texto) = 0;
 };
 
 // Records every box and answers questions from a queue (Yes when empty).
 class TMensagensRoteirizadas : public TServicoDeMensagens {
 public:
-    enum class TTipo { tmInformacao, tmPergunta, tmErro };
+    enum class TTipo { tmInformacao, tmPergunta, tmErro, tmAviso };
     struct TCaixa {
         TTipo tipo;
         std::string texto;
@@ -36,12 +41,17 @@ public:
     void Informacao(const std::string& texto) override;
     bool Pergunta(const std::string& texto) override;
     void Erro(const std::string& texto) override;
+    void Aviso(const std::string& texto) override;
 
     std::deque<bool> respostas;
     std::vector<TCaixa> caixas;
 
     std::vector<std::string> Erros() const;
 };
+
+// What a field shows in place of a value that could not be read from
+// `arquivo` (a damaged or missing blob file).
+std::string TextoIlegivel(const std::filesystem::path& arquivo);
 
 // Runs `acao`; any exception becomes an error box, as the old default
 // exception handler did, so none crosses the event loop.

@@ -1,6 +1,8 @@
 #include "crossref/modulo_de_dados.h"
 
+#include "crossref/mensagens.h"
 #include "crossref/pesquisa.h"
+#include "platform/paradox/paradox.h"
 
 #include <cctype>
 
@@ -23,6 +25,15 @@ std::string MensagemDeAbertura(const std::string& arquivo, const std::exception&
     if (Minusculas(texto).find(Minusculas(arquivo)) == std::string::npos)
         texto = arquivo + ": " + texto;
     return texto;
+}
+
+// The blob file beside a table file, as the table reader finds it.
+std::filesystem::path ArquivoDeBlobs(const std::filesystem::path& tabela)
+{
+    const std::filesystem::path pasta = tabela.parent_path().empty() ? "." : tabela.parent_path();
+    if (auto achado = paradox::resolveNoCase(pasta, tabela.stem().string() + ".mb"))
+        return *achado;
+    return tabela.parent_path() / (tabela.stem().string() + ".MB");
 }
 
 } // namespace
@@ -100,6 +111,12 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
     abreConsulta(PesquisarTransistores, TTipoPeca::tpTransistores, "transistores.db");
     abreConsulta(PesquisarDiodosR, TTipoPeca::tpDiodosR, "diodosr.db");
     abreConsulta(PesquisarDiodosZ, TTipoPeca::tpDiodosZ, "diodosz.db");
+
+    // The queries read the same files as the tables.
+    for (db::TTable* tabela : { &TabelaGraficos, &TabelaBDR, &TabelaTransistores, &TabelaDiodosR, &TabelaDiodosZ })
+        for (const paradox::DamagedValue& dano : tabela->DamagedFiles())
+            if (std::string texto = NovoDano(dano.file, dano.what); !texto.empty())
+                falhas.push_back(texto);
     return falhas;
 }
 
@@ -110,12 +127,40 @@ bool TModuloDeDados::ExibeImagem(const std::string& nome, TFigura& imagem)
     DefineChave(TabelaGraficos, nome);
     if (!TabelaGraficos.GotoKey())
         return false;
-    const std::vector<std::uint8_t> bytes = TabelaGraficos.FieldByName("Figura").AsBytes();
-    imagem.CarregaJpeg(bytes, "picture \"" + nome + "\" of " + TabelaGraficos.FileName());
+    const db::TField& campo = TabelaGraficos.FieldByName("Figura");
+    if (const paradox::DamagedValue* dano = campo.Damage()) {
+        MostraIlegivel(nome, imagem, dano->file, dano->what);
+        return true;
+    }
+    const std::vector<std::uint8_t> bytes = campo.AsBytes();
+    const std::filesystem::path blobs = ArquivoDeBlobs(TabelaGraficos.FileName());
+    try {
+        imagem.CarregaJpeg(bytes, "picture \"" + nome + "\" of " + blobs.string());
+    } catch (const std::exception& e) {
+        MostraIlegivel(nome, imagem, blobs, e.what());
+        return true;
+    }
     imagem.SetNome(nome);
     if (imagem.AoMudar)
         imagem.AoMudar();
     return true;
+}
+
+void TModuloDeDados::MostraIlegivel(
+    const std::string& nome, TFigura& imagem, const std::filesystem::path& arquivo, const std::string& detalhe)
+{
+    imagem.SetNome(nome);
+    imagem.MarcaIlegivel(TextoIlegivel(arquivo));
+    if (std::string texto = NovoDano(arquivo, detalhe); !texto.empty() && AoDanificar)
+        AoDanificar(texto);
+}
+
+std::string TModuloDeDados::NovoDano(const std::filesystem::path& arquivo, const std::string& detalhe)
+{
+    if (!danosRelatados_.insert(arquivo).second)
+        return {};
+    return detalhe + "\nWhat it holds shows as \"" + TextoIlegivel(arquivo)
+        + "\"; the rest of each record shows as usual.";
 }
 
 void TModuloDeDados::FechaBancosDeDados()

@@ -6,6 +6,9 @@
 #include "crossref/figura.h"
 #include "platform/db/dataset.h"
 
+#include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,21 +56,35 @@ public:
     // Opens every dataset in the fixed order (picture table; Reparos,
     // Transistores, DiodosR, DiodosZ; the three queries). A dataset that
     // fails stays closed and the others still open; the messages of the
-    // failures are returned, each naming its file.
+    // failures are returned, each naming its file, followed by one message
+    // for each blob file of an open table that is damaged or missing (its
+    // values cannot be read; the rest of the table can).
     std::vector<std::string> AbreBancosDeDados();
 
     // Shows the picture stored under `nome` (exactly as passed) in `imagem`.
     // Returns false and leaves `imagem` as it was when there is no such
-    // picture or the picture table is not open. A picture that is not a
-    // JPEG raises, naming the picture and the table file.
+    // picture or the picture table is not open. A picture that cannot be
+    // read (its blob file damaged or missing, or not a JPEG) leaves
+    // `imagem` saying so (TFigura::Ilegivel) and is told to AoDanificar.
     bool ExibeImagem(const std::string& nome, TFigura& imagem);
+
+    // Told of a damaged file met after opening, naming the file. Each file
+    // is told once per run, and not at all when opening returned it.
+    std::function<void(const std::string& texto)> AoDanificar;
 
     // Closes the open datasets in the order transistores, diodosr, diodosz,
     // Reparos, graficos, then the three queries.
     void FechaBancosDeDados();
 
 private:
+    // The message for a damaged or missing file, or "" when it was given
+    // before in this run.
+    std::string NovoDano(const std::filesystem::path& arquivo, const std::string& detalhe);
+    void MostraIlegivel(
+        const std::string& nome, TFigura& imagem, const std::filesystem::path& arquivo, const std::string& detalhe);
+
     std::string base_;
+    std::set<std::filesystem::path> danosRelatados_;
 };
 
 } // namespace crossref

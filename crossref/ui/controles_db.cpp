@@ -1,5 +1,7 @@
 #include "crossref/ui/controles_db.h"
 
+#include "crossref/mensagens.h"
+
 #include <QHeaderView>
 #include <QPalette>
 
@@ -221,6 +223,10 @@ void TDBText::Atualiza()
     QString texto;
     if (link_.Active() && link_.DataSet()->RecNo() > 0) {
         if (db::TField* campo = link_.DataSet()->FindField(campo_)) {
+            if (const paradox::DamagedValue* dano = campo->Damage()) {
+                setText(QString::fromStdString(TextoIlegivel(dano->file)));
+                return;
+            }
             try {
                 texto = QString::fromStdString(TextoDoCampo(*campo, link_.DataSet()->RecNo()));
             } catch (const std::exception&) {

@@ -148,6 +148,7 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             ds->AfterScroll = nullptr;
         for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
             pagina->LigaDataSets(nullptr, nullptr);
+        modulo_->AoDanificar = nullptr;
     }
     modulo_ = modulo;
     Reparos->LigaTabela(modulo_ ? &modulo_->TabelaBDR : nullptr);
@@ -167,6 +168,8 @@ void TFormulario::LigaModuloDeDados(TModuloDeDados* modulo)
             = [this, tipo](db::TDataSet&) { ProtegidoNaPeca(tipo, [&] { PesquisaAfterScroll(tipo); }); };
     }
     modulo_->TabelaBDR.AfterScroll = [this](db::TDataSet&) { Protegido(*mensagens_, [&] { CopiaRegistroBDR(); }); };
+    // Met while the user browses or types: a box that keeps no keys.
+    modulo_->AoDanificar = [this](const std::string& texto) { mensagens_->Aviso(texto); };
 }
 
 void TFormulario::ProtegidoNaPeca(TTipoPeca tipo, const std::function<void()>& acao)
@@ -233,7 +236,7 @@ void TFormulario::PreparaPrimeiraExibicao()
         if (!falhas.empty()) {
             std::string texto;
             for (const auto& falha : falhas)
-                texto += (texto.empty() ? "" : "\n") + falha;
+                texto += (texto.empty() ? "" : "\n\n") + falha;
             mensagens_->Erro(texto);
         }
     });
@@ -349,14 +352,26 @@ void TFormulario::EquivalentesClick(TTipoPeca tipo)
     if (!tabela.Active() || tabela.IsEmpty())
         return;
     TAmpulheta ampulheta;
-    for (TDBGrid* g : pagina.GradesResultado)
-        g->setFixedHeight(110);
+    // The result grids shrink by two pixels while the query runs and take
+    // their height back after it (they then repaint whole).
     struct TAltura {
         TPaginaPeca& p;
+        std::vector<int> alturas;
+        explicit TAltura(TPaginaPeca& pagina)
+            : p(pagina)
+        {
+            for (TDBGrid* g : p.GradesResultado) {
+                alturas.push_back(g->height());
+                g->setMaximumHeight(TPaginaPeca::AlturaDaGrade - 2);
+            }
+        }
         ~TAltura()
         {
-            for (TDBGrid* g : p.GradesResultado)
-                g->setFixedHeight(112);
+            for (size_t i = 0; i < p.GradesResultado.size(); ++i) {
+                TDBGrid* g = p.GradesResultado[i];
+                g->setMaximumHeight(TPaginaPeca::AlturaDaGrade);
+                g->resize(g->width(), alturas[i]);
+            }
         }
     } altura { pagina };
 

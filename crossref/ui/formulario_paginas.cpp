@@ -3,8 +3,8 @@
 // page control reach those pages.
 
 #include "crossref/modulo_de_dados.h"
-#include "crossref/ui/formulario.h"
 #include "crossref/ui/caixa_legenda.h"
+#include "crossref/ui/formulario.h"
 #include "crossref/ui/pagina_codigos_de_cores.h"
 #include "crossref/ui/pagina_reparos.h"
 #include "crossref/ui/pagina_textos.h"
@@ -18,6 +18,8 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace crossref {
 
@@ -167,7 +169,9 @@ void TFormulario::Conteudo1Click()
 {
     const auto pagina = paradox::resolveNoCase(DiretorioBase(), "Help\\visao_geral.html");
     if (!pagina) {
-        Mensagens().Erro("Help file not found: " + DiretorioBase() + "\\Help\\visao_geral.html");
+        // One separator throughout: the base directory's own.
+        const std::filesystem::path esperada = std::filesystem::path(DiretorioBase()) / "Help" / "visao_geral.html";
+        Mensagens().Erro("Help file not found: " + esperada.string());
         return;
     }
     // Without a browser the shell opens nothing; say so rather than leave

@@ -47,4 +47,14 @@ void TMensagensQt::Erro(const std::string& texto)
     QMessageBox::critical(pai_, QString::fromUtf8(TituloDaAplicacao), QString::fromStdString(texto));
 }
 
+void TMensagensQt::Aviso(const std::string& texto)
+{
+    auto* caixa = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(TituloDaAplicacao),
+        QString::fromStdString(texto), QMessageBox::Ok, pai_);
+    caixa->setAttribute(Qt::WA_DeleteOnClose);
+    caixa->setAttribute(Qt::WA_ShowWithoutActivating);
+    caixa->setWindowModality(Qt::NonModal);
+    caixa->show();
+}
+
 } // namespace crossref

@@ -17,6 +17,7 @@ public:
     void Informacao(const std::string& texto) override;
     bool Pergunta(const std::string& texto) override;
     void Erro(const std::string& texto) override;
+    void Aviso(const std::string& texto) override;
 
 private:
     QWidget* pai_;

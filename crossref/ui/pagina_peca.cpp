@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace crossref {
 
@@ -70,6 +73,7 @@ QWidget* CriaTitulos(const TDBGrid& grade, const TColunas& colunas, QWidget* pai
     QFont fonte = titulos->font();
     fonte.setPointSize(8);
     fonte.setBold(true);
+    int altura = 0;
     for (const auto& coluna : colunas) {
         auto* rotulo = new QLabel(QString::fromStdString(coluna.titulo), titulos);
         rotulo->setFont(fonte);
@@ -78,10 +82,22 @@ QWidget* CriaTitulos(const TDBGrid& grade, const TColunas& colunas, QWidget* pai
             coluna.aEsquerda ? (Qt::AlignLeft | Qt::AlignBottom) : (Qt::AlignHCenter | Qt::AlignBottom));
         rotulo->setWordWrap(true);
         linha->addWidget(rotulo);
+        altura = std::max(altura, rotulo->heightForWidth(coluna.largura));
     }
     linha->addStretch(1);
+    // As high as the longest wrapped heading, also when the page is squeezed.
+    titulos->setFixedHeight(altura);
     return titulos;
 }
+
+// The page's column. It does not offer a height for each width (its wrapped
+// labels would), so that the scroll area gives it the height of the window
+// down to its minimum instead of its preferred height.
+class TColunaDaPagina : public QVBoxLayout {
+public:
+    using QVBoxLayout::QVBoxLayout;
+    bool hasHeightForWidth() const override { return false; }
+};
 
 } // namespace
 
@@ -99,21 +115,38 @@ TPaginaPeca::TPaginaPeca(TTipoPeca tipo, QWidget* pai)
     : QWidget(pai)
     , tipo_(tipo)
 {
-    auto* coluna = new QVBoxLayout(this);
+    // Below the size the controls need the page scrolls rather than let
+    // them overlap.
+    auto* fora = new QVBoxLayout(this);
+    fora->setContentsMargins(0, 0, 0, 0);
+    Rolagem = new QScrollArea(this);
+    Rolagem->setObjectName("Rolagem");
+    Rolagem->setFrameShape(QFrame::NoFrame);
+    Rolagem->setWidgetResizable(true);
+    fora->addWidget(Rolagem);
+    Conteudo = new QWidget(Rolagem);
+    Conteudo->setObjectName("Conteudo");
+
+    auto* coluna = new TColunaDaPagina(Conteudo);
     coluna->setContentsMargins(6, 6, 6, 6);
     coluna->setSpacing(4);
     coluna->addWidget(CriaBarraDePesquisa());
     coluna->addWidget(CriaLado(false));
     coluna->addWidget(CriaLado(true));
-    auto* aviso = new QLabel(tr("A rating of 0 or \"-\" means that the datasheet gives no value.  (**) Tamb: ambient "
-                                "temperature, Tenc: case temperature; Ftip: typical, Fmin: minimum noise figure."),
-        this);
+    // The second sentence explains transistor columns only.
+    QString nota = tr("A rating of 0 or \"-\" means that the datasheet gives no value.");
+    if (tipo_ == TTipoPeca::tpTransistores)
+        nota += tr("  (**) Tamb: ambient temperature, Tenc: case temperature; Ftip: typical, Fmin: minimum noise "
+                   "figure.");
+    auto* aviso = new QLabel(nota, Conteudo);
+    aviso->setObjectName("NotaDasColunas");
     QFont fonte = aviso->font();
     fonte.setPointSize(8);
     aviso->setFont(fonte);
     aviso->setWordWrap(true);
     coluna->addWidget(aviso);
     coluna->addStretch(1);
+    Rolagem->setWidget(Conteudo);
 }
 
 QWidget* TPaginaPeca::CriaBarraDePesquisa()
@@ -181,14 +214,18 @@ QWidget* TPaginaPeca::CriaLado(bool resultado)
         g->setObjectName(
             QString::fromUtf8(resultado ? nomes.gradeResultado : nomes.gradeOriginal) + QString::number(n));
         g->setFixedWidth(g->LarguraNatural());
-        g->setFixedHeight(112);
+        // Full height when there is room, a few rows on a small screen.
+        g->setMinimumHeight(AlturaMinimaDaGrade);
+        g->setMaximumHeight(AlturaDaGrade);
+        g->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
         grades.push_back(g);
         const int linha = ((n - 1) / porLinha) * 2;
         const int col = (n - 1) % porLinha;
         grade->addWidget(CriaTitulos(*g, colunas, grupo), linha, col, Qt::AlignLeft | Qt::AlignBottom);
-        grade->addWidget(g, linha + 1, col, Qt::AlignLeft | Qt::AlignTop);
+        grade->addWidget(g, linha + 1, col, Qt::AlignLeft);
+        grade->setRowStretch(linha + 1, 1);
     }
-    const int linhaDosRotulos = ((nomes.grades + porLinha - 1) / porLinha) * 2;
+    const int linhasDeGrades = ((nomes.grades + porLinha - 1) / porLinha) * 2;
 
     auto& rotulos = resultado ? RotulosResultado : RotulosOriginais;
     auto* textos = new QGridLayout();
@@ -210,15 +247,26 @@ QWidget* TPaginaPeca::CriaLado(bool resultado)
     textos->addWidget(nota, 1, 1);
     textos->setColumnStretch(1, 1);
     rotulos = { fabricante, nota };
-    grade->addLayout(textos, linhaDosRotulos, 0, 1, porLinha);
 
     auto* imagem = new TQuadroImagem(grupo);
     imagem->setObjectName(QString::fromUtf8(nomes.imagem) + (resultado ? "2" : "1"));
     imagem->setFrameShape(QFrame::StyledPanel);
-    imagem->setMinimumSize(180, 150);
-    grade->addWidget(imagem, 0, porLinha, linhaDosRotulos + 1, 1);
-    grade->setColumnStretch(porLinha, 1);
+    imagem->setMinimumSize(180, 120);
     (resultado ? ImagemResultado : ImagemOriginal) = imagem;
+
+    if (nomes.grades > porLinha) {
+        // Two rows of grids: the texts go beside them, above the picture, so
+        // that the page fits a screen 768 pixels high.
+        auto* direita = new QVBoxLayout();
+        direita->setSpacing(4);
+        direita->addLayout(textos);
+        direita->addWidget(imagem, 1);
+        grade->addLayout(direita, 0, porLinha, linhasDeGrades, 1);
+    } else {
+        grade->addLayout(textos, linhasDeGrades, 0, 1, porLinha);
+        grade->addWidget(imagem, 0, porLinha, linhasDeGrades + 1, 1);
+    }
+    grade->setColumnStretch(porLinha, 1);
     return grupo;
 }
 

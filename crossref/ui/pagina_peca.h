@@ -18,6 +18,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace crossref {
 
@@ -30,6 +31,13 @@ public:
     // Binds the original side to the table and the result side to the query.
     void LigaDataSets(db::TDataSet* tabela, db::TDataSet* consulta);
 
+    // Grid heights: full (about six rows) when the page has room, never
+    // fewer than four rows.
+    static constexpr int AlturaDaGrade = 112;
+    static constexpr int AlturaMinimaDaGrade = 4 * 18 + 4;
+
+    QScrollArea* Rolagem = nullptr; // holds Conteudo, the page's controls
+    QWidget* Conteudo = nullptr;
     QLineEdit* BuscaRapida = nullptr;
     std::array<QComboBox*, 3> Percentuais {};
     QCheckBox* MesmaPolaridade = nullptr; // transistors only

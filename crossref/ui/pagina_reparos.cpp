@@ -1,5 +1,6 @@
 #include "crossref/ui/pagina_reparos.h"
 
+#include "crossref/mensagens.h"
 #include "crossref/reparos.h"
 
 #include <QFormLayout>
@@ -41,6 +42,17 @@ QString TextoAtual(const db::TDataLink& link, const std::string& nome)
     }
 }
 
+// What a box shows in place of a value of the current record that could not
+// be read; empty when it reads.
+QString IlegivelAtual(const db::TDataLink& link, const std::string& nome)
+{
+    if (!link.Active() || link.DataSet()->RecNo() <= 0)
+        return {};
+    const db::TField* campo = link.DataSet()->FindField(nome);
+    const paradox::DamagedValue* dano = campo ? campo->Damage() : nullptr;
+    return dano ? QString::fromStdString(TextoIlegivel(dano->file)) : QString();
+}
+
 const TColunas& ColunasBDR()
 {
     static const TColunas colunas
@@ -70,12 +82,20 @@ TDBMemo::TDBMemo(std::string campo, QWidget* pai)
     , campo_(std::move(campo))
 {
     setReadOnly(true);
-    link_.OnEvent = [this](db::TDataEvent) { setPlainText(TextoAtual(link_, campo_)); };
+    link_.OnEvent = [this](db::TDataEvent) { Atualiza(); };
 }
 
 void TDBMemo::SetDataSet(db::TDataSet* dataset)
 {
     link_.SetDataSet(dataset);
+    Atualiza();
+}
+
+void TDBMemo::Atualiza()
+{
+    // A text that cannot be read leaves the box empty and says why, in the
+    // place of the text, without becoming text that could be kept.
+    setPlaceholderText(IlegivelAtual(link_, campo_));
     setPlainText(TextoAtual(link_, campo_));
 }
 
@@ -206,6 +226,7 @@ void TPaginaReparos::CopiaRegistroBDR()
     BDRModelo->setText(DBBDRModelo->text());
     BDRDefeito->setText(DBBDRDefeito->text());
     BDRDescricao->setPlainText(DBBDRDescricao->toPlainText());
+    BDRDescricao->setPlaceholderText(DBBDRDescricao->placeholderText());
     alterado_ = true;
 }
 
@@ -214,6 +235,7 @@ void TPaginaReparos::LimpaCamposBDR()
     for (QLineEdit* e : { BDRFabricante, BDREquipamento, BDRModelo, BDRDefeito })
         e->clear();
     BDRDescricao->clear();
+    BDRDescricao->setPlaceholderText(QString());
     alterado_ = true;
 }
 

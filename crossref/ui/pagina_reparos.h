@@ -37,6 +37,8 @@ public:
     void SetDataSet(db::TDataSet* dataset);
 
 private:
+    void Atualiza();
+
     db::TDataLink link_;
     std::string campo_;
 };

@@ -395,6 +395,8 @@ void TPaginaTextos::LimparClick()
     TextoChange();
     PaineisDeStatus[1]->clear();
     DefineNome(kSemNome);
+    // The style buttons follow the default formatting just set.
+    SelectionChange();
 }
 
 void TPaginaTextos::AbrirClick()

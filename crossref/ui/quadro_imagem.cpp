@@ -8,6 +8,7 @@ TQuadroImagem::TQuadroImagem(QWidget* pai)
     : QLabel(pai)
 {
     setAlignment(Qt::AlignCenter);
+    setWordWrap(true);
     setMinimumSize(40, 40);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     figura_.AoMudar = [this] { Atualiza(); };
@@ -24,6 +25,7 @@ void TQuadroImagem::Atualiza()
     const QImage& imagem = figura_.Imagem();
     if (imagem.isNull()) {
         clear();
+        setText(QString::fromStdString(figura_.Ilegivel()));
         return;
     }
     QImage mostrada = imagem;

@@ -18,6 +18,8 @@ public:
     // The picture is scaled to the control, never the control to the picture.
     QSize sizeHint() const override { return minimumSize(); }
     QSize minimumSizeHint() const override { return minimumSize(); }
+    // The text shown in place of a picture wraps inside the control.
+    bool hasHeightForWidth() const override { return false; }
 
 protected:
     void resizeEvent(QResizeEvent* evento) override;

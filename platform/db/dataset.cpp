@@ -139,6 +139,21 @@ const paradox::Value& TField::ValueAt(int recNo) const
     return dataset_->records_->value(r, c);
 }
 
+const paradox::DamagedValue* TField::Damage() const
+{
+    if (index_ >= 0 && dataset_->state_ == TDataSetState::dsSetKey && dataset_->KeyBufferValue(index_))
+        return nullptr; // the key being edited, not a stored value
+    return DamageAt(dataset_->RecNo());
+}
+
+const paradox::DamagedValue* TField::DamageAt(int recNo) const
+{
+    const int row = dataset_->RowOf(recNo);
+    if (index_ < 0 || row < 0)
+        return nullptr;
+    return dataset_->records_->damage(static_cast<std::size_t>(row), static_cast<std::size_t>(index_));
+}
+
 bool TField::IsNull() const
 {
     return std::holds_alternative<std::monostate>(Value());
@@ -238,10 +253,7 @@ std::string TField::DisplayText() const
 std::string TField::DisplayTextAt(int recNo) const
 {
     // A grid shows a damaged blob as an empty one; reading it says why.
-    const int row = dataset_->RowOf(recNo);
-    const bool damaged = index_ >= 0 && row >= 0
-        && dataset_->records_->damage(static_cast<std::size_t>(row), static_cast<std::size_t>(index_));
-    const paradox::Value& v = damaged ? kNull : ValueAt(recNo);
+    const paradox::Value& v = DamageAt(recNo) ? kNull : ValueAt(recNo);
     const bool null = std::holds_alternative<std::monostate>(v);
     switch (type_) {
     case TFieldType::ftMemo:
@@ -397,6 +409,17 @@ int TDataSet::RecordCount() const
 int TDataSet::RecNo() const
 {
     return cursor_ < 0 ? 0 : cursor_ + 1;
+}
+
+std::vector<paradox::DamagedValue> TDataSet::DamagedFiles() const
+{
+    std::vector<paradox::DamagedValue> files;
+    if (!Active() || !records_ || !records_->table())
+        return files;
+    for (const paradox::DamagedValue& d : records_->table()->table.damaged)
+        if (std::none_of(files.begin(), files.end(), [&](const auto& f) { return f.file == d.file; }))
+            files.push_back(d);
+    return files;
 }
 
 int TDataSet::RowOf(int recNo) const

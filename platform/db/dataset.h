@@ -143,6 +143,10 @@ public:
 
     const paradox::Value& Value() const;
     const paradox::Value& ValueAt(int recNo) const;
+    // Why the value of the current record (or of record recNo) could not be
+    // read from its table, or null when it reads.
+    const paradox::DamagedValue* Damage() const;
+    const paradox::DamagedValue* DamageAt(int recNo) const;
 
 private:
     friend class TDataSet;
@@ -197,6 +201,9 @@ public:
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     bool IsEmpty() const { return RecordCount() == 0; }
+    // Values of the open dataset that could not be read: the first one of
+    // each file they should come from, in record order.
+    std::vector<paradox::DamagedValue> DamagedFiles() const;
 
     // Raises EDatabaseError "<dataset>: Field 'X' not found" when there is no
     // such column (the name is compared without case).

@@ -213,6 +213,9 @@ struct DamagedValue {
     std::size_t record = 0;
     int field = 0;
     std::string what;
+    // The file the value could not be read from (the .MB file, or the .DB
+    // file for a value kept in the record).
+    std::filesystem::path file;
 };
 
 struct Table {

@@ -406,7 +406,7 @@ public:
                     decodeBlob(f, static_cast<int>(i), p, recordNo, v);
                 } catch (const Error& e) {
                     v = std::monostate();
-                    damaged_.push_back({ recordNo, static_cast<int>(i), e.what() });
+                    damaged_.push_back({ recordNo, static_cast<int>(i), e.what(), e.file() });
                 }
                 break;
             }

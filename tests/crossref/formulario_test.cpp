@@ -2,6 +2,7 @@
 #include "janela_de_teste.h"
 
 #include "crossref/ui/pagina_peca.h"
+#include "crossref/ui/pagina_reparos.h"
 #include "platform/rtl/format.h"
 
 #include <QAction>
@@ -261,6 +262,9 @@ TEST_F(Janela, SimilarSearchFindsExactlyThePartsWithinTheBounds)
     Busca(TTipoPeca::tpTransistores, "BC549");
     Pesquisa(TTipoPeca::tpTransistores, 0);
     EXPECT_EQ(Ids(Q(TTipoPeca::tpTransistores)), std::vector<std::string> { "BC549" });
+    J().PageControl->setCurrentWidget(J().PaginasDeDiodos);
+    J().PaginasDeDiodos->setCurrentWidget(J().PaginaDiodosZ);
+    QApplication::processEvents(); // laid out: its grids at full height
     Busca(TTipoPeca::tpDiodosZ, "BZX55C5V1");
     Pesquisa(TTipoPeca::tpDiodosZ, 10);
     EXPECT_EQ(Ids(Q(TTipoPeca::tpDiodosZ)), (std::vector<std::string> { "BZX55C5V1", "BZX55C5V6" }));
@@ -431,23 +435,26 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
     EXPECT_EQ(Msgs().Erros().size(), 1u);
 }
 
-// Catches a damaged blob file that closes its whole table: the pictures' and
-// the transistor notes' blob files are gone, yet both tables open, the parts
-// and their other fields show, and only reading a lost value fails, naming
-// the table.
+// Catches a damaged blob file that closes its whole table, is reported once
+// per value (box after box while the user types, naming undamaged tables), or
+// leaves its fields blank as if the record had nothing: the pictures', the
+// transistor notes' and the repair texts' blob files are gone.
 TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
 {
-    Prepara();
-    for (const char* mb : { "graficos.MB", "transistores.MB" })
+    TDados dados = DadosPadrao();
+    dados.reparos[0].descricao.assign(400, 'x'); // longer than the record keeps
+    Prepara(dados);
+    for (const char* mb : { "graficos.MB", "transistores.MB", "Reparos.MB" })
         ASSERT_TRUE(std::filesystem::remove(dir_.path() / "data" / mb)) << mb;
     Abre();
     J().show();
     for (db::TDataSet* ds : TodosOsDataSets(M()))
         EXPECT_TRUE(ds->Active()) << ds->Name();
-    ASSERT_FALSE(Msgs().Erros().empty());
-    EXPECT_NE(Msgs().Erros().front().find("graficos"), std::string::npos) << Msgs().Erros().front();
 
-    Busca(TTipoPeca::tpTransistores, "BC547");
+    TPaginaPeca& p = P(TTipoPeca::tpTransistores);
+    QTest::keyClicks(p.BuscaRapida, "BC547");
+    Pesquisa(TTipoPeca::tpTransistores, 0);
+    QTest::keyClicks(P(TTipoPeca::tpDiodosZ).BuscaRapida, "BZ");
     db::TTable& t = T(TTipoPeca::tpTransistores);
     ASSERT_EQ(Atual(t), "BC547");
     EXPECT_EQ(t.FieldByName("Encapsulamento").AsString(), "TO92");
@@ -459,13 +466,29 @@ TEST_F(Janela, DamagedBlobsDamageOnlyTheirField)
     } catch (const db::EDatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("transistores"), std::string::npos) << e.what();
     }
-    EXPECT_TRUE(P(TTipoPeca::tpTransistores).ImagemOriginal->Figura().Vazia());
-    Pesquisa(TTipoPeca::tpTransistores, 0);
+    EXPECT_TRUE(p.ImagemOriginal->Figura().Vazia());
     EXPECT_EQ(Conjunto(Q(TTipoPeca::tpTransistores)).size(), 4u);
+
+    std::map<std::string, int> relatos;
+    for (const auto& caixa : Msgs().caixas) {
+        for (const char* mb : { "graficos.MB", "transistores.MB", "Reparos.MB" })
+            relatos[mb] += caixa.texto.find(mb) != std::string::npos;
+        EXPECT_EQ(caixa.texto.find(".DB:"), std::string::npos) << "blames a table file: " << caixa.texto;
+    }
+    EXPECT_EQ(
+        relatos, (std::map<std::string, int> { { "Reparos.MB", 1 }, { "graficos.MB", 1 }, { "transistores.MB", 1 } }));
+
+    EXPECT_EQ(p.RotulosOriginais[1]->text(), "(could not be read from transistores.MB)");
+    EXPECT_EQ(p.RotulosOriginais[0]->text(), "ACME");
+    for (TQuadroImagem* q : { p.ImagemOriginal, p.ImagemResultado, P(TTipoPeca::tpDiodosZ).ImagemOriginal })
+        EXPECT_EQ(q->text(), "(could not be read from graficos.MB)") << q->objectName().toStdString();
+    EXPECT_EQ(J().Reparos->BDRDescricao->placeholderText(), "(could not be read from Reparos.MB)");
+    EXPECT_EQ(J().Reparos->BDRModelo->text(), "T100");
 }
 
-// Catches a damaged picture that takes the handler down silently, leaves the
-// previous part's package on screen or leaves the hourglass behind.
+// Catches a picture that is not a JPEG taking the handler down silently,
+// leaving the previous part's package on screen, raising a box that keeps
+// the keys being typed, or being reported again for every part.
 TEST_F(Janela, BadPictureIsReportedWithItsName)
 {
     TDados dados = DadosPadrao();
@@ -476,16 +499,21 @@ TEST_F(Janela, BadPictureIsReportedWithItsName)
     TPaginaPeca& p = P(TTipoPeca::tpTransistores);
     ASSERT_FALSE(p.ImagemOriginal->Figura().Vazia());
     Busca(TTipoPeca::tpTransistores, "BD139");
-    ASSERT_FALSE(Msgs().Erros().empty());
-    const std::string erro = Msgs().Erros().front();
+    ASSERT_EQ(Msgs().caixas.size(), 1u);
+    EXPECT_EQ(Msgs().caixas[0].tipo, TMensagensRoteirizadas::TTipo::tmAviso);
+    const std::string erro = Msgs().caixas[0].texto;
     EXPECT_NE(erro.find("TO126"), std::string::npos) << erro;
     EXPECT_NE(erro.find("graficos"), std::string::npos) << erro;
     EXPECT_TRUE(p.ImagemOriginal->Figura().Vazia());
+    EXPECT_EQ(p.ImagemOriginal->text(), "(could not be read from graficos.MB)");
     EXPECT_EQ(Atual(T(TTipoPeca::tpTransistores)), "BD139");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    // The next part shows again.
+    // The next part shows again; the same file is not reported twice.
     Busca(TTipoPeca::tpTransistores, "TIP31");
     EXPECT_EQ(p.ImagemOriginal->Figura().Nome(), "TO220");
+    EXPECT_EQ(p.ImagemOriginal->text(), "");
+    Busca(TTipoPeca::tpTransistores, "BD139");
+    EXPECT_EQ(Msgs().caixas.size(), 1u);
 }
 
 // Catches a table without a field the window reads being reported without
@@ -555,6 +583,7 @@ TEST_F(Janela, HelpThatCannotBeShownIsReported)
     conteudo->trigger();
     ASSERT_EQ(Msgs().Erros().size(), 1u);
     EXPECT_NE(Msgs().Erros()[0].find("Help file not found"), std::string::npos) << Msgs().Erros()[0];
+    EXPECT_EQ(Msgs().Erros()[0].find('\\'), std::string::npos) << "one separator: " << Msgs().Erros()[0];
 
     std::filesystem::create_directories(dir_.path() / "Help");
     tavix::testing::writeFile(dir_.path() / "Help" / "visao_geral.html", "<html></html>");

@@ -9,9 +9,15 @@
 #include "crossref/ui/pagina_textos.h"
 #include "tools/sampleproduct.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -128,4 +134,67 @@ TEST(Renders, NotesPageAndLegendBox)
     const auto legenda = saida / "tavixcat_legend.png";
     ASSERT_TRUE(caixa.grab().save(QString::fromStdString(legenda.string())));
     EXPECT_TRUE(t.msgs->Erros().empty()) << t.msgs->Erros().front();
+}
+
+// Catches part pages whose controls overlap on small screens, that cannot
+// be scrolled to what does not fit, whose grid columns cut the values of
+// the shipped tables, or that show a footnote on columns they do not have.
+TEST(Renders, PartPagesFitSmallScreensAndShowWholeValues)
+{
+    tavix::testing::TempDir dir("crossref-telas");
+    sampledata::writeSampleProduct(dir.path());
+    teste::TJanela t(dir.path());
+    TFormulario& j = *t.janela;
+    j.show();
+    for (TPaginaPeca* pagina : { j.PaginaTransistores, j.PaginaDiodosR, j.PaginaDiodosZ }) {
+        const std::string nome = pagina == j.PaginaTransistores ? "transistors"
+            : pagina == j.PaginaDiodosR                         ? "rectifiers"
+                                                                : "zeners";
+        if (pagina == j.PaginaTransistores) {
+            j.PageControl->setCurrentWidget(pagina);
+        } else {
+            j.PageControl->setCurrentWidget(j.PaginasDeDiodos);
+            j.PaginasDeDiodos->setCurrentWidget(pagina);
+        }
+        // A maximised 1366x768 window below a title bar and a panel, then 800x600.
+        for (const QSize tamanho : { QSize(1366, 690), QSize(800, 560) }) {
+            j.resize(tamanho);
+            QApplication::processEvents();
+            const bool cabe = tamanho.width() > 1000;
+            // Everything in view when maximised; on 800x600 scroll bars reach the rest.
+            EXPECT_EQ(pagina->Rolagem->horizontalScrollBar()->isVisible(), !cabe) << nome;
+            EXPECT_EQ(pagina->Rolagem->verticalScrollBar()->isVisible(), !cabe && pagina == j.PaginaTransistores)
+                << nome;
+            // The controls of the bar and of both sides, each in its own place.
+            std::vector<QWidget*> controles;
+            for (QWidget* w : pagina->Conteudo->findChildren<QWidget*>())
+                if (w->isVisible() && w->parentWidget() != pagina->Conteudo
+                    && (qobject_cast<QGroupBox*>(w->parentWidget())
+                        || w->parentWidget()->parentWidget() == pagina->Conteudo))
+                    controles.push_back(w);
+            ASSERT_GT(controles.size(), 20u);
+            for (size_t a = 0; a < controles.size(); ++a)
+                for (size_t b = a + 1; b < controles.size(); ++b) {
+                    const QRect ra(controles[a]->mapTo(pagina->Conteudo, QPoint()), controles[a]->size());
+                    const QRect rb(controles[b]->mapTo(pagina->Conteudo, QPoint()), controles[b]->size());
+                    EXPECT_FALSE(ra.intersects(rb))
+                        << nome << " at " << tamanho.height() << ": " << controles[a]->metaObject()->className()
+                        << " and " << controles[b]->metaObject()->className();
+                }
+        }
+        // Every value of the shipped tables fits its column.
+        for (TDBGrid* g : pagina->GradesOriginais) {
+            const QFontMetrics medidas(g->font());
+            const int margens = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + 1;
+            for (int c = 0; c < g->model()->columnCount(); ++c)
+                for (int r = 0; r < g->model()->rowCount(); ++r) {
+                    const QString texto = g->model()->index(r, c).data().toString();
+                    EXPECT_LE(medidas.horizontalAdvance(texto) + margens, g->columnWidth(c))
+                        << nome << ": \"" << texto.toStdString() << "\" is cut";
+                }
+        }
+        const auto* nota = pagina->findChild<QLabel*>("NotaDasColunas");
+        ASSERT_NE(nota, nullptr);
+        EXPECT_EQ(nota->text().contains("Tamb"), pagina == j.PaginaTransistores) << nome;
+    }
 }

@@ -264,7 +264,9 @@ TEST_F(Textos, ClearStartsAnUnnamedDefaultText)
     Caret(PosicaoDe("Tavix") + 2); // bold, coloured title
     QTest::keyClicks(&Texto(), "x");
     EXPECT_EQ(Painel(1), "Modified");
+    ASSERT_TRUE(P().Negrito->isChecked());
     QTest::mouseClick(P().Limpar, Qt::LeftButton);
+    EXPECT_FALSE(P().Negrito->isChecked()) << "the buttons follow the cleared text at once";
     EXPECT_EQ(Texto().toPlainText(), "");
     EXPECT_EQ(Painel(1), "");
     EXPECT_EQ(Painel(2), "Editing: No name");
