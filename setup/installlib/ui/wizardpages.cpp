@@ -180,6 +180,8 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
         FinishBtn = makeButton(bottom, "FinishBtn", "Finish", 72, 384, 75);
     }
     ProceedBtn->setDefault(true);
+    if (FinishBtn)
+        FinishBtn->setDefault(true); // only one of the two is shown
     outer->addWidget(bottom);
     ConnectButton(BackBtn, waPrevious, mrNone);
     ConnectButton(ProceedBtn, waNext, mrNone);
