@@ -62,7 +62,7 @@ bool isProgramMenu(const TInstallContainer& Group)
 
 // --- destination directory ---------------------------------------------------------
 
-std::string DestinationPathError(std::string_view Path)
+std::string DestinationPathError(std::string_view Path, const win::Machine* Machine)
 {
     // Blanks around the path are refused rather than trimmed: the page
     // stores the text as it was typed.
@@ -74,6 +74,13 @@ std::string DestinationPathError(std::string_view Path)
             "%s is not a full path. The directory must begin with a drive, as in C:\\Program Files.", { path });
     if (static_cast<int>(path.size()) > MaxDestinationLength)
         return TranslateFormat("The directory is longer than %d characters.", { MaxDestinationLength });
+    if (Machine) {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        const auto drives = Machine->drives();
+        if (std::none_of(drives.begin(), drives.end(), [&](const win::DriveInfo& d) { return d.letter == letter; }))
+            return TranslateFormat("There is no drive %s: on this computer. Choose a directory on one of its drives.",
+                { std::string(1, letter) });
+    }
     if (path.size() == 3)
         return {}; // a drive's root
     for (const std::string& part : splitAll(RemoveBackslash(std::string_view(path).substr(3)), '\\')) {
@@ -102,6 +109,31 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
     if (!Browser)
         return false;
     std::string directory = Engine.GetDestPath();
+    win::Machine& machine = win::Machine::current();
+    // The folders made only so that the browser can preselect the
+    // destination, deepest first.
+    std::vector<std::string> made;
+    if (DestinationPathError(directory, &machine).empty()) {
+        for (std::string level = RemoveBackslash(directory); level.size() > 3 && !machine.directoryExists(level);
+             level = RemoveBackslash(ExtractFilePath(level)))
+            made.push_back(level);
+        try {
+            if (!made.empty())
+                CreateFolderPath(machine, made.front());
+        } catch (const EOFDCreateFolder&) {
+            made.clear(); // nothing was made: the browser starts further up
+        }
+    }
+    struct RemoveMade {
+        win::Machine& machine;
+        const std::vector<std::string>& made;
+        ~RemoveMade()
+        {
+            for (const std::string& level : made)
+                if (!machine.removeDirectory(level))
+                    break; // something was put inside it: it and its parents stay
+        }
+    } removeMade { machine, made };
     if (!Browser(directory))
         return false;
     SetDestination(Engine, RemoveBackslash(directory));

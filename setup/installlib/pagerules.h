@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace win {
+class Machine;
+}
+
 namespace installlib {
 
 class TInstallContainer;
@@ -22,9 +26,9 @@ class TInstallContainer;
 inline constexpr int MaxDestinationLength = 247;
 
 // Why Path cannot be the destination directory (empty, not a full path with
-// a drive, too long, a character or folder name Windows refuses); empty
-// when it can.
-std::string DestinationPathError(std::string_view Path);
+// a drive, too long, a character or folder name Windows refuses, and with
+// Machine given a drive the machine does not have); empty when it can.
+std::string DestinationPathError(std::string_view Path, const win::Machine* Machine = nullptr);
 
 // The destination as the page shows it: the engine's destination path.
 std::string DestinationText(TInstallContainer& Engine);
@@ -36,7 +40,11 @@ void SetDestination(TInstallContainer& Engine, std::string_view Path);
 // True with the chosen folder in Directory.
 using TFolderBrowser = std::function<bool(std::string& Directory)>;
 // Browse: the browser starts at the destination; a chosen folder becomes the
-// destination without a trailing backslash. Nothing is created on the disk.
+// destination without a trailing backslash. A browser can preselect only a
+// folder that exists, so the destination's missing folders are made for the
+// time it runs and removed afterwards when they are still empty; a
+// destination that cannot be made starts the browser at its nearest
+// existing folder.
 bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser);
 
 // --- program folder ---

@@ -1,7 +1,10 @@
 #include "setup/loader/loader.h"
 
+#include "platform/win/program.h"
 #include "platform/win/text.h"
+#include "platform/ui/message_service.h"
 #include "setup/installlib/buildmode.h"
+#include "setup/installlib/exceptions.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/routines.h"
@@ -14,22 +17,58 @@ namespace {
 
 using namespace installlib;
 
+// A failure of the loader, its text naming the file and the cause.
+class LoaderError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
-using namespace installlib;
-
-// The trailer of a self-extracting file, when the file ends in one whose
-// offsets lie inside it.
-bool readTrailer(win::Machine& machine, const std::string& self, TSelfExtractInfo& info)
+// The length of the program header the loader's own file begins with;
+// every byte after it belongs to a self-extracting setup.
+size_t programHeaderLength(const std::string& bytes)
 {
+    if (!win::hostProgramOf(bytes))
+        return bytes.size();
+    return bytes.find('\n', win::kProgramFileMagic.size()) + 1;
+}
+
+// Where setup.1 lies: inside the self-extracting file (its trailer read),
+// or beside a bare loader.
+struct SetupArchive {
+    bool selfExtracting = false;
+    TSelfExtractInfo info;
+    std::string path; // the file that holds setup.1
+};
+
+SetupArchive findSetupArchive(win::Machine& machine, const std::string& self, const std::string& sourceDir)
+{
+    SetupArchive found;
     std::string bytes;
-    if (!machine.readFile(self, bytes) || bytes.size() < size_t(kSelfExtractTrailerSize))
-        return false;
-    const std::string trailer = bytes.substr(bytes.size() - size_t(kSelfExtractTrailerSize));
-    if (trailer.compare(1, kSelfExtractSignature.size(), kSelfExtractSignature) != 0)
-        return false;
-    info = TSelfExtractInfo::FromBytes(trailer);
-    const auto end = std::int64_t(bytes.size()) - kSelfExtractTrailerSize;
-    return info.Setup1First > 0 && info.Setup1Last >= info.Setup1First && info.Setup1Last < end;
+    if (!machine.readFile(self, bytes))
+        throw LoaderError("Cannot read the setup program " + self + ": " + win::errorText(win::lastError()));
+    const size_t trailerSize = size_t(kSelfExtractTrailerSize);
+    const size_t header = programHeaderLength(bytes);
+    if (bytes.size() >= header + trailerSize
+        && bytes.compare(bytes.size() - trailerSize + 1, kSelfExtractSignature.size(), kSelfExtractSignature) == 0) {
+        found.selfExtracting = true;
+        found.path = self;
+        found.info = TSelfExtractInfo::FromBytes(std::string_view(bytes).substr(bytes.size() - trailerSize));
+        const auto end = std::int64_t(bytes.size() - trailerSize);
+        const TSelfExtractInfo& info = found.info;
+        if (info.Setup1First <= 0 || info.Setup1Last < info.Setup1First || info.Setup1Last >= end)
+            throw LoaderError("The self-extracting setup " + self
+                + " is damaged: the table at its end points outside the file. Copy " + ExtractFileName(self) + " again.");
+        return found;
+    }
+    if (bytes.size() > header)
+        throw LoaderError("The self-extracting setup " + self
+            + " is damaged or incomplete: the table at its end that locates the setup archive is missing. Copy "
+            + ExtractFileName(self) + " again.");
+    found.path = AddBackslash(sourceDir) + "setup.1";
+    if (!machine.fileExists(found.path))
+        throw LoaderError("The setup archive " + found.path + " is missing. It must be in the same folder as "
+            + ExtractFileName(self) + ".");
+    return found;
 }
 
 // A new folder below Temp: QS1, QS2, ... the first that is not there.
@@ -42,17 +81,61 @@ std::string newTempFolder(win::Machine& machine)
         if (!machine.directoryExists(folder) && !machine.fileExists(folder) && machine.createDirectory(folder))
             return folder;
     }
-    throw std::runtime_error("Cannot create a folder for the setup in " + temp);
+    throw LoaderError("Cannot create a folder for the setup in the temporary folder " + RemoveBackslash(temp) + ": "
+        + win::errorText(win::lastError()));
 }
 
-} // namespace
+// Removes an unpacking folder that failed, with what was unpacked so far.
+void removeFolder(win::Machine& machine, const std::string& folder)
+{
+    for (const win::FindData& found : machine.findFiles(AddBackslash(folder) + "*.*"))
+        if (!(found.attributes & win::FILE_ATTRIBUTE_DIRECTORY))
+            machine.deleteFile(AddBackslash(folder) + found.name);
+    machine.removeDirectory(folder);
+}
 
-int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
+// Unpacks every member of the setup archive into folder; the setup
+// program's path there.
+std::string unpack(const SetupArchive& source, const std::string& folder)
+{
+    TQrleCompress archive;
+    std::vector<std::string> members;
+    try {
+        archive.SetCompressedFile(source.path);
+        if (source.selfExtracting)
+            archive.Offset = source.info.Setup1First;
+        if (archive.MemberCount() < 1)
+            throw LoaderError("The setup archive in " + source.path + " holds no setup program.");
+        for (int i = 0; i < archive.MemberCount(); ++i)
+            members.push_back(archive.Headers().GetFileHeaders(i).SourcePath);
+    } catch (const LoaderError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw LoaderError("The setup archive in " + source.path + " is damaged: " + e.what());
+    }
+    archive.ExtractDirectory = folder;
+    archive.Overwrite = owAlways;
+    archive.SetFilesToProcess(members);
+    try {
+        if (!archive.ExtractFiles())
+            throw LoaderError("Unpacking the setup from " + source.path + " into " + folder + " was stopped.");
+    } catch (const EqcDiskFull&) {
+        throw LoaderError("There is not enough room in the temporary folder " + folder + " to unpack the setup from "
+            + source.path + ". Free some space on that drive and start the setup again.");
+    } catch (const LoaderError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw LoaderError("Cannot unpack the setup from " + source.path + " into " + folder + ": " + e.what());
+    }
+    return AddBackslash(folder) + ExtractFileName(members.front());
+}
+
+int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
     const TSetupLauncher& Launch)
 {
     win::Machine* machine = &Machine;
     if (Self.empty() || !machine->fileExists(Self))
-        throw std::runtime_error("The loader's own file " + Self + " is not on the machine");
+        throw LoaderError("The setup program " + Self + " is not on the machine.");
     const std::string self = machine->fullPathName(Self);
     const std::string sourceDir = RemoveBackslash(ExtractFilePath(self));
     bool toDisk = false;
@@ -62,33 +145,15 @@ int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     const bool started = InstallLibraryStarted();
     if (!started)
         InstallLibraryStartup();
-    TSelfExtractInfo info;
-    const bool selfExtracting = readTrailer(*machine, self, info);
+    SetupArchive source;
     std::string setupProgram, folder;
     try {
-        TQrleCompress archive;
-        if (selfExtracting) {
-            archive.SetCompressedFile(self);
-            archive.Offset = info.Setup1First;
-        } else {
-            const std::string setup1 = AddBackslash(sourceDir) + "setup.1";
-            if (!machine->fileExists(setup1))
-                throw std::runtime_error("The setup archive " + setup1 + " is missing");
-            archive.SetCompressedFile(setup1);
-        }
-        if (archive.MemberCount() < 1)
-            throw std::runtime_error("The setup archive holds no setup program");
-        std::vector<std::string> members;
-        for (int i = 0; i < archive.MemberCount(); ++i)
-            members.push_back(archive.Headers().GetFileHeaders(i).SourcePath);
+        source = findSetupArchive(*machine, self, sourceDir);
         folder = newTempFolder(*machine);
-        archive.ExtractDirectory = folder;
-        archive.Overwrite = owAlways;
-        archive.SetFilesToProcess(members);
-        if (!archive.ExtractFiles())
-            throw std::runtime_error("Unpacking the setup was stopped");
-        setupProgram = AddBackslash(folder) + ExtractFileName(members.front());
+        setupProgram = unpack(source, folder);
     } catch (...) {
+        if (!folder.empty())
+            removeFolder(*machine, folder);
         if (!started)
             InstallLibraryShutdown();
         throw;
@@ -97,7 +162,7 @@ int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<
         InstallLibraryShutdown();
 
     TSetupStart start { setupProgram, { "-s" + sourceDir }, folder };
-    if (selfExtracting)
+    if (source.selfExtracting)
         start.Arguments.push_back("-e" + ExtractFileName(self));
     start.Arguments.push_back("-c");
     if (toDisk)
@@ -105,6 +170,19 @@ int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     start.Arguments.insert(start.Arguments.end(), Arguments.begin(), Arguments.end());
     machine->setCurrentDirectory(folder);
     return Launch(start);
+}
+
+} // namespace
+
+int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
+    const TSetupLauncher& Launch)
+{
+    try {
+        return runLoader(Machine, Self, Arguments, Launch);
+    } catch (const std::exception& e) {
+        ui::MessageService::current().error(kLoaderCaption, e.what());
+        return 1;
+    }
 }
 
 } // namespace tavixloader

@@ -10,7 +10,8 @@
 //
 // (-e only for the self-extracting file, -f when the arguments hold
 // *TODISK; the loader's own arguments follow). main.cpp starts the setup as
-// a program of the machine.
+// a program of the machine. A loader started from a link or a file manager
+// has no console, so failures go to a message box.
 
 #include "platform/win/machine.h"
 
@@ -29,9 +30,14 @@ struct TSetupStart {
 // Starts the unpacked setup; its result is the loader's.
 using TSetupLauncher = std::function<int(const TSetupStart& Start)>;
 
+// The caption of the loader's message boxes.
+inline constexpr const char* kLoaderCaption = "Setup";
+
 // Self is the loader's own file on machine (which must be the current
-// machine). Throws std::runtime_error when there is no setup archive or it
-// cannot be unpacked.
+// machine). Every failure (no setup archive, a damaged one, no room to
+// unpack it, a setup that cannot be started) is shown in an error box of
+// ui::MessageService::current() naming the file and the cause, and the
+// result is then 1.
 int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
     const TSetupLauncher& Launch);
 

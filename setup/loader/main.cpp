@@ -5,16 +5,58 @@
 // root and its own path on the machine come from the environment, or
 //
 //   loader --winroot DIR --self C:\path\setup.exe [arguments]
+//
+// Failures are shown in a message box (and written to standard error); the
+// window system is started only then, so a loader that works needs none.
 
+#include "platform/ui/qt_message_service.h"
 #include "platform/win/machine.h"
 #include "platform/win/program.h"
 #include "setup/loader/loader.h"
 
+#include <QApplication>
+
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Message boxes on Qt, the application made at the first box.
+class LoaderMessages : public ui::MessageService {
+public:
+    LoaderMessages(int& argc, char** argv)
+        : argc_(argc)
+        , argv_(argv)
+    {
+    }
+    ui::Answer show(ui::MessageKind kind, const std::string& caption, const std::string& text,
+        ui::Buttons buttons) override
+    {
+        std::fprintf(stderr, "loader: %s\n", text.c_str());
+        if (!QApplication::instance())
+            app_ = std::make_unique<QApplication>(argc_, argv_);
+        return qt_.show(kind, caption, text, buttons);
+    }
+    void pushBusyCursor() override { }
+    void popBusyCursor() override { }
+    void processMessages() override
+    {
+        if (app_)
+            qt_.processMessages();
+    }
+
+private:
+    int& argc_;
+    char** argv_;
+    std::unique_ptr<QApplication> app_;
+    ui::QtMessageService qt_;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -29,21 +71,25 @@ int main(int argc, char** argv)
         else
             passOn.push_back(arg);
     }
+    LoaderMessages messages(argc, argv);
+    ui::MessageService::setCurrent(&messages);
+    int code = 1;
     try {
         auto machine = win::openProgramMachine(root);
         win::Machine::setCurrent(machine);
         if (self.empty())
             self = machine->moduleFileName();
-        const int code = tavixloader::RunLoader(*machine, self, passOn, [&](const tavixloader::TSetupStart& start) {
+        code = tavixloader::RunLoader(*machine, self, passOn, [&](const tavixloader::TSetupStart& start) {
             const int result = win::runProgramFile(*machine, start.Program, start.Arguments, start.Folder);
             if (result < 0)
-                throw std::runtime_error(start.Program + " is no program of this machine");
+                throw std::runtime_error("Cannot start the setup program " + start.Program
+                    + " unpacked from the setup archive: it is no program of this machine.");
             return result;
         });
         win::Machine::setCurrent(nullptr);
-        return code;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "loader: %s\n", e.what());
-        return 1;
+        messages.error(tavixloader::kLoaderCaption, std::string("Cannot open the machine the setup runs on: ") + e.what());
     }
+    ui::MessageService::setCurrent(nullptr);
+    return code;
 }

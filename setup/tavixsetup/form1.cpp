@@ -14,7 +14,6 @@
 #include "setup/installlib/uninstallexe.h"
 #include "setup/tavixsetup/buildlayout.h"
 #include "setup/tavixsetup/scripttexts.h"
-#include "tools/samplehelp.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -109,6 +108,24 @@ const std::vector<std::string>& TableFileNames()
     static const std::vector<std::string> names { "transistores.DB", "transistores.PX", "transistores.MB",
         "diodosr.DB", "diodosr.PX", "diodosz.DB", "diodosz.PX", "graficos.DB", "graficos.MB", "graficos.PX",
         "Reparos.DB", "Reparos.MB", "Reparos.PX" };
+    return names;
+}
+
+const std::vector<std::string>& HelpPageNames()
+{
+    static const std::vector<std::string> names { "visao_geral.html", "instalacao.html", "transistores.html",
+        "diodos.html", "zeners.html", "pesquisa_similar.html", "encapsulamentos.html", "codigos_de_cores.html",
+        "reparos.html", "textos_tecnicos.html", "historico.html", "requisitos.html", "perguntas.html",
+        "contato.html" };
+    return names;
+}
+
+const std::vector<std::string>& HelpPictureNames()
+{
+    static const std::vector<std::string> names { "to18.jpg", "to39.jpg", "to92.jpg", "to72.jpg", "to126.jpg",
+        "to220.jpg", "to3.jpg", "to3p.jpg", "sot23.jpg", "do35.jpg", "do41.jpg", "do201.jpg", "sod57.jpg",
+        "abertura.jpg", "resistor.jpg", "cap_poli.jpg", "tela_transistores.jpg", "tela_diodos.jpg",
+        "tela_reparos.jpg", "logo.gif" };
     return names;
 }
 
@@ -294,7 +311,7 @@ void TForm1::makeTree()
     container(Group3, Group, "\\Help", "Help");
     Directory3 = make<TInstallDirectory>("Directory3");
     container(Directory3, Group3, "", "Help");
-    for (const std::string& page : sampledata::helpPageNames()) {
+    for (const std::string& page : HelpPageNames()) {
         TInstallFile* file = addFile(Directory3, str(kProductHelpDir), page, id++);
         if (!HelpStartPage)
             HelpStartPage = file;
@@ -305,7 +322,7 @@ void TForm1::makeTree()
     container(Group4, Group3, "\\Imagens", "Imagens");
     Directory4 = make<TInstallDirectory>("Directory4");
     container(Directory4, Group4, "", "Imagens");
-    for (const std::string& picture : sampledata::helpPictureNames())
+    for (const std::string& picture : HelpPictureNames())
         addFile(Directory4, str(kProductPicturesDir), picture, id++);
 }
 

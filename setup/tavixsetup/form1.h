@@ -136,4 +136,9 @@ const std::vector<std::string>& EngineFileNames();
 // The table files the script installs into Data, in order.
 const std::vector<std::string>& TableFileNames();
 
+// The help pages the script installs into Help, visao_geral.html (the
+// help link's page) first, and the pictures into Help\Imagens.
+const std::vector<std::string>& HelpPageNames();
+const std::vector<std::string>& HelpPictureNames();
+
 } // namespace tavixsetup

@@ -42,6 +42,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     app.setApplicationName("Tavixsoft - Install");
+    app.setWindowIcon(tavixsetup::SetupIcon());
 
     std::shared_ptr<win::Machine> machine;
     try {

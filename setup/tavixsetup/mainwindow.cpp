@@ -3,6 +3,8 @@
 #include "setup/installlib/ui/decorativecontrols.h"
 
 #include <QFont>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -11,11 +13,39 @@ namespace tavixsetup {
 
 using namespace installlib;
 
+QIcon SetupIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 32, 48 }) {
+        QPixmap picture(size, size);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 32.0, size / 32.0);
+        // The box, blue as the backdrop, with its open lid.
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.setBrush(QColor(0, 0, 160));
+        painter.drawRect(QRectF(4, 14, 24, 16));
+        painter.setBrush(QColor(40, 40, 200));
+        painter.drawPolygon(QPolygonF({ QPointF(4, 14), QPointF(0, 9), QPointF(12, 9), QPointF(16, 14) }));
+        // The disk going in.
+        painter.setBrush(QColor(60, 60, 60));
+        painter.drawRect(QRectF(13, 1, 14, 14));
+        painter.setBrush(Qt::white);
+        painter.setPen(Qt::NoPen);
+        painter.drawRect(QRectF(16, 2, 8, 5));
+        painter.end();
+        icon.addPixmap(picture);
+    }
+    return icon;
+}
+
 TForm1Window::TForm1Window(TForm1& Form, QWidget* Parent)
     : QWidget(Parent)
     , form_(Form)
 {
     setWindowTitle(QString::fromStdString(Form.Caption));
+    setWindowIcon(SetupIcon());
     QFont font(QString::fromStdString(Form.FontName));
     font.setPixelSize(-Form.FontHeight);
     setFont(font);

@@ -6,6 +6,7 @@
 
 #include "setup/tavixsetup/form1.h"
 
+#include <QIcon>
 #include <QWidget>
 
 namespace installlib {
@@ -14,6 +15,10 @@ class TRotate3DLabel;
 } // namespace installlib
 
 namespace tavixsetup {
+
+// The setup program's icon: a setup box with a disk going into it. The
+// program gives it to the application, so its wizard and boxes carry it too.
+QIcon SetupIcon();
 
 class TForm1Window : public QWidget {
     Q_OBJECT

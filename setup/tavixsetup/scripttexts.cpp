@@ -16,7 +16,7 @@ std::vector<std::string> LicenseAgreementLines()
         "that comes from using it or from being unable to use it.",
         "5. Removing the program with its uninstaller ends this licence on that computer.",
         "",
-        "By choosing Yes you accept these terms. Choose No to end the setup.",
+        "By choosing Next you accept these terms. Choose Cancel to end the setup.",
     };
 }
 

@@ -15,6 +15,8 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QLineEdit>
@@ -85,6 +87,46 @@ bool inWizard(TComponent* owner)
     return dynamic_cast<TBaseFormContainer*>(owner) != nullptr;
 }
 
+// The keys of a dialog on a page: Enter presses the focused button, else
+// the button that goes on (Next or Finish); Escape presses Cancel. Keys
+// the focused control leaves unused reach the page.
+class PageKeys : public QObject {
+public:
+    PageKeys(TWizardPageForm& Page)
+        : QObject(Page.Widget())
+        , page_(Page)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() != QEvent::KeyPress || Watched != page_.Widget())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(Event);
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        QAbstractButton* button = nullptr;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            auto* focused = qobject_cast<QAbstractButton*>(page_.Widget()->focusWidget());
+            if (focused && qobject_cast<QPushButton*>(focused) && page_.Widget()->isAncestorOf(focused))
+                button = focused;
+            else
+                button = page_.FinishBtn && page_.FinishBtn->isVisibleTo(page_.Widget()) ? page_.FinishBtn
+                                                                                           : page_.ProceedBtn;
+        } else if (key->key() == Qt::Key_Escape) {
+            button = page_.CancelBtn;
+        }
+        if (!button || !button->isVisibleTo(page_.Widget()) || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+
+private:
+    TWizardPageForm& page_;
+};
+
 // A refused Next: the reason in a box, the page stays.
 void refuse(TWizardPageForm& page, const std::string& reason)
 {
@@ -138,6 +180,8 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
         FinishBtn = makeButton(bottom, "FinishBtn", "Finish", 72, 384, 75);
     }
     ProceedBtn->setDefault(true);
+    if (FinishBtn)
+        FinishBtn->setDefault(true); // only one of the two is shown
     outer->addWidget(bottom);
     ConnectButton(BackBtn, waPrevious, mrNone);
     ConnectButton(ProceedBtn, waNext, mrNone);
@@ -145,6 +189,7 @@ TWizardPageForm::TWizardPageForm(TComponent* Owner, TButtonSet Buttons, int Clie
         ConnectButton(CancelBtn, waCancel, mrNone);
     if (FinishBtn)
         ConnectButton(FinishBtn, waNext, mrNone);
+    page->installEventFilter(new PageKeys(*this));
 
     if (!inWizard(Owner)) {
         // A page alone is a dialog window of the stored size in the middle
@@ -184,6 +229,19 @@ void TWizardPageForm::UpdateDisplay()
         FinishBtn->setVisible(IsLastPage());
     }
     FillPage();
+    FocusOnward();
+}
+
+void TWizardPageForm::PageActivated()
+{
+    TQtInstallForm::PageActivated();
+    // The page is in front only now: the focus, and with it Enter, would
+    // otherwise stay with the button that left the page before.
+    FocusOnward();
+}
+
+void TWizardPageForm::FocusOnward()
+{
     QWidget* onward = FinishBtn && FinishBtn->isVisibleTo(Widget()) ? FinishBtn : ProceedBtn;
     if (onward->isVisibleTo(Widget()) && Widget()->isVisible())
         onward->setFocus();
@@ -321,7 +379,8 @@ void TSelectDestinationForm::FillPage()
 
 bool TSelectDestinationForm::CanProceed()
 {
-    std::string error = DestinationPathError(Container ? DestinationText(*Container) : std::string());
+    std::string error
+        = DestinationPathError(Container ? DestinationText(*Container) : std::string(), &win::Machine::current());
     if (error.empty())
         return true;
     refuse(*this, error);
@@ -375,7 +434,8 @@ TSelectFolderForm::TSelectFolderForm(TComponent* Owner)
     TTranslateLabel* listLabel = AddText("Label3", "E&xisting Folders", 43);
     FolderListBox = new QListWidget(TextPanel);
     FolderListBox->setObjectName("FolderListBox");
-    FolderListBox->setSortingEnabled(true);
+    // The list keeps the order it is filled in (sorted without case);
+    // Qt's own sorting would put capitals first.
     listLabel->setBuddy(FolderListBox);
     TextPanel->findChild<QLabel*>("Label1")->setBuddy(FolderListBox);
     TextLayout()->addWidget(FolderListBox, 1);

@@ -63,6 +63,8 @@ public:
     // The buttons for the page's place in the wizard, then the page's own
     // controls (FillPage), then the focus on the button that goes on.
     void UpdateDisplay() override;
+    // In front: the focus on the button that goes on.
+    void PageActivated() override;
     // Shown alone: no Previous, and Next or Finish close the page with OK.
     virtual void PrepareAlone();
     // The picture data of the theme image; empty keeps the library's own.
@@ -75,6 +77,7 @@ protected:
     QVBoxLayout* TextLayout() const { return textLayout_; }
 
 private:
+    void FocusOnward();
     QVBoxLayout* textLayout_ = nullptr;
     TButtonSet buttons_;
 };

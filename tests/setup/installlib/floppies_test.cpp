@@ -4,6 +4,7 @@
 // self-extractor.
 
 #include "buildmode_fixture.h"
+#include "floppyset.h"
 
 #include <filesystem>
 #include <map>
@@ -13,48 +14,6 @@ using namespace buildtest;
 namespace {
 
 namespace fs = std::filesystem;
-
-// The disks of drive A: kept on the host; insert() puts one in the drive.
-class FloppySet {
-public:
-    FloppySet(win::Machine& machine, const fs::path& store)
-        : store_(store)
-    {
-        for (const win::DriveInfo& d : machine.drives())
-            if (d.letter == 'A')
-                drive_ = d.host;
-        fs::create_directories(drive_);
-    }
-    void insert(int disk)
-    {
-        if (disk == current_)
-            return;
-        moveAll(drive_, store_ / std::to_string(current_));
-        if (fs::exists(store_ / std::to_string(disk)))
-            moveAll(store_ / std::to_string(disk), drive_);
-        current_ = disk;
-    }
-    int current() const { return current_; }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& entry : fs::directory_iterator(drive_))
-            out.push_back(entry.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-private:
-    static void moveAll(const fs::path& from, const fs::path& to)
-    {
-        fs::create_directories(to);
-        for (const auto& entry : fs::directory_iterator(from))
-            fs::rename(entry.path(), to / entry.path().filename());
-    }
-    fs::path drive_;
-    fs::path store_;
-    int current_ = 1;
-};
 
 class FloppyTest : public BuildTest {
 protected:
@@ -81,7 +40,7 @@ protected:
         return texts;
     }
 
-    std::optional<FloppySet> floppies;
+    std::optional<floppytest::FloppySet> floppies;
     std::string setup1;
     bool refuse = false;
 };

@@ -10,6 +10,8 @@
 //   choose:NAME                  click NAME in the folder list
 //   yes, no                      click a choice of the reboot page
 //   browse                       click Browse
+//   browse:OK                    click Browse, then OK in the folder browser
+//   enter, escape                press that key where the page has its focus
 //   look                         note the page's caption and visible buttons
 //   shot:NAME                    save a picture of the window as NAME.png
 //   hook                         call Hook with the window (a test's own look)
@@ -25,8 +27,10 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -156,10 +160,21 @@ private:
             auto* reboot = dynamic_cast<TRebootForm*>(page);
             ASSERT_NE(reboot, nullptr) << s;
             click(s == "yes" ? reboot->YesButton : reboot->NoButton, w, s);
-        } else if (s == "browse") {
+        } else if (s == "browse" || s == "browse:OK") {
             auto* destination = dynamic_cast<TSelectDestinationForm*>(page);
             ASSERT_NE(destination, nullptr) << s;
+            if (s == "browse:OK")
+                QTimer::singleShot(0, [] {
+                    QWidget* browser = QApplication::activeModalWidget();
+                    for (auto* button : browser ? browser->findChildren<QPushButton*>() : QList<QPushButton*>())
+                        if (button->text() == "OK")
+                            button->click();
+                });
             click(destination->BrowseBtn, w, s);
+        } else if (s == "enter" || s == "escape") {
+            QWidget* focused = page->Widget()->focusWidget();
+            QTest::keyClick(focused && focused->isVisible() ? focused : page->Widget(),
+                s == "enter" ? Qt::Key_Return : Qt::Key_Escape);
         } else if (s.rfind("shot:", 0) == 0) {
             if (!pictureDir.empty()) {
                 EXPECT_TRUE(w->grab().save(QString::fromStdString(pictureDir + "/" + s.substr(5) + ".png")));

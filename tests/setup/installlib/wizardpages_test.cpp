@@ -178,6 +178,33 @@ TEST_F(WizardPagesTest, CancelOnEveryPageIsAUserAbort)
     EXPECT_EQ(user.seen, std::vector<std::string> { "Welcome: Next Cancel" });
 }
 
+// Catches Enter or Escape doing nothing on a page, Enter that skips the
+// check of a typed destination, or Enter that does not press a focused
+// Previous.
+TEST_F(WizardPagesTest, EnterGoesOnAndEscapeCancelsOnEveryPage)
+{
+    TDialogManager* before = manager(dmBeforeInstall, "DialogManager");
+    TDialogManager* good = manager(dmAfterGoodInstall, "DialogManager1");
+    beforeInstallPages();
+    dialog<TGoodInstallationDlg>("GoodInstallationDlg");
+    user.Hook = [](TWindowForm& window) { ScriptedUser::currentPage(window)->BackBtn->setFocus(); };
+    user.add({ "enter", "enter", "hook", "enter", "look", "enter", "enter", "type:Z:\\Tavix", "enter",
+        "type:C:\\Apps\\Tavix", "enter", "look", "enter" });
+    EXPECT_NO_THROW(before->ShowDialogs());
+    EXPECT_EQ(install->GetDestPath(), "C:\\Apps\\Tavix");
+    EXPECT_TRUE(warned("no drive Z:"));
+    user.add({ "enter" });
+    EXPECT_NO_THROW(good->ShowDialogs());
+    for (int page = 0; page < 5; ++page) {
+        std::vector<std::string> steps(static_cast<std::size_t>(page), "enter");
+        steps.push_back("escape");
+        user.add(steps);
+        EXPECT_THROW(before->ShowDialogs(), EAIUserAbort) << page;
+    }
+    EXPECT_EQ(user.seen, (std::vector<std::string> { "Software license agreement: Previous Next Cancel",
+                             "Select folder in start menu: Previous Next Cancel" }));
+}
+
 // Catches a text without its translator number, or a number on the wrong
 // text: with every number given a German text, each page shows only those.
 TEST_F(WizardPagesTest, EveryTextCarriesItsTranslatorNumber)
@@ -317,11 +344,12 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
         emptied = page->edDestDir->text().toStdString();
     };
     user.add({ "next", "type:", "back", "next", "hook", "next", "type:Programs\\Tavix", "next", "type:C:\\Apps\\Ta|vix",
-        "next", "type:C:\\" + std::string(260, 'a'), "next", "type:C:\\Apps\\Tavix", "next" });
+        "next", "type:C:\\" + std::string(260, 'a'), "next", "type:Z:\\Tavix", "next", "type:C:\\Apps\\Tavix", "next" });
     EXPECT_NO_THROW(before->ShowDialogs());
     EXPECT_TRUE(groupShown);
     EXPECT_EQ(emptied, "");
-    EXPECT_EQ(messages.asked().size(), 4u);
+    EXPECT_EQ(messages.asked().size(), 5u);
+    EXPECT_TRUE(warned("no drive Z:"));
     EXPECT_TRUE(warned("Please enter the directory"));
     EXPECT_TRUE(warned("Programs\\Tavix is not a full path"));
     EXPECT_TRUE(warned("cannot contain"));
@@ -333,7 +361,7 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
     std::string startedAt;
     TSelectDestinationForm::Browser() = [&](std::string& directory) {
         startedAt = directory;
-        directory = "D:\\Other\\";
+        directory = "S:\\Other\\";
         return true;
     };
     TSelectDestinationDlg* alone = dialog<TSelectDestinationDlg>("Alone");
@@ -341,8 +369,8 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
     EXPECT_TRUE(alone->ExecuteDialog());
     EXPECT_EQ(startedAt, "C:\\Apps\\Tavix");
     EXPECT_FALSE(machine->directoryExists("C:\\Apps"));
-    EXPECT_EQ(emptied, "D:\\Other"); // what the edit shows
-    EXPECT_EQ(install->DestDir(), "D:\\Other");
+    EXPECT_EQ(emptied, "S:\\Other"); // what the edit shows
+    EXPECT_EQ(install->DestDir(), "S:\\Other");
 
     // Cancel in the browser keeps the destination.
     TSelectDestinationForm::Browser() = [](std::string& directory) {
@@ -351,7 +379,16 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
     };
     user.add({ "browse", "next" });
     EXPECT_TRUE(alone->ExecuteDialog());
-    EXPECT_EQ(install->DestDir(), "D:\\Other");
+    EXPECT_EQ(install->DestDir(), "S:\\Other");
+
+    // Browse and OK in the library's browser on a destination that is not
+    // there yet keep it; the folders made to preselect it go again.
+    TSelectDestinationForm::Browser() = nullptr;
+    SetDestination(*install, "C:\\Program Files\\Tavix\\Demo");
+    user.add({ "browse:OK", "next" });
+    EXPECT_TRUE(alone->ExecuteDialog());
+    EXPECT_EQ(install->DestDir(), "C:\\Program Files\\Tavix\\Demo");
+    EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavix"));
 
     alone->SetContainer(nullptr);
     EXPECT_THROW(alone->ExecuteDialog(), Exception);
@@ -364,6 +401,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
 {
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Tools"));
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Accessories"));
+    ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\games"));
     TDialogManager* before = manager(dmBeforeInstall, "DialogManager");
     TMainLinkGroup* group = linkGroup();
     group->SetDestDir("");
@@ -381,7 +419,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
     };
     user.add({ "next", "hook", "shot:folder_list", "next", "choose:Tools", "next" });
     EXPECT_NO_THROW(before->ShowDialogs());
-    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "Startup", "Tools" }));
+    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "games", "Startup", "Tools" }));
     EXPECT_EQ(edit, ""); // not the first folder of the list
     EXPECT_TRUE(warned("Please enter the name of the program folder"));
     EXPECT_EQ(group->DestDir(), "\\Tools");

@@ -17,8 +17,8 @@
 #include "setup/installlib/installbde.h"
 #include "setup/installlib/ui/wizardpages.h"
 #include "setup/loader/loader.h"
+#include "tests/setup/installlib/floppyset.h"
 #include "tests/setup/installlib/wizard_fixture.h"
-#include "tools/samplehelp.h"
 
 #include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/qrlecompress.h"
@@ -210,7 +210,8 @@ protected:
     }
 
     // setup.exe started on the target: the loader's work, then the setup.
-    int install(std::vector<std::vector<std::string>> scripts = { kWizard, { "look", "finish" } })
+    int install(std::vector<std::vector<std::string>> scripts = { kWizard, { "look", "finish" } },
+        const std::string& setup = "C:\\DIST\\setup.exe", const std::vector<std::string>& arguments = {})
     {
         for (auto& script : scripts)
             user.add(script);
@@ -218,7 +219,7 @@ protected:
         installRunner();
         int code = -1;
         try {
-            code = tavixloader::RunLoader(*target, "C:\\DIST\\setup.exe", {},
+            code = tavixloader::RunLoader(*target, setup, arguments,
                 [&](const tavixloader::TSetupStart& start) { return runSetup(start.Program, start.Arguments); });
         } catch (const std::exception& e) {
             ADD_FAILURE() << e.what();
@@ -325,9 +326,9 @@ TEST_F(EndToEndTest, InstallLaysOutTheProductItsLinksAndItsEntries)
         { str(kProductLibraryDir) + "\\readme.rtf", "\\Library\\readme.rtf" } };
     for (const auto& name : TableFileNames())
         files.push_back({ str(kProductDataDir) + "\\" + name, "\\Data\\" + name });
-    for (const auto& name : sampledata::helpPageNames())
+    for (const auto& name : HelpPageNames())
         files.push_back({ str(kProductHelpDir) + "\\" + name, "\\Help\\" + name });
-    for (const auto& name : sampledata::helpPictureNames())
+    for (const auto& name : HelpPictureNames())
         files.push_back({ str(kProductPicturesDir) + "\\" + name, "\\Help\\Imagens\\" + name });
     EXPECT_EQ(files.size(), 49u);
     for (const auto& [source, installed] : files)
@@ -363,6 +364,45 @@ TEST_F(EndToEndTest, InstallLaysOutTheProductItsLinksAndItsEntries)
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
     EXPECT_FALSE(value(*target, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "QuorleUnfinished"));
+}
+
+// Catches a first disk that cannot hold the loader and setup.1 (programs
+// packed with their debug information), disks the loader cannot start
+// from, and an install from disks that differs from the one from the
+// single file.
+TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
+{
+    buildAndCopy();
+    target->setDriveCapacity('A', 1457664);
+    floppytest::FloppySet floppies(*target, dir.path() / "disks");
+    std::vector<int> asked;
+    messages.onShow([&](const ui::ScriptedMessageService::Asked& box) {
+        const auto at = box.text.find_first_of("0123456789");
+        if (box.text.rfind("Please insert disk", 0) == 0 && at != std::string::npos) {
+            asked.push_back(std::stoi(box.text.substr(at)));
+            floppies.insert(asked.back());
+        }
+    });
+    ASSERT_EQ(install({}, "C:\\DIST\\setup.exe", { "*TODISK" }), 0);
+    ASSERT_EQ(messages.asked().size(), asked.size()) << messages.asked().back().text;
+    floppies.insert(1);
+    EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
+
+    ASSERT_TRUE(target->deleteFile("C:\\DIST\\setup.exe"));
+    ASSERT_EQ(install({ kWizard, { "look", "finish" } }, "A:\\setup.exe"), 0) << messages.asked().back().text;
+    EXPECT_EQ(messages.asked().size(), asked.size());
+    auto fromDisks = snapshot(*target);
+
+    target = win::Machine::open(dir.path() / "single");
+    ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+    ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
+    ASSERT_EQ(install(), 0);
+    auto fromFile = snapshot(*target);
+    // The setup files themselves are not part of what was installed.
+    for (auto* files : { &fromDisks, &fromFile })
+        std::erase_if(*files, [](const auto& entry) { return entry.first.starts_with("DIST") || entry.first.starts_with("TEMP"); });
+    EXPECT_EQ(fromDisks.size(), fromFile.size()) << differingNames(fromDisks, fromFile);
+    EXPECT_TRUE(fromDisks == fromFile) << differingNames(fromDisks, fromFile);
 }
 
 // Catches a program link whose target or working folder does not let the

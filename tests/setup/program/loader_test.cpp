@@ -1,8 +1,10 @@
+#include "platform/ui/message_service.h"
 #include "platform/win/machine.h"
 #include "platform/win/program.h"
 #include "setup/installlib/buildmode.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
+#include "setup/loader/loader.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -97,14 +99,42 @@ TEST_F(LoaderTest, ABareLoaderTakesSetup1BesideIt)
     EXPECT_EQ(r.find("arg=-e"), std::string::npos) << r;
 }
 
-TEST_F(LoaderTest, FailsWithoutASetupArchiveOrWithADamagedOne)
+// Catches a failure that goes unseen (standard error only), is cut short
+// or names the wrong file, and an unpacking folder left behind.
+TEST_F(LoaderTest, EveryFailureIsShownNamingTheFileAndTheCause)
 {
-    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", loader));
-    EXPECT_EQ(start("C:\\DIST\\setup.exe", {}), 1);
-    // A trailer pointing at bytes that are no archive.
-    std::string damaged = selfExtracting();
-    damaged.replace(loader.size(), 40, std::string(40, 'x'));
-    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", damaged));
-    EXPECT_EQ(start("C:\\DIST\\setup.exe", {}), 1);
-    EXPECT_FALSE(machine->fileExists("C:\\TEMP\\QS1\\tavixsetup.exe"));
+    std::string damagedTrailer = selfExtracting();
+    damagedTrailer.replace(damagedTrailer.size() - 40, 4, std::string("\xff\xff\xff\x7f", 4));
+    std::string damagedArchive = selfExtracting();
+    damagedArchive.replace(loader.size(), 40, std::string(40, 'x'));
+    const std::string cut = selfExtracting().substr(0, loader.size() + 300);
+    const struct {
+        std::string setupExe;
+        bool tempFull; // room for 2000 more bytes on C:
+        std::string expected; // in the box, after the file's name
+    } cases[] = {
+        { loader, false, "C:\\DIST\\setup.1 is missing" },
+        { damagedTrailer, false, "C:\\DIST\\setup.exe is damaged" },
+        { cut, false, "C:\\DIST\\setup.exe is damaged or incomplete" },
+        { damagedArchive, false, "C:\\DIST\\setup.exe is damaged: Could not read the file headers" },
+        { selfExtracting(), true, "not enough room in the temporary folder C:\\TEMP\\QS1" },
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", c.setupExe));
+        if (c.tempFull) {
+            machine->setDriveCapacity('C', 1ull << 40);
+            machine->setDriveCapacity('C', (1ull << 40) - *machine->diskFreeSpace("C:\\") + 2000);
+        }
+        ui::ScriptedMessageService messages;
+        ui::MessageService::setCurrent(&messages);
+        bool started = false;
+        EXPECT_EQ(tavixloader::RunLoader(*machine, "C:\\DIST\\setup.exe", {}, [&](const auto&) { return started = true, 0; }), 1);
+        ui::MessageService::setCurrent(nullptr);
+        machine->setDriveCapacity('C', 0);
+        EXPECT_FALSE(started);
+        ASSERT_EQ(messages.asked().size(), 1u) << c.expected;
+        EXPECT_EQ(messages.asked()[0].kind, ui::MessageKind::Error);
+        EXPECT_NE(messages.asked()[0].text.find(c.expected), std::string::npos) << messages.asked()[0].text;
+        EXPECT_FALSE(machine->directoryExists("C:\\TEMP\\QS1")) << c.expected;
+    }
 }
