@@ -14,6 +14,7 @@
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/messageparameters.h"
+#include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/ordertrace.h"
 #include "setup/installlib/pathspecifiers.h"
 #include "setup/installlib/registryroutines.h"
@@ -276,6 +277,11 @@ void TCustomInstallFile::SetState(TInstallFileState Value)
 
 void TCustomInstallFile::InstallOneFile()
 {
+    // A Cancel of the copy form can be heard after the archive's last check
+    // of the previous member (small files are one block); the archive clears
+    // its own flag when the next member starts, the user-abort flag stays.
+    if (NetUserAbort())
+        throw EAIUserAbort();
     inUse_ = false;
     copy_ = false;
     counted_ = false;

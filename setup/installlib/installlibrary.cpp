@@ -6,6 +6,7 @@
 #include "setup/installlib/installbde.h"
 #include "setup/installlib/installdirectory.h"
 #include "setup/installlib/installfile.h"
+#include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/programmanager.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/shelllinks.h"
@@ -49,6 +50,7 @@ void InstallLibraryStartup()
     if (globals())
         return;
     globals() = std::make_unique<TLibraryGlobals>();
+    SetNetUserAbort(false); // a Cancel belongs to the run it was pressed in
     RegisterPathSpecifierClasses();
     RegisterFormClasses();
     RegisterInstallClasses();

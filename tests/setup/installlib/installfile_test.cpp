@@ -1,6 +1,7 @@
 #include "installfile_fixture.h"
 
 #include "platform/win/file.h"
+#include "setup/installlib/netinstalllocation.h"
 #include "setup/installlib/typecodes.h"
 
 #include <cstdlib>
@@ -185,6 +186,26 @@ TEST_F(InstallFileTest, CancelDuringExtractionKeepsTheOldFile)
     EXPECT_TRUE(read(dest("APP.DLL")) == existing); // byte for byte
     EXPECT_EQ(machine->findFiles(dest("*")).size(), 1u);
     EXPECT_EQ(file->State(), ifsNone);
+}
+
+// Catches a Cancel lost between small files: the copy form hears it while
+// the archive writes the last block of a member, after its last check, and
+// the next member used to start with the flag cleared.
+TEST_F(InstallFileTest, CancelBetweenSmallFilesStopsAtTheNextFile)
+{
+    std::vector<TInstallFile*> files;
+    for (const char* name : { "A.TXT", "B.TXT", "C.TXT" }) {
+        writeStamped(std::string(kSourceDir) + "\\" + name, std::string("small ") + name, kNew);
+        files.push_back(makeFile(name, std::string("File") + name[0]));
+    }
+    pack(files);
+    messages.onProcessMessages([] {
+        SharedArchive().Abort = true; // what the copy form's Cancel does
+        SetNetUserAbort(true);
+    });
+    EXPECT_THROW(directory->ProcessContainer(), EAIUserAbort);
+    SetNetUserAbort(false);
+    EXPECT_EQ(machine->findFiles(dest("*")).size(), 1u);
 }
 
 // Catches a read-only file taken for one in use (a restart that cannot help)
