@@ -48,6 +48,30 @@ bool writeAll(int fd, const std::string& bytes)
     return ::fsync(fd) == 0;
 }
 
+void removeLeftoverTemps(const fs::path& file)
+{
+    const std::string prefix = "." + file.filename().string() + ".";
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(file.parent_path(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
+            continue;
+        // <pid>-<n> between the prefix and ".tmp"
+        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const size_t dash = middle.find('-');
+        const auto digits = [](std::string_view s) {
+            return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+        };
+        if (dash == std::string::npos || !digits(std::string_view(middle).substr(0, dash))
+            || !digits(std::string_view(middle).substr(dash + 1)))
+            continue;
+        std::error_code ec2;
+        if (it->is_regular_file(ec2) && !it->is_symlink(ec2))
+            ::unlink(it->path().c_str());
+    }
+}
+
 bool replaceAtomically(const fs::path& file, const std::string& bytes)
 {
     fs::path tmp;

@@ -26,4 +26,10 @@ bool writeAll(int fd, const std::string& bytes);
 // False (errno set) on failure; the temporary file is then removed.
 bool replaceAtomically(const std::filesystem::path& file, const std::string& bytes);
 
+// Removes the temporary files that replaceAtomically(file, ...) calls left
+// when their program was killed: "<dir>/.<file name>.<pid>-<n>.tmp" and
+// nothing else. Only for a file whose every writer holds one lock, called
+// while holding it: no temporary file of a live writer can exist then.
+void removeLeftoverTemps(const std::filesystem::path& file);
+
 } // namespace win::hostfile

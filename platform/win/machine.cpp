@@ -187,8 +187,13 @@ std::shared_ptr<Machine> Machine::open(const fs::path& rootIn, const MachineSeed
         throw MachineError("Cannot create the machine folder " + root.string());
     std::shared_ptr<Machine> m(new Machine(root));
     bool fresh = !fs::exists(root / "machine.ini");
-    if (fresh)
+    if (fresh) {
         m->seed(seedValues);
+    } else {
+        // machine.ini is only written under the machine lock.
+        ConfigLock lock(root / "machine.lock");
+        hostfile::removeLeftoverTemps(root / "machine.ini");
+    }
     m->loadConfig();
     bool registryFresh = !fs::exists(root / "registry.reg");
     m->registry_ = std::make_unique<Registry>(root / "registry.reg", root / "registry.lock");

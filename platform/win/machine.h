@@ -228,6 +228,31 @@ public:
     void setInUse(const std::string& path, bool inUse);
     bool isInUse(const std::string& path) const;
 
+    // A running program holds its program file, and a program holds the
+    // temporary files it is writing, for as long as it runs: hold() marks a
+    // file (or folder) as held until the returned hold is released or the
+    // program ends, however it ends; isHeld() tells whether any live program
+    // on the same root (this one included) holds it. Holding changes no
+    // other call: it only lets a later program tell its leftovers from the
+    // live work of another.
+    class Hold {
+    public:
+        Hold() = default;
+        ~Hold() { release(); }
+        Hold(Hold&& other) noexcept;
+        Hold& operator=(Hold&& other) noexcept;
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        void release();
+        bool holding() const { return fd_ >= 0; }
+
+    private:
+        friend class Machine;
+        int fd_ = -1;
+    };
+    Hold hold(const std::string& path) const;
+    bool isHeld(const std::string& path) const;
+
     // --- private profiles (INI files); a bare file name is in the Windows directory ---
     // The value of key in section, else def; trimmed, surrounding quotes
     // removed, cut to bufferSize - 1 characters.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,6 +143,64 @@ bool Machine::isInUse(const std::string& path) const
 {
     fs::path host;
     return resolve(path, host) && isInUseHost(host);
+}
+
+// Holds are shared host file locks (flock) on a descriptor of their own,
+// so they end with the process that took them, and an exclusive try from
+// any descriptor tells whether one is still there.
+Machine::Hold::Hold(Hold&& other) noexcept
+    : fd_(other.fd_)
+{
+    other.fd_ = -1;
+}
+
+Machine::Hold& Machine::Hold::operator=(Hold&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void Machine::Hold::release()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+Machine::Hold Machine::hold(const std::string& path) const
+{
+    Hold held;
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return held;
+    const int fd = openBeneath(host, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return held;
+    while (::flock(fd, LOCK_SH) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return held;
+        }
+    }
+    held.fd_ = fd;
+    return held;
+}
+
+bool Machine::isHeld(const std::string& path) const
+{
+    fs::path host;
+    if (!resolveExisting(path, host))
+        return false;
+    const int fd = openBeneath(host, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 // Whether an existing file may be written over, replaced or deleted.

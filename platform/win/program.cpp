@@ -183,6 +183,9 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
     std::string hostPath = host->string();
     std::string hostDir = hostCwd.string();
 
+    // A running program's file is held until the program ends (a detached
+    // one holds nothing: nobody waits for its end).
+    Machine::Hold running = options.wait ? machine.hold(windowsProgram) : Machine::Hold();
     pid_t pid = fork();
     if (pid < 0)
         return -1;

@@ -65,6 +65,8 @@ Registry::Registry(fs::path file, fs::path lockFile)
     try {
         std::lock_guard guard(mutex_);
         Lock lock(lockFd_, true);
+        // Every writer of the store holds this lock: what a killed one left goes.
+        hostfile::removeLeftoverTemps(file_);
         refreshLocked();
         if (!store_->known)
             saveLocked();

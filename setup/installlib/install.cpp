@@ -304,6 +304,10 @@ void TCustomInstall::Loaded()
         BuildFromBuildInf();
     } else if (commandLine_.Has(clFloppies)) {
         TransferToFloppies("a:");
+        try {
+            CleanupSetupFiles(); // the folder the loader unpacked into
+        } catch (const std::exception&) {
+        }
     } else if (commandLine_.Has(clReboot)) {
         FinishAfterReboot();
     } else if (mainForm_) {
@@ -417,6 +421,10 @@ void TCustomInstall::RunSequence()
         if (failed_)
             return;
 
+        // What earlier runs of this setup left: a declined restart's resume
+        // and Temp folder, and what killed runs left behind.
+        WithdrawEarlierResumes();
+        RemoveStaleSetupTemporaries();
         if (UnfinishedCount > 0 || Reboot)
             RegisterRunOnReboot();
         bool rebootWanted = Reboot;

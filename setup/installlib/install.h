@@ -159,6 +159,13 @@ public:
     virtual void DeleteRunRecord();
     // The RunOnce value QuorleUnfinished: the program with -r and the origin.
     virtual void RegisterRunOnReboot();
+    // This run takes the place of the earlier runs of the same setup file
+    // that wait for a restart (their restart was declined): their RunOnce
+    // commands go, and the Temp folders the loader unpacked them into.
+    void WithdrawEarlierResumes();
+    // The temporaries that killed runs left in Temp and in the folders of
+    // this script's files (staletemporaries.h).
+    void RemoveStaleSetupTemporaries();
     // The translator's target language kept in the record for the resume.
     virtual void SaveLanguage();
     virtual TQrleLanguage RestoreLanguage();
@@ -225,6 +232,7 @@ protected:
 
 private:
     void fireAfterInstallObjects();
+    void withdrawEarlierResumes();
     void makeDesignTranslator();
 
     bool autoMaximizeWindow_ = true;

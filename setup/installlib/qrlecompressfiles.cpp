@@ -99,7 +99,9 @@ TempTarget::TempTarget(const std::string& target)
     std::string dir = RemoveBackslash(ExtractFilePath(target));
     if (!dir.empty() && !m.directoryExists(dir))
         m.forceDirectories(dir);
-    path_ = m.tempFileName(dir, "QRL");
+    path_ = m.tempFileName(dir, kTempPrefix);
+    if (!path_.empty())
+        hold_ = m.hold(path_);
     // tempFileName made the file empty; truncating it again would make ext4
     // flush it to disk at close (its guard for files replaced by truncation).
     if (path_.empty() || !file.open(m, path_, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::OPEN_EXISTING))
@@ -124,6 +126,7 @@ void TempTarget::commit(const std::string& target, std::uint32_t dosDate, std::s
     if (!m.moveFileEx(path_, target, win::MOVEFILE_REPLACE_EXISTING))
         fail("Cannot create the file %s", { target });
     path_.clear();
+    hold_.release();
 }
 
 } // namespace installlib::qrlefiles

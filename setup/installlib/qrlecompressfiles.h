@@ -39,7 +39,12 @@ std::int32_t clampInt32(std::int64_t v);
 void writeCountBlock(win::File& archive, std::int32_t count, std::uint8_t flag);
 void writeHeader(win::File& archive, const TFileHeader& header);
 
-// A temporary file beside a target that is removed unless it was renamed into place.
+// A temporary file beside a target that is removed unless it was renamed
+// into place. Its name is the machine's temporary name with the prefix
+// "QRL" (kTempPrefix); while it exists this program holds it, so that a
+// later run can tell the leftover of a killed run (see staletemporaries.h).
+inline constexpr const char* kTempPrefix = "QRL";
+
 class TempTarget {
 public:
     // Creates the target's directory when missing; raises "Cannot create
@@ -57,6 +62,7 @@ public:
 
 private:
     std::string path_;
+    win::Machine::Hold hold_;
 };
 
 } // namespace installlib::qrlefiles

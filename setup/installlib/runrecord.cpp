@@ -13,12 +13,15 @@
 #include "platform/win/dosdate.h"
 #include "platform/win/file.h"
 #include "platform/win/machine.h"
+#include "platform/win/program.h"
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/application.h"
+#include "setup/installlib/filerelated.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/staletemporaries.h"
 #include "setup/installlib/translator.h"
 
 #include <algorithm>
@@ -35,6 +38,7 @@ namespace {
 constexpr int kLocalMachine = 4;
 constexpr const char* kInstallKey = "\\SOFTWARE\\Quorle\\Install";
 constexpr const char* kQuorleKey = "\\Software\\Quorle";
+constexpr const char* kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr const char* kUnfinishedError
     = "The TInstall could not either write or read unfinished business from the registry";
 constexpr const char* kInvalidEntry = "There is an invalid entry for the unfinished install list %s";
@@ -75,6 +79,31 @@ bool liesInTempDirectory(win::Machine& machine, const std::string& path)
     return !full.empty() && !temp.empty() && win::text::equalsNoCase(RemoveBackslash(ExtractFilePath(full)), temp);
 }
 
+// A file's size and last-write date-time, by which a record knows its
+// setup file; false when the file cannot be opened or has no date.
+bool fileStamp(win::Machine& machine, const std::string& path, std::int64_t& size, double& date)
+{
+    win::File file;
+    if (!file.open(machine, path, win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING))
+        return false;
+    size = file.size();
+    std::optional<std::uint32_t> stamp = file.dosDateTime();
+    std::optional<rtl::TDateTime> when = stamp ? win::dosDateTimeToDateTime(*stamp) : std::nullopt;
+    if (!when)
+        return false;
+    date = *when;
+    return true;
+}
+
+// "QuorleUnfinished" and the names the RunOnce writer numbers after it.
+bool isResumeValueName(const std::string& name)
+{
+    constexpr std::string_view base = "QuorleUnfinished";
+    return name.size() >= base.size() && win::text::equalsNoCase(name.substr(0, base.size()), base)
+        && std::all_of(name.begin() + std::ptrdiff_t(base.size()), name.end(),
+            [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool hasSubkeys(std::string_view key)
 {
     TqrleRegistry reg;
@@ -109,18 +138,8 @@ std::string TCustomInstall::FindRunRecord(bool Create)
     const std::string program = fullProgramPath(machine, ProgramFile());
     std::int64_t size;
     double fileDate;
-    {
-        win::File file;
-        if (!file.open(
-                machine, program, win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING))
-            throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
-        size = file.size();
-        std::optional<std::uint32_t> stamp = file.dosDateTime();
-        std::optional<rtl::TDateTime> date = stamp ? win::dosDateTimeToDateTime(*stamp) : std::nullopt;
-        if (!date)
-            throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
-        fileDate = *date;
-    }
+    if (!fileStamp(machine, program, size, fileDate))
+        throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
     // The record keeps the size as a registry integer.
     const int fileSize = static_cast<int>(size);
 
@@ -233,6 +252,8 @@ void TCustomInstall::DeleteRunRecord()
     }
     RegistryDeleteKeyTree(kLocalMachine, record);
     InstallRunState().RunRecordKey.clear();
+    // Without the record an earlier run's restart would find nothing to finish.
+    WithdrawEarlierResumes();
 
     TqrleRegistry reg;
     reg.SetRootKey(win::RootKey::LocalMachine);
@@ -240,6 +261,62 @@ void TCustomInstall::DeleteRunRecord()
         reg.DeleteKey(kInstallKey);
         if (!hasSubkeys(kQuorleKey))
             reg.DeleteKey(kQuorleKey);
+    }
+}
+
+void TCustomInstall::WithdrawEarlierResumes()
+{
+    try {
+        withdrawEarlierResumes();
+    } catch (const std::exception&) {
+        // What cannot be withdrawn now runs at the restart and finds its record gone.
+    }
+}
+
+void TCustomInstall::withdrawEarlierResumes()
+{
+    win::Machine& machine = win::Machine::current();
+    const std::string own = fullProgramPath(machine, ProgramFile());
+    std::int64_t size, otherSize;
+    double date, otherDate;
+    if (!fileStamp(machine, own, size, date))
+        return;
+    win::Registry& registry = machine.registry();
+    win::RegKey key;
+    std::vector<win::RegValue> values;
+    if (registry.openKey(win::RootKey::LocalMachine, std::string(kRunOnceKey).substr(1), false, key) != 0
+        || registry.enumValues(key, values) != 0)
+        return;
+    for (const win::RegValue& value : values) {
+        if (!isResumeValueName(value.name) || !value.isString())
+            continue;
+        const std::vector<std::string> words = win::splitCommandLine(value.text());
+        if (words.size() < 2 || !std::any_of(words.begin() + 1, words.end(),
+                [](const std::string& word) { return win::text::equalsNoCase(word, "-r"); }))
+            continue;
+        // Another setup's resume, or one whose program is gone, is not ours to take.
+        const std::string program = fullProgramPath(machine, words.front());
+        if (!fileStamp(machine, program, otherSize, otherDate) || otherSize != size
+            || std::fabs(otherDate - date) >= kSameDate)
+            continue;
+        registry.deleteValue(key, value.name);
+        const std::string folder = RemoveBackslash(ExtractFilePath(program));
+        if (IsLoaderFolder(folder) && !win::text::equalsNoCase(folder, RemoveBackslash(ExtractFilePath(own))))
+            RemoveFolderTree(folder);
+    }
+}
+
+void TCustomInstall::RemoveStaleSetupTemporaries()
+{
+    std::vector<std::string> folders;
+    TCustomInstallFileList& files = InstallFileList();
+    for (int i = 0; i < files.Count(); ++i)
+        if (auto* file = dynamic_cast<TFileRelated*>(files.Items(i)))
+            folders.push_back(RemoveBackslash(ExtractFilePath(file->InstalledFilePath())));
+    try {
+        RemoveStaleTemporaries(folders, fullProgramPath(win::Machine::current(), ProgramFile()));
+    } catch (const std::exception&) {
+        // Leftovers that cannot go now are tried again by the next run.
     }
 }
 
@@ -337,6 +414,7 @@ void TCustomInstall::FinishAfterReboot()
             }
         }
 
+        RemoveStaleSetupTemporaries();
         NotifyGoodInstall();
         CleanupSetupFiles();
         DeleteRunRecord();

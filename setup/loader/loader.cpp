@@ -147,9 +147,13 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
         InstallLibraryStartup();
     SetupArchive source;
     std::string setupProgram, folder;
+    // Held while the setup runs from it: another setup's clean-up of what
+    // killed runs left behind leaves a held folder alone.
+    win::Machine::Hold inUse;
     try {
         source = findSetupArchive(*machine, self, sourceDir);
         folder = newTempFolder(*machine);
+        inUse = machine->hold(folder);
         setupProgram = unpack(source, folder);
     } catch (...) {
         if (!folder.empty())

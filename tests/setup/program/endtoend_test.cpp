@@ -385,6 +385,7 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
     });
     ASSERT_EQ(install({}, "C:\\DIST\\setup.exe", { "*TODISK" }), 0);
     ASSERT_EQ(messages.asked().size(), asked.size()) << messages.asked().back().text;
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     floppies.insert(1);
     EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
 
@@ -609,4 +610,61 @@ TEST_F(EndToEndTest, ANetDistributionInstallsTheEngineFromALoopbackServer)
         read(*build, str(kLibraryDir) + "\\" + str(kUninstallProgramName)));
     EXPECT_EQ(read(*target, kInstalled + "\\tavixcat.exe"), read(*build, str(kProductDir) + "\\tavixcat.exe"));
     EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+}
+
+// Catches a resume that fails after a restart was declined twice (the
+// second run's entry naming a record or a Temp folder the first resume
+// already removed), and a Temp folder or run record left behind.
+TEST_F(EndToEndTest, DeclinedRestartsEndAsOneRestartWould)
+{
+    buildAndCopy();
+    existingEngine();
+    target->setInUse(str(kEngineSourceDir) + "\\IDAPI32.DLL", true);
+    ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+    ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+    user.seen.clear();
+    restart({ { "look", "finish" } });
+    EXPECT_EQ(user.seen, std::vector<std::string> { "Setup complete: Finish" });
+    EXPECT_EQ(read(*target, str(kEngineSourceDir) + "\\IDAPI32.DLL"), sampledata::engineFileImage("IDAPI32.DLL"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_TRUE(target->findFiles("C:\\TEMP\\*").empty());
+}
+
+// Catches what killed runs leave (the archive's temporary copies beside the
+// files and in a loader's Temp folder, batch files, the registry store's
+// temporary copy) outliving a later run, and a clean-up that takes files
+// that are not its own, that a live program holds or a restart needs.
+TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
+{
+    buildAndCopy();
+    const struct {
+        std::string path;
+        bool stays;
+    } leftovers[] = {
+        { kInstalled + "\\Data\\QRL96A3.TMP", false },
+        { "C:\\TEMP\\QS1\\QRL1F.TMP", false },
+        { "C:\\TEMP\\bat2C.bat", false },
+        { "C:\\TEMP\\BAT5.TMP", false },
+        { kInstalled + "\\Data\\QRLNOTES.TMP", true },
+        { "C:\\QRL34.TMP", true },
+        { "C:\\TEMP\\QS7\\notes.txt", true },
+        { "C:\\TEMP\\QRL12.TMP", true }, // held by a live program
+        { "C:\\TEMP\\bat3D.bat", true }, // run at the next restart
+    };
+    for (const auto& leftover : leftovers) {
+        ASSERT_TRUE(target->forceDirectories(leftover.path.substr(0, leftover.path.rfind('\\'))));
+        ASSERT_TRUE(target->writeFile(leftover.path, ""));
+    }
+    const auto held = target->hold("C:\\TEMP\\QRL12.TMP");
+    target->registry().writeString(
+        win::RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Other", "C:\\TEMP\\bat3D.bat");
+    const auto store = target->root() / ".registry.reg.999999-1.tmp";
+    tavix::testing::writeFile(store, "");
+    target = win::Machine::open(target->root());
+
+    ASSERT_EQ(install(), 0);
+    for (const auto& leftover : leftovers)
+        EXPECT_EQ(target->fileExists(leftover.path), leftover.stays) << leftover.path;
+    EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
+    EXPECT_FALSE(std::filesystem::exists(store));
 }
