@@ -1,6 +1,9 @@
 #include "platform/win/hostfile.h"
 
 #include <atomic>
+#include <csignal>
+#include <optional>
+#include <string_view>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,28 +51,53 @@ bool writeAll(int fd, const std::string& bytes)
     return ::fsync(fd) == 0;
 }
 
-void removeLeftoverTemps(const fs::path& file)
+namespace {
+
+// The writer's process id when name is "." + stem + ".<pid>-<n>.tmp".
+std::optional<long> writerOf(const std::string& name, const std::string& stem)
 {
-    const std::string prefix = "." + file.filename().string() + ".";
+    const std::string prefix = "." + stem + ".";
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
+        return std::nullopt;
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    const size_t dash = middle.find('-');
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.size() <= 18 && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string::npos || !digits(std::string_view(middle).substr(0, dash))
+        || !digits(std::string_view(middle).substr(dash + 1)))
+        return std::nullopt;
+    return std::stol(middle.substr(0, dash));
+}
+
+void removeTemps(const fs::path& dir, const std::string& stem, int dirFd, bool onlyDeadWriters)
+{
     std::error_code ec;
-    for (auto it = fs::directory_iterator(file.parent_path(), ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
-            continue;
-        // <pid>-<n> between the prefix and ".tmp"
-        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        const size_t dash = middle.find('-');
-        const auto digits = [](std::string_view s) {
-            return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-        };
-        if (dash == std::string::npos || !digits(std::string_view(middle).substr(0, dash))
-            || !digits(std::string_view(middle).substr(dash + 1)))
-            continue;
+        const std::optional<long> writer = writerOf(name, stem);
         std::error_code ec2;
-        if (it->is_regular_file(ec2) && !it->is_symlink(ec2))
+        if (!writer || it->is_symlink(ec2) || !it->is_regular_file(ec2))
+            continue;
+        if (onlyDeadWriters && (::kill(pid_t(*writer), 0) == 0 || errno != ESRCH))
+            continue; // a live writer, or one that cannot be told
+        if (dirFd >= 0)
+            ::unlinkat(dirFd, name.c_str(), 0);
+        else
             ::unlink(it->path().c_str());
     }
+}
+
+} // namespace
+
+void removeLeftoverTemps(const fs::path& file)
+{
+    removeTemps(file.parent_path(), file.filename().string(), -1, false);
+}
+
+void removeDeadWritersTemps(const fs::path& dir, const std::string& stem, int dirFd)
+{
+    removeTemps(dir, stem, dirFd, true);
 }
 
 bool replaceAtomically(const fs::path& file, const std::string& bytes)

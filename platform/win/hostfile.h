@@ -32,4 +32,9 @@ bool replaceAtomically(const std::filesystem::path& file, const std::string& byt
 // while holding it: no temporary file of a live writer can exist then.
 void removeLeftoverTemps(const std::filesystem::path& file);
 
+// Removes what createTemp(dir, stem, ...) made for a program that is no
+// longer running (its process id in the name names no process): the
+// leftovers of killed writers of one file. dirFd as for createTemp.
+void removeDeadWritersTemps(const std::filesystem::path& dir, const std::string& stem, int dirFd = -1);
+
 } // namespace win::hostfile

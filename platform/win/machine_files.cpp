@@ -422,6 +422,8 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     const int in = openBeneath(src, O_RDONLY);
     const int dirFd = in < 0 ? -1 : openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY);
     fs::path tmp;
+    if (dirFd >= 0)
+        hostfile::removeDeadWritersTemps(dst.parent_path(), "copy-" + dst.filename().string(), dirFd);
     const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
@@ -699,6 +701,8 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
         return false;
     }
     fs::path tmp;
+    // What a killed writer of this file left goes with the next write of it.
+    hostfile::removeDeadWritersTemps(host.parent_path(), "write-" + host.filename().string(), dirFd);
     int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp, dirFd);
     bool ok = fd >= 0;
     if (ok) {

@@ -9,6 +9,7 @@
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/staletemporaries.h"
 
 #include <algorithm>
 #include <cctype>
@@ -110,6 +111,11 @@ public:
                 releaseOwnCounterOnly(upper, counter);
         if (left_.empty())
             removeItem(Item { program, false, false });
+        try {
+            // What a setup killed while it wrote these folders left in them.
+            RemoveStaleTemporaries(folders_, std::string());
+        } catch (const std::exception&) {
+        }
         removeEmptyFolders();
         if (left_.empty() && unreleased_.empty()) {
             // Once, with the entry: a kept entry is uninstalled again later.

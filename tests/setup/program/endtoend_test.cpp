@@ -30,6 +30,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <unistd.h>
 
 using namespace setuptest;
 using namespace tavixsetup;
@@ -650,6 +651,8 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
         { "C:\\TEMP\\QS7\\notes.txt", true },
         { "C:\\TEMP\\QRL12.TMP", true }, // held by a live program
         { "C:\\TEMP\\bat3D.bat", true }, // run at the next restart
+        { kMenu + "\\.write-Tavix Electronics - Demo.LNK.4999999-3.tmp", false }, // no such process
+        { kMenu + "\\.write-Tavix Electronics - Demo.LNK." + std::to_string(getpid()) + "-4.tmp", true },
     };
     for (const auto& leftover : leftovers) {
         ASSERT_TRUE(target->forceDirectories(leftover.path.substr(0, leftover.path.rfind('\\'))));
@@ -667,4 +670,9 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
         EXPECT_EQ(target->fileExists(leftover.path), leftover.stays) << leftover.path;
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     EXPECT_FALSE(std::filesystem::exists(store));
+
+    // A reinstall killed while it wrote the tables: uninstall takes its copy too.
+    ASSERT_TRUE(target->writeFile(kInstalled + "\\Data\\QRL7.TMP", ""));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    EXPECT_FALSE(target->fileExists(kInstalled + "\\Data\\QRL7.TMP"));
 }
