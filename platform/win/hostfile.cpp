@@ -53,13 +53,21 @@ bool writeAll(int fd, const std::string& bytes)
 
 namespace {
 
-// The writer's process id when name is "." + stem + ".<pid>-<n>.tmp".
+// The writer's process id when name is "." + stem + ".<pid>-<n>.tmp"; a
+// stem that ends with "*" stands for every stem it begins.
 std::optional<long> writerOf(const std::string& name, const std::string& stem)
 {
-    const std::string prefix = "." + stem + ".";
+    const bool anyEnd = stem.ends_with('*');
+    const std::string prefix = "." + (anyEnd ? stem.substr(0, stem.size() - 1) : stem + ".");
     if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
         return std::nullopt;
-    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (anyEnd) {
+        const size_t dot = middle.rfind('.');
+        if (dot == std::string::npos || dot == 0)
+            return std::nullopt;
+        middle = middle.substr(dot + 1);
+    }
     const size_t dash = middle.find('-');
     const auto digits = [](std::string_view s) {
         return !s.empty() && s.size() <= 18 && s.find_first_not_of("0123456789") == std::string_view::npos;

@@ -34,7 +34,8 @@ void removeLeftoverTemps(const std::filesystem::path& file);
 
 // Removes what createTemp(dir, stem, ...) made for a program that is no
 // longer running (its process id in the name names no process): the
-// leftovers of killed writers of one file. dirFd as for createTemp.
+// leftovers of killed writers of one file, or of every file whose stem
+// begins with it when stem ends with "*". dirFd as for createTemp.
 void removeDeadWritersTemps(const std::filesystem::path& dir, const std::string& stem, int dirFd = -1);
 
 } // namespace win::hostfile

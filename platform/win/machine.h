@@ -220,6 +220,9 @@ public:
     // Whole-file helpers; writeFile goes through a temporary file and rename.
     bool readFile(const std::string& path, std::string& bytes) const;
     bool writeFile(const std::string& path, const std::string& bytes);
+    // Removes from folder the temporary files of writeFile and copyFile
+    // calls whose program was killed (hidden host files that only they make).
+    void removeKilledWritersTemps(const std::string& folder);
 
     // Marks a file as in use by a running program: deleting, replacing,
     // renaming or opening it for writing fails with ERROR_SHARING_VIOLATION

@@ -145,6 +145,19 @@ bool Machine::isInUse(const std::string& path) const
     return resolve(path, host) && isInUseHost(host);
 }
 
+void Machine::removeKilledWritersTemps(const std::string& folder)
+{
+    fs::path host;
+    if (!resolveExisting(folder, host))
+        return;
+    const int dirFd = openBeneath(host, O_PATH | O_DIRECTORY);
+    if (dirFd < 0)
+        return;
+    hostfile::removeDeadWritersTemps(host, "write-*", dirFd);
+    hostfile::removeDeadWritersTemps(host, "copy-*", dirFd);
+    ::close(dirFd);
+}
+
 // Holds are shared host file locks (flock) on a descriptor of their own,
 // so they end with the process that took them, and an exclusive try from
 // any descriptor tells whether one is still there.

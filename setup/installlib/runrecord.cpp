@@ -284,7 +284,7 @@ void TCustomInstall::withdrawEarlierResumes()
     win::Registry& registry = machine.registry();
     win::RegKey key;
     std::vector<win::RegValue> values;
-    if (registry.openKey(win::RootKey::LocalMachine, std::string(kRunOnceKey).substr(1), false, key) != 0
+    if (registry.openKey(win::RootKey::LocalMachine, std::string(kRunOnceKey).substr(1), true, key) != 0
         || registry.enumValues(key, values) != 0)
         return;
     for (const win::RegValue& value : values) {

@@ -173,6 +173,7 @@ void RemoveStaleTemporaries(const std::vector<std::string>& Folders, const std::
         return;
     const TPendingWork pending = pendingWork();
     const std::string ownFolder = RemoveBackslash(ExtractFilePath(m.fullPathName(OwnProgram)));
+    m.removeKilledWritersTemps(temp);
 
     for (const win::FindData& found : m.findFiles(temp + "\\*")) {
         const std::string path = temp + "\\" + found.name;
@@ -193,6 +194,7 @@ void RemoveStaleTemporaries(const std::vector<std::string>& Folders, const std::
             || std::any_of(searched.begin(), searched.end(), [&](const std::string& s) { return sameFolder(s, full); }))
             continue;
         searched.push_back(full);
+        m.removeKilledWritersTemps(full);
         for (const win::FindData& found : m.findFiles(full + "\\*"))
             if (!(found.attributes & win::FILE_ATTRIBUTE_DIRECTORY)
                 && isTemporaryName(found.name, qrlefiles::kTempPrefix, { ".TMP" }))

@@ -7,6 +7,8 @@
 //                  in the folder of that file (Temp\QS<n> for the loader)
 //   bat<hex>.TMP   batch files of the Temp folder: a name taken for a
 //   bat<hex>.bat   batch and the clean-up or in-use batch made from it
+//   .write-...tmp  the machine's own copies behind a file write or copy
+//   .copy-...tmp   (beside the script's files; only a killed writer's)
 //   QS<n>          the folder the loader unpacks a setup into, in Temp:
 //                  one that holds a copy of the running setup program (same
 //                  name, size and date), or nothing but the archive's

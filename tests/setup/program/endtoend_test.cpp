@@ -623,6 +623,9 @@ TEST_F(EndToEndTest, DeclinedRestartsEndAsOneRestartWould)
     target->setInUse(str(kEngineSourceDir) + "\\IDAPI32.DLL", true);
     ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
     ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+    const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    EXPECT_TRUE(value(*target, runOnce, "QuorleUnfinished"));
+    EXPECT_FALSE(value(*target, runOnce, "QuorleUnfinished1")); // one resume, not one for each run
     user.seen.clear();
     restart({ { "look", "finish" } });
     EXPECT_EQ(user.seen, std::vector<std::string> { "Setup complete: Finish" });
@@ -652,6 +655,7 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
         { "C:\\TEMP\\QRL12.TMP", true }, // held by a live program
         { "C:\\TEMP\\bat3D.bat", true }, // run at the next restart
         { kMenu + "\\.write-Tavix Electronics - Demo.LNK.4999999-3.tmp", false }, // no such process
+        { str(kEngineSourceDir) + "\\.write-IDAPI32.CFG.4999999-0.tmp", false },
         { kMenu + "\\.write-Tavix Electronics - Demo.LNK." + std::to_string(getpid()) + "-4.tmp", true },
     };
     for (const auto& leftover : leftovers) {
