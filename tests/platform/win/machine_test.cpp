@@ -2,7 +2,10 @@
 
 #include "platform/win/file.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace win;
 namespace fs = std::filesystem;
@@ -68,6 +71,41 @@ TEST_F(MachineTest, ConfigurationPersists)
     machine.reset();
     machine = Machine::open(dir.path() / "root");
     EXPECT_FALSE(machine->isInUse("C:\\WINNT\\WIN.INI"));
+}
+
+// Catches a hold that outlives the program that took it (a killed setup's
+// files would then never count as leftovers) or that another program on
+// the same root cannot see.
+TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\TEMP\\QRL1.TMP", ""));
+    int ready[2], stop[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(stop), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto other = Machine::open(dir.path() / "root");
+        const auto held = other->hold("C:\\TEMP\\QRL1.TMP");
+        char c = held.holding() ? '1' : '0';
+        (void)!::write(ready[1], &c, 1);
+        (void)!::read(stop[0], &c, 1); // ends, however it ends, with its hold taken
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, '1');
+    EXPECT_TRUE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_FALSE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    for (int fd : { ready[0], ready[1], stop[0], stop[1] })
+        ::close(fd);
+    {
+        const auto held = machine->hold("C:\\TEMP\\QRL1.TMP");
+        EXPECT_TRUE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    }
+    EXPECT_FALSE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
 }
 
 // Catches the 95-family layout (Windows and System directories) being wrong.
