@@ -195,7 +195,8 @@ public:
     // Fails with ERROR_ALREADY_EXISTS when to exists.
     bool moveFile(const std::string& from, const std::string& to);
     // MOVEFILE_DELAY_UNTIL_REBOOT records the move for restart() on the NT
-    // kinds (an empty to deletes); the 95 family and Win32s answer
+    // kinds (an empty to deletes: a file, or a folder that is empty by
+    // then); the 95 family and Win32s answer
     // ERROR_CALL_NOT_IMPLEMENTED as they do.
     bool moveFileEx(const std::string& from, const std::string& to, uint32_t flags);
     // Keeps the date stamp. A short copy at a full drive is removed again.

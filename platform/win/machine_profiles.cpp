@@ -207,7 +207,11 @@ void Machine::restart()
                 std::string source = strip(items[i]);
                 std::string dest = items[i + 1];
                 if (dest.empty()) {
-                    deleteFile(source);
+                    // A folder goes when it is empty by then, as on Windows.
+                    if (directoryExists(source))
+                        removeDirectory(source);
+                    else
+                        deleteFile(source);
                     continue;
                 }
                 bool replace = dest[0] == '!';

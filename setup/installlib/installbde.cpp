@@ -494,6 +494,8 @@ void TInstallBDE::ConfigureBDE(const std::string& NewConfig, const std::string& 
     for (const std::string& text : { NewConfig, target, LanguageCode, engineDir })
         checkBufferLength(text);
 
+    bool merged = false;
+    std::string inForce = target;
     TRegistryUndo registry;
     TFileUndo targetFile(target);
     std::optional<TFileUndo> winIni;
@@ -519,45 +521,52 @@ void TInstallBDE::ConfigureBDE(const std::string& NewConfig, const std::string& 
         registry.Write(kBDEKey, "RESOURCE", LanguageDLL);
 
         library->IntlConfig(NewConfig.c_str(), SaveFor16Bit ? 1 : 0, LanguageCode.c_str());
-        const int merged = library->MergeCfg(
-            NewConfig.c_str(), existingConfig_.c_str(), target.c_str(), 1, SaveFor16Bit ? 1 : 0, LanguageCode.c_str());
-        if (merged != 0) {
-            if (OnMergeFailed)
-                OnMergeFailed(this);
-            // The new configuration is kept beside the old one for a merge by hand.
-            const std::string kept = AddBackslash(directoryOf(NewConfig)) + "IDAPINEW.CFG";
-            if (!equalsNoCase(NewConfig, kept)
-                && !machine().moveFileEx(NewConfig, kept, win::MOVEFILE_REPLACE_EXISTING))
-                throw IEInstallBDE("Could not rename %s to %s", { NewConfig, kept });
-            throw IEInstallBDE("The configuration of the Borland Database Engine could not be merged with the "
-                               "existing configuration %s (error %d). The existing configuration is kept; the new "
-                               "one is %s",
-                { existingConfig_ == "***" ? std::string("(none)") : existingConfig_, merged, kept });
-        }
+        merged = library->MergeCfg(NewConfig.c_str(), existingConfig_.c_str(), target.c_str(), 1, SaveFor16Bit ? 1 : 0,
+                     LanguageCode.c_str())
+            == 0;
+        if (!merged && OnMergeFailed)
+            OnMergeFailed(this);
 
         // The network directory moves from the system settings to the Paradox driver.
         const std::string systemInit = std::string(kBDEKey) + "\\Settings\\System\\Init";
         const std::string paradoxInit = std::string(kBDEKey) + "\\Settings\\Drivers\\Paradox\\Init";
         const std::string systemNetDir = RegistryReadString(4, systemInit, "NET DIR", "");
-        if (!trim(systemNetDir).empty() && !trim(RegistryReadString(4, paradoxInit, "NET DIR", "")).empty()) {
+        if (merged && !trim(systemNetDir).empty() && !trim(RegistryReadString(4, paradoxInit, "NET DIR", "")).empty()) {
             registry.Write(paradoxInit, "NET DIR", systemNetDir);
             registry.Delete(systemInit, "NET DIR");
         }
 
-        if (SaveFor16Bit) {
+        if (merged && SaveFor16Bit) {
             std::string odapi = ReadIniValue("WIN.INI", "ODAPI", "CONFIGFILE01");
             if (odapi.empty())
                 odapi = "*ERROR*";
             const int differs = toUpper(odapi) != toUpper(target) ? 1 : 0;
-            // The merged configuration stays in force even when the
-            // 16-bit settings could not follow it.
-            if (library->FixMerge(target.c_str(), differs, 1, LanguageCode.c_str()) != 0 && OnFixFailed)
-                OnFixFailed(this);
+            if (library->FixMerge(target.c_str(), differs, 1, LanguageCode.c_str()) != 0) {
+                merged = false;
+                if (OnFixFailed)
+                    OnFixFailed(this);
+            }
         }
 
-        if (!machine().fileExists(target))
-            throw IEInstallBDE("The configuration file %s was not written", { target });
-        registry.Write(kBDEKey, "CONFIGFILE01", target);
+        // A configuration the library could not bring fully up to date is not
+        // put in force: the one that was there stays as it was, with the
+        // aliases of every other product that uses the engine, and the new
+        // one is kept beside the template for a merge by hand. Only where
+        // there was none is the new one the engine's configuration.
+        if (!merged) {
+            targetFile.Restore();
+            if (winIni)
+                winIni->Restore();
+            const std::string kept = AddBackslash(directoryOf(NewConfig)) + "IDAPINEW.CFG";
+            if (!equalsNoCase(NewConfig, kept)
+                && !machine().moveFileEx(NewConfig, kept, win::MOVEFILE_REPLACE_EXISTING))
+                throw IEInstallBDE("Could not rename %s to %s", { NewConfig, kept });
+            inForce = existingConfig_ == "***" ? kept : existingConfig_;
+        }
+
+        if (!machine().fileExists(inForce))
+            throw IEInstallBDE("The configuration file %s was not written", { inForce });
+        registry.Write(kBDEKey, "CONFIGFILE01", inForce);
         registry.Write(kBDEKey, "SAVECONFIG", SaveFor16Bit ? "WIN31" : "WIN32");
 
         for (const TSQLLinkValue& v : sqlLinkValues(sqlLinkEntries_))
@@ -570,8 +579,8 @@ void TInstallBDE::ConfigureBDE(const std::string& NewConfig, const std::string& 
         throw;
     }
 
-    targetConfig_ = target;
-    if (!equalsNoCase(NewConfig, target))
+    targetConfig_ = inForce;
+    if (merged && !equalsNoCase(NewConfig, target))
         machine().deleteFile(NewConfig);
     for (int i = 0; i < InstallFileCount(); ++i) {
         auto* file = dynamic_cast<TCustomInstallFile*>(InstallFiles(i));

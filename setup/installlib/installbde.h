@@ -21,8 +21,12 @@
 //
 // Configuring the engine is all or nothing: the registry values it changes
 // and the configuration file the merge replaces are put back when any step
-// fails, and a failed merge is an error that keeps the existing
-// configuration.
+// fails. A merge or a 16-bit fix that the configuration library reports as
+// failed is not such a step: the new configuration is kept as IDAPINEW.CFG
+// beside the template for a merge by hand, OnMergeFailed or OnFixFailed is
+// fired and the install goes on. The configuration that was there stays as
+// it was and in force (it holds the aliases of every other product that uses
+// the engine); only where there was none does IDAPINEW.CFG become it.
 
 #include "setup/installlib/filecontainer.h"
 #include "setup/installlib/installerrors.h"
@@ -277,7 +281,8 @@ public:
     void FindExistingConfig();
     void PrepareEngineTarget();
     // Brings the engine's registry settings and configuration up to date
-    // with the installed template NewConfig; all or nothing (see above).
+    // with the installed template NewConfig; all or nothing, a failed merge
+    // or 16-bit fix aside (see above).
     virtual void ConfigureBDE(const std::string& NewConfig, const std::string& LanguageCode);
     void WriteSQLLinkEntries();
     // Rebuilds SQLLinkEntries from the build machine's registry.

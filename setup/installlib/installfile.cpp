@@ -21,6 +21,7 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/translator.h"
 #include "setup/installlib/typecodes.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -286,6 +287,7 @@ void TCustomInstallFile::InstallOneFile()
     copy_ = false;
     counted_ = false;
     kept_ = false;
+    createdFolders_.clear();
     extractName_.clear();
     try {
         SendUp(icFileInstallBegins, this);
@@ -370,7 +372,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
     };
     try {
         const std::string destDir = GetDestPath();
-        if (!machine().directoryExists(destDir) && !machine().forceDirectories(destDir))
+        if (!machine().directoryExists(destDir) && !CreateFolders(destDir, createdFolders_))
             throw IECustomInstallFile("Cannot create the directory %s for the file %s: %s",
                 { destDir, Name(), win::errorText(win::lastError()) });
         if (isBlank(ArchivePath))
@@ -634,6 +636,7 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
             throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
         return n + 1;
     };
+    RecordFoldersCreated(Key);
     // The shared counter this install took is listed on its own, so that
     // uninstall releases it and leaves the counters of other products alone.
     if (counted_) {
@@ -643,9 +646,15 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
         RegistryWriteString(4, key, "Entries", std::to_string(n));
     }
     // A file the overwrite rule kept is the user's or another product's:
-    // uninstall must not remove it.
-    if (kept_)
+    // uninstall must not remove it, nor take it for the copy an earlier run
+    // wrote.
+    if (kept_) {
+        RecordKeptFile(Key, path);
         return;
+    }
+    // What identifies the file as written, ahead of its list entry.
+    if (copy_)
+        RecordFileStamp(Key, path, AddBackslash(RemoveBackslash(GetDestPath())) + ExtractName());
     if (activeX_) {
         const std::string key = base + "\\ActiveX";
         const int n = nextEntry(key);
@@ -667,6 +676,11 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
     }
     throw IECustomInstallFile("Could not write the uninstall entry of %s under %s (tried Files to Files%d): %s",
         { Name(), base, kUninstallFilesKeyLimit, lastError });
+}
+
+void TCustomInstallFile::RecordFoldersCreated(std::string_view Key)
+{
+    RecordCreatedFolders(Key, createdFolders_);
 }
 
 // --- archive events ---

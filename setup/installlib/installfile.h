@@ -205,6 +205,8 @@ protected:
     void SendUp(int Code, TObject* PO);
     // Raises the "destination directory is blank" error when it is.
     void CheckDestDirNotBlank();
+    // The folders this run created for the file, into the uninstall entry Key.
+    void RecordFoldersCreated(std::string_view Key);
 
 private:
     struct Proposal {
@@ -236,6 +238,7 @@ private:
     bool copy_ = false;
     bool kept_ = false; // this run left the file that was there (or skipped it)
     bool counted_ = false; // this run added one to the file's SharedDLLs counter
+    std::vector<std::string> createdFolders_; // made by this run for the file, outermost first
     int uniqueId_ = 0;
     bool holdsSlot_ = false;
     std::string version_;

@@ -11,6 +11,7 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/typecodes.h"
 #include "setup/installlib/uninstallexe.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,9 +91,10 @@ win::Machine& machine()
     return win::Machine::current();
 }
 
-void forceDirectories(const std::string& path)
+// The folders it made are added to created, for the uninstall entry.
+void forceDirectories(const std::string& path, std::vector<std::string>& created)
 {
-    if (!machine().forceDirectories(RemoveBackslash(path)))
+    if (!CreateFolders(RemoveBackslash(path), created))
         throw IEInstallShellLink("Could not create the directory %s (error %d)", { path, int(win::lastError()) });
 }
 
@@ -142,8 +144,14 @@ void TCustomShellLinkGroup::ReceiveInformationCode(TInstallContainer* Container,
 void TCustomShellLinkGroup::InstallStep()
 {
     Broadcast(icProgramFolder, nullptr);
-    forceDirectories(GetDestPath());
+    createdFolders_.clear();
+    forceDirectories(GetDestPath(), createdFolders_);
     TInstallObject::InstallStep();
+}
+
+void TCustomShellLinkGroup::WriteUninstallInfo(std::string_view Key)
+{
+    RecordCreatedFolders(Key, createdFolders_);
 }
 
 TMainLinkGroup::TMainLinkGroup(TComponent* Owner)
@@ -328,6 +336,7 @@ void TCustomInstallShellLink::InstallStep()
     if (trim(linkName_).empty())
         throw IEInstallShellLink("The LinkName is blank for %s and therefore could not be installed", { Name() });
     checkLinkName();
+    createdFolders_.clear();
     if (objectLink_) {
         // A link to something this run did not install is not made, and
         // nothing of it is recorded for the uninstall program.
@@ -340,7 +349,7 @@ void TCustomInstallShellLink::InstallStep()
                     "%s cannot perform operation because there is no TInstall component", { Name() });
             Parameters = engine->ProductName();
         } else if (dynamic_cast<TCustomShellLinkGroup*>(objectLink_))
-            forceDirectories(objectLink_->GetDestPath());
+            forceDirectories(objectLink_->GetDestPath(), createdFolders_);
     }
     if (IsInternetShortcut())
         WriteInternetShortcut();
@@ -362,7 +371,7 @@ void TCustomInstallShellLink::CreateShellLinkFile()
 {
     try {
         InitializeCom();
-        forceDirectories(GetDestPath());
+        forceDirectories(GetDestPath(), createdFolders_);
         win::ShellLink link;
         link.arguments = ExpandMetaVariables(Parameters, this);
         link.target = GetObjectPath();
@@ -418,7 +427,7 @@ void TCustomInstallShellLink::AddProgramManagerItem()
 
 void TCustomInstallShellLink::WriteInternetShortcut()
 {
-    forceDirectories(GetDestPath());
+    forceDirectories(GetDestPath(), createdFolders_);
     if (!machine().writePrivateProfileString("InternetShortcut", std::string("URL"), objectLocation_, LinkFilePath()))
         throw IEInstallShellLink(
             "Could not write the internet shortcut %s (error %d)", { LinkFilePath(), int(win::lastError()) });
@@ -428,6 +437,7 @@ void TCustomInstallShellLink::WriteUninstallInfo(std::string_view Key)
 {
     const std::string base(Key);
     const std::string path = LinkFilePath();
+    RecordCreatedFolders(Key, createdFolders_);
     std::string lastError;
     for (int attempt = 0; attempt <= kUninstallFilesKeyLimit; ++attempt) {
         const std::string key = base + "\\Files" + (attempt == 0 ? std::string() : std::to_string(attempt));

@@ -42,9 +42,14 @@ public:
     explicit TCustomShellLinkGroup(TComponent* Owner = nullptr);
     int RegisteredType() override;
     void ReceiveInformationCode(TInstallContainer* Container, int Code, TObject* PO) override;
+    // Records the folders its install created, for the uninstall program.
+    void WriteUninstallInfo(std::string_view Key) override;
 
 protected:
     void InstallStep() override;
+
+private:
+    std::vector<std::string> createdFolders_;
 };
 
 // The one program-menu folder of the product, always below the Programs folder.
@@ -107,6 +112,7 @@ private:
 
     bool comInitialised_ = false;
     std::vector<std::string> pmFields_;
+    std::vector<std::string> createdFolders_; // by its install, for the uninstall entry
     std::string linkName_;
     TInstallContainer* objectLink_ = nullptr;
     std::string objectLocation_;

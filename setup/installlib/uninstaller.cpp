@@ -10,6 +10,7 @@
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
 #include "setup/installlib/staletemporaries.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <algorithm>
 #include <cctype>
@@ -68,8 +69,8 @@ bool isUnder(const std::string& path, const std::string& dir)
     return path.size() > prefix.size() && text::equalsNoCase(path.substr(0, prefix.size()), prefix);
 }
 
-// Why Path is no plain absolute path of a file on the machine; empty when it is.
-std::string unsafeReason(win::Machine& machine, const std::string& path)
+// Why Path is no plain absolute path; empty when it is.
+std::string pathProblem(const std::string& path)
 {
     if (path.empty())
         return "the entry is empty";
@@ -82,6 +83,14 @@ std::string unsafeReason(win::Machine& machine, const std::string& path)
             return "not a plain path";
     if (path.find("\\\\") != std::string::npos || path.back() == '\\')
         return "not a plain path";
+    return {};
+}
+
+// Why Path is no plain absolute path of a file on the machine; empty when it is.
+std::string unsafeReason(win::Machine& machine, const std::string& path)
+{
+    if (std::string why = pathProblem(path); !why.empty())
+        return why;
     if (machine.directoryExists(path))
         return "a folder, not a file";
     return {};
@@ -102,6 +111,7 @@ public:
         findEntry();
         const std::string program = checkEntry();
         readLists();
+        readInstallRecords();
         findEngineFolders();
         for (const Item& item : items_)
             removeItem(item);
@@ -322,6 +332,46 @@ private:
         }
     }
 
+    // The stamps of the files as the install wrote them, and the folders it
+    // created (none read: the entry was written before they were recorded).
+    void readInstallRecords()
+    {
+        if (reg_.OpenKey(report_.Key + "\\" + kFileStampsKey, false)) {
+            for (const std::string& name : reg_.GetValueNames()) {
+                try {
+                    stamps_[text::toUpper(name)] = text::trim(reg_.ReadString(name));
+                } catch (const std::exception&) {
+                    stamps_[text::toUpper(name)] = kKeptFileStamp; // unreadable: the file is not taken
+                }
+            }
+            reg_.CloseKey();
+        }
+        if (reg_.OpenKey(report_.Key + "\\" + kFoldersKey, false)) {
+            createdFolders_.emplace();
+            for (const std::string& name : reg_.GetValueNames())
+                if (pathProblem(name).empty())
+                    createdFolders_->push_back(name);
+            reg_.CloseKey();
+        }
+    }
+
+    // Why the file is no longer the one the install wrote; empty when it
+    // is, or when the entry holds no stamp for it (written before stamps).
+    std::string changedSinceInstall(const std::string& path)
+    {
+        const auto at = stamps_.find(text::toUpper(path));
+        if (at == stamps_.end() || at->second.empty())
+            return {};
+        if (at->second == kKeptFileStamp)
+            return "a later setup found it changed or not its own and left it as it was";
+        const std::string now = FileStamp(path);
+        if (now.empty())
+            return "it could not be read to tell whether it was changed";
+        if (!text::equalsNoCase(now, at->second))
+            return "changed since it was installed";
+        return {};
+    }
+
     // The SharedDLLs value naming the file (by its short or full path).
     std::optional<std::string> counterName(const std::string& path)
     {
@@ -502,6 +552,12 @@ private:
         }
         if (!releaseCounter(item.Path))
             return;
+        if (machine_.fileExists(item.Path)) {
+            if (const std::string why = changedSinceInstall(item.Path); !why.empty()) {
+                report_.Changed.push_back(item.Path + ": " + why);
+                return;
+            }
+        }
         removeHelpRegistration(item.Path);
         if (!machine_.fileExists(item.Path)) {
             // A link made as a Program Manager item has no file of its own.
@@ -567,9 +623,51 @@ private:
         return false;
     }
 
+    bool holdsEngineFolder(const std::string& dir) const
+    {
+        for (const std::string& folder : engineFolders_)
+            if (text::equalsNoCase(folder, dir) || isUnder(folder, dir))
+                return true;
+        return false;
+    }
+
+    // The folders the install created, deepest first, when empty; one that
+    // holds only what goes at the next start of Windows goes then as well.
+    void removeCreatedFolders()
+    {
+        std::vector<std::string> folders = *createdFolders_;
+        std::sort(folders.begin(), folders.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        std::set<std::string> goingAtRestart;
+        for (const std::string& path : report_.RemovedAtRestart)
+            goingAtRestart.insert(text::toUpper(path));
+        for (const std::string& dir : folders) {
+            if (!machine_.directoryExists(dir) || isSystemFolder(dir) || holdsEngineFolder(dir))
+                continue;
+            const std::vector<win::FindData> entries = machine_.findFiles(dir + "\\*");
+            if (entries.empty()) {
+                if (machine_.removeDirectory(dir))
+                    report_.RemovedDirectories.push_back(dir);
+                continue;
+            }
+            const bool allGoing = std::all_of(entries.begin(), entries.end(), [&](const win::FindData& entry) {
+                return goingAtRestart.count(text::toUpper(dir + "\\" + entry.name)) != 0;
+            });
+            if (allGoing && machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
+                report_.RemovedAtRestart.push_back(dir);
+                goingAtRestart.insert(text::toUpper(dir));
+            }
+        }
+    }
+
     void removeEmptyFolders()
     {
-        // Deepest first, so a parent is looked at after its children.
+        if (createdFolders_) {
+            removeCreatedFolders();
+            return;
+        }
+        // An entry written before the folders were recorded: the folders
+        // emptied here go, deepest first, so a parent is looked at after its children.
         std::sort(folders_.begin(), folders_.end(),
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
         for (std::string dir : folders_) {
@@ -591,6 +689,8 @@ private:
     std::vector<std::string> engineFolders_;
     std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
+    std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed
+    std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
 };
 

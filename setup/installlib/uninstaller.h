@@ -29,11 +29,18 @@
 //   programs may use it), and so is a file in the root of a drive;
 // - a self-registered file unregisters itself first (" /UNREGSERVER" or
 //   "DllUnregisterServer");
+// - a file that is no longer the one the install wrote (its size or hash
+//   differs from the entry's "FileStamps", uninstalllog.h) stays where it is
+//   and is reported; a file without a stamp is taken as before;
 // - a file in use is removed at the next start of Windows;
 // - its help-file registration goes when it names the file's directory.
-// Folders left empty are removed up to, never including, the system's own
-// folders (drive roots, Windows, System, Program Files, Common Files, the
-// start menu, desktop and temporary folders). Last the entry is deleted;
+// Folders: when the entry records the folders the install created
+// ("Folders"), those go when empty, deepest first, and one that holds only
+// what goes at the next start of Windows goes then as well; nothing else.
+// An entry written before that record has the folders left empty removed up
+// to, never including, the system's own folders (drive roots, Windows,
+// System, Program Files, Common Files, the start menu, desktop and temporary
+// folders). Last the entry is deleted;
 // when a file could not be removed, the entry stays (with the uninstall
 // program) and its lists name only what is left, for a second run.
 
@@ -57,6 +64,9 @@ struct TUninstallReport {
     std::vector<std::string> RemovedAtRestart; // in use: deleted at the next start
     std::vector<std::string> RemovedDirectories;
     std::vector<std::string> Kept; // "path: reason"
+    // Changed since the install wrote them (or kept by a later setup): left
+    // where they are, "path: reason".
+    std::vector<std::string> Changed;
     std::vector<std::string> Problems; // "entry: reason"
     std::vector<std::string> Left; // could not be removed; still listed in the entry
 };

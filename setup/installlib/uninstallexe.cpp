@@ -99,6 +99,8 @@ void TUninstallEXE::WriteUninstallInfo(std::string_view Key)
     // otherwise end the program's name.
     RegistryWriteString(4, Key, "UninstallString",
         "\"" + AddBackslash(RemoveBackslash(GetDestPath())) + DestName() + "\" " + product);
+    // The program may be the first file into the product's folder.
+    RecordFoldersCreated(Key);
 }
 
 } // namespace installlib

@@ -43,7 +43,8 @@ public:
 
     // "DisplayName" = the trimmed product name; "UninstallString" = the
     // destination directory, a backslash and DestName in double quotes, one
-    // blank and the trimmed product name. Without an engine raises
+    // blank and the trimmed product name; the folders made for the program
+    // go into the entry's folder record. Without an engine raises
     // IEUninstallEXE.
     void WriteUninstallInfo(std::string_view Key) override;
 };

@@ -46,6 +46,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "Not removed: %s\n", line.c_str());
         win::Machine::setCurrent(nullptr);
         if (!report.Problems.empty()) {
+            for (const auto& line : report.Changed)
+                std::fprintf(stderr, "Left where it is: %s\n", line.c_str());
             if (report.Left.empty())
                 std::fprintf(stderr, "%s was not completely removed.\n", product.c_str());
             else
@@ -56,6 +58,11 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%s was removed.\n", product.c_str());
+        if (!report.Changed.empty()) {
+            std::printf("These files were left where they are, with the folders that hold them:\n");
+            for (const auto& line : report.Changed)
+                std::printf("  %s\n", line.c_str());
+        }
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

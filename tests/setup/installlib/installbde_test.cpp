@@ -160,8 +160,16 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
         { "language drivers",
             [&] { registry().setKeyReadOnly(win::RootKey::LocalMachine, "Software\\Borland\\BLW32", true); },
             [&] { registry().setKeyReadOnly(win::RootKey::LocalMachine, "Software\\Borland\\BLW32", false); } },
-        { "merge", [&] { ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", "damaged")); },
-            [&] { ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", before.back())); } },
+        // A failed merge goes on, but not when the unmerged configuration cannot be kept.
+        { "keeping the unmerged configuration",
+            [&] {
+                ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", "damaged"));
+                ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_READONLY));
+            },
+            [&] {
+                ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_NORMAL));
+                ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", before.back()));
+            } },
         { "network directory", [&] { registry().setKeyReadOnly(win::RootKey::LocalMachine, netInit, true); },
             [&] { registry().setKeyReadOnly(win::RootKey::LocalMachine, netInit, false); } },
         { "SQL links",
@@ -186,19 +194,7 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
         step.undo();
     }
     EXPECT_EQ(mergeFailures, 1);
-    // The new configuration from the failed merge replaces an older one
-    // beside the existing configuration; when it cannot, that is said.
-    EXPECT_NE(config("C:\\IDAPI\\IDAPINEW.CFG").Find("DRIVER", "PARADOX"), nullptr);
-    ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", "damaged"));
-    try {
-        install();
-        FAIL() << "a failed rename passed";
-    } catch (const IEInstallBDE& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Could not rename", 0), 0u) << e.what();
-    }
-    ASSERT_TRUE(machine->setFileAttributes("C:\\IDAPI\\IDAPINEW.CFG", win::FILE_ATTRIBUTE_NORMAL));
-    ASSERT_TRUE(machine->writeFile("C:\\IDAPI\\IDAPI32.CFG", before.back()));
+    EXPECT_EQ(read("C:\\IDAPI\\IDAPINEW.CFG"), "left by an earlier failed merge");
 
     // With nothing failing the network directory moves to the Paradox driver.
     install();
@@ -210,28 +206,69 @@ TEST_F(BDETest, AFailureAtAnyStepLeavesTheEngineAsItWas)
         "8");
 }
 
-// A 16-bit fix that fails keeps the merge that succeeded, and a setting
-// with nowhere to go is not dropped.
-TEST_F(BDETest, FailedSixteenBitFixKeepsTheMerge)
+// A merge or a 16-bit fix that fails is no error: the new configuration is
+// kept as IDAPINEW.CFG (replacing one from an earlier run), the one there was
+// stays as it was and in force, and only without one does IDAPINEW.CFG take
+// its place. The merge fails on a configuration that cannot be rewritten,
+// the fix on a WIN.INI that cannot.
+struct ConfigFailure {
+    const char* name;
+    bool existing, fixFails;
+};
+void PrintTo(const ConfigFailure& c, std::ostream* os)
 {
-    existingEngine("C:\\IDAPI", "C:\\IDAPI\\IDAPI32.CFG");
+    *os << c.name;
+}
+
+class BDEConfigFailureTest : public BDETest, public ::testing::WithParamInterface<ConfigFailure> { };
+
+TEST_P(BDEConfigFailureTest, KeepsTheConfigurationThereWasAndGoesOn)
+{
+    const ConfigFailure c = GetParam();
+    const std::string dir = c.existing ? "C:\\IDAPI" : kDefaultEngineDir;
+    const std::string target = dir + (c.existing ? "\\IDAPI32.CFG" : "\\idapi32.cfg");
+    if (c.existing)
+        existingEngine("C:\\IDAPI", target);
+    ASSERT_TRUE(machine->forceDirectories(dir));
+    ASSERT_TRUE(machine->writeFile(dir + "\\IDAPINEW.CFG", "left by an earlier failed merge"));
+    if (!c.fixFails) {
+        if (!c.existing) {
+            ASSERT_TRUE(machine->writeFile(target, "a leftover"));
+        }
+        ASSERT_TRUE(machine->setFileAttributes(target, win::FILE_ATTRIBUTE_READONLY));
+    }
+    auto contents = [&] { return machine->fileExists(target) ? std::optional(read(target)) : std::nullopt; };
+    const auto before = contents();
     TInstallBDE& installer = makeInstaller();
-    installer.SaveFor16Bit = true;
+    installer.SaveFor16Bit = c.fixFails;
     const std::string winIni = machine->windowsDirectory() + "\\WIN.INI";
     ASSERT_TRUE(machine->writeFile(winIni, "[windows]\r\n"));
     ASSERT_TRUE(machine->setFileAttributes(winIni, win::FILE_ATTRIBUTE_READONLY));
     // A network directory with no Paradox setting to move to stays where it is.
     const std::string netInit = "SOFTWARE\\Borland\\Database Engine\\Settings\\System\\Init";
     registry().writeString(win::RootKey::LocalMachine, netInit, "NET DIR", "N:\\NET");
-    int fixFailures = 0;
-    installer.OnFixFailed = [&](TObject*) { ++fixFailures; };
+    std::vector<std::string> events;
+    installer.OnMergeFailed = [&](TObject*) { events.push_back("merge failed"); };
+    installer.OnFixFailed = [&](TObject*) { events.push_back("fix failed"); };
     install();
+
+    EXPECT_EQ(events, std::vector<std::string> { c.fixFails ? "fix failed" : "merge failed" });
+    EXPECT_EQ(engineValue("CONFIGFILE01"), c.existing ? target : dir + "\\IDAPINEW.CFG");
+    EXPECT_EQ(contents(), before);
+    const auto kept = config(dir + "\\IDAPINEW.CFG");
+    ASSERT_NE(kept.Find("DRIVER", "PARADOX"), nullptr);
+    EXPECT_EQ(*kept.Find("DRIVER", "PARADOX")->Value("LEVEL"), "7");
+    EXPECT_FALSE(machine->fileExists(dir + "\\idapi32.cnf"));
     EXPECT_EQ(registry().readString(win::RootKey::LocalMachine, netInit, "NET DIR"), "N:\\NET");
-    EXPECT_EQ(fixFailures, 1);
-    EXPECT_EQ(engineValue("CONFIGFILE01"), "C:\\IDAPI\\IDAPI32.CFG");
-    EXPECT_NE(config("C:\\IDAPI\\IDAPI32.CFG").Find("ALIAS", "PARTS"), nullptr);
-    EXPECT_FALSE(machine->fileExists("C:\\IDAPI\\IDAPINEW.CFG"));
+    EXPECT_EQ(engineValue("SAVECONFIG"), c.fixFails ? "WIN31" : "WIN32");
+    EXPECT_EQ(registry().readDWord(win::RootKey::LocalMachine, "SOFTWARE\\Borland\\Database Engine", "UseCount"), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Failures, BDEConfigFailureTest,
+    ::testing::Values(ConfigFailure { "MergeOverAConfiguration", true, false },
+        ConfigFailure { "MergeWithoutOne", false, false }, ConfigFailure { "FixOverAConfiguration", true, true },
+        ConfigFailure { "FixWithoutOne", false, true }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A different language installs over unless the handler refuses; the
 // codes compare trimmed and without case.

@@ -404,6 +404,81 @@ TEST_F(UninstallTest, FilesInUseGoAtTheRestartAndServersUnregister)
     EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
 }
 
+namespace {
+
+enum class AfterInstall { Nothing, ChangeData, ChangeDataAndReinstall, ChangeOldEntrysDataAndReinstall, AppInUse };
+
+struct OwnRow {
+    const char* name;
+    const char* folder; // where the product goes
+    bool folderParentThere; // an empty folder above it was there before
+    AfterInstall after;
+    std::vector<std::string> stay, gone; // after the uninstall and a restart
+};
+
+class UninstallOwnTest : public UninstallTest, public ::testing::WithParamInterface<OwnRow> { };
+
+std::string inDest(const char* name)
+{
+    return std::string(kDestDir) + "\\" + name;
+}
+
+} // namespace
+
+// Catches uninstall deleting a file the user changed since (also when a
+// later setup kept it), an empty folder that was there before the install,
+// or a folder the install made that empties only at the restart.
+TEST_P(UninstallOwnTest, TakesOnlyWhatTheInstallWroteAndMade)
+{
+    const OwnRow& row = GetParam();
+    if (row.folderParentThere) {
+        ASSERT_TRUE(machine->forceDirectories("C:\\Tools"));
+    }
+    makeEngine();
+    auto* app = makeFile("APP.EXE", "File1");
+    auto* data = makeFile("DATA.DB", "File2");
+    data->OverwriteMode = owNever;
+    auto* uninstall = makeUninstaller();
+    for (TCustomInstallFile* file : std::initializer_list<TCustomInstallFile*> { app, data, uninstall })
+        file->SetDestDir(row.folder);
+    packAndInstall({ app, data, uninstall });
+    const std::string at = std::string(row.folder) + "\\";
+    if (row.after == AfterInstall::ChangeOldEntrysDataAndReinstall)
+        RegistryDeleteKeyTree(4, std::string(kEntry) + "\\FileStamps");
+    if (row.after != AfterInstall::Nothing && row.after != AfterInstall::AppInUse) {
+        ASSERT_TRUE(machine->writeFile(at + "DATA.DB", "the user's rows"));
+    }
+    if (row.after == AfterInstall::ChangeDataAndReinstall || row.after == AfterInstall::ChangeOldEntrysDataAndReinstall)
+        for (TCustomInstallFile* file : std::initializer_list<TCustomInstallFile*> { app, data, uninstall })
+            file->ProcessContainer();
+    if (row.after == AfterInstall::AppInUse)
+        machine->setInUse(at + "APP.EXE", true);
+
+    UninstallProduct("My Product");
+    machine->restart();
+    for (const std::string& path : row.stay)
+        EXPECT_TRUE(machine->fileExists(path) || machine->directoryExists(path)) << path;
+    for (const std::string& path : row.gone)
+        EXPECT_FALSE(machine->fileExists(path) || machine->directoryExists(path)) << path;
+    if (machine->fileExists(at + "DATA.DB")) {
+        EXPECT_EQ(read(at + "DATA.DB"), "the user's rows");
+    }
+    EXPECT_EQ(RegistryReadString(4, kEntry, "DisplayName", "gone"), "gone");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, UninstallOwnTest,
+    ::testing::Values(OwnRow { "Changed", kDestDir, false, AfterInstall::ChangeData, { inDest("DATA.DB") },
+                          { inDest("APP.EXE"), inDest("uninstall.exe") } },
+        OwnRow { "ChangedAndKeptByAReinstall", kDestDir, false, AfterInstall::ChangeDataAndReinstall,
+            { inDest("DATA.DB") }, { inDest("APP.EXE") } },
+        OwnRow { "EntryWithoutStampsChangedAndKeptByAReinstall", kDestDir, false,
+            AfterInstall::ChangeOldEntrysDataAndReinstall, { inDest("DATA.DB") }, { inDest("APP.EXE") } },
+        OwnRow { "EmptyFolderThatWasThere", "C:\\Tools\\My App", true, AfterInstall::Nothing, { "C:\\Tools" },
+            { "C:\\Tools\\My App" } },
+        OwnRow {
+            "FolderEmptiedAtTheRestart", "C:\\Tools\\My App", false, AfterInstall::AppInUse, {}, { "C:\\Tools" } }),
+    [](const ::testing::TestParamInfo<OwnRow>& info) { return std::string(info.param.name); });
+
 // --- the hook object ---
 
 // Catches a hook that misses or reorders its container's broadcasts, hears

@@ -494,6 +494,33 @@ TEST_F(EndToEndTest, AReinstallKeepsTheUsersRepairRecords)
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"), read(*build, str(kProductDataDir) + "\\transistores.DB"));
 }
 
+// Catches uninstall deleting the repairs the user recorded (kept by the
+// reinstall too) or the empty folder the product was installed into, or
+// leaving a folder that the install made.
+TEST_F(EndToEndTest, AChangedTableAndTheFolderThatWasThereOutliveReinstallAndUninstall)
+{
+    buildAndCopy();
+    const std::vector<std::string> wizard { "next", "next", "next", "type:C:\\My Documents", "next", "next" };
+    const std::string product = "C:\\My Documents\\Tavix Electronics";
+    ASSERT_TRUE(target->directoryExists("C:\\My Documents"));
+    ASSERT_EQ(install({ wizard, { "finish" } }), 0) << log();
+    ASSERT_TRUE(target->writeFile(product + "\\Data\\Reparos.DB", "the user's repairs"));
+    ASSERT_EQ(install({ wizard, { "finish" } }), 0) << log();
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+
+    EXPECT_EQ(read(*target, product + "\\Data\\Reparos.DB"), "the user's repairs");
+    EXPECT_NE(log().find("Reparos.DB: changed since it was installed"), std::string::npos) << log();
+    std::set<std::string> left;
+    for (const auto& [path, bytes] : driveFiles(*target))
+        if (path.starts_with("My Documents"))
+            left.insert(path);
+    EXPECT_EQ(left,
+        (std::set<std::string> { "My Documents/", "My Documents/Tavix Electronics/",
+            "My Documents/Tavix Electronics/Data/", "My Documents/Tavix Electronics/Data/Reparos.DB" }));
+    EXPECT_FALSE(target->directoryExists(kMenu));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+}
+
 namespace {
 
 class CancelTest : public EndToEndTest, public ::testing::WithParamInterface<int> { };
