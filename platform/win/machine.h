@@ -337,6 +337,8 @@ private:
     // so a folder swapped for a link after the checks is not followed. -1
     // with errno (ELOOP, EXDEV for a link) on failure.
     int openBeneath(const std::filesystem::path& host, int flags, mode_t mode = 0644) const;
+    // A descriptor of its own on an existing file or folder, for hold() and isHeld(); -1 when none.
+    int openToLock(const std::string& path) const;
     const DriveInfo* driveOf(char letter) const;
     const DriveInfo* driveOfHost(const std::filesystem::path& host) const;
     uint64_t driveUsed(const DriveInfo& drive) const;

@@ -184,13 +184,16 @@ void Machine::Hold::release()
     fd_ = -1;
 }
 
+int Machine::openToLock(const std::string& path) const
+{
+    fs::path host;
+    return resolveExisting(path, host) ? openBeneath(host, O_RDONLY | O_CLOEXEC) : -1;
+}
+
 Machine::Hold Machine::hold(const std::string& path) const
 {
     Hold held;
-    fs::path host;
-    if (!resolveExisting(path, host))
-        return held;
-    const int fd = openBeneath(host, O_RDONLY | O_CLOEXEC);
+    const int fd = openToLock(path);
     if (fd < 0)
         return held;
     while (::flock(fd, LOCK_SH) != 0) {
@@ -205,10 +208,7 @@ Machine::Hold Machine::hold(const std::string& path) const
 
 bool Machine::isHeld(const std::string& path) const
 {
-    fs::path host;
-    if (!resolveExisting(path, host))
-        return false;
-    const int fd = openBeneath(host, O_RDONLY | O_CLOEXEC);
+    const int fd = openToLock(path);
     if (fd < 0)
         return false;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;

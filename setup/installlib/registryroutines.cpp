@@ -11,7 +11,6 @@ namespace {
 
 const char* const kShellFolders = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const kCurrentVersion = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const char* const kRunOnce = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 void setRoot(TRegistry& reg, int number)
 {
@@ -204,7 +203,7 @@ bool AddRunOnceValue(std::string_view Name, std::string_view Command, bool Numbe
         TqrleRegistry reg;
         reg.SetRootKey(win::RootKey::LocalMachine);
         reg.LazyWrite = false;
-        if (!reg.OpenKey(kRunOnce, true))
+        if (!reg.OpenKey(kRunOnceKey, true))
             return false;
         std::string valueName(Name);
         if (Numbered)

@@ -54,6 +54,11 @@ int RegistryReadInteger(int Root, std::string_view Key, std::string_view Name, i
 // ignored.
 void RegistryDeleteKeyTree(int Root, std::string_view Key);
 
+// The local machine's RunOnce key, and the key under which setup runs keep
+// their run records (absolute paths).
+inline constexpr const char* kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr const char* kRunRecordsKey = "\\SOFTWARE\\Quorle\\Install";
+
 // Writes Command under the local machine's RunOnce key as Name (Numbered
 // false, overwriting) or as the first free of Name, Name1, Name2, ...
 // Returns false when the key cannot be opened or the write fails.

@@ -36,9 +36,7 @@ namespace installlib {
 namespace {
 
 constexpr int kLocalMachine = 4;
-constexpr const char* kInstallKey = "\\SOFTWARE\\Quorle\\Install";
 constexpr const char* kQuorleKey = "\\Software\\Quorle";
-constexpr const char* kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr const char* kUnfinishedError
     = "The TInstall could not either write or read unfinished business from the registry";
 constexpr const char* kInvalidEntry = "There is an invalid entry for the unfinished install list %s";
@@ -81,7 +79,7 @@ bool liesInTempDirectory(win::Machine& machine, const std::string& path)
 
 // A file's size and last-write date-time, by which a record knows its
 // setup file; false when the file cannot be opened or has no date.
-bool fileStamp(win::Machine& machine, const std::string& path, std::int64_t& size, double& date)
+bool sizeAndDate(win::Machine& machine, const std::string& path, std::int64_t& size, double& date)
 {
     win::File file;
     if (!file.open(machine, path, win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING))
@@ -138,19 +136,19 @@ std::string TCustomInstall::FindRunRecord(bool Create)
     const std::string program = fullProgramPath(machine, ProgramFile());
     std::int64_t size;
     double fileDate;
-    if (!fileStamp(machine, program, size, fileDate))
+    if (!sizeAndDate(machine, program, size, fileDate))
         throw IEInstall("Cannot open file %s: %s", { program, win::errorText(win::lastError()) });
     // The record keeps the size as a registry integer.
     const int fileSize = static_cast<int>(size);
 
     TqrleRegistry reg;
     reg.SetRootKey(win::RootKey::LocalMachine);
-    if (!reg.OpenKey(kInstallKey, true))
+    if (!reg.OpenKey(kRunRecordsKey, true))
         return {};
     const std::vector<std::string> names = reg.GetKeyNames();
 
     for (const std::string& name : names) {
-        const std::string key = std::string(kInstallKey) + "\\" + name;
+        const std::string key = std::string(kRunRecordsKey) + "\\" + name;
         double creation;
         int recordSize;
         try {
@@ -185,7 +183,7 @@ std::string TCustomInstall::FindRunRecord(bool Create)
         if (!taken)
             break;
     }
-    const std::string key = std::string(kInstallKey) + "\\" + name;
+    const std::string key = std::string(kRunRecordsKey) + "\\" + name;
     try {
         if (!reg.OpenKey(key, true))
             return {};
@@ -257,8 +255,8 @@ void TCustomInstall::DeleteRunRecord()
 
     TqrleRegistry reg;
     reg.SetRootKey(win::RootKey::LocalMachine);
-    if (!hasSubkeys(kInstallKey)) {
-        reg.DeleteKey(kInstallKey);
+    if (!hasSubkeys(kRunRecordsKey)) {
+        reg.DeleteKey(kRunRecordsKey);
         if (!hasSubkeys(kQuorleKey))
             reg.DeleteKey(kQuorleKey);
     }
@@ -279,27 +277,31 @@ void TCustomInstall::withdrawEarlierResumes()
     const std::string own = fullProgramPath(machine, ProgramFile());
     std::int64_t size, otherSize;
     double date, otherDate;
-    if (!fileStamp(machine, own, size, date))
+    if (!sizeAndDate(machine, own, size, date))
         return;
-    win::Registry& registry = machine.registry();
-    win::RegKey key;
-    std::vector<win::RegValue> values;
-    if (registry.openKey(win::RootKey::LocalMachine, std::string(kRunOnceKey).substr(1), true, key) != 0
-        || registry.enumValues(key, values) != 0)
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    if (!reg.OpenKey(kRunOnceKey, false))
         return;
-    for (const win::RegValue& value : values) {
-        if (!isResumeValueName(value.name) || !value.isString())
+    for (const std::string& name : reg.GetValueNames()) {
+        if (!isResumeValueName(name))
             continue;
-        const std::vector<std::string> words = win::splitCommandLine(value.text());
+        std::string command;
+        try {
+            command = reg.ReadString(name);
+        } catch (const ERegistryException&) {
+            continue; // no command line
+        }
+        const std::vector<std::string> words = win::splitCommandLine(command);
         if (words.size() < 2 || !std::any_of(words.begin() + 1, words.end(),
                 [](const std::string& word) { return win::text::equalsNoCase(word, "-r"); }))
             continue;
         // Another setup's resume, or one whose program is gone, is not ours to take.
         const std::string program = fullProgramPath(machine, words.front());
-        if (!fileStamp(machine, program, otherSize, otherDate) || otherSize != size
+        if (!sizeAndDate(machine, program, otherSize, otherDate) || otherSize != size
             || std::fabs(otherDate - date) >= kSameDate)
             continue;
-        registry.deleteValue(key, value.name);
+        reg.DeleteValue(name);
         const std::string folder = RemoveBackslash(ExtractFilePath(program));
         if (IsLoaderFolder(folder) && !win::text::equalsNoCase(folder, RemoveBackslash(ExtractFilePath(own))))
             RemoveFolderTree(folder);

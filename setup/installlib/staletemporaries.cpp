@@ -1,9 +1,9 @@
 #include "setup/installlib/staletemporaries.h"
 
 #include "platform/win/machine.h"
-#include "platform/win/registry.h"
 #include "platform/win/text.h"
 #include "setup/installlib/qrlecompressfiles.h"
+#include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
 
 #include <algorithm>
@@ -12,9 +12,6 @@
 namespace installlib {
 
 namespace {
-
-constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-constexpr const char* kRecordsKey = "SOFTWARE\\Quorle\\Install";
 
 win::Machine& machine()
 {
@@ -71,27 +68,23 @@ struct TPendingWork {
 TPendingWork pendingWork()
 {
     TPendingWork pending;
-    win::Registry& registry = machine().registry();
-    win::RegKey key;
-    std::vector<win::RegValue> values;
-    if (registry.openKey(win::RootKey::LocalMachine, kRunOnceKey, false, key) == win::ERROR_SUCCESS
-        && registry.enumValues(key, values) == win::ERROR_SUCCESS)
-        for (const win::RegValue& value : values)
-            if (value.isString())
-                pending.Commands.push_back(upper(value.text()));
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    if (reg.OpenKey(kRunOnceKey, false))
+        for (const std::string& name : reg.GetValueNames()) {
+            try {
+                pending.Commands.push_back(upper(reg.ReadString(name)));
+            } catch (const ERegistryException&) {
+                // not a command line
+            }
+        }
     std::vector<std::string> records;
-    if (registry.openKey(win::RootKey::LocalMachine, kRecordsKey, false, key) == win::ERROR_SUCCESS)
-        registry.enumKeys(key, records);
-    for (const std::string& record : records) {
-        win::RegKey unfinished;
-        values.clear();
-        if (registry.openKey(win::RootKey::LocalMachine, std::string(kRecordsKey) + "\\" + record + "\\Unfinished",
-                false, unfinished)
-                == win::ERROR_SUCCESS
-            && registry.enumValues(unfinished, values) == win::ERROR_SUCCESS)
-            for (const win::RegValue& value : values)
-                pending.Unfinished.push_back(upper(value.name));
-    }
+    if (reg.OpenKey(kRunRecordsKey, false))
+        records = reg.GetKeyNames();
+    for (const std::string& record : records)
+        if (reg.OpenKey(std::string(kRunRecordsKey) + "\\" + record + "\\Unfinished", false))
+            for (const std::string& name : reg.GetValueNames())
+                pending.Unfinished.push_back(upper(name));
     return pending;
 }
 

@@ -1,13 +1,14 @@
 #include "setup/loader/loader.h"
 
+#include "platform/ui/message_service.h"
 #include "platform/win/program.h"
 #include "platform/win/text.h"
-#include "platform/ui/message_service.h"
 #include "setup/installlib/buildmode.h"
 #include "setup/installlib/exceptions.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/staletemporaries.h"
 
 #include <stdexcept>
 
@@ -85,15 +86,6 @@ std::string newTempFolder(win::Machine& machine)
         + win::errorText(win::lastError()));
 }
 
-// Removes an unpacking folder that failed, with what was unpacked so far.
-void removeFolder(win::Machine& machine, const std::string& folder)
-{
-    for (const win::FindData& found : machine.findFiles(AddBackslash(folder) + "*.*"))
-        if (!(found.attributes & win::FILE_ATTRIBUTE_DIRECTORY))
-            machine.deleteFile(AddBackslash(folder) + found.name);
-    machine.removeDirectory(folder);
-}
-
 // Unpacks every member of the setup archive into folder; the setup
 // program's path there.
 std::string unpack(const SetupArchive& source, const std::string& folder)
@@ -157,7 +149,7 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
         setupProgram = unpack(source, folder);
     } catch (...) {
         if (!folder.empty())
-            removeFolder(*machine, folder);
+            RemoveFolderTree(folder); // with what was unpacked so far
         if (!started)
             InstallLibraryShutdown();
         throw;

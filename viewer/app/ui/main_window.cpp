@@ -356,10 +356,11 @@ void TMainForm::wireCharts()
         auto texts = [&](const TStatusDigits& d) {
             return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance());
         };
+        const TPointStatus shown = texts(digits_);
         SetStatusReadout(2, [&](const TStatusDigits& d) { return texts(d).Freq; });
-        if (texts(digits_).MagAngle)
+        if (shown.MagAngle)
             SetStatusReadout(3, [&](const TStatusDigits& d) { return *texts(d).MagAngle; });
-        if (texts(digits_).Value)
+        if (shown.Value)
             SetStatusReadout(4, [&](const TStatusDigits& d) { return *texts(d).Value; });
     };
     c.OnDataChanged = [this](smith::TSmithChart&) {
