@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -378,6 +380,35 @@ TEST_F(Janela, GridMovesChangeOnlyTheirSide)
     EXPECT_TRUE(p.ImagemResultado->Figura().Vazia());
     EXPECT_TRUE(p.ImagemOriginal->Figura().Vazia()); // not BD139's package
     EXPECT_EQ(p.RotulosOriginais[0]->text(), "ACME");
+    EsperaSemErros();
+}
+
+// Catches grids of one panel that scroll apart, so that a row read across
+// joins two parts: a wheel turn, a scroll bar or a key in any grid moves all.
+TEST_F(Janela, GridsOfOnePanelShowTheSameRows)
+{
+    AbreEMostra();
+    J().PageControl->setCurrentWidget(J().PaginaTransistores);
+    QApplication::processEvents();
+    const std::vector<TDBGrid*>& grades = P(TTipoPeca::tpTransistores).GradesOriginais;
+    auto topos = [&] {
+        std::vector<int> t;
+        for (TDBGrid* g : grades)
+            t.push_back(g->rowAt(0));
+        return t;
+    };
+    QWidget* vista = grades[0]->viewport();
+    QWheelEvent roda(QPointF(20, 20), vista->mapToGlobal(QPointF(20, 20)), {}, QPoint(0, -120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vista, &roda);
+    ASSERT_GT(grades[0]->rowAt(0), 0);
+    EXPECT_EQ(topos(), std::vector<int>(4, grades[0]->rowAt(0)));
+    grades[3]->verticalScrollBar()->setValue(1);
+    EXPECT_EQ(topos(), std::vector<int>(4, 1));
+    QTest::keyClick(grades[2], Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Atual(T(TTipoPeca::tpTransistores)), "X\"1");
+    EXPECT_GT(grades[2]->rowAt(0), 1);
+    EXPECT_EQ(topos(), std::vector<int>(4, grades[2]->rowAt(0)));
     EsperaSemErros();
 }
 
