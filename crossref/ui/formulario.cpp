@@ -233,6 +233,8 @@ void TFormulario::PreparaPrimeiraExibicao()
     }
     Protegido(*mensagens_, [&] {
         const std::vector<std::string> falhas = modulo_->AbreBancosDeDados();
+        for (TTipoPeca tipo : TodosOsTipos)
+            Pagina(tipo).MostraFalhaDaTabela(modulo_->FalhaDeAbertura(*Tabela(tipo)));
         if (!falhas.empty()) {
             std::string texto;
             for (const auto& falha : falhas)

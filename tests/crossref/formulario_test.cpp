@@ -455,6 +455,13 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
         EXPECT_TRUE(ds->Active()) << ds->Name();
     EXPECT_FALSE(J().PrimeiraExibicao());
     EXPECT_EQ(J().ImagemAbertura->Figura().Nome(), "abertura");
+    // Their pages say so instead of staying silently empty.
+    for (TTipoPeca tipo : { TTipoPeca::tpDiodosR, TTipoPeca::tpDiodosZ }) {
+        EXPECT_FALSE(P(tipo).FalhaDaTabela->isHidden());
+        EXPECT_TRUE(P(tipo).FalhaDaTabela->text().startsWith("The table of this page could not be opened"));
+        EXPECT_FALSE(P(tipo).Equivalentes->isEnabled());
+    }
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).FalhaDaTabela->isHidden());
 
     // The open kinds work, the closed ones do nothing.
     Busca(TTipoPeca::tpTransistores, "BC547");
@@ -464,6 +471,19 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
     Pesquisa(TTipoPeca::tpDiodosR, 0);
     EXPECT_EQ(P(TTipoPeca::tpDiodosR).GradesOriginais[0]->model()->rowCount(), 0);
     EXPECT_EQ(Msgs().Erros().size(), 1u);
+}
+
+// Catches a start outside a product folder reported as one error per table,
+// none saying what to do: one box names the folder and what it lacks.
+TEST_F(Janela, StartedOutsideAProductFolderSaysWhereItLooked)
+{
+    Abre();
+    J().show();
+    EXPECT_EQ(Msgs().Erros(),
+        std::vector<std::string> { "No data folder in " + J().DiretorioBase()
+            + ": start tavixcat in its product folder, the one that holds data, library and Help." });
+    EXPECT_FALSE(J().PrimeiraExibicao());
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).FalhaDaTabela->text().contains("No data folder in"));
 }
 
 // Catches a damaged blob file that closes its whole table, is reported once
