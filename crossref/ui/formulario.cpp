@@ -305,8 +305,12 @@ void TFormulario::MostraEncapsulamento(db::TDataSet& ds, TFigura& figura)
         figura.Limpa(); // not the previous part's package under a failure message
         throw;
     }
-    if (!mostrou)
+    if (!mostrou) {
         figura.Limpa();
+        // A package without a picture must not read as a frame that failed.
+        if (!chave.empty() && modulo_->TabelaGraficos.Active())
+            figura.MarcaIlegivel("No picture for " + chave);
+    }
 }
 
 void TFormulario::TabelaAfterScroll(TTipoPeca tipo)

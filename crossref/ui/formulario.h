@@ -96,7 +96,8 @@ private:
     db::TTable* Tabela(TTipoPeca tipo);
     db::TQuery* Pesquisa(TTipoPeca tipo);
     // Shows the package picture of `ds`'s current record; clears the picture
-    // when the record has none (or there is no record).
+    // when there is no record, and says "No picture for" its package when
+    // the picture table has none.
     void MostraEncapsulamento(db::TDataSet& ds, TFigura& figura);
     void MostraFigura(const char* nome, TQuadroImagem& quadro);
     void ConfereColunas();

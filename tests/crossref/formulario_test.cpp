@@ -366,10 +366,11 @@ TEST_F(Janela, GridMovesChangeOnlyTheirSide)
     EXPECT_EQ(p.GradesResultado[3]->currentIndex().row(), 2); // the other grids follow
     EXPECT_EQ(p.RotulosResultado[1]->text(), "Comments of MJE340");
 
-    // BD140's package has no picture: the result side shows none.
+    // BD140's package has no picture: the result side says so.
     clica(p.GradesResultado[0], 1);
     EXPECT_EQ(Atual(Q(TTipoPeca::tpTransistores)), "BD140");
     EXPECT_TRUE(p.ImagemResultado->Figura().Vazia());
+    EXPECT_EQ(p.ImagemResultado->text(), "No picture for SEMFIGURA");
     EXPECT_EQ(p.ImagemOriginal->Figura().Nome(), "TO126");
 
     // A click in an original grid empties the result side.
