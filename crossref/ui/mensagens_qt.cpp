@@ -58,8 +58,8 @@ void TMensagensQt::MostraAdiadas()
         const auto [icone, texto] = adiadas_.front();
         adiadas_.pop_front();
         TCursorNormal cursor;
-        QMessageBox caixa(icone, QString::fromUtf8(TituloDaAplicacao), QString::fromStdString(texto), QMessageBox::Ok,
-            pai_);
+        QMessageBox caixa(
+            icone, QString::fromUtf8(TituloDaAplicacao), QString::fromStdString(texto), QMessageBox::Ok, pai_);
         caixa.exec();
     }
 }

@@ -292,10 +292,11 @@ void TPaginaPeca::LigaDataSets(db::TDataSet* tabela, db::TDataSet* consulta)
 
 void TPaginaPeca::MostraFalhaDaTabela(const std::string& falha)
 {
-    FalhaDaTabela->setText(falha.empty()
-            ? QString()
-            : tr("The table of this page could not be opened, so the page stays empty:\n")
-                + QString::fromStdString(falha));
+    QString texto;
+    if (!falha.empty())
+        texto = tr("The table of this page could not be opened, so the page stays empty:\n")
+            + QString::fromStdString(falha);
+    FalhaDaTabela->setText(texto);
     FalhaDaTabela->setVisible(!falha.empty());
     barraDePesquisa_->setEnabled(falha.empty());
 }
