@@ -84,6 +84,9 @@ protected:
 
 private:
     void CriaMenus();
+    // Ctrl+Tab (passo 1) and Ctrl+Shift+Tab (-1): the next or previous page,
+    // inner pages included, round from the last to the first.
+    void PassaPagina(int passo);
     void CriaPaginaSobre();
     void CriaPaginasDeOutrosComponentes();
     void LigaPaginaPeca(TPaginaPeca& pagina);

@@ -413,6 +413,31 @@ TEST_F(Janela, GridsOfOnePanelShowTheSameRows)
     EsperaSemErros();
 }
 
+// Catches Ctrl+Tab caught by an inner page control (it only swapped the two
+// diode pages): Ctrl+Tab and Ctrl+Shift+Tab walk every page and wrap round.
+TEST_F(Janela, CtrlTabWalksEveryPageInnerOnesIncluded)
+{
+    AbreEMostra();
+    QApplication::setActiveWindow(&J());
+    J().PageControl->setCurrentWidget(J().PaginasDeDiodos);
+    QLineEdit* busca = J().PaginaDiodosR->BuscaRapida;
+    busca->setFocus();
+    auto passa = [](QWidget* alvo, bool volta) {
+        QTest::keyClick(alvo ? alvo : QApplication::focusWidget(), volta ? Qt::Key_Backtab : Qt::Key_Tab,
+            volta ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    };
+    passa(busca, false);
+    EXPECT_EQ(J().PaginasDeDiodos->currentWidget(), J().PaginaDiodosZ);
+    passa(nullptr, false);
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaOutrosComponentes);
+    for (int i = 0; i < 4; ++i)
+        passa(nullptr, false); // capacitors, repairs, texts, About
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaSobre);
+    passa(nullptr, true);
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaTextos);
+    EsperaSemErros();
+}
+
 // Catches a closing that drops the data although the user said No, or keeps
 // it open after Yes.
 TEST_F(Janela, ClosingAsksAndNoKeepsEverythingOpen)
