@@ -23,7 +23,8 @@ constexpr std::array<const char*, 12> kMultiplicador
     = { "Silver", "Gold", "Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White" };
 
 constexpr std::array<const char*, 6> kToleranciaResistor = { "Silver", "Gold", "Brown", "Red", "Green", "No color" };
-constexpr std::array<const char*, 6> kTextoToleranciaResistor = { "10%", "5%", "1%", "2%", "0,5%", "20%" };
+// Per cent; written with the user's decimal separator, as the value is.
+constexpr std::array<double, 6> kPorCentoToleranciaResistor = { 10, 5, 1, 2, 0.5, 20 };
 
 constexpr std::array<const char*, 4> kToleranciaCapacitor = { "Silver", "Black", "White", "Body color" };
 constexpr std::array<const char*, 4> kTextoToleranciaCapacitor = { "10%", "20%", "10%", "20%" };
@@ -117,7 +118,7 @@ TValorResistor CalculaResistor(const TBandasResistor& b, const rtl::FormatSettin
         r.valor = rtl::FormatFloat("##0.###", static_cast<double>(c) / 100'000'000, fs);
         r.prefixo = TPrefixo::pfMega;
     }
-    r.tolerancia = kTextoToleranciaResistor[static_cast<std::size_t>(t)];
+    r.tolerancia = rtl::FormatFloat("0.#", kPorCentoToleranciaResistor[static_cast<std::size_t>(t)], fs) + "%";
     return r;
 }
 

@@ -144,7 +144,7 @@ TEST_F(OutrosComponentes, ResistorCalculator)
     Escolhe(P().Multiplicador, "Gold");
     P().IgualResistor->click();
     EXPECT_EQ(P().Valor->text(), "2.2");
-    EXPECT_EQ(P().ValorTolerancia->text(), "0,5%");
+    EXPECT_EQ(P().ValorTolerancia->text(), "0.5%");
     AoLado(P().Valor, P().Omega);
 
     // Precision body: band c comes in; choosing the type clears the result.
