@@ -148,11 +148,16 @@ TEST(CodigoDeResistor, BandWithoutColourIsRefused)
     EXPECT_NE(mensagem(b).find("band c"), std::string::npos);
     b.tipo = 1; // band c is not read on this body
     EXPECT_EQ(mensagem(b), "accepted");
+    // On a two-digit body the multiplier is the third band, the tolerance the fourth.
     b = {};
     b.multiplicador = static_cast<int>(CoresMultiplicador().size());
+    EXPECT_NE(mensagem(b).find("band c"), std::string::npos);
+    b.tipo = 6;
     EXPECT_NE(mensagem(b).find("band d"), std::string::npos);
     b = {};
     b.tolerancia = -1;
+    EXPECT_NE(mensagem(b).find("band d"), std::string::npos);
+    b.tipo = 7;
     EXPECT_NE(mensagem(b).find("band e"), std::string::npos);
     b = {};
     b.tipo = 8;
