@@ -23,13 +23,19 @@ constexpr std::array<const char*, 12> kMultiplicador
     = { "Silver", "Gold", "Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White" };
 
 constexpr std::array<const char*, 6> kToleranciaResistor = { "Silver", "Gold", "Brown", "Red", "Green", "No color" };
-constexpr std::array<const char*, 6> kTextoToleranciaResistor = { "10%", "5%", "1%", "2%", "0,5%", "20%" };
+// Per cent; written with the user's decimal separator, as the value is.
+constexpr std::array<double, 6> kPorCentoToleranciaResistor = { 10, 5, 1, 2, 0.5, 20 };
 
 constexpr std::array<const char*, 4> kToleranciaCapacitor = { "Silver", "Black", "White", "Body color" };
 constexpr std::array<const char*, 4> kTextoToleranciaCapacitor = { "10%", "20%", "10%", "20%" };
 
 constexpr std::array<const char*, 9> kTensao
     = { "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White" };
+
+constexpr std::array<const char*, 5> kLegendasCincoBandas
+    = { "a - 1st. number", "b - 2nd. number", "c - 3rd. number", "d - multiplier", "e - tolerance" };
+constexpr std::array<const char*, 5> kLegendasQuatroBandas
+    = { "a - 1st. number", "b - 2nd. number", "3rd. number (types 6 and 7)", "c - multiplier", "d - tolerance" };
 
 int Confere(int indice, std::size_t quantos, const char* banda)
 {
@@ -91,16 +97,24 @@ bool TemTerceiroDigito(int tipo)
     return tipo == 6 || tipo == 7;
 }
 
+std::span<const char* const> LegendasDasBandas(int tipo)
+{
+    if (TemTerceiroDigito(tipo))
+        return kLegendasCincoBandas;
+    return kLegendasQuatroBandas;
+}
+
 TValorResistor CalculaResistor(const TBandasResistor& b, const rtl::FormatSettings& fs)
 {
     if (b.tipo < 1 || b.tipo > static_cast<int>(kTipos.size()))
         throw std::out_of_range("No resistor type " + std::to_string(b.tipo));
     std::int64_t digitos
         = (Confere(b.cor1, kPrimeiroDigito.size(), "a") + 1) * 10 + Confere(b.cor2, kDigito.size(), "b");
-    if (TemTerceiroDigito(b.tipo))
+    const bool cincoBandas = TemTerceiroDigito(b.tipo);
+    if (cincoBandas)
         digitos = digitos * 10 + Confere(b.cor3, kDigito.size(), "c");
-    const int k = Confere(b.multiplicador, kMultiplicador.size(), "d");
-    const int t = Confere(b.tolerancia, kToleranciaResistor.size(), "e");
+    const int k = Confere(b.multiplicador, kMultiplicador.size(), cincoBandas ? "d" : "c");
+    const int t = Confere(b.tolerancia, kToleranciaResistor.size(), cincoBandas ? "e" : "d");
 
     // Whole hundredths keep every value exact (at most 999 x 10^11).
     TValorResistor r;
@@ -117,7 +131,7 @@ TValorResistor CalculaResistor(const TBandasResistor& b, const rtl::FormatSettin
         r.valor = rtl::FormatFloat("##0.###", static_cast<double>(c) / 100'000'000, fs);
         r.prefixo = TPrefixo::pfMega;
     }
-    r.tolerancia = kTextoToleranciaResistor[static_cast<std::size_t>(t)];
+    r.tolerancia = rtl::FormatFloat("0.#", kPorCentoToleranciaResistor[static_cast<std::size_t>(t)], fs) + "%";
     return r;
 }
 

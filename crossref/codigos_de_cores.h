@@ -29,6 +29,12 @@ std::span<const char* const> CoresToleranciaResistor();
 // Body types 6 and 7 have a third digit band.
 bool TemTerceiroDigito(int tipo);
 
+// Captions of the lists `Cor1`, `Cor2`, `Cor3`, `Multiplicador` and
+// `Tolerancia` for body type `tipo`, lettered as the bands lie on the body:
+// on the two-digit types the third band is the multiplier, the fourth the
+// tolerance, and `Cor3` is not read.
+std::span<const char* const> LegendasDasBandas(int tipo);
+
 struct TBandasResistor {
     int tipo = 1; // 1 to 7
     int cor1 = 0;

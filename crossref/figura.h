@@ -19,8 +19,8 @@ public:
     void Limpa();
     // No picture, and in its place `texto` saying why (see TextoIlegivel).
     void MarcaIlegivel(std::string texto);
-    // What the control shows in place of a picture that could not be read;
-    // empty when there is a picture or simply none.
+    // What the control shows in place of a picture that could not be read
+    // or is not there; empty when there is a picture or nothing to show.
     const std::string& Ilegivel() const { return ilegivel_; }
     bool Vazia() const { return imagem_.isNull(); }
     const QImage& Imagem() const { return imagem_; }

@@ -58,9 +58,14 @@ TModuloDeDados::TModuloDeDados(std::string diretorioBase)
 TModuloDeDados::~TModuloDeDados()
 {
     // Views may outlive the module; they are told through their links.
-    for (db::TDataSet* ds : std::initializer_list<db::TDataSet*> { &TabelaTransistores, &TabelaDiodosR, &TabelaDiodosZ,
-             &TabelaBDR, &TabelaGraficos, &PesquisarTransistores, &PesquisarDiodosR, &PesquisarDiodosZ })
+    for (db::TDataSet* ds : DataSets())
         ds->AfterScroll = nullptr;
+}
+
+std::array<db::TDataSet*, 8> TModuloDeDados::DataSets()
+{
+    return { &TabelaTransistores, &TabelaDiodosR, &TabelaDiodosZ, &TabelaBDR, &TabelaGraficos, &PesquisarTransistores,
+        &PesquisarDiodosR, &PesquisarDiodosZ };
 }
 
 std::string TModuloDeDados::DiretorioDoBanco() const
@@ -72,6 +77,19 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
 {
     std::vector<std::string> falhas;
     const std::string dir = DiretorioDoBanco();
+    falhasDeAbertura_.clear();
+
+    const auto pasta = paradox::resolveNoCase(base_, "data");
+    if (!pasta || !std::filesystem::is_directory(*pasta)) {
+        const std::string texto = "No data folder in " + base_
+            + ": start tavixcat in its product folder, the one that holds data, library and Help.";
+        for (db::TDataSet* ds : DataSets()) {
+            if (ds->Active())
+                ds->Close();
+            falhasDeAbertura_[ds] = texto;
+        }
+        return { texto };
+    }
 
     auto abreTabela = [&](db::TTable& tabela, const char* arquivo, bool primeiro) {
         try {
@@ -86,6 +104,7 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
             if (tabela.Active())
                 tabela.Close();
             falhas.push_back(MensagemDeAbertura(arquivo, e));
+            falhasDeAbertura_[&tabela] = falhas.back();
         }
     };
     abreTabela(TabelaGraficos, "Graficos.db", false);
@@ -106,6 +125,7 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
             if (consulta.Active())
                 consulta.Close();
             falhas.push_back(MensagemDeAbertura(arquivo, e));
+            falhasDeAbertura_[&consulta] = falhas.back();
         }
     };
     abreConsulta(PesquisarTransistores, TTipoPeca::tpTransistores, "transistores.db");
@@ -118,6 +138,12 @@ std::vector<std::string> TModuloDeDados::AbreBancosDeDados()
             if (std::string texto = NovoDano(dano.file, dano.what); !texto.empty())
                 falhas.push_back(texto);
     return falhas;
+}
+
+std::string TModuloDeDados::FalhaDeAbertura(const db::TDataSet& ds) const
+{
+    const auto falha = falhasDeAbertura_.find(&ds);
+    return falha == falhasDeAbertura_.end() ? std::string() : falha->second;
 }
 
 bool TModuloDeDados::ExibeImagem(const std::string& nome, TFigura& imagem)
@@ -165,8 +191,7 @@ std::string TModuloDeDados::NovoDano(const std::filesystem::path& arquivo, const
 
 void TModuloDeDados::FechaBancosDeDados()
 {
-    for (db::TDataSet* ds : std::initializer_list<db::TDataSet*> { &TabelaTransistores, &TabelaDiodosR, &TabelaDiodosZ,
-             &TabelaBDR, &TabelaGraficos, &PesquisarTransistores, &PesquisarDiodosR, &PesquisarDiodosZ })
+    for (db::TDataSet* ds : DataSets())
         if (ds->Active())
             ds->Close();
 }

@@ -6,8 +6,10 @@
 #include "crossref/figura.h"
 #include "platform/db/dataset.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,7 +61,11 @@ public:
     // failures are returned, each naming its file, followed by one message
     // for each blob file of an open table that is damaged or missing (its
     // values cannot be read; the rest of the table can).
+    // Without a data folder in the base directory nothing is tried: the one
+    // message says where it was looked for.
     std::vector<std::string> AbreBancosDeDados();
+    // Why `ds` did not open at the last AbreBancosDeDados; "" when it did.
+    std::string FalhaDeAbertura(const db::TDataSet& ds) const;
 
     // Shows the picture stored under `nome` (exactly as passed) in `imagem`.
     // Returns false and leaves `imagem` as it was when there is no such
@@ -77,6 +83,8 @@ public:
     void FechaBancosDeDados();
 
 private:
+    // The eight datasets, in the order they are closed.
+    std::array<db::TDataSet*, 8> DataSets();
     // The message for a damaged or missing file, or "" when it was given
     // before in this run.
     std::string NovoDano(const std::filesystem::path& arquivo, const std::string& detalhe);
@@ -85,6 +93,7 @@ private:
 
     std::string base_;
     std::set<std::filesystem::path> danosRelatados_;
+    std::map<const db::TDataSet*, std::string> falhasDeAbertura_;
 };
 
 } // namespace crossref

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include <set>
 
 namespace sampledata {
 
@@ -457,6 +458,27 @@ Table repairs()
         return std::vector<Value> { text(r.company), text(r.equipment), text(r.model), text(r.flaw),
             paradox::Blob(s.begin(), s.end()) };
     });
+}
+
+const std::vector<std::string>& usedPackages()
+{
+    static const std::vector<std::string> packages = [] {
+        std::set<std::string> keys;
+        auto add = [&](std::string key) {
+            key.erase(0, key.find_first_not_of(' '));
+            key.erase(key.find_last_not_of(' ') + 1);
+            if (!key.empty())
+                keys.insert(key);
+        };
+        for (const auto& r : kTransistors)
+            add(r.package);
+        for (const auto& r : kRectifiers)
+            add(r.package);
+        for (const auto& r : kZeners)
+            add(r.package);
+        return std::vector<std::string>(keys.begin(), keys.end());
+    }();
+    return packages;
 }
 
 const std::vector<std::string>& picturedPackages()

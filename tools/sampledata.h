@@ -24,8 +24,10 @@ paradox::Table rectifiers();
 paradox::Table zeners();
 paradox::Table repairs();
 
-// Package keys that have a picture in graficos (the sample parts also use
-// packages that have none).
+// Every package key the sample parts use, without blanks; each has its
+// picture in graficos.
+const std::vector<std::string>& usedPackages();
+// The packages whose pictures the help's Imagens folder carries too.
 const std::vector<std::string>& picturedPackages();
 
 // A transistor table of `count` parts with distinct keys ("T0000001", ...),

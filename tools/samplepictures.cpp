@@ -152,6 +152,8 @@ QImage drawPackage(const std::string& key)
         tabPackage(p, name, 80, 55, true, { "B", "C", "E" });
     } else if (key == "TO-3P") {
         tabPackage(p, name, 110, 85, false, { "B", "C", "E" });
+    } else if (key == "TO-218") {
+        tabPackage(p, name, 100, 62, true, { "B", "C", "E" });
     } else if (key == "TO-3") {
         QPainterPath flange;
         flange.addEllipse(QPointF(120, 75), 105, 52);
@@ -190,6 +192,8 @@ QImage drawPackage(const std::string& key)
         axial(p, name, 110, 50, kBlack, QColor(200, 200, 200));
     } else if (key == "SOD-57") {
         axial(p, name, 70, 36, QColor(120, 120, 130), kBlack);
+    } else if (key == "P600") {
+        axial(p, name, 76, 64, kBlack, QColor(200, 200, 200));
     } else {
         p.setPen(QPen(kBlack, 2));
         p.setBrush(Qt::NoBrush);
@@ -357,7 +361,7 @@ std::vector<std::uint8_t> encodeJpeg(const QImage& image, int quality)
 paradox::Table pictures()
 {
     paradox::Table t = pictureStructure();
-    for (const std::string& key : picturedPackages())
+    for (const std::string& key : usedPackages())
         t.records.push_back({ key, encodeJpeg(drawPackage(key)) });
     t.records.push_back({ std::string("abertura"), encodeJpeg(drawAbout()) });
     t.records.push_back({ std::string("resistor"), encodeJpeg(drawResistor()) });

@@ -22,7 +22,8 @@ QImage drawPolyesterCapacitor();
 // A whole JPEG file image of `image`.
 std::vector<std::uint8_t> encodeJpeg(const QImage& image, int quality = 85);
 
-// The graficos table: every pictured package plus "abertura", "resistor" and "cap_poli".
+// The graficos table: every package the sample parts use plus "abertura",
+// "resistor" and "cap_poli".
 paradox::Table pictures();
 
 } // namespace sampledata

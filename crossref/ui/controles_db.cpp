@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QPalette>
+#include <QScrollBar>
 
 namespace crossref {
 
@@ -161,6 +162,7 @@ TDBGrid::TDBGrid(db::TDataSet* dataset, const TColunas& colunas, QWidget* pai)
         setColumnWidth(i, colunas[static_cast<size_t>(i)].largura);
 
     connect(modelo_, &TModeloDataSet::cursorMudou, this, &TDBGrid::CursorMudou);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TDBGrid::Rolou);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& atual, const QModelIndex&) { LinhaEscolhida(atual); });
     CursorMudou(modelo_->DataSet() && modelo_->DataSet()->Active() ? modelo_->DataSet()->RecNo() - 1 : -1);
@@ -185,6 +187,20 @@ void TDBGrid::CursorMudou(int linha)
         selectionModel()->clearSelection();
     }
     sincronizando_ = false;
+}
+
+void TDBGrid::Rolou(int valor)
+{
+    db::TDataSet* ds = modelo_->DataSet();
+    if (seguindo_ || !ds)
+        return;
+    for (TDBGrid* outra : window()->findChildren<TDBGrid*>()) {
+        if (outra == this || outra->modelo_->DataSet() != ds)
+            continue;
+        outra->seguindo_ = true;
+        outra->verticalScrollBar()->setValue(valor);
+        outra->seguindo_ = false;
+    }
 }
 
 void TDBGrid::LinhaEscolhida(const QModelIndex& atual)

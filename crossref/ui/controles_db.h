@@ -46,7 +46,9 @@ private:
 };
 
 // A read-only grid with row selection, an indicator column, column and row
-// lines, selection always shown and no title row.
+// lines, selection always shown and no title row. The grids of one window
+// bound to one dataset show the same rows: whatever scrolls one of them
+// scrolls the others, so that a row read across them is one record.
 class TDBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -62,9 +64,11 @@ public:
 private:
     void CursorMudou(int linha);
     void LinhaEscolhida(const QModelIndex& atual);
+    void Rolou(int valor);
 
     TModeloDataSet* modelo_;
     bool sincronizando_ = false;
+    bool seguindo_ = false; // scrolled by a sibling grid
 };
 
 // A label showing one field of a dataset's current record.

@@ -14,10 +14,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace crossref {
@@ -46,6 +48,30 @@ std::string ArquivoDe(const db::TDataSet& ds)
     if (auto* consulta = dynamic_cast<const db::TQuery*>(&ds))
         return "query \"" + consulta->SQL().Text() + "\"";
     return ds.Name();
+}
+
+// A page that shows no inner page control, as the path of page controls and
+// indexes that leads to it.
+using TCaminho = std::vector<std::pair<QTabWidget*, int>>;
+
+std::vector<TCaminho> PaginasFinais(QTabWidget* controle)
+{
+    std::vector<TCaminho> paginas;
+    for (int i = 0; i < controle->count(); ++i) {
+        QWidget* pagina = controle->widget(i);
+        auto* interno = qobject_cast<QTabWidget*>(pagina);
+        if (!interno)
+            interno = pagina->findChild<QTabWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!interno) {
+            paginas.push_back({ { controle, i } });
+            continue;
+        }
+        for (TCaminho caminho : PaginasFinais(interno)) {
+            caminho.insert(caminho.begin(), { controle, i });
+            paginas.push_back(std::move(caminho));
+        }
+    }
+    return paginas;
 }
 
 constexpr std::array<TTipoPeca, 3> TodosOsTipos
@@ -87,6 +113,16 @@ TFormulario::TFormulario(std::unique_ptr<TServicoDeMensagens> mensagens, QWidget
     for (TPaginaPeca* pagina : { PaginaTransistores, PaginaDiodosR, PaginaDiodosZ })
         LigaPaginaPeca(*pagina);
 
+    // Window shortcuts come before the page controls' own Ctrl+Tab, which
+    // would keep the keys inside an inner page control.
+    auto* proxima = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(proxima, &QShortcut::activated, this, [this] { PassaPagina(1); });
+    // Shift+Tab arrives as Backtab or as Tab with Shift, by platform.
+    auto* anterior = new QShortcut(this);
+    anterior->setKeys(
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab) });
+    connect(anterior, &QShortcut::activated, this, [this] { PassaPagina(-1); });
+
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int indice) {
         Protegido(*mensagens_, [&] {
             if (PageControl->widget(indice) == PaginaTextos)
@@ -122,6 +158,21 @@ void TFormulario::CriaMenus()
     QAction* sobre = ajuda->addAction(tr("&About..."));
     sobre->setObjectName("Sobre1");
     connect(sobre, &QAction::triggered, this, [this] { PageControl->setCurrentWidget(PaginaSobre); });
+}
+
+void TFormulario::PassaPagina(int passo)
+{
+    const std::vector<TCaminho> paginas = PaginasFinais(PageControl);
+    const int n = static_cast<int>(paginas.size());
+    if (n == 0)
+        return;
+    int atual = 0;
+    for (int i = 0; i < n; ++i)
+        if (std::all_of(paginas[i].begin(), paginas[i].end(),
+                [](const auto& elo) { return elo.first->currentIndex() == elo.second; }))
+            atual = i;
+    for (const auto& [controle, indice] : paginas[static_cast<size_t>((atual + passo + n) % n)])
+        controle->setCurrentIndex(indice);
 }
 
 void TFormulario::LigaPaginaPeca(TPaginaPeca& pagina)
@@ -233,6 +284,8 @@ void TFormulario::PreparaPrimeiraExibicao()
     }
     Protegido(*mensagens_, [&] {
         const std::vector<std::string> falhas = modulo_->AbreBancosDeDados();
+        for (TTipoPeca tipo : TodosOsTipos)
+            Pagina(tipo).MostraFalhaDaTabela(modulo_->FalhaDeAbertura(*Tabela(tipo)));
         if (!falhas.empty()) {
             std::string texto;
             for (const auto& falha : falhas)
@@ -303,8 +356,12 @@ void TFormulario::MostraEncapsulamento(db::TDataSet& ds, TFigura& figura)
         figura.Limpa(); // not the previous part's package under a failure message
         throw;
     }
-    if (!mostrou)
+    if (!mostrou) {
         figura.Limpa();
+        // A package without a picture must not read as a frame that failed.
+        if (!chave.empty() && modulo_->TabelaGraficos.Active())
+            figura.MarcaIlegivel("No picture for " + chave);
+    }
 }
 
 void TFormulario::TabelaAfterScroll(TTipoPeca tipo)

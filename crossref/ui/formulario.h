@@ -84,6 +84,9 @@ protected:
 
 private:
     void CriaMenus();
+    // Ctrl+Tab (passo 1) and Ctrl+Shift+Tab (-1): the next or previous page,
+    // inner pages included, round from the last to the first.
+    void PassaPagina(int passo);
     void CriaPaginaSobre();
     void CriaPaginasDeOutrosComponentes();
     void LigaPaginaPeca(TPaginaPeca& pagina);
@@ -96,7 +99,8 @@ private:
     db::TTable* Tabela(TTipoPeca tipo);
     db::TQuery* Pesquisa(TTipoPeca tipo);
     // Shows the package picture of `ds`'s current record; clears the picture
-    // when the record has none (or there is no record).
+    // when there is no record, and says "No picture for" its package when
+    // the picture table has none.
     void MostraEncapsulamento(db::TDataSet& ds, TFigura& figura);
     void MostraFigura(const char* nome, TQuadroImagem& quadro);
     void ConfereColunas();

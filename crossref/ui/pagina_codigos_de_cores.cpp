@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 namespace crossref {
@@ -102,11 +103,13 @@ QWidget* TPaginaCodigosDeCores::CriaResistores()
 
     std::vector<QWidget*> esquerda { ImagemResistor };
     esquerda.insert(esquerda.end(), Resistor.begin(), Resistor.end());
-    Dispoe(aba, esquerda,
-        { { "a - 1st. number", Cor1 }, { "b - 2nd. number", Cor2 }, { "c - 3rd. number", Cor3 },
-            { "d - multiplier", Multiplicador }, { "e - tolerance", Tolerancia } },
+    const auto legendas = LegendasDasBandas(1);
+    const std::vector<QLabel*> rotulos = Dispoe(aba, esquerda,
+        { { legendas[0], Cor1 }, { legendas[1], Cor2 }, { legendas[2], Cor3 }, { legendas[3], Multiplicador },
+            { legendas[4], Tolerancia } },
         &TPaginaCodigosDeCores::ZeraResultadoResistor, IgualResistor, { Valor, Kilo, Mega, Omega },
         { { "Tolerance:", ValorTolerancia } });
+    std::copy(rotulos.begin(), rotulos.end(), RotulosDasBandas.begin());
 
     Resistor[0]->setChecked(true); // type 1: two digits, band c off
     ZeraResultadoResistor();
@@ -142,7 +145,7 @@ QWidget* TPaginaCodigosDeCores::CriaCapacitores()
     return aba;
 }
 
-void TPaginaCodigosDeCores::Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
+std::vector<QLabel*> TPaginaCodigosDeCores::Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
     std::initializer_list<std::pair<const char*, QComboBox*>> bandas, void (TPaginaCodigosDeCores::*zera)(),
     QPushButton* igual, std::initializer_list<QLabel*> valor,
     std::initializer_list<std::pair<const char*, QLabel*>> resultados)
@@ -157,9 +160,11 @@ void TPaginaCodigosDeCores::Dispoe(QWidget* aba, const std::vector<QWidget*>& es
 
     auto* direita = new QVBoxLayout();
     auto* grade = new QGridLayout();
+    std::vector<QLabel*> rotulos;
     int n = 0;
     for (const auto& [texto, lista] : bandas) {
-        grade->addWidget(Rotulo(tr(texto), nullptr, aba), n, 0);
+        rotulos.push_back(Rotulo(tr(texto), nullptr, aba));
+        grade->addWidget(rotulos.back(), n, 0);
         grade->addWidget(lista, n, 1);
         // A click on the list clears the result even when it keeps its colour.
         connect(lista, &QComboBox::activated, this, zera);
@@ -191,6 +196,7 @@ void TPaginaCodigosDeCores::Dispoe(QWidget* aba, const std::vector<QWidget*>& es
     direita->addStretch(1);
     linha->addLayout(direita);
     linha->addStretch(1);
+    return rotulos;
 }
 
 void TPaginaCodigosDeCores::Inicia()
@@ -217,6 +223,10 @@ void TPaginaCodigosDeCores::ResistorClick(int tipo)
         return;
     }
     Cor3->setEnabled(TemTerceiroDigito(tipo));
+    const auto legendas = LegendasDasBandas(tipo);
+    for (size_t i = 0; i < RotulosDasBandas.size(); ++i)
+        RotulosDasBandas[i]->setText(tr(legendas[i]));
+    RotulosDasBandas[2]->setEnabled(Cor3->isEnabled());
     ZeraResultadoResistor();
 }
 

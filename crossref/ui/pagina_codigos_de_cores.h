@@ -62,6 +62,8 @@ public:
     QLabel* Mega = nullptr;
     QLabel* Omega = nullptr;
     QLabel* ValorTolerancia = nullptr;
+    // Captions of Cor1, Cor2, Cor3, Multiplicador and Tolerancia.
+    std::array<QLabel*, 5> RotulosDasBandas {};
 
     // Polyester capacitors.
     TQuadroImagem* ImagemCapacitor = nullptr;
@@ -82,7 +84,8 @@ private:
     // One calculator's tab: `esquerda` under one another, then the band
     // lists (each clears the result through `zera`), the "=" button, the
     // value with its unit labels in one row, and the captioned results.
-    void Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
+    // Gives the captions of the band lists.
+    std::vector<QLabel*> Dispoe(QWidget* aba, const std::vector<QWidget*>& esquerda,
         std::initializer_list<std::pair<const char*, QComboBox*>> bandas, void (TPaginaCodigosDeCores::*zera)(),
         QPushButton* igual, std::initializer_list<QLabel*> valor,
         std::initializer_list<std::pair<const char*, QLabel*>> resultados);

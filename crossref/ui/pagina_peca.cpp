@@ -130,7 +130,15 @@ TPaginaPeca::TPaginaPeca(TTipoPeca tipo, QWidget* pai)
     auto* coluna = new TColunaDaPagina(Conteudo);
     coluna->setContentsMargins(6, 6, 6, 6);
     coluna->setSpacing(4);
-    coluna->addWidget(CriaBarraDePesquisa());
+    barraDePesquisa_ = CriaBarraDePesquisa();
+    coluna->addWidget(barraDePesquisa_);
+    FalhaDaTabela = new QLabel(Conteudo);
+    FalhaDaTabela->setObjectName("FalhaDaTabela");
+    FalhaDaTabela->setWordWrap(true);
+    FalhaDaTabela->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FalhaDaTabela->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
+    FalhaDaTabela->hide();
+    coluna->addWidget(FalhaDaTabela);
     coluna->addWidget(CriaLado(false));
     coluna->addWidget(CriaLado(true));
     // The second sentence explains transistor columns only.
@@ -280,6 +288,17 @@ void TPaginaPeca::LigaDataSets(db::TDataSet* tabela, db::TDataSet* consulta)
         g->SetDataSet(consulta);
     for (TDBText* r : RotulosResultado)
         r->SetDataSet(consulta);
+}
+
+void TPaginaPeca::MostraFalhaDaTabela(const std::string& falha)
+{
+    QString texto;
+    if (!falha.empty())
+        texto = tr("The table of this page could not be opened, so the page stays empty:\n")
+            + QString::fromStdString(falha);
+    FalhaDaTabela->setText(texto);
+    FalhaDaTabela->setVisible(!falha.empty());
+    barraDePesquisa_->setEnabled(falha.empty());
 }
 
 } // namespace crossref

@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -30,6 +31,9 @@ public:
     TTipoPeca Tipo() const { return tipo_; }
     // Binds the original side to the table and the result side to the query.
     void LigaDataSets(db::TDataSet* tabela, db::TDataSet* consulta);
+    // Why the page's table could not be opened ("" when it was): said on the
+    // page, whose searches are then off.
+    void MostraFalhaDaTabela(const std::string& falha);
 
     // Grid heights: full (about six rows) when the page has room, never
     // fewer than four rows.
@@ -43,6 +47,7 @@ public:
     QCheckBox* MesmaPolaridade = nullptr; // transistors only
     QCheckBox* MesmoTipoDeUso = nullptr; // transistors only
     QPushButton* Equivalentes = nullptr;
+    QLabel* FalhaDaTabela = nullptr; // hidden while the table is open
     std::vector<TDBGrid*> GradesOriginais;
     std::vector<TDBGrid*> GradesResultado;
     std::vector<TDBText*> RotulosOriginais; // company, comments or note
@@ -55,6 +60,7 @@ private:
     QWidget* CriaBarraDePesquisa();
 
     TTipoPeca tipo_;
+    QWidget* barraDePesquisa_ = nullptr;
 };
 
 // A drop-down list (no typing) holding the 37 percentage items.

@@ -111,13 +111,14 @@ TEST(CodigoDeResistor, DecimalSeparatorOfTheUser)
     Confere(Resistor(1, "Brown", "Black", "", "Silver"), { "0,1", pfNenhum, 10 }, kVirgula);
     Confere(Resistor(1, "Red", "Red", "", "Red"), { "2,2", pfKilo, 220000 }, kVirgula);
     Confere(Resistor(6, "Yellow", "Violet", "Green", "Silver"), { "4,75", pfNenhum, 475 }, kVirgula);
+    EXPECT_EQ(CalculaResistor(Resistor(1, "Red", "Red", "", "Red", "Green"), kVirgula).tolerancia, "0,5%");
 }
 
 // Catches tolerance texts swapped between colours.
 TEST(CodigoDeResistor, ToleranceOfEachColour)
 {
     const std::pair<const char*, const char*> casos[] = { { "Silver", "10%" }, { "Gold", "5%" }, { "Brown", "1%" },
-        { "Red", "2%" }, { "Green", "0,5%" }, { "No color", "20%" } };
+        { "Red", "2%" }, { "Green", "0.5%" }, { "No color", "20%" } };
     ASSERT_EQ(CoresToleranciaResistor().size(), std::size(casos));
     for (const auto& [cor, texto] : casos)
         EXPECT_EQ(CalculaResistor(Resistor(1, "Brown", "Black", "", "Brown", cor), kPonto).tolerancia, texto) << cor;
@@ -147,11 +148,16 @@ TEST(CodigoDeResistor, BandWithoutColourIsRefused)
     EXPECT_NE(mensagem(b).find("band c"), std::string::npos);
     b.tipo = 1; // band c is not read on this body
     EXPECT_EQ(mensagem(b), "accepted");
+    // On a two-digit body the multiplier is the third band, the tolerance the fourth.
     b = {};
     b.multiplicador = static_cast<int>(CoresMultiplicador().size());
+    EXPECT_NE(mensagem(b).find("band c"), std::string::npos);
+    b.tipo = 6;
     EXPECT_NE(mensagem(b).find("band d"), std::string::npos);
     b = {};
     b.tolerancia = -1;
+    EXPECT_NE(mensagem(b).find("band d"), std::string::npos);
+    b.tipo = 7;
     EXPECT_NE(mensagem(b).find("band e"), std::string::npos);
     b = {};
     b.tipo = 8;

@@ -144,14 +144,18 @@ TEST_F(OutrosComponentes, ResistorCalculator)
     Escolhe(P().Multiplicador, "Gold");
     P().IgualResistor->click();
     EXPECT_EQ(P().Valor->text(), "2.2");
-    EXPECT_EQ(P().ValorTolerancia->text(), "0,5%");
+    EXPECT_EQ(P().ValorTolerancia->text(), "0.5%");
     AoLado(P().Valor, P().Omega);
 
     // Precision body: band c comes in; choosing the type clears the result.
+    // The captions letter the bands as they lie on each body.
+    EXPECT_EQ(P().RotulosDasBandas[3]->text(), "c - multiplier");
     QTest::mouseClick(P().Resistor[6], Qt::LeftButton);
     EXPECT_TRUE(P().Resistor[6]->isChecked());
     EXPECT_FALSE(P().Resistor[0]->isChecked());
     EXPECT_TRUE(P().Cor3->isEnabled());
+    EXPECT_EQ(P().RotulosDasBandas[2]->text(), "c - 3rd. number");
+    EXPECT_EQ(P().RotulosDasBandas[3]->text(), "d - multiplier");
     EXPECT_EQ(P().Valor->text(), "n/a");
     Escolhe(P().Cor1, "White");
     Escolhe(P().Cor2, "White");

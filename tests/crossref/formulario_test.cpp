@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -364,10 +366,11 @@ TEST_F(Janela, GridMovesChangeOnlyTheirSide)
     EXPECT_EQ(p.GradesResultado[3]->currentIndex().row(), 2); // the other grids follow
     EXPECT_EQ(p.RotulosResultado[1]->text(), "Comments of MJE340");
 
-    // BD140's package has no picture: the result side shows none.
+    // BD140's package has no picture: the result side says so.
     clica(p.GradesResultado[0], 1);
     EXPECT_EQ(Atual(Q(TTipoPeca::tpTransistores)), "BD140");
     EXPECT_TRUE(p.ImagemResultado->Figura().Vazia());
+    EXPECT_EQ(p.ImagemResultado->text(), "No picture for SEMFIGURA");
     EXPECT_EQ(p.ImagemOriginal->Figura().Nome(), "TO126");
 
     // A click in an original grid empties the result side.
@@ -378,6 +381,60 @@ TEST_F(Janela, GridMovesChangeOnlyTheirSide)
     EXPECT_TRUE(p.ImagemResultado->Figura().Vazia());
     EXPECT_TRUE(p.ImagemOriginal->Figura().Vazia()); // not BD139's package
     EXPECT_EQ(p.RotulosOriginais[0]->text(), "ACME");
+    EsperaSemErros();
+}
+
+// Catches grids of one panel that scroll apart, so that a row read across
+// joins two parts: a wheel turn, a scroll bar or a key in any grid moves all.
+TEST_F(Janela, GridsOfOnePanelShowTheSameRows)
+{
+    AbreEMostra();
+    J().PageControl->setCurrentWidget(J().PaginaTransistores);
+    QApplication::processEvents();
+    const std::vector<TDBGrid*>& grades = P(TTipoPeca::tpTransistores).GradesOriginais;
+    auto topos = [&] {
+        std::vector<int> t;
+        for (TDBGrid* g : grades)
+            t.push_back(g->rowAt(0));
+        return t;
+    };
+    QWidget* vista = grades[0]->viewport();
+    QWheelEvent roda(QPointF(20, 20), vista->mapToGlobal(QPointF(20, 20)), {}, QPoint(0, -120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vista, &roda);
+    ASSERT_GT(grades[0]->rowAt(0), 0);
+    EXPECT_EQ(topos(), std::vector<int>(4, grades[0]->rowAt(0)));
+    grades[3]->verticalScrollBar()->setValue(1);
+    EXPECT_EQ(topos(), std::vector<int>(4, 1));
+    QTest::keyClick(grades[2], Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Atual(T(TTipoPeca::tpTransistores)), "X\"1");
+    EXPECT_GT(grades[2]->rowAt(0), 1);
+    EXPECT_EQ(topos(), std::vector<int>(4, grades[2]->rowAt(0)));
+    EsperaSemErros();
+}
+
+// Catches Ctrl+Tab caught by an inner page control (it only swapped the two
+// diode pages): Ctrl+Tab and Ctrl+Shift+Tab walk every page and wrap round.
+TEST_F(Janela, CtrlTabWalksEveryPageInnerOnesIncluded)
+{
+    AbreEMostra();
+    QApplication::setActiveWindow(&J());
+    J().PageControl->setCurrentWidget(J().PaginasDeDiodos);
+    QLineEdit* busca = J().PaginaDiodosR->BuscaRapida;
+    busca->setFocus();
+    auto passa = [](QWidget* alvo, bool volta) {
+        QTest::keyClick(alvo ? alvo : QApplication::focusWidget(), volta ? Qt::Key_Backtab : Qt::Key_Tab,
+            volta ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    };
+    passa(busca, false);
+    EXPECT_EQ(J().PaginasDeDiodos->currentWidget(), J().PaginaDiodosZ);
+    passa(nullptr, false);
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaOutrosComponentes);
+    for (int i = 0; i < 4; ++i)
+        passa(nullptr, false); // capacitors, repairs, texts, About
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaSobre);
+    passa(nullptr, true);
+    EXPECT_EQ(J().PageControl->currentWidget(), J().PaginaTextos);
     EsperaSemErros();
 }
 
@@ -424,6 +481,13 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
         EXPECT_TRUE(ds->Active()) << ds->Name();
     EXPECT_FALSE(J().PrimeiraExibicao());
     EXPECT_EQ(J().ImagemAbertura->Figura().Nome(), "abertura");
+    // Their pages say so instead of staying silently empty.
+    for (TTipoPeca tipo : { TTipoPeca::tpDiodosR, TTipoPeca::tpDiodosZ }) {
+        EXPECT_FALSE(P(tipo).FalhaDaTabela->isHidden());
+        EXPECT_TRUE(P(tipo).FalhaDaTabela->text().startsWith("The table of this page could not be opened"));
+        EXPECT_FALSE(P(tipo).Equivalentes->isEnabled());
+    }
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).FalhaDaTabela->isHidden());
 
     // The open kinds work, the closed ones do nothing.
     Busca(TTipoPeca::tpTransistores, "BC547");
@@ -433,6 +497,19 @@ TEST_F(Janela, MissingAndCorruptTablesAreNamedAndTheRestOpens)
     Pesquisa(TTipoPeca::tpDiodosR, 0);
     EXPECT_EQ(P(TTipoPeca::tpDiodosR).GradesOriginais[0]->model()->rowCount(), 0);
     EXPECT_EQ(Msgs().Erros().size(), 1u);
+}
+
+// Catches a start outside a product folder reported as one error per table,
+// none saying what to do: one box names the folder and what it lacks.
+TEST_F(Janela, StartedOutsideAProductFolderSaysWhereItLooked)
+{
+    Abre();
+    J().show();
+    EXPECT_EQ(Msgs().Erros(),
+        std::vector<std::string> { "No data folder in " + J().DiretorioBase()
+            + ": start tavixcat in its product folder, the one that holds data, library and Help." });
+    EXPECT_FALSE(J().PrimeiraExibicao());
+    EXPECT_TRUE(P(TTipoPeca::tpTransistores).FalhaDaTabela->text().contains("No data folder in"));
 }
 
 // Catches a damaged blob file that closes its whole table, is reported once

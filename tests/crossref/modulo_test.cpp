@@ -78,6 +78,7 @@ TEST_F(Modulo, OpensAndClosesInTheFixedOrder)
 TEST_F(Modulo, PathsComeFromTheBaseDirectory)
 {
     EXPECT_EQ(m_.DiretorioDoBanco(), dir_.path().string() + "\\data\\");
+    std::filesystem::create_directories(dir_.path() / "elsewhere" / "data");
     TModuloDeDados outro((dir_.path() / "elsewhere").string());
     const auto falhas = outro.AbreBancosDeDados();
     EXPECT_EQ(falhas.size(), 8u);
