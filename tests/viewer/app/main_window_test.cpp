@@ -295,14 +295,14 @@ TEST(TMainForm, StatusBarFollowsChartEvents)
     EXPECT_EQ(w.StatusPanel(2), "");
     EXPECT_EQ(w.StatusPanel(3), "");
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
-    EXPECT_EQ(w.StatusPanel(2), "Freq 1.2500GHz");
+    EXPECT_EQ(w.StatusPanel(2), "Freq 1.2500GHZ");
     EXPECT_EQ(w.StatusPanel(3), "Mag 0.500  Angle 90.000");
     EXPECT_EQ(w.StatusPanel(4), "0.600 + J0.800");
     w.NormalisedItem->trigger();
     EXPECT_FALSE(w.Normalised());
     w.MinusDigits->trigger();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
-    EXPECT_EQ(w.StatusPanel(2), "Freq 1.250GHz");
+    EXPECT_EQ(w.StatusPanel(2), "Freq 1.250GHZ");
     EXPECT_EQ(w.StatusPanel(4), "30.00 + J40.00");
     w.LogMag->trigger();
     c.OnPointChanged(c, 1.25, 0.5, 90, 0.0, 0.5);
