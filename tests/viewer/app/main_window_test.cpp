@@ -4,6 +4,7 @@
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/main_window.h"
+#include "viewer/app/ui/scales_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
 #include "viewer/components/ui/xychartwidget.h"
@@ -13,8 +14,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEnterEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -408,6 +411,31 @@ TEST(TMainForm, HelpOpensThePageOfItsContext)
     w.Contents->trigger();
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
     EXPECT_NE(f.dialogs.messages[0].find("missing.hlp"), std::string::npos);
+}
+
+// Catches F1 that opens no help: the contents from the main window, its own
+// page from a dialog; and a help window that Escape does not close.
+TEST(TMainForm, F1OpensTheHelpOfTheActiveWindow)
+{
+    Fixture f;
+    TMainForm& w = f.open();
+    w.SetHelpFile(RIVELLE_HELP_FILE);
+    const auto press = [](QWidget* window, QWidget* target, Qt::Key key) {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(target, key);
+    };
+    const auto page = [] { return std::filesystem::path(help::ProgramHelpWindow()->CurrentPage()).filename(); };
+    press(&w.ScalesForm(), w.ScalesForm().LeftYMax, Qt::Key_F1);
+    ASSERT_NE(help::ProgramHelpWindow(), nullptr);
+    EXPECT_EQ(page(), "scales.html");
+    press(help::ProgramHelpWindow(), help::ProgramHelpWindow()->Browser(), Qt::Key_Escape);
+    EXPECT_FALSE(help::ProgramHelpWindow()->isVisible());
+    w.ScalesForm().hide();
+    press(&w, &w, Qt::Key_F1);
+    ASSERT_NE(help::ProgramHelpWindow(), nullptr);
+    EXPECT_EQ(page(), "contents.html");
 }
 
 // Catches a help window that keeps the program running after File > Exit.

@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -126,6 +127,8 @@ TMainForm::TMainForm(
     titlesForm_ = new TTitlesForm(*this);
     scalesForm_ = new TScalesForm(*this);
     aboutForm_ = new TAboutform(this, *dialogs_);
+    // The about box has no Help button and no page of its own.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), aboutForm_), &QShortcut::activated, this, [this] { ShowHelp(1); });
     resize(800, 600);
 }
 
@@ -226,6 +229,9 @@ void TMainForm::createMenus()
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     Contents = addItem(HelpMenu, "&Contents");
+    // F1 in the main window: its own window's shortcut, so that each dialog
+    // keeps F1 for its own page.
+    Contents->setShortcut(QKeySequence(Qt::Key_F1));
     About = addItem(HelpMenu, "&About...");
     connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
     connect(About, &QAction::triggered, this, [this] { aboutForm_->exec(); });
