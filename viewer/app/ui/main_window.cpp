@@ -579,6 +579,9 @@ void TMainForm::SmithDeletePointClick()
     c.SetDataChanged(true);
     if (c.OnDataChanged)
         c.OnDataChanged(c);
+    // The values shown were the gone point's; the next hover reports afresh.
+    for (int i = 2; i <= 4; ++i)
+        SetStatusPanel(i, "");
     c.Paint();
 }
 
