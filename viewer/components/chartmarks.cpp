@@ -1,5 +1,8 @@
 #include "viewer/components/chartmarks.h"
 
+#include "platform/rtl/format.h"
+#include "platform/rtl/mathx.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -30,6 +33,16 @@ void DrawPointSymbol(TChartCanvas& cv, int symbol, int x, int y, int s)
     default:
         break;
     }
+}
+
+void DrawLoneFrequencyLabel(TChartCanvas& cv, double f, int digits, double shownXmin, double shownXrange,
+    int plotLeft, int plotWidth, int y)
+{
+    const double xd = (f - shownXmin) / shownXrange * plotWidth + plotLeft;
+    if (!(xd >= plotLeft && xd <= plotLeft + plotWidth))
+        return;
+    const std::string s = rtl::FloatToStrFixed(f, 7, digits);
+    cv.TextOut(rtl::RoundPx(xd) - cv.TextWidth(s) / 2, y, s);
 }
 
 void DrawMarkerBox(TChartCanvas& cv, int d, int ex, int ey, const std::string& label)

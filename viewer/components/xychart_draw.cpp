@@ -314,12 +314,14 @@ void TXYChartPainter::DrawGrid()
     }
 
     const int nx = c_.xinterval_;
+    const bool oneFrequency = c_.xmin_ == c_.xmax_;
     for (int i = 0; i <= nx; ++i) {
         const int xi = rtl::RoundPx(static_cast<double>(l_.PlotWidth) * i / nx + l_.PlotLeft);
         const double v = i * l_.ShownXrange / nx + l_.ShownXmin;
         const std::string s = rtl::FloatToStrFixed(v, 7, c_.digits_);
         cv_.SetBrushColor(c_.borderColor_);
-        cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
+        if (!oneFrequency)
+            cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
         cv_.MoveTo(xi, l_.PlotBottom);
         cv_.SetPenColor(c_.graphColor_);
         if (c_.showVertLines_) {
@@ -329,6 +331,11 @@ void TXYChartPainter::DrawGrid()
                 cv_.LineTo(xi, l_.PlotTop);
         }
         cv_.SetPenStyle(TPenStyle::psSolid);
+    }
+    if (oneFrequency) {
+        cv_.SetBrushColor(c_.borderColor_);
+        DrawLoneFrequencyLabel(cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth,
+            l_.PlotBottom + th / 2);
     }
 }
 
@@ -434,6 +441,12 @@ void TXYChartPainter::DrawCurves()
         }
         Flush();
         path_.clear();
+        // A curve of one point has no line to show: its point is drawn as
+        // its symbol, trace markers or not.
+        if (curve.Points.size() == 1 && !first && !c_.showmarkers_ && px >= -kGuard && px <= W_ + kGuard
+            && py >= -kGuard && py <= H_ + kGuard)
+            DrawPointSymbol(cv_, symbol, static_cast<int>(px), static_cast<int>(py),
+                smith::TSmithChartPainter::SymbolHalfSize(W_));
     }
 }
 
