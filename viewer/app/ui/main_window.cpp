@@ -799,13 +799,15 @@ void TMainForm::BuildCurveMenu()
 
 void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
 {
-    // The curve items belong to the window; the separator and the columns
-    // to the menu.
+    // The curve items belong to the window; the separator, the columns and
+    // the row submenus to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+            if (QMenu* row = a->menu())
+                delete row; // with its action
+            else if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
                 delete a;
         }
     qDeleteAll(curveItems_);
