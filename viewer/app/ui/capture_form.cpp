@@ -217,7 +217,7 @@ void TAquireForm::reject()
 
 void TAquireForm::Prompt(const std::string& text)
 {
-    dialogs_.ShowMessage(text);
+    dialogs_.ShowInformation(text);
 }
 
 void TAquireForm::SetStatus(const std::string& text)
