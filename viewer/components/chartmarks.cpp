@@ -35,8 +35,8 @@ void DrawPointSymbol(TChartCanvas& cv, int symbol, int x, int y, int s)
     }
 }
 
-void DrawLoneFrequencyLabel(TChartCanvas& cv, double f, int digits, double shownXmin, double shownXrange,
-    int plotLeft, int plotWidth, int y)
+void DrawLoneFrequencyLabel(
+    TChartCanvas& cv, double f, int digits, double shownXmin, double shownXrange, int plotLeft, int plotWidth, int y)
 {
     const double xd = (f - shownXmin) / shownXrange * plotWidth + plotLeft;
     if (!(xd >= plotLeft && xd <= plotLeft + plotWidth))

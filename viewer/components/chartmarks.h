@@ -17,8 +17,8 @@ void DrawPointSymbol(TChartCanvas& canvas, int symbol, int x, int y, int s);
 
 // The step of a marker flag's leader by direction d (0 up, then clockwise
 // in 45-degree steps; screen y grows downwards).
-inline constexpr int kFlagLeader[8][2] = { { 0, -1 }, { 1, -1 }, { 1, 0 }, { 1, 1 }, { 0, 1 }, { -1, 1 }, { -1, 0 },
-    { -1, -1 } };
+inline constexpr int kFlagLeader[8][2]
+    = { { 0, -1 }, { 1, -1 }, { 1, 0 }, { 1, 1 }, { 0, 1 }, { -1, 1 }, { -1, 0 }, { -1, -1 } };
 
 // The white, black-outlined box with the marker's number, set against the
 // leader's end (ex, ey) on its far side for flag direction d. Leaves the
@@ -28,8 +28,8 @@ void DrawMarkerBox(TChartCanvas& canvas, int d, int ex, int ey, const std::strin
 // The direction in which to draw a flag whose head is at (x, y) with a
 // leader of L pixels: d, turned over top to bottom and left to right where
 // its number box would leave the plot area (left, top)-(right, bottom).
-int FlagDirectionInPlot(
-    TChartCanvas& canvas, int d, int x, int y, int L, const std::string& label, int left, int top, int right, int bottom);
+int FlagDirectionInPlot(TChartCanvas& canvas, int d, int x, int y, int L, const std::string& label, int left, int top,
+    int right, int bottom);
 
 // The one label of a frequency axis whose data has a single frequency f:
 // the axis then spans a made-up range around f, whose labels would all read

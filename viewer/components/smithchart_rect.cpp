@@ -170,8 +170,8 @@ void TSmithChartPainter::DrawRectGrid()
     }
     if (oneFrequency) {
         cv_.SetBrushColor(c_.borderColor_);
-        DrawLoneFrequencyLabel(cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth,
-            l_.PlotBottom + th / 2);
+        DrawLoneFrequencyLabel(
+            cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth, l_.PlotBottom + th / 2);
     }
 }
 

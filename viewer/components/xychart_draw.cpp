@@ -332,8 +332,8 @@ void TXYChartPainter::DrawGrid()
     }
     if (oneFrequency) {
         cv_.SetBrushColor(c_.borderColor_);
-        DrawLoneFrequencyLabel(cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth,
-            l_.PlotBottom + th / 2);
+        DrawLoneFrequencyLabel(
+            cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth, l_.PlotBottom + th / 2);
     }
 }
 
@@ -443,8 +443,8 @@ void TXYChartPainter::DrawCurves()
         // its symbol, trace markers or not.
         if (curve.Points.size() == 1 && !first && !c_.showmarkers_ && px >= -kGuard && px <= W_ + kGuard
             && py >= -kGuard && py <= H_ + kGuard)
-            DrawPointSymbol(cv_, symbol, static_cast<int>(px), static_cast<int>(py),
-                smith::TSmithChartPainter::SymbolHalfSize(W_));
+            DrawPointSymbol(
+                cv_, symbol, static_cast<int>(px), static_cast<int>(py), smith::TSmithChartPainter::SymbolHalfSize(W_));
     }
 }
 

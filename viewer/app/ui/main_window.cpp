@@ -360,8 +360,7 @@ void TMainForm::wireCharts()
     };
     c.OnPointChanged = [this](smith::TSmithChart& chart, double f, double m, double a, double u, double v) {
         auto texts = [&](const TStatusDigits& d) {
-            return PointStatusTexts(
-                chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance(), chart.Units());
+            return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance(), chart.Units());
         };
         const TPointStatus shown = texts(digits_);
         SetStatusReadout(2, [&](const TStatusDigits& d) { return texts(d).Freq; });
