@@ -3,6 +3,7 @@
 #include "viewer/app/viewer_dialogs.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace viewer {
 
@@ -20,6 +21,19 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
         auto up = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
         return up(x) == up(y);
     });
+}
+
+// The full path of a file, without links or "." and ".." steps, so that
+// the recent list opens it from any folder and holds it once.
+std::string canonicalPath(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    if (ec)
+        return path;
+    const fs::path canonical = fs::weakly_canonical(full, ec);
+    return (ec ? full.lexically_normal() : canonical).string();
 }
 
 } // namespace
@@ -59,8 +73,9 @@ void TViewerFileState::SetCurrentFile(const std::string& name, int portCount, bo
     }
     chart_.SetTitle(FileNameOnly(name));
     if (named) {
-        std::erase_if(Recent, [&](const std::string& r) { return sameIgnoringCase(r, name); });
-        Recent.insert(Recent.begin(), name);
+        const std::string full = canonicalPath(name);
+        std::erase_if(Recent, [&](const std::string& r) { return sameIgnoringCase(canonicalPath(r), full); });
+        Recent.insert(Recent.begin(), full);
         if (Recent.size() > 4)
             Recent.resize(4);
     }

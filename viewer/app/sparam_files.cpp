@@ -47,7 +47,7 @@ bool TSParameterFiles::LoadSParameterFile(const std::string& path)
     ApplyData(std::move(r.data));
     state_.SetCurrentFile(path, ports, true);
     if (!r.notice.empty())
-        dialogs_.ShowMessage(r.notice);
+        dialogs_.ShowInformation(r.notice);
     return true;
 }
 

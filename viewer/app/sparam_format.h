@@ -61,6 +61,8 @@ void AppendFrequency(std::string& out, double value, int digits);
 namespace msg {
 inline constexpr const char* kInvalidFileType = "Invalid File Type";
 inline constexpr const char* kDescriptorMissing = "Descriptor Line Missing";
+inline constexpr const char* kVersion2NotRead
+    = "This file has a [Version] line: version 2.0 S-parameter files are not read.";
 inline constexpr const char* kOnlyS2P = " Parameters only supported for S2P files"; // after the letter
 inline constexpr const char* kUnsupportedFileType = "Unsupported file type";
 inline constexpr const char* kImpedanceSpecifier = "Error in Impedance Specifier";

@@ -325,8 +325,10 @@ void ReadOneTwoPortData(TSParamTokenizer& tok, SParameterData& d, const std::str
             // at or below the last one and its lines hold five numbers.
             // Any other line from there on is a fault of the file, not
             // noise data to pass over.
-            double last = pts[0].back().Freq;
-            const std::size_t count = countTokens(recordText);
+            // Counting the numbers costs time on every record: only a
+            // frequency that does not rise can start the noise block.
+            const double last = pts[0].back().Freq;
+            const std::size_t count = f <= last ? countTokens(recordText) : 0;
             if (f < last || (f == last && count == 5)) {
                 if (count != 5)
                     throw SParamReadError(recordLine,
@@ -400,6 +402,10 @@ void parse(TSParamTokenizer& tok, SParamReadResult& result)
         if (tok.ReadDataLine())
             return fail(msg::kDescriptorMissing);
         std::string option = upper(tok.CurrentLine());
+        // A version 2.0 file begins with its keyword lines, not the option
+        // line.
+        if (option.starts_with("[VERSION]"))
+            return fail(msg::kVersion2NotRead);
         if (option.empty() || option.front() != '#')
             return fail(msg::kDescriptorMissing);
         const int optionLine = tok.LineNumber();

@@ -52,10 +52,11 @@ std::string complexText(double re, double im, bool plusAtZero, int digits)
 } // namespace
 
 TPointStatus PointStatusTexts(Tcharttype view, double freq, double mag, double angle, double u, double v,
-    const TStatusDigits& digits, bool normalised, double impedance)
+    const TStatusDigits& digits, bool normalised, double impedance, const std::string& units)
 {
     TPointStatus s;
-    s.Freq = "Freq " + StatusNumber(freq, digits.Freq) + "GHz";
+    // Frequencies are kept in the data's own unit, never scaled.
+    s.Freq = "Freq " + StatusNumber(freq, digits.Freq) + units;
     switch (view) {
     case Tcharttype::Zsmith:
     case Tcharttype::Ysmith:
@@ -78,15 +79,18 @@ TPointStatus PointStatusTexts(Tcharttype view, double freq, double mag, double a
     case Tcharttype::GridR:
     case Tcharttype::GridX: {
         const std::complex<double> g(u, v);
-        std::complex<double> z = view == Tcharttype::Ysmith ? (1.0 - g) / (1.0 + g) : (1.0 + g) / (1.0 - g);
+        const bool admittance = view == Tcharttype::Ysmith;
+        std::complex<double> z = admittance ? (1.0 - g) / (1.0 + g) : (1.0 + g) / (1.0 - g);
+        // An admittance is y / Z0, in millisiemens so that the value digits
+        // still show it; an impedance z * Z0 ohms.
         if (!normalised)
-            z = { z.real() * impedance, z.imag() * impedance };
+            z = admittance ? z * (1000.0 / impedance) : z * impedance;
         // At the open-circuit point (or the short on the admittance chart)
         // the division gives no number: the value is an infinite one.
         if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
             s.Value = "INF";
         else
-            s.Value = complexText(z.real(), z.imag(), false, digits.Value);
+            s.Value = complexText(z.real(), z.imag(), false, digits.Value) + (admittance && !normalised ? " mS" : "");
         break;
     }
     case Tcharttype::Polar:

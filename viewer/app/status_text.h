@@ -39,8 +39,9 @@ struct TPointStatus {
 };
 
 // `u` and `v` are the reflection coefficient's real and imaginary parts;
-// `impedance` the reference impedance used when not normalised.
+// `impedance` the reference impedance used when not normalised (impedances
+// in ohms, admittances in millisiemens); `units` the data's frequency unit.
 TPointStatus PointStatusTexts(smith::Tcharttype view, double freq, double mag, double angle, double u, double v,
-    const TStatusDigits& digits, bool normalised, double impedance);
+    const TStatusDigits& digits, bool normalised, double impedance, const std::string& units);
 
 } // namespace viewer

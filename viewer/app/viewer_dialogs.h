@@ -21,8 +21,12 @@ class IViewerDialogs {
 public:
     virtual ~IViewerDialogs() = default;
 
-    // An information or error box with the application title as caption.
+    // An error box (a file that cannot be read or written, a bad value),
+    // with the warning icon and the application title as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+
+    // An information box, for what is no error: a prompt, a notice.
+    virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
 
     // A warning box with OK.
     virtual void ShowWarning(const std::string& text) { ShowMessage(text); }

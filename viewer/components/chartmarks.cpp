@@ -1,5 +1,8 @@
 #include "viewer/components/chartmarks.h"
 
+#include "platform/rtl/format.h"
+#include "platform/rtl/mathx.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -32,41 +35,70 @@ void DrawPointSymbol(TChartCanvas& cv, int symbol, int x, int y, int s)
     }
 }
 
-void DrawMarkerBox(TChartCanvas& cv, int d, int ex, int ey, const std::string& label)
+void DrawLoneFrequencyLabel(
+    TChartCanvas& cv, double f, int digits, double shownXmin, double shownXrange, int plotLeft, int plotWidth, int y)
+{
+    const double xd = (f - shownXmin) / shownXrange * plotWidth + plotLeft;
+    if (!(xd >= plotLeft && xd <= plotLeft + plotWidth))
+        return;
+    const std::string s = rtl::FloatToStrFixed(f, 7, digits);
+    cv.TextOut(rtl::RoundPx(xd) - cv.TextWidth(s) / 2, y, s);
+}
+
+namespace {
+
+struct TMarkerBox {
+    int left, top, right, bottom; // the box
+    int tx, ty; // where its number is written
+};
+
+TMarkerBox markerBox(TChartCanvas& cv, int d, int ex, int ey, const std::string& label)
 {
     const int tw = cv.TextWidth(label);
     const int k = std::max(tw, cv.TextHeight(label));
     const int k2 = k / 2;
-    int left, top, right, bottom, tx, ty;
     switch (d) {
     case 0:
-        left = ex - k2, top = ey - k, right = ex + k2, bottom = ey, tx = ex - tw / 2, ty = ey - k;
-        break;
+        return { ex - k2, ey - k, ex + k2, ey, ex - tw / 2, ey - k };
     case 1:
-        left = ex, top = ey - k, right = ex + k, bottom = ey, tx = ex + k2 - tw / 2, ty = ey - k;
-        break;
+        return { ex, ey - k, ex + k, ey, ex + k2 - tw / 2, ey - k };
     case 2:
-        left = ex, top = ey - k2, right = ex + k, bottom = ey + k2, tx = ex + k2 - tw / 2, ty = ey - k2;
-        break;
+        return { ex, ey - k2, ex + k, ey + k2, ex + k2 - tw / 2, ey - k2 };
     case 3:
-        left = ex, top = ey, right = ex + k, bottom = ey + k, tx = ex + k2 - tw / 2, ty = ey;
-        break;
+        return { ex, ey, ex + k, ey + k, ex + k2 - tw / 2, ey };
     case 4:
-        left = ex - k2, top = ey, right = ex + k2, bottom = ey + k, tx = ex - tw / 2, ty = ey;
-        break;
+        return { ex - k2, ey, ex + k2, ey + k, ex - tw / 2, ey };
     case 5:
-        left = ex - k, top = ey, right = ex, bottom = ey + k, tx = ex - k2 - tw / 2, ty = ey;
-        break;
+        return { ex - k, ey, ex, ey + k, ex - k2 - tw / 2, ey };
     case 6:
-        left = ex - k, top = ey - k2, right = ex, bottom = ey + k2, tx = ex - k2 - tw / 2, ty = ey - k2;
-        break;
+        return { ex - k, ey - k2, ex, ey + k2, ex - k2 - tw / 2, ey - k2 };
     default:
-        left = ex - k, top = ey - k, right = ex, bottom = ey, tx = ex - k2 - tw / 2, ty = ey - k;
-        break;
+        return { ex - k, ey - k, ex, ey, ex - k2 - tw / 2, ey - k };
     }
-    cv.Rectangle(left, top, right, bottom);
+}
+
+} // namespace
+
+void DrawMarkerBox(TChartCanvas& cv, int d, int ex, int ey, const std::string& label)
+{
+    const TMarkerBox b = markerBox(cv, d, ex, ey, label);
+    cv.Rectangle(b.left, b.top, b.right, b.bottom);
     cv.SetBrushStyle(TBrushStyle::bsClear);
-    cv.TextOut(tx, ty, label);
+    cv.TextOut(b.tx, b.ty, label);
+}
+
+int FlagDirectionInPlot(
+    TChartCanvas& cv, int d, int x, int y, int L, const std::string& label, int left, int top, int right, int bottom)
+{
+    const TMarkerBox b = markerBox(cv, d, x + L * kFlagLeader[d][0], y + L * kFlagLeader[d][1], label);
+    // The same flag mirrored: up and down swap, or left and right.
+    constexpr int kUpDown[8] = { 4, 3, 2, 1, 0, 7, 6, 5 };
+    constexpr int kLeftRight[8] = { 0, 7, 6, 5, 4, 3, 2, 1 };
+    if (b.top < top || b.bottom > bottom)
+        d = kUpDown[d];
+    if (b.left < left || b.right > right)
+        d = kLeftRight[d];
+    return d;
 }
 
 int FlagDirectionOfDrag(int dx, int dy)

@@ -192,8 +192,13 @@ void TSmithChartPainter::DrawCurves()
             }
         }
         PathFlush();
-        if (!path_.empty())
+        if (!path_.empty()) {
             cv_.MoveTo(path_.back().x, path_.back().y);
+            // A curve of one point has no line to show: its point is drawn
+            // as its symbol, trace markers or not.
+            if (curve.Points.size() == 1 && !c_.showmarkers_)
+                DrawPointSymbol(cv_, symbol, path_.back().x, path_.back().y, SymbolHalfSize(W_));
+        }
         path_.clear();
         symbol = NextSymbol(symbol);
     }

@@ -106,11 +106,16 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
     if (!InGuard(xd, yd))
         return;
     const int x = static_cast<int>(xd), y = static_cast<int>(yd);
-    const int d = ((marker.Direction % 8) + 8) % 8;
-    const TFlagShape& s = kFlag[d];
+    int d = ((marker.Direction % 8) + 8) % 8;
     const bool axial = d % 2 == 0;
     const int L = axial ? W_ / 40 : W_ / 60;
     const int b = axial ? W_ / 105 : W_ / 80;
+    const std::string label = std::to_string(i + 1);
+    // In the views against frequency a flag near the plot's edge is turned
+    // over, so that its number stays on the plot.
+    if (!IsCircular(c_.chartType_))
+        d = FlagDirectionInPlot(cv_, d, x, y, L, label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+    const TFlagShape& s = kFlag[d];
 
     const TColor savedPen = cv_.Pen().Color;
     cv_.SetPenColor(clBlack);
@@ -127,7 +132,6 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
     cv_.LineTo(x + b * s.b2x, y + b * s.b2y);
 
     // The numbered box against the leader's far end.
-    const std::string label = std::to_string(i + 1);
     DrawMarkerBox(cv_, d, ex, ey, label);
 
     cv_.MoveTo(x, y);

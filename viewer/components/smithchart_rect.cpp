@@ -5,6 +5,7 @@
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/mathx.h"
+#include "viewer/components/chartmarks.h"
 #include "viewer/components/smithchart.h"
 #include "viewer/components/smithchart_painter.h"
 #include "viewer/components/smithchart_values.h"
@@ -151,12 +152,14 @@ void TSmithChartPainter::DrawRectGrid()
 
     // Vertical lines with the frequency labels.
     const int nx = std::max(c_.xinterval_, 1);
+    const bool oneFrequency = c_.xmin_ == c_.xmax_;
     for (int i = 0; i <= nx; ++i) {
         const int xi = rtl::RoundPx(static_cast<double>(l_.PlotWidth) * i / nx + l_.PlotLeft);
         const double v = i * l_.ShownXrange / nx + l_.ShownXmin;
         const std::string s = rtl::FloatToStrFixed(v, 7, c_.digits_);
         cv_.SetBrushColor(c_.borderColor_);
-        cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
+        if (!oneFrequency)
+            cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
         cv_.MoveTo(xi, l_.PlotBottom);
         cv_.SetBrushColor(c_.backgroundColor_);
         cv_.SetPenStyle(gridStyle);
@@ -164,6 +167,11 @@ void TSmithChartPainter::DrawRectGrid()
         if (i > 0 && xi < l_.PlotRight)
             cv_.LineTo(xi, l_.PlotTop);
         cv_.SetPenStyle(TPenStyle::psSolid);
+    }
+    if (oneFrequency) {
+        cv_.SetBrushColor(c_.borderColor_);
+        DrawLoneFrequencyLabel(
+            cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth, l_.PlotBottom + th / 2);
     }
 }
 
@@ -209,6 +217,12 @@ void TSmithChartPainter::DrawRectCurves()
         cv_.SetBrushColor(curve.Color);
         symbol = NextSymbol(symbol);
         cv_.SetPenColor(c_.colouredTraces_ ? curve.Color : clBlack);
+        // A curve of one point has no line to show: its point is drawn as
+        // its symbol, trace markers or not.
+        if (curve.Points.size() == 1 && !c_.showmarkers_)
+            for (TRectTrace* t : { &traces_[2 * k], &traces_[2 * k + 1] })
+                if (t->PenSet)
+                    t->Pieces.push_back({ true, t->Pen.x, t->Pen.y, 0, 0 });
         DrawRectTrace(traces_[2 * k], symbol, false);
         // The companion curve is a dotted line in the same colour.
         cv_.SetBrushStyle(TBrushStyle::bsClear);
@@ -233,7 +247,7 @@ void TSmithChartPainter::DrawRectTrace(const TRectTrace& trace, int symbol, bool
             cv_.SetBrushStyle(TBrushStyle::bsSolid);
             cv_.SetPenStyle(TPenStyle::psSolid);
         }
-        DrawSymbol(symbol, piece.X, piece.Y);
+        DrawPointSymbol(cv_, symbol, piece.X, piece.Y, SymbolHalfSize(W_));
         if (rightAxis) {
             cv_.SetBrushStyle(TBrushStyle::bsClear);
             cv_.SetPenStyle(TPenStyle::psDot);

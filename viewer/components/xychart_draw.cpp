@@ -40,8 +40,6 @@ constexpr TBarbs kBarbs[8] = {
     { -6, 6, -6, -6 },
     { -8, 0, 0, -8 },
 };
-// Leader directions as in the Smith chart's flags.
-constexpr int kLeader[8][2] = { { 0, -1 }, { 1, -1 }, { 1, 0 }, { 1, 1 }, { 0, 1 }, { -1, 1 }, { -1, 0 }, { -1, -1 } };
 
 } // namespace
 
@@ -314,12 +312,14 @@ void TXYChartPainter::DrawGrid()
     }
 
     const int nx = c_.xinterval_;
+    const bool oneFrequency = c_.xmin_ == c_.xmax_;
     for (int i = 0; i <= nx; ++i) {
         const int xi = rtl::RoundPx(static_cast<double>(l_.PlotWidth) * i / nx + l_.PlotLeft);
         const double v = i * l_.ShownXrange / nx + l_.ShownXmin;
         const std::string s = rtl::FloatToStrFixed(v, 7, c_.digits_);
         cv_.SetBrushColor(c_.borderColor_);
-        cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
+        if (!oneFrequency)
+            cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
         cv_.MoveTo(xi, l_.PlotBottom);
         cv_.SetPenColor(c_.graphColor_);
         if (c_.showVertLines_) {
@@ -329,6 +329,11 @@ void TXYChartPainter::DrawGrid()
                 cv_.LineTo(xi, l_.PlotTop);
         }
         cv_.SetPenStyle(TPenStyle::psSolid);
+    }
+    if (oneFrequency) {
+        cv_.SetBrushColor(c_.borderColor_);
+        DrawLoneFrequencyLabel(
+            cv_, c_.xmin_, c_.digits_, l_.ShownXmin, l_.ShownXrange, l_.PlotLeft, l_.PlotWidth, l_.PlotBottom + th / 2);
     }
 }
 
@@ -434,6 +439,12 @@ void TXYChartPainter::DrawCurves()
         }
         Flush();
         path_.clear();
+        // A curve of one point has no line to show: its point is drawn as
+        // its symbol, trace markers or not.
+        if (curve.Points.size() == 1 && !first && !c_.showmarkers_ && px >= -kGuard && px <= W_ + kGuard
+            && py >= -kGuard && py <= H_ + kGuard)
+            DrawPointSymbol(
+                cv_, symbol, static_cast<int>(px), static_cast<int>(py), smith::TSmithChartPainter::SymbolHalfSize(W_));
     }
 }
 
@@ -475,22 +486,25 @@ void TXYChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
     if (!(xd >= -kGuard && xd <= W_ + kGuard && yd >= -kGuard && yd <= H_ + kGuard))
         return;
     const int x = static_cast<int>(xd), y = static_cast<int>(yd);
-    const int d = ((marker.Direction % 8) + 8) % 8;
+    int d = ((marker.Direction % 8) + 8) % 8;
     // The control's own width, not the one passed to the drawing.
     const int L = d % 2 == 0 ? c_.width_ / 40 : c_.width_ / 60;
+    // Turned over where its number would leave the plot.
+    const std::string label = std::to_string(i + 1);
+    d = FlagDirectionInPlot(cv_, d, x, y, L, label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
 
     const TColor savedPen = cv_.Pen().Color;
     cv_.SetPenColor(clBlack);
     cv_.SetPenStyle(TPenStyle::psSolid);
     cv_.SetBrushColor(clWhite);
-    const int ex = x + L * kLeader[d][0], ey = y + L * kLeader[d][1];
+    const int ex = x + L * kFlagLeader[d][0], ey = y + L * kFlagLeader[d][1];
     cv_.MoveTo(x, y);
     cv_.LineTo(ex, ey);
     cv_.MoveTo(x, y);
     cv_.LineTo(x + kBarbs[d].b1x, y + kBarbs[d].b1y);
     cv_.MoveTo(x, y);
     cv_.LineTo(x + kBarbs[d].b2x, y + kBarbs[d].b2y);
-    DrawMarkerBox(cv_, d, ex, ey, std::to_string(i + 1));
+    DrawMarkerBox(cv_, d, ex, ey, label);
     cv_.MoveTo(x, y);
     cv_.SetPenColor(savedPen);
     cv_.SetBrushStyle(TBrushStyle::bsClear);

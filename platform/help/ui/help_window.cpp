@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -56,6 +57,7 @@ THelpWindow::THelpWindow(QWidget* parent)
         if (!contentsPage_.empty())
             browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(contentsPage_)));
     });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = browser_->documentTitle();
         if (!title.isEmpty())

@@ -1,8 +1,9 @@
 #pragma once
 
 // The programs' help window: one window per program that shows the HTML
-// page of a help context, with Contents, Back and Forward. It stands where
-// a Windows program would have called the system's help engine.
+// page of a help context, with Contents, Back and Forward; Escape closes
+// it. It stands where a Windows program would have called the system's help
+// engine.
 
 #include "platform/help/help_file.h"
 

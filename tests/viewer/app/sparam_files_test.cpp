@@ -159,6 +159,19 @@ TEST(TViewerFileState, RecentListKeepsFourMostRecent)
     EXPECT_FALSE(f.state.Named);
 }
 
+// Catches a relative name in the recent list, which fails from any other
+// folder, and one file listed twice (relative and absolute).
+TEST(TViewerFileState, RecentListKeepsFullPaths)
+{
+    Fixture f;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(f.dir.path());
+    f.state.SetCurrentFile("lowpass.s2p", 2, true);
+    std::filesystem::current_path(before);
+    f.state.SetCurrentFile(f.path("sub/../lowpass.s2p"), 2, true);
+    EXPECT_EQ(f.state.Recent, std::vector<std::string>({ std::filesystem::weakly_canonical(f.path("lowpass.s2p")) }));
+}
+
 // Catches a save that destroys the old file when the options are bad, and
 // Y/Z/H written for a data that is not a two-port.
 TEST(TSParameterFiles, BadSaveLeavesOldFileIntact)

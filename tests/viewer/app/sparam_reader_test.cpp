@@ -80,6 +80,7 @@ TEST(ReadSParameterText, OptionLine)
     EXPECT_EQ(ReadSParameterText("# GHZ S MA X 50\n", 1).message, "Error in Impedance Specifier");
     EXPECT_EQ(ReadSParameterText("! c\n1 0.5 45\n", 1).message, "Descriptor Line Missing");
     EXPECT_EQ(ReadSParameterText("! only comments\n", 1).message, "Descriptor Line Missing");
+    EXPECT_EQ(ReadSParameterText("[Version] 2.0\n# GHz S MA R 50\n", 2).message, msg::kVersion2NotRead);
     EXPECT_EQ(ReadSParameterText("# GHZ S MA R 50\n", 0).message, "Invalid File Type");
 }
 

@@ -11,32 +11,42 @@ TEST(PointStatusTexts, ImpedanceAdmittanceAndCoefficient)
 {
     TStatusDigits d;
     // Gamma = 0: z = 1 + j0.
-    auto s = PointStatusTexts(Tcharttype::Zsmith, 1.5, 0.0, 0.0, 0.0, 0.0, d, true, 50);
+    auto s = PointStatusTexts(Tcharttype::Zsmith, 1.5, 0.0, 0.0, 0.0, 0.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Freq, "Freq 1.5000GHz");
     EXPECT_EQ(s.MagAngle, "Mag 0.000  Angle 0.000");
     EXPECT_EQ(s.Value, "1.000 - J0.000");
     // Gamma = j: z = j, y = -j.
-    s = PointStatusTexts(Tcharttype::Zsmith, 1, 1, 90, 0.0, 1.0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Zsmith, 1, 1, 90, 0.0, 1.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "0.000 + J1.000");
-    s = PointStatusTexts(Tcharttype::Ysmith, 1, 1, 90, 0.0, 1.0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Ysmith, 1, 1, 90, 0.0, 1.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "0.000 - J1.000");
     // Gamma = 1/3: z = 2, shown as 100 ohms when not normalised.
-    s = PointStatusTexts(Tcharttype::GridR, 1, 1.0 / 3, 0, 1.0 / 3, 0.0, d, false, 50);
+    s = PointStatusTexts(Tcharttype::GridR, 1, 1.0 / 3, 0, 1.0 / 3, 0.0, d, false, 50, "GHz");
     EXPECT_EQ(s.Value, "100.000 - J0.000");
     EXPECT_FALSE(s.MagAngle.has_value());
-    s = PointStatusTexts(Tcharttype::Polar, 1, 0.5, -90, 0.0, 0.0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Polar, 1, 0.5, -90, 0.0, 0.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "0.000 + J0.000");
-    s = PointStatusTexts(Tcharttype::GridV, 1, 0.5, -90, 0.25, -0.5, d, true, 50);
+    s = PointStatusTexts(Tcharttype::GridV, 1, 0.5, -90, 0.25, -0.5, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "0.250 - J0.500");
     EXPECT_FALSE(s.MagAngle.has_value());
     // The open circuit on the impedance chart, the short on the admittance
     // chart: an infinite value, in ohms as well.
-    s = PointStatusTexts(Tcharttype::Zsmith, 1, 1, 0, 1.0, 0.0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Zsmith, 1, 1, 0, 1.0, 0.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "INF");
-    s = PointStatusTexts(Tcharttype::GridX, 1, 1, 0, 1.0, 0.0, d, false, 50);
+    s = PointStatusTexts(Tcharttype::GridX, 1, 1, 0, 1.0, 0.0, d, false, 50, "GHz");
     EXPECT_EQ(s.Value, "INF");
-    s = PointStatusTexts(Tcharttype::Ysmith, 1, 1, 180, -1.0, 0.0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Ysmith, 1, 1, 180, -1.0, 0.0, d, true, 50, "GHz");
     EXPECT_EQ(s.Value, "INF");
+}
+
+// Catches a frequency shown in another unit than the data's (a MHz file
+// read as GHz), and an admittance in ohms mode multiplied by Z0 instead of
+// divided: y = 1 + j1 at 50 ohms is 20 + j20 mS.
+TEST(PointStatusTexts, UnitsOfTheData)
+{
+    const auto s = PointStatusTexts(Tcharttype::Ysmith, 2000, 0.447, -116.6, -0.2, -0.4, {}, false, 50, "MHZ");
+    EXPECT_EQ(s.Freq, "Freq 2000.0000MHZ");
+    EXPECT_EQ(s.Value, "20.000 + J20.000 mS");
 }
 
 // Catches dB shown with the value digits, and a zero magnitude turned into
@@ -44,10 +54,10 @@ TEST(PointStatusTexts, ImpedanceAdmittanceAndCoefficient)
 TEST(PointStatusTexts, LogMagnitudeInDecibels)
 {
     TStatusDigits d;
-    auto s = PointStatusTexts(Tcharttype::Logmag, 2, 0.1, 45, 0.07, 0.07, d, true, 50);
+    auto s = PointStatusTexts(Tcharttype::Logmag, 2, 0.1, 45, 0.07, 0.07, d, true, 50, "GHz");
     EXPECT_EQ(s.MagAngle, "Mag -20.00dB  Angle 45.000");
     EXPECT_FALSE(s.Value.has_value());
-    s = PointStatusTexts(Tcharttype::Logmag, 2, 0.0, 0, 0, 0, d, true, 50);
+    s = PointStatusTexts(Tcharttype::Logmag, 2, 0.0, 0, 0, 0, d, true, 50, "GHz");
     EXPECT_EQ(s.MagAngle, "Mag -174.00dB  Angle 0.000");
 }
 
@@ -57,7 +67,9 @@ TEST(PointStatusTexts, FittedToThePanel)
 {
     TStatusDigits d { 12, 12, 12 };
     const auto chars = [](const std::string& t) { return static_cast<int>(t.size()); };
-    const auto freq = [](const TStatusDigits& x) { return PointStatusTexts(Tcharttype::Zsmith, 16.6875, 1, 0, 0, 0, x, true, 50).Freq; };
+    const auto freq = [](const TStatusDigits& x) {
+        return PointStatusTexts(Tcharttype::Zsmith, 16.6875, 1, 0, 0, 0, x, true, 50, "GHz").Freq;
+    };
     EXPECT_EQ(FitStatusText(d, 30, freq, chars), "Freq 16.687500000000GHz");
     EXPECT_EQ(FitStatusText(d, 14, freq, chars), "Freq 16.688GHz");
     EXPECT_EQ(FitStatusText(d, 5, freq, chars), "Freq 17GHz");

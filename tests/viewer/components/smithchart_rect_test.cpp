@@ -360,8 +360,8 @@ TEST(SmithRectCurves, EmptyRangesAndFarPoints)
     EXPECT_TRUE(ClippedOps(canvas, TCanvasOp::Rectangle).empty()) << "a flag off the plot";
     EXPECT_NE(TextOp(canvas, "-10"), nullptr);
 
-    // One frequency only: the axis spans a tenth either side of it and the
-    // points stand in its middle.
+    // One frequency only: the axis spans a tenth either side of it, the
+    // points stand in its middle and only it is labelled.
     chart.SetLYmin(-20);
     chart.SetLYmax(0);
     chart.SetRYmin(-180);
@@ -377,8 +377,8 @@ TEST(SmithRectCurves, EmptyRangesAndFarPoints)
     const TSmithLayout& l = chart.Layout();
     EXPECT_DOUBLE_EQ(l.ShownXrange, 0.4);
     EXPECT_DOUBLE_EQ(l.ShownXmin, 1.8);
-    EXPECT_NE(TextOp(canvas, "1.80"), nullptr);
-    EXPECT_NE(TextOp(canvas, "2.20"), nullptr);
+    EXPECT_EQ(TextOp(canvas, "1.80"), nullptr);
+    EXPECT_NE(TextOp(canvas, "2.00"), nullptr);
     const auto pts = CurvePoints(canvas, TPenStyle::psSolid);
     ASSERT_EQ(pts.size(), 2u);
     EXPECT_NEAR(pts[0].x, l.PlotLeft + l.PlotWidth / 2.0, 1.0);
@@ -423,6 +423,32 @@ TEST(SmithRectCurves, EmptyRangesAndFarPoints)
             EXPECT_LE(p.x, 400 + 32768);
         }
     EXPECT_EQ(polys[2].points.size(), 2u);
+}
+
+// Catches a curve of one point that shows nothing without trace markers
+// (a line of one point draws nothing), and a one-frequency axis labelled
+// eleven times with the same rounded value.
+TEST(SmithRectCurves, OnePointIsDrawnInEveryView)
+{
+    TSmithChart chart;
+    TRecordingCanvas canvas;
+    const int c = chart.AddCurve("S11", clRed);
+    chart.AddPoint(c, 0.09, 0.5, 45);
+    chart.SetCurveVisible(c, true);
+    chart.SetXmin(0.09);
+    chart.SetXmax(0.09);
+    for (Tcharttype view : { Tcharttype::Zsmith, Tcharttype::Polar, Tcharttype::Logmag, Tcharttype::GridX }) {
+        chart.SetChartType(view);
+        Draw(chart, canvas);
+        const auto symbols = ClippedOps(canvas, TCanvasOp::Polygon);
+        ASSERT_EQ(symbols.size(), 1u) << int(view);
+        EXPECT_EQ(symbols[0].brush.Color, clRed);
+    }
+    int labels = 0;
+    for (const TCanvasOp& op : canvas.Ops())
+        labels += op.kind == TCanvasOp::Text && (op.text == "0.08" || op.text == "0.09" || op.text == "0.10");
+    EXPECT_EQ(labels, 1);
+    EXPECT_NE(TextOp(canvas, "0.09"), nullptr);
 }
 
 // Catches symbols at every point instead of one per grid division,

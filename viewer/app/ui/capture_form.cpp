@@ -2,6 +2,7 @@
 
 #include "platform/gpib/gpib_binding.h"
 #include "viewer/app/analyser_capture.h"
+#include "viewer/app/ui/form_parts.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 
@@ -76,6 +77,7 @@ TAquireForm::TAquireForm(TMainForm& mainForm, IViewerDialogs& dialogs, QWidget* 
     connect(OKbutton, &QPushButton::clicked, this, [this] { OKbuttonClick(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
     connect(HelpButton, &QPushButton::clicked, this, [this] { main_.ShowHelp(2); });
+    helpOnF1(this, HelpButton);
 
     Status = new QLabel(this);
     Status->setGeometry(180, 104, 158, 60);
@@ -215,7 +217,7 @@ void TAquireForm::reject()
 
 void TAquireForm::Prompt(const std::string& text)
 {
-    dialogs_.ShowMessage(text);
+    dialogs_.ShowInformation(text);
 }
 
 void TAquireForm::SetStatus(const std::string& text)

@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QWidgetAction>
 
+#include <cmath>
+
 namespace viewer {
 
 TCurveColumns::TCurveColumns(QMenu* menu, const std::vector<QAction*>& items)
@@ -30,7 +32,10 @@ TCurveColumns::TCurveColumns(QMenu* menu, const std::vector<QAction*>& items)
             const QSignalBlocker block(box);
             box->setChecked(action->isChecked());
             action->trigger();
-            menu->close();
+            // As a menu item does, the click closes the menu and the menus
+            // it hangs from.
+            for (QMenu* m = menu; m; m = qobject_cast<QMenu*>(m->parentWidget()))
+                m->close();
         });
         connect(action, &QAction::toggled, box, [box](bool on) {
             const QSignalBlocker block(box);
@@ -40,7 +45,9 @@ TCurveColumns::TCurveColumns(QMenu* menu, const std::vector<QAction*>& items)
     grid->setRowStretch(kCurveItemsPerColumn, 1);
 }
 
-void AddCurveItems(QMenu* menu, const std::vector<QAction*>& items)
+namespace {
+
+void addColumns(QMenu* menu, const std::vector<QAction*>& items)
 {
     if (static_cast<int>(items.size()) <= kCurveItemsPerColumn) {
         for (QAction* a : items)
@@ -51,6 +58,23 @@ void AddCurveItems(QMenu* menu, const std::vector<QAction*>& items)
     holder->setObjectName(QStringLiteral("CurveColumns"));
     holder->setDefaultWidget(new TCurveColumns(menu, items));
     menu->addAction(holder);
+}
+
+} // namespace
+
+void AddCurveItems(QMenu* menu, const std::vector<QAction*>& items)
+{
+    const auto ports = static_cast<std::size_t>(std::lround(std::sqrt(static_cast<double>(items.size()))));
+    if (ports <= kPortsWithoutGroups || ports * ports != items.size()) {
+        addColumns(menu, items);
+        return;
+    }
+    for (std::size_t row = 0; row < ports; ++row) {
+        QMenu* group = menu->addMenu(QStringLiteral("S%1x").arg(row + 1));
+        group->setObjectName(group->title());
+        const auto first = items.begin() + static_cast<std::ptrdiff_t>(row * ports);
+        addColumns(group, std::vector<QAction*>(first, first + static_cast<std::ptrdiff_t>(ports)));
+    }
 }
 
 } // namespace viewer

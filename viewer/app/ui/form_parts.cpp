@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace viewer {
@@ -33,6 +34,16 @@ void createDialogButtons(QWidget* owner, QPushButton*& ok, QPushButton*& cancel,
     ok->setDefault(true);
     cancel = new QPushButton(QStringLiteral("Cancel"), owner);
     help = new QPushButton(QStringLiteral("Help"), owner);
+    helpOnF1(owner, help);
+}
+
+void helpOnF1(QWidget* window, QPushButton* help)
+{
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    QObject::connect(key, &QShortcut::activated, help, [help] {
+        if (!help->isHidden() && help->isEnabled())
+            help->click();
+    });
 }
 
 void layOutGridDialog(QDialog* dialog, QGridLayout* grid, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help)

@@ -34,8 +34,12 @@ W* boxed(QWidget* owner, QGridLayout* grid, int row, int col, const QString& tit
     return widget;
 }
 
-// Makes the OK (the default), Cancel and Help buttons of a dialog.
+// Makes the OK (the default), Cancel and Help buttons of a dialog; F1 in the
+// dialog presses Help.
 void createDialogButtons(QWidget* owner, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help);
+
+// F1 anywhere in `window` presses `help` while it is shown and enabled.
+void helpOnF1(QWidget* window, QPushButton* help);
 
 // Lays out `dialog` as the grid above a row of OK, Cancel and Help pushed to
 // the right, at a fixed size.

@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -126,6 +127,8 @@ TMainForm::TMainForm(
     titlesForm_ = new TTitlesForm(*this);
     scalesForm_ = new TScalesForm(*this);
     aboutForm_ = new TAboutform(this, *dialogs_);
+    // The about box has no Help button and no page of its own.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), aboutForm_), &QShortcut::activated, this, [this] { ShowHelp(1); });
     resize(800, 600);
 }
 
@@ -226,6 +229,9 @@ void TMainForm::createMenus()
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     Contents = addItem(HelpMenu, "&Contents");
+    // F1 in the main window: its own window's shortcut, so that each dialog
+    // keeps F1 for its own page.
+    Contents->setShortcut(QKeySequence(Qt::Key_F1));
     About = addItem(HelpMenu, "&About...");
     connect(Contents, &QAction::triggered, this, [this] { ShowHelp(1); });
     connect(About, &QAction::triggered, this, [this] { aboutForm_->exec(); });
@@ -354,7 +360,7 @@ void TMainForm::wireCharts()
     };
     c.OnPointChanged = [this](smith::TSmithChart& chart, double f, double m, double a, double u, double v) {
         auto texts = [&](const TStatusDigits& d) {
-            return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance());
+            return PointStatusTexts(chart.ChartType(), f, m, a, u, v, d, normalised_, chart.Impedance(), chart.Units());
         };
         const TPointStatus shown = texts(digits_);
         SetStatusReadout(2, [&](const TStatusDigits& d) { return texts(d).Freq; });
@@ -572,6 +578,9 @@ void TMainForm::SmithDeletePointClick()
     c.SetDataChanged(true);
     if (c.OnDataChanged)
         c.OnDataChanged(c);
+    // The values shown were the gone point's; the next hover reports afresh.
+    for (int i = 2; i <= 4; ++i)
+        SetStatusPanel(i, "");
     c.Paint();
 }
 
@@ -789,13 +798,15 @@ void TMainForm::BuildCurveMenu()
 
 void TMainForm::BuildCurveMenuFrom(const std::vector<std::string>& legends)
 {
-    // The curve items belong to the window; the separator and the columns
-    // to the menu.
+    // The curve items belong to the window; the separator, the columns and
+    // the row submenus to the menu.
     const auto actions = CurvesMenu->actions();
     for (QAction* a : actions)
         if (a != AllOn && a != AllOff) {
             CurvesMenu->removeAction(a);
-            if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
+            if (QMenu* row = a->menu())
+                delete row; // with its action
+            else if (std::find(curveItems_.begin(), curveItems_.end(), a) == curveItems_.end())
                 delete a;
         }
     qDeleteAll(curveItems_);

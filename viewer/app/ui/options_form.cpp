@@ -1,6 +1,7 @@
 #include "viewer/app/ui/options_form.h"
 
 #include "viewer/app/capture_driver.h"
+#include "viewer/app/ui/form_parts.h"
 #include "viewer/app/ui/main_window.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/qtchartcanvas.h"
@@ -165,6 +166,7 @@ TOptionsForm::TOptionsForm(TMainForm& main)
     connect(ApplyButton, &QPushButton::clicked, this, &TOptionsForm::Apply);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpButton, &QPushButton::clicked, this, [this] { main_.ShowHelp(7); });
+    helpOnF1(this, HelpButton);
 
     for (QButtonGroup* g : { GridStyle, DataFormat })
         connect(g, &QButtonGroup::idClicked, this, [this] { Changed(); });

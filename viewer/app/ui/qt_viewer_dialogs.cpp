@@ -96,12 +96,12 @@ TQtViewerDialogs::TQtViewerDialogs(QWidget* parent, TSaveForm& saveForm)
 
 void TQtViewerDialogs::ShowMessage(const std::string& text)
 {
-    QMessageBox::information(parent_, kCaption, QString::fromStdString(text));
+    QMessageBox::warning(parent_, kCaption, QString::fromStdString(text));
 }
 
-void TQtViewerDialogs::ShowWarning(const std::string& text)
+void TQtViewerDialogs::ShowInformation(const std::string& text)
 {
-    QMessageBox::warning(parent_, kCaption, QString::fromStdString(text));
+    QMessageBox::information(parent_, kCaption, QString::fromStdString(text));
 }
 
 TAnswer TQtViewerDialogs::AskYesNoCancel(const std::string& text)

@@ -23,7 +23,7 @@ public:
     ~TQtViewerDialogs() override;
 
     void ShowMessage(const std::string& text) override;
-    void ShowWarning(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
     TAnswer AskYesNoCancel(const std::string& text) override;
     bool EditSaveOptions(SaveOptions& options, int dataPorts) override;
     bool AskSaveFileName(const std::string& filter, const std::string& defaultExtension, std::string& name) override;

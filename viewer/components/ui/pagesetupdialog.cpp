@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -253,6 +254,11 @@ TPageSetupForm::TPageSetupForm(TPageSetupDialog& owner, TPageSetupRecord& record
     connect(help, &QPushButton::clicked, this, [this] {
         if (owner_.OnHelp)
             owner_.OnHelp(owner_, owner_.HelpContext);
+    });
+    // F1 is the Help button, while the dialog shows one.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, help, [help] {
+        if (!help->isHidden())
+            help->click();
     });
     connect(size_, &QComboBox::currentIndexChanged, this, &TPageSetupForm::paperChanged);
     connect(portrait_, &QRadioButton::toggled, this, &TPageSetupForm::orientationChanged);
