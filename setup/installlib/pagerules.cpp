@@ -4,8 +4,11 @@
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/format.h"
+#include "platform/win/errors.h"
+#include "setup/installlib/filerelated.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installcontainer.h"
+#include "setup/installlib/installlibrary.h"
 #include "setup/installlib/openfolder.h"
 #include "setup/installlib/pathspecifiers.h"
 #include "setup/installlib/programmanager.h"
@@ -89,6 +92,51 @@ std::string DestinationPathError(std::string_view Path, const win::Machine* Mach
         std::string error = folderPartError(part);
         if (!error.empty())
             return error;
+    }
+    return {};
+}
+
+std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
+{
+    const std::string path = DestinationText(Engine);
+    std::string error = DestinationPathError(path, &Machine);
+    if (!error.empty())
+        return error;
+    const std::string destination = path.size() > 3 ? RemoveBackslash(path) : path;
+
+    // The deepest level that is there must be a folder that takes new files.
+    std::string level = destination;
+    for (; level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
+        if (Machine.fileExists(level))
+            return level == destination
+                ? TranslateFormat("%s is a file, not a directory.", { level })
+                : TranslateFormat("Cannot install into %s: %s is a file, not a directory.", { destination, level });
+    const std::string probe = Machine.tempFileName(level, "TVX");
+    if (probe.empty()) {
+        const std::string why = win::errorText(win::lastError());
+        return level == destination
+            ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
+            : TranslateFormat(
+                  "Cannot install into %s, because the directory %s cannot be written: %s", { destination, level, why });
+    }
+    Machine.deleteFile(probe);
+
+    // Every file of the product below the destination must stay within the
+    // longest path Windows takes.
+    const std::string below = win::text::toUpper(AddBackslash(destination));
+    std::size_t deepest = 0;
+    for (int i = 0; i < InstallFileList().Count(); ++i)
+        if (auto* file = dynamic_cast<TFileRelated*>(InstallFileList().Items(i))) {
+            const std::string installed = file->InstalledFilePath();
+            if (win::text::toUpper(installed).starts_with(below))
+                deepest = std::max(deepest, installed.size());
+        }
+    if (deepest > win::MAX_PATH_LENGTH) {
+        const int room = static_cast<int>(destination.size() - (deepest - win::MAX_PATH_LENGTH));
+        return TranslateFormat("The directory %s is too long for this program: its deepest file would have a path of "
+                               "%d characters, and Windows takes at most %d. Choose a directory of at most %d "
+                               "characters.",
+            { destination, static_cast<int>(deepest), static_cast<int>(win::MAX_PATH_LENGTH), room });
     }
     return {};
 }

@@ -30,6 +30,14 @@ inline constexpr int MaxDestinationLength = 247;
 // Machine given a drive the machine does not have); empty when it can.
 std::string DestinationPathError(std::string_view Path, const win::Machine* Machine = nullptr);
 
+// Why the engine's destination cannot take the product, checked when Next
+// is pressed: the rules above, a file where the destination or one of its
+// folders would be, a folder that cannot be written, or a file of the
+// product whose path below the destination would pass the longest path
+// Windows takes; empty when it can. Looking for write access leaves
+// nothing behind.
+std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine);
+
 // The destination as the page shows it: the engine's destination path.
 std::string DestinationText(TInstallContainer& Engine);
 // A typed or chosen destination becomes the whole destination (no path

@@ -379,8 +379,8 @@ void TSelectDestinationForm::FillPage()
 
 bool TSelectDestinationForm::CanProceed()
 {
-    std::string error
-        = DestinationPathError(Container ? DestinationText(*Container) : std::string(), &win::Machine::current());
+    win::Machine& machine = win::Machine::current();
+    std::string error = Container ? DestinationError(*Container, machine) : DestinationPathError({}, &machine);
     if (error.empty())
         return true;
     refuse(*this, error);
