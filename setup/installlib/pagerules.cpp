@@ -162,9 +162,7 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
     // destination, deepest first.
     std::vector<std::string> made;
     if (DestinationPathError(directory, &machine).empty()) {
-        for (std::string level = RemoveBackslash(directory); level.size() > 3 && !machine.directoryExists(level);
-             level = RemoveBackslash(ExtractFilePath(level)))
-            made.push_back(level);
+        made = MissingFolders(machine, directory);
         try {
             if (!made.empty())
                 CreateFolderPath(machine, made.front());
@@ -184,7 +182,8 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
     } removeMade { machine, made };
     if (!Browser(directory))
         return false;
-    SetDestination(Engine, RemoveBackslash(directory));
+    // A drive's root keeps its backslash: "C:" alone is no full path.
+    SetDestination(Engine, directory.size() > 3 ? RemoveBackslash(directory) : directory);
     return true;
 }
 

@@ -48,7 +48,8 @@ void SetDestination(TInstallContainer& Engine, std::string_view Path);
 // True with the chosen folder in Directory.
 using TFolderBrowser = std::function<bool(std::string& Directory)>;
 // Browse: the browser starts at the destination; a chosen folder becomes the
-// destination without a trailing backslash. A browser can preselect only a
+// destination without a trailing backslash (a drive's root keeps it). A
+// browser can preselect only a
 // folder that exists, so the destination's missing folders are made for the
 // time it runs and removed afterwards when they are still empty; a
 // destination that cannot be made starts the browser at its nearest

@@ -394,8 +394,9 @@ void TSelectDestinationForm::Browse()
         return;
     TFolderBrowser browser = Browser();
     if (!browser) {
-        browser = [](std::string& directory) {
+        browser = [this](std::string& directory) {
             TOpenFolderDialog dialog(win::Machine::current());
+            dialog.Font = Widget()->font(); // the page's
             dialog.Directory = directory;
             if (!dialog.Execute())
                 return false;

@@ -390,6 +390,14 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
     EXPECT_EQ(install->DestDir(), "C:\\Program Files\\Tavix\\Demo");
     EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavix"));
 
+    // From an empty field OK without a choice keeps it empty; a drive's
+    // root comes back whole.
+    SetDestination(*install, "");
+    user.add({ "browse:OK", "hook", "browse:C:", "next" });
+    EXPECT_TRUE(alone->ExecuteDialog());
+    EXPECT_EQ(emptied, "");
+    EXPECT_EQ(install->DestDir(), "C:\\");
+
     alone->SetContainer(nullptr);
     EXPECT_THROW(alone->ExecuteDialog(), Exception);
 }
