@@ -16,9 +16,13 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/translator.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 
 namespace installlib {
 
@@ -54,6 +58,27 @@ std::string folderPartError(std::string_view Part)
     if (Part.back() == '.')
         return TranslateFormat("The folder name \"%s\" ends with a dot", { std::string(Part) });
     return {};
+}
+
+// Names in the order Windows lists them to the user: by the collation of
+// the machine's language, where letters with accents stand beside their
+// base letter (not after "z") and case does not count.
+void sortForUser(std::vector<std::string>& Names)
+{
+    // Primary language of a Windows language ID, and its ISO 639 code.
+    static const std::map<int, const char*> codes { { 0x01, "ar" }, { 0x02, "bg" }, { 0x03, "ca" }, { 0x04, "zh" },
+        { 0x05, "cs" }, { 0x06, "da" }, { 0x07, "de" }, { 0x08, "el" }, { 0x09, "en" }, { 0x0A, "es" },
+        { 0x0B, "fi" }, { 0x0C, "fr" }, { 0x0D, "he" }, { 0x0E, "hu" }, { 0x0F, "is" }, { 0x10, "it" },
+        { 0x11, "ja" }, { 0x12, "ko" }, { 0x13, "nl" }, { 0x14, "nb" }, { 0x15, "pl" }, { 0x16, "pt" },
+        { 0x18, "ro" }, { 0x19, "ru" }, { 0x1A, "hr" }, { 0x1B, "sk" }, { 0x1D, "sv" }, { 0x1E, "th" },
+        { 0x1F, "tr" }, { 0x22, "uk" }, { 0x24, "sl" }, { 0x25, "et" }, { 0x26, "lv" }, { 0x27, "lt" },
+        { 0x2A, "vi" } };
+    const auto language = codes.find(UserDefaultLangId().value_or(0x0409) & 0x3FF);
+    QCollator collator(QLocale(QString::fromLatin1(language == codes.end() ? "en" : language->second)));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(Names.begin(), Names.end(), [&](const std::string& a, const std::string& b) {
+        return collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+    });
 }
 
 bool isProgramMenu(const TInstallContainer& Group)
@@ -222,8 +247,7 @@ std::vector<std::string> ExistingProgramFolders()
     } else {
         folders = ListFolders(win::Machine::current(), GetProgramsDir());
     }
-    std::sort(
-        folders.begin(), folders.end(), [](const auto& a, const auto& b) { return win::text::compareNoCase(a, b) < 0; });
+    sortForUser(folders);
     return folders;
 }
 

@@ -63,9 +63,9 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
 // Program Manager's command syntax refuses); empty when it can.
 std::string ProgramFolderError(std::string_view Name);
 
-// The folders the user may choose from, sorted without case: the Program
-// Manager's groups on Win32s and NT 3.5x, else the folders of the Programs
-// menu.
+// The folders the user may choose from, sorted as the machine's language
+// compares names (without case): the Program Manager's groups on Win32s and
+// NT 3.5x, else the folders of the Programs menu.
 std::vector<std::string> ExistingProgramFolders();
 
 // The name the folder page shows for Group: the last folder of its DestDir

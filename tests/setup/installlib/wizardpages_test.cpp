@@ -410,6 +410,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Tools"));
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Accessories"));
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\games"));
+    ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\\u00c4rzte")); // beside A, not after z
     TDialogManager* before = manager(dmBeforeInstall, "DialogManager");
     TMainLinkGroup* group = linkGroup();
     group->SetDestDir("");
@@ -427,7 +428,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
     };
     user.add({ "next", "hook", "shot:folder_list", "next", "choose:Tools", "next" });
     EXPECT_NO_THROW(before->ShowDialogs());
-    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "games", "Startup", "Tools" }));
+    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "\u00c4rzte", "games", "Startup", "Tools" }));
     EXPECT_EQ(edit, ""); // not the first folder of the list
     EXPECT_TRUE(warned("Please enter the name of the program folder"));
     EXPECT_EQ(group->DestDir(), "\\Tools");
