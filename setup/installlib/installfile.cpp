@@ -476,7 +476,7 @@ void TCustomInstallFile::RegisterRestartReplacement()
         if (!m.writePrivateProfileString("Rename", shortD, shortTemp, "WININIT.INI"))
             throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
                                       "computer is reboot",
-                { Name() });
+                { dest });
         if (install)
             install->Reboot = true;
         return;
@@ -502,7 +502,7 @@ void TCustomInstallFile::RegisterRestartReplacement()
     if (!AddRunOnceValue("QuorleBatFile", batch, true))
         throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
                                   "computer is reboot",
-            { Name() });
+            { dest });
 }
 
 void TCustomInstallFile::AfterFileInstalled()
