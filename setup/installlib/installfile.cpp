@@ -64,7 +64,8 @@ std::int64_t bytesStillToInstall(const TInstallObject* Self, const std::string& 
         if (!file || file == Self || file->Installed() || !file->IsIncludedForInstallType())
             continue;
         const std::string there = file->InstalledFilePath();
-        if (there.size() >= 2 && there[1] == ':' && !Path.empty() && win::text::upper(there[0]) == win::text::upper(Path[0]))
+        if (there.size() >= 2 && there[1] == ':' && !Path.empty()
+            && win::text::upper(there[0]) == win::text::upper(Path[0]))
             total += file->InstallSize();
     }
     return total;

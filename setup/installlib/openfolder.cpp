@@ -168,8 +168,8 @@ std::vector<std::string> MissingFolders(const win::Machine& Machine, std::string
 {
     std::vector<std::string> missing;
     // Each step drops the last level, so the loop ends on every input.
-    for (std::string level = RemoveBackslash(win::text::trim(Path)); level.size() > 3 && !Machine.directoryExists(level);
-         level = RemoveBackslash(ExtractFilePath(level)))
+    for (std::string level = RemoveBackslash(win::text::trim(Path));
+         level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
         missing.push_back(level);
     return missing;
 }

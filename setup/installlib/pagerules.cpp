@@ -1,11 +1,11 @@
 #include "setup/installlib/pagerules.h"
 
+#include "platform/win/errors.h"
 #include "platform/win/machine.h"
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
-#include "setup/installlib/format.h"
-#include "platform/win/errors.h"
 #include "setup/installlib/filerelated.h"
+#include "setup/installlib/format.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installcontainer.h"
 #include "setup/installlib/installlibrary.h"
@@ -67,12 +67,11 @@ void sortForUser(std::vector<std::string>& Names)
 {
     // Primary language of a Windows language ID, and its ISO 639 code.
     static const std::map<int, const char*> codes { { 0x01, "ar" }, { 0x02, "bg" }, { 0x03, "ca" }, { 0x04, "zh" },
-        { 0x05, "cs" }, { 0x06, "da" }, { 0x07, "de" }, { 0x08, "el" }, { 0x09, "en" }, { 0x0A, "es" },
-        { 0x0B, "fi" }, { 0x0C, "fr" }, { 0x0D, "he" }, { 0x0E, "hu" }, { 0x0F, "is" }, { 0x10, "it" },
-        { 0x11, "ja" }, { 0x12, "ko" }, { 0x13, "nl" }, { 0x14, "nb" }, { 0x15, "pl" }, { 0x16, "pt" },
-        { 0x18, "ro" }, { 0x19, "ru" }, { 0x1A, "hr" }, { 0x1B, "sk" }, { 0x1D, "sv" }, { 0x1E, "th" },
-        { 0x1F, "tr" }, { 0x22, "uk" }, { 0x24, "sl" }, { 0x25, "et" }, { 0x26, "lv" }, { 0x27, "lt" },
-        { 0x2A, "vi" } };
+        { 0x05, "cs" }, { 0x06, "da" }, { 0x07, "de" }, { 0x08, "el" }, { 0x09, "en" }, { 0x0A, "es" }, { 0x0B, "fi" },
+        { 0x0C, "fr" }, { 0x0D, "he" }, { 0x0E, "hu" }, { 0x0F, "is" }, { 0x10, "it" }, { 0x11, "ja" }, { 0x12, "ko" },
+        { 0x13, "nl" }, { 0x14, "nb" }, { 0x15, "pl" }, { 0x16, "pt" }, { 0x18, "ro" }, { 0x19, "ru" }, { 0x1A, "hr" },
+        { 0x1B, "sk" }, { 0x1D, "sv" }, { 0x1E, "th" }, { 0x1F, "tr" }, { 0x22, "uk" }, { 0x24, "sl" }, { 0x25, "et" },
+        { 0x26, "lv" }, { 0x27, "lt" }, { 0x2A, "vi" } };
     const auto language = codes.find(UserDefaultLangId().value_or(0x0409) & 0x3FF);
     QCollator collator(QLocale(QString::fromLatin1(language == codes.end() ? "en" : language->second)));
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -142,7 +141,7 @@ std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
         return level == destination
             ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
             : TranslateFormat(
-                  "Cannot install into %s, because the directory %s cannot be written: %s", { destination, level, why });
+                "Cannot install into %s, because the directory %s cannot be written: %s", { destination, level, why });
     }
     Machine.deleteFile(probe);
 

@@ -93,7 +93,8 @@ std::string DiskFullText(const std::string& Path, std::int64_t Needed)
     const std::int64_t more = free ? Needed - static_cast<std::int64_t>(*free) : -1;
     if (Needed < 0 || more <= 0)
         return TranslateFormat("The disk in drive %s is full.", { drive });
-    return TranslateFormat("The disk in drive %s is full: at least %s more free space is needed.", { drive, byteCountText(more) });
+    return TranslateFormat(
+        "The disk in drive %s is full: at least %s more free space is needed.", { drive, byteCountText(more) });
 }
 
 int ZlibLevel(TCompressionLevel Level)
@@ -560,7 +561,8 @@ bool TQrleCompress::ExtractFiles()
                     found = &headers_.GetFileHeaders(i);
             if (!found)
                 fail("%s cannot be unpacked, because the archive %s holds no member %s.",
-                    { AddBackslash(ExtractDirectory) + (isBlank(DestinationName) ? ExtractFileName(wanted) : DestinationName),
+                    { AddBackslash(ExtractDirectory)
+                            + (isBlank(DestinationName) ? ExtractFileName(wanted) : DestinationName),
                         archiveText(), ExtractFileName(wanted) });
             TFileHeader header = *found;
             extractOneMember(header);
@@ -640,8 +642,10 @@ void TQrleCompress::extractOneMember(const TFileHeader& header)
     stats_.Finished = 1;
     fireStatus();
     stats_.Finished = 0;
+    // Also where a full disk's handler returned and bytes were lost.
     if (temp.file.size() != header.Size)
-        raiseDamaged(target, header, "its size does not match its header");
+        fail("%s cannot be unpacked, because its size does not match the member %s of the archive %s.",
+            { target, ExtractFileName(header.SourcePath), archiveText() });
     totalDone_ += header.Size;
     temp.commit(target, win::dateTimeToDosDateTime(header.Date), "Cannot set the date of the file just extracted.");
 }

@@ -182,8 +182,7 @@ private:
     // that holds it.
     std::string archiveText() const;
     // A member that cannot be unpacked into target.
-    [[noreturn]] void raiseDamaged(
-        const std::string& target, const TFileHeader& header, std::string_view why) const;
+    [[noreturn]] void raiseDamaged(const std::string& target, const TFileHeader& header, std::string_view why) const;
     // Notes what a short write was writing, for FullDisk: the file, and the
     // bytes it still needed (negative: unknown).
     void noteShortWrite(const std::string& path, std::int64_t left);

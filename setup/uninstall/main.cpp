@@ -109,8 +109,8 @@ int main(int argc, char** argv)
                 end = product + " was not completely removed: " + std::to_string(report.Left.size())
                     + " file(s) could not be removed. Run the uninstall again to finish.";
             std::fprintf(stderr, "%s\n", end.c_str());
-            showEnd(argc, argv, product, ui::MessageKind::Warning,
-                end + byReason("Not removed", report.Problems) + kept);
+            showEnd(
+                argc, argv, product, ui::MessageKind::Warning, end + byReason("Not removed", report.Problems) + kept);
             return 1;
         }
         std::printf("%s was removed.\n", product.c_str());

@@ -107,7 +107,8 @@ TEST(QtMessageService, ALongPathWrapsWithinTheScreen)
         screenWidth = box->screen()->availableGeometry().width();
         box->accept();
     });
-    s.error("Setup", "Cannot create C:\\" + std::string(200, 'a') + "\\" + std::string(100, 'b') + ": Access is denied.");
+    s.error(
+        "Setup", "Cannot create C:\\" + std::string(200, 'a') + "\\" + std::string(100, 'b') + ": Access is denied.");
     EXPECT_GT(width, 0);
     EXPECT_LE(width, screenWidth * 2 / 3); // room for the window's frame and more
 }

@@ -196,8 +196,10 @@ TEST_F(WizardRunTest, NextRefusesADestinationTheCopyCouldNotUse)
     ASSERT_TRUE(machine->forceDirectories("C:\\Locked"));
     std::filesystem::path locked;
     ASSERT_TRUE(machine->resolve("C:\\Locked", locked));
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_write | std::filesystem::perms::group_write
-            | std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
+    std::filesystem::permissions(locked,
+        std::filesystem::perms::owner_write | std::filesystem::perms::group_write
+            | std::filesystem::perms::others_write,
+        std::filesystem::perm_options::remove);
     const std::string tooLong = "C:\\" + std::string(237, 'a');
     user.add({ "next", "next", "next", "type:C:\\WINNT\\WIN.INI", "next", "type:C:\\WINNT\\WIN.INI\\Tavix", "next",
         "type:C:\\Locked\\Tavix", "next", "type:" + tooLong, "next", "type:" + tooLong.substr(0, 236), "next",
@@ -213,9 +215,11 @@ TEST_F(WizardRunTest, NextRefusesADestinationTheCopyCouldNotUse)
     EXPECT_EQ(said,
         (std::vector<std::string> { "C:\\WINNT\\WIN.INI is a file, not a directory.",
             "Cannot install into C:\\WINNT\\WIN.INI\\Tavix: C:\\WINNT\\WIN.INI is a file, not a directory.",
-            "Cannot install into C:\\Locked\\Tavix, because the directory C:\\Locked cannot be written: Access is denied.",
-            "The directory " + tooLong + " is too long for this program: its deepest file would have a path of 263 "
-                "characters, and Windows takes at most 259. Choose a directory of at most 236 characters." }));
+            "Cannot install into C:\\Locked\\Tavix, because the directory C:\\Locked cannot be written: Access is "
+            "denied.",
+            "The directory " + tooLong
+                + " is too long for this program: its deepest file would have a path of 263 "
+                  "characters, and Windows takes at most 259. Choose a directory of at most 236 characters." }));
     EXPECT_TRUE(machine->findFiles("C:\\Locked\\*").empty());
     EXPECT_FALSE(machine->directoryExists(tooLong));
 }

@@ -426,8 +426,9 @@ TEST_F(EndToEndTest, ADamagedFileIsNamedByWhereItGoesAndItsArchive)
     ASSERT_EQ(install({ kWizard, { "look", "finish" } }), 1);
     EXPECT_EQ(user.seen.back(), "Setup incomplete: Finish");
     ASSERT_FALSE(messages.asked().empty());
-    const std::string said = kInstalled + "\\Help\\Imagens\\logo.gif cannot be unpacked, because the member logo.gif "
-                                          "of the archive files.1 in C:\\DIST\\setup.exe is damaged (";
+    const std::string said = kInstalled
+        + "\\Help\\Imagens\\logo.gif cannot be unpacked, because the member logo.gif "
+          "of the archive files.1 in C:\\DIST\\setup.exe is damaged (";
     EXPECT_EQ(messages.asked().back().text.substr(0, said.size()), said);
 }
 
