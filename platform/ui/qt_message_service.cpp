@@ -1,13 +1,73 @@
 #include "platform/ui/qt_message_service.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace ui {
 
 namespace {
+
+// A place where a line may break; it takes no room on screen.
+constexpr QChar kBreak(0x200B);
+
+// A box sizes itself to the widest run of text without a blank, so a long
+// path made it wider than the screen and cut it. A run wider than Widest
+// may therefore break after each backslash or slash, and a part of it still
+// wider after any character.
+QString breakableText(const QString& text, const QFontMetrics& metrics, int widest)
+{
+    QString out;
+    auto addRun = [&](const QString& run) {
+        if (metrics.horizontalAdvance(run) <= widest) {
+            out += run;
+            return;
+        }
+        QString part;
+        for (const QChar c : run) {
+            if (!part.isEmpty() && metrics.horizontalAdvance(part + c) > widest) {
+                out += part + kBreak;
+                part.clear();
+            }
+            part += c;
+            if (c == u'\\' || c == u'/') {
+                out += part + kBreak;
+                part.clear();
+            }
+        }
+        out += part;
+    };
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].isSpace()) {
+            addRun(text.mid(start, i - start));
+            out += text[i];
+            start = i + 1;
+        }
+    addRun(text.mid(start));
+    return out;
+}
+
+// Copies its text without the break marks.
+class MessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QMessageBox::keyPressEvent(event);
+        if (event == QKeySequence::Copy)
+            if (QClipboard* clipboard = QGuiApplication::clipboard())
+                clipboard->setText(clipboard->text().remove(kBreak));
+    }
+};
 
 QMessageBox::StandardButtons toQt(Buttons buttons)
 {
@@ -73,7 +133,12 @@ Answer QtMessageService::show(MessageKind kind, const std::string& caption, cons
         break;
     }
     QString title = caption.empty() ? QCoreApplication::applicationName() : QString::fromStdString(caption);
-    QMessageBox box(icon, title, QString::fromStdString(text), toQt(buttons), parent_);
+    MessageBox box(icon, title, QString(), toQt(buttons), parent_);
+    // No unbroken part wider than a third of the screen: the box stays
+    // within the screen and wraps the rest.
+    const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
+    const int widest = screen ? std::max(200, screen->availableGeometry().width() / 3) : 340;
+    box.setText(breakableText(QString::fromStdString(text), QFontMetrics(box.font()), widest));
     // The normal cursor while the user decides, whatever work is going on.
     bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy)

@@ -399,6 +399,7 @@ void TCustomInstall::RunSequence()
         // only when it names this file, and only it carries the offset.
         SharedArchive().SetCompressedFile(SetupOriginPath());
         SharedArchive().Offset = offset;
+        SharedArchive().ArchiveName = "files.1";
     }
 
     ReadArchiveInfo();

@@ -54,6 +54,23 @@ bool hasExtension(std::string_view name, std::string_view ext)
     return dot != std::string_view::npos && name[dot] == '.' && win::text::equalsNoCase(name.substr(dot), ext);
 }
 
+// What the files not yet installed write to the drive of Path, Self left
+// out: a full disk asks for room for them too.
+std::int64_t bytesStillToInstall(const TInstallObject* Self, const std::string& Path)
+{
+    std::int64_t total = 0;
+    for (int i = 0; i < InstallFileList().Count(); ++i) {
+        auto* file = dynamic_cast<TFileRelated*>(InstallFileList().Items(i));
+        if (!file || file == Self || file->Installed() || !file->IsIncludedForInstallType())
+            continue;
+        const std::string there = file->InstalledFilePath();
+        if (there.size() >= 2 && there[1] == ':' && !Path.empty()
+            && win::text::upper(there[0]) == win::text::upper(Path[0]))
+            total += file->InstallSize();
+    }
+    return total;
+}
+
 std::string directoryOf(std::string_view path)
 {
     size_t slash = path.find_last_of("\\:");
@@ -360,6 +377,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         Archive.OnNewDisk = nullptr;
         Archive.OnStatus = nullptr;
         Archive.OnAborted = nullptr;
+        Archive.BytesToFollow = nullptr;
         if (Private && Archive.Abort)
             SharedArchive().Abort = true;
         working_ = nullptr;
@@ -373,8 +391,8 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
     try {
         const std::string destDir = GetDestPath();
         if (!machine().directoryExists(destDir) && !CreateFolders(destDir, createdFolders_))
-            throw IECustomInstallFile("Cannot create the directory %s for the file %s: %s",
-                { destDir, Name(), win::errorText(win::lastError()) });
+            throw IECustomInstallFile("Cannot create the directory %s for %s: %s",
+                { destDir, DestinationPath(), win::errorText(win::lastError()) });
         if (isBlank(ArchivePath))
             throw IECustomInstallFile("Cannot either compress or decompress the following file because it's archive "
                                       "file property is blank. File is :%s",
@@ -388,6 +406,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         Archive.OnAborted = [this](TComponent*) { ArchiveAborted(); };
         Archive.OnNewDisk = [this](TQrleCompress& a, int disk, std::string& path) { ArchiveNewDisk(a, disk, path); };
         Archive.OnStatus = [this](TQrleCompress&, TlzhFileStats& stats) { ArchiveStatus(stats); };
+        Archive.BytesToFollow = [this, destDir] { return bytesStillToInstall(this, destDir); };
         Archive.SetFilesToProcess(std::vector<std::string> { SourcePath() });
         Archive.ExtractFiles();
         if (inUse_)
@@ -458,7 +477,7 @@ void TCustomInstallFile::RegisterRestartReplacement()
         if (!m.writePrivateProfileString("Rename", shortD, shortTemp, "WININIT.INI"))
             throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
                                       "computer is reboot",
-                { Name() });
+                { dest });
         if (install)
             install->Reboot = true;
         return;
@@ -484,7 +503,7 @@ void TCustomInstallFile::RegisterRestartReplacement()
     if (!AddRunOnceValue("QuorleBatFile", batch, true))
         throw IECustomInstallFile("%s cannot register a routine in the register to move the files after the "
                                   "computer is reboot",
-            { Name() });
+            { dest });
 }
 
 void TCustomInstallFile::AfterFileInstalled()

@@ -223,7 +223,8 @@ void TCustomInstallFile::CopyFile()
         CheckDestDirNotBlank();
         const std::string destDir = GetDestPath();
         if (!machine().directoryExists(destDir) && !machine().forceDirectories(destDir))
-            throw IECustomInstallFile("Cannot create the directory %s for the file %s", { destDir, Name() });
+            throw IECustomInstallFile("Cannot create the directory %s for %s: %s",
+                { destDir, DestinationPath(), win::errorText(win::lastError()) });
         archive.Overwrite = OverwriteMode;
         archive.OnStatus = [this](TQrleCompress&, TlzhFileStats& stats) { ArchiveStatus(stats); };
         // A stopped copy leaves no partial file and is reported, not taken

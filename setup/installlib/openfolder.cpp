@@ -164,6 +164,16 @@ std::string FolderNameError(std::string_view Name)
     return {};
 }
 
+std::vector<std::string> MissingFolders(const win::Machine& Machine, std::string_view Path)
+{
+    std::vector<std::string> missing;
+    // Each step drops the last level, so the loop ends on every input.
+    for (std::string level = RemoveBackslash(win::text::trim(Path));
+         level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
+        missing.push_back(level);
+    return missing;
+}
+
 void CreateFolderPath(win::Machine& Machine, const std::string& Path)
 {
     const std::string path = RemoveBackslash(win::text::trim(Path));

@@ -61,6 +61,9 @@ std::string SelectionPath(const win::Machine& Machine, std::string_view Path);
 
 // Why Name cannot be one new folder's name; empty when it can.
 std::string FolderNameError(std::string_view Name);
+// The levels of Path that are not there yet, deepest first: "C:\A\B" with
+// only C:\A there gives C:\A\B. Drive roots never count.
+std::vector<std::string> MissingFolders(const win::Machine& Machine, std::string_view Path);
 // Creates Path with all its missing directories, or raises EOFDCreateFolder
 // and creates nothing. Only absolute paths ("C:\...") are taken, so a typed
 // relative text never lands in the program's current directory.

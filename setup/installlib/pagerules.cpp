@@ -1,11 +1,14 @@
 #include "setup/installlib/pagerules.h"
 
+#include "platform/win/errors.h"
 #include "platform/win/machine.h"
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
+#include "setup/installlib/filerelated.h"
 #include "setup/installlib/format.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installcontainer.h"
+#include "setup/installlib/installlibrary.h"
 #include "setup/installlib/openfolder.h"
 #include "setup/installlib/pathspecifiers.h"
 #include "setup/installlib/programmanager.h"
@@ -13,9 +16,13 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/translator.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 
 namespace installlib {
 
@@ -51,6 +58,26 @@ std::string folderPartError(std::string_view Part)
     if (Part.back() == '.')
         return TranslateFormat("The folder name \"%s\" ends with a dot", { std::string(Part) });
     return {};
+}
+
+// Names in the order Windows lists them to the user: by the collation of
+// the machine's language, where letters with accents stand beside their
+// base letter (not after "z") and case does not count.
+void sortForUser(std::vector<std::string>& Names)
+{
+    // Primary language of a Windows language ID, and its ISO 639 code.
+    static const std::map<int, const char*> codes { { 0x01, "ar" }, { 0x02, "bg" }, { 0x03, "ca" }, { 0x04, "zh" },
+        { 0x05, "cs" }, { 0x06, "da" }, { 0x07, "de" }, { 0x08, "el" }, { 0x09, "en" }, { 0x0A, "es" }, { 0x0B, "fi" },
+        { 0x0C, "fr" }, { 0x0D, "he" }, { 0x0E, "hu" }, { 0x0F, "is" }, { 0x10, "it" }, { 0x11, "ja" }, { 0x12, "ko" },
+        { 0x13, "nl" }, { 0x14, "nb" }, { 0x15, "pl" }, { 0x16, "pt" }, { 0x18, "ro" }, { 0x19, "ru" }, { 0x1A, "hr" },
+        { 0x1B, "sk" }, { 0x1D, "sv" }, { 0x1E, "th" }, { 0x1F, "tr" }, { 0x22, "uk" }, { 0x24, "sl" }, { 0x25, "et" },
+        { 0x26, "lv" }, { 0x27, "lt" }, { 0x2A, "vi" } };
+    const auto language = codes.find(UserDefaultLangId().value_or(0x0409) & 0x3FF);
+    QCollator collator(QLocale(QString::fromLatin1(language == codes.end() ? "en" : language->second)));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(Names.begin(), Names.end(), [&](const std::string& a, const std::string& b) {
+        return collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+    });
 }
 
 bool isProgramMenu(const TInstallContainer& Group)
@@ -93,6 +120,51 @@ std::string DestinationPathError(std::string_view Path, const win::Machine* Mach
     return {};
 }
 
+std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
+{
+    const std::string path = DestinationText(Engine);
+    std::string error = DestinationPathError(path, &Machine);
+    if (!error.empty())
+        return error;
+    const std::string destination = path.size() > 3 ? RemoveBackslash(path) : path;
+
+    // The deepest level that is there must be a folder that takes new files.
+    std::string level = destination;
+    for (; level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
+        if (Machine.fileExists(level))
+            return level == destination
+                ? TranslateFormat("%s is a file, not a directory.", { level })
+                : TranslateFormat("Cannot install into %s: %s is a file, not a directory.", { destination, level });
+    const std::string probe = Machine.tempFileName(level, "TVX");
+    if (probe.empty()) {
+        const std::string why = win::errorText(win::lastError());
+        return level == destination
+            ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
+            : TranslateFormat(
+                "Cannot install into %s, because the directory %s cannot be written: %s", { destination, level, why });
+    }
+    Machine.deleteFile(probe);
+
+    // Every file of the product below the destination must stay within the
+    // longest path Windows takes.
+    const std::string below = win::text::toUpper(AddBackslash(destination));
+    std::size_t deepest = 0;
+    for (int i = 0; i < InstallFileList().Count(); ++i)
+        if (auto* file = dynamic_cast<TFileRelated*>(InstallFileList().Items(i))) {
+            const std::string installed = file->InstalledFilePath();
+            if (win::text::toUpper(installed).starts_with(below))
+                deepest = std::max(deepest, installed.size());
+        }
+    if (deepest > win::MAX_PATH_LENGTH) {
+        const int room = static_cast<int>(destination.size() - (deepest - win::MAX_PATH_LENGTH));
+        return TranslateFormat("The directory %s is too long for this program: its deepest file would have a path of "
+                               "%d characters, and Windows takes at most %d. Choose a directory of at most %d "
+                               "characters.",
+            { destination, static_cast<int>(deepest), static_cast<int>(win::MAX_PATH_LENGTH), room });
+    }
+    return {};
+}
+
 std::string DestinationText(TInstallContainer& Engine)
 {
     return Engine.GetDestPath();
@@ -114,9 +186,7 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
     // destination, deepest first.
     std::vector<std::string> made;
     if (DestinationPathError(directory, &machine).empty()) {
-        for (std::string level = RemoveBackslash(directory); level.size() > 3 && !machine.directoryExists(level);
-             level = RemoveBackslash(ExtractFilePath(level)))
-            made.push_back(level);
+        made = MissingFolders(machine, directory);
         try {
             if (!made.empty())
                 CreateFolderPath(machine, made.front());
@@ -136,7 +206,8 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
     } removeMade { machine, made };
     if (!Browser(directory))
         return false;
-    SetDestination(Engine, RemoveBackslash(directory));
+    // A drive's root keeps its backslash: "C:" alone is no full path.
+    SetDestination(Engine, directory.size() > 3 ? RemoveBackslash(directory) : directory);
     return true;
 }
 
@@ -175,8 +246,7 @@ std::vector<std::string> ExistingProgramFolders()
     } else {
         folders = ListFolders(win::Machine::current(), GetProgramsDir());
     }
-    std::sort(
-        folders.begin(), folders.end(), [](const auto& a, const auto& b) { return win::text::compareNoCase(a, b) < 0; });
+    sortForUser(folders);
     return folders;
 }
 

@@ -30,6 +30,14 @@ inline constexpr int MaxDestinationLength = 247;
 // Machine given a drive the machine does not have); empty when it can.
 std::string DestinationPathError(std::string_view Path, const win::Machine* Machine = nullptr);
 
+// Why the engine's destination cannot take the product, checked when Next
+// is pressed: the rules above, a file where the destination or one of its
+// folders would be, a folder that cannot be written, or a file of the
+// product whose path below the destination would pass the longest path
+// Windows takes; empty when it can. Looking for write access leaves
+// nothing behind.
+std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine);
+
 // The destination as the page shows it: the engine's destination path.
 std::string DestinationText(TInstallContainer& Engine);
 // A typed or chosen destination becomes the whole destination (no path
@@ -40,7 +48,8 @@ void SetDestination(TInstallContainer& Engine, std::string_view Path);
 // True with the chosen folder in Directory.
 using TFolderBrowser = std::function<bool(std::string& Directory)>;
 // Browse: the browser starts at the destination; a chosen folder becomes the
-// destination without a trailing backslash. A browser can preselect only a
+// destination without a trailing backslash (a drive's root keeps it). A
+// browser can preselect only a
 // folder that exists, so the destination's missing folders are made for the
 // time it runs and removed afterwards when they are still empty; a
 // destination that cannot be made starts the browser at its nearest
@@ -54,9 +63,9 @@ bool BrowseDestination(TInstallContainer& Engine, const TFolderBrowser& Browser)
 // Program Manager's command syntax refuses); empty when it can.
 std::string ProgramFolderError(std::string_view Name);
 
-// The folders the user may choose from, sorted without case: the Program
-// Manager's groups on Win32s and NT 3.5x, else the folders of the Programs
-// menu.
+// The folders the user may choose from, sorted as the machine's language
+// compares names (without case): the Program Manager's groups on Win32s and
+// NT 3.5x, else the folders of the Programs menu.
 std::vector<std::string> ExistingProgramFolders();
 
 // The name the folder page shows for Group: the last folder of its DestDir

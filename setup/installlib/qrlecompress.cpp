@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -69,7 +71,31 @@ const char* inflateError(int rc)
     return "invalid data";
 }
 
+// A byte count as people read it: "900 bytes", "12 KB", "3.4 MB".
+std::string byteCountText(std::int64_t bytes)
+{
+    char text[32];
+    if (bytes < 1024)
+        std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+    else if (bytes < 1024 * 1024)
+        std::snprintf(text, sizeof text, "%lld KB", static_cast<long long>((bytes + 1023) / 1024));
+    else
+        std::snprintf(text, sizeof text, "%.1f MB", std::ceil(bytes * 10.0 / (1024 * 1024)) / 10);
+    return text;
+}
+
 } // namespace
+
+std::string DiskFullText(const std::string& Path, std::int64_t Needed)
+{
+    const std::string drive = Path.size() >= 2 && Path[1] == ':' ? Path.substr(0, 2) : Path;
+    std::optional<std::uint64_t> free = machine().diskFreeSpace(Path);
+    const std::int64_t more = free ? Needed - static_cast<std::int64_t>(*free) : -1;
+    if (Needed < 0 || more <= 0)
+        return TranslateFormat("The disk in drive %s is full.", { drive });
+    return TranslateFormat(
+        "The disk in drive %s is full: at least %s more free space is needed.", { drive, byteCountText(more) });
+}
 
 int ZlibLevel(TCompressionLevel Level)
 {
@@ -125,6 +151,24 @@ void TQrleCompress::ReadDirectory()
         || !archive.open(m, compressedFile_, win::GENERIC_READ, kShareAll, win::OPEN_EXISTING))
         fail("Cannot open the compressed file %s", { compressedFile_ });
     readDirectoryFrom(archive);
+}
+
+std::string TQrleCompress::archiveText() const
+{
+    return Offset == 0 || ArchiveName.empty() ? compressedFile_
+                                              : TranslateFormat("%s in %s", { ArchiveName, compressedFile_ });
+}
+
+void TQrleCompress::raiseDamaged(const std::string& target, const TFileHeader& header, std::string_view why) const
+{
+    fail("%s cannot be unpacked, because the member %s of the archive %s is damaged (%s).",
+        { target, ExtractFileName(header.SourcePath), archiveText(), std::string(why) });
+}
+
+void TQrleCompress::noteShortWrite(const std::string& path, std::int64_t left)
+{
+    shortWritePath_ = path;
+    shortWriteLeft_ = left;
 }
 
 void TQrleCompress::raiseCorrupt() const
@@ -283,7 +327,8 @@ void TQrleCompress::FullDisk()
     if (OnFullDisk)
         OnFullDisk(this);
     else
-        throw EqcDiskFull(TranslateText("The disk is full"));
+        throw EqcDiskFull(DiskFullText(
+            shortWritePath_, shortWriteLeft_ < 0 ? -1 : shortWriteLeft_ + (BytesToFollow ? BytesToFollow() : 0)));
 }
 
 // --- adding ---
@@ -455,9 +500,10 @@ void TQrleCompress::addOneMember(win::File& archive, TFileHeader& header, int in
             std::uint32_t have = kDeflateOut - stream.z.avail_out;
             std::uint32_t written = 0;
             if (have > 0 && (!archive.write(out.data(), have, written) || written != have)) {
+                noteShortWrite(compressedFile_, -1); // the packed size is not known ahead
                 FullDisk();
                 // The handler returned, but the member's data is incomplete.
-                throw EqcDiskFull(TranslateText("The disk is full"));
+                throw EqcDiskFull(DiskFullText(compressedFile_, -1));
             }
         } while (stream.z.avail_out == 0);
         consumed += got;
@@ -514,7 +560,10 @@ bool TQrleCompress::ExtractFiles()
                 if (sameText(headers_.GetFileHeaders(i).SourcePath, wanted))
                     found = &headers_.GetFileHeaders(i);
             if (!found)
-                fail("The file <%s> was not found in the archive <%s>", { line, compressedFile_ });
+                fail("%s cannot be unpacked, because the archive %s holds no member %s.",
+                    { AddBackslash(ExtractDirectory)
+                            + (isBlank(DestinationName) ? ExtractFileName(wanted) : DestinationName),
+                        archiveText(), ExtractFileName(wanted) });
             TFileHeader header = *found;
             extractOneMember(header);
             DestinationName.clear();
@@ -552,7 +601,7 @@ void TQrleCompress::extractOneMember(const TFileHeader& header)
         std::string name = SafeMemberFileName(DestinationName);
         if (name.empty())
             fail("The file name <%s> of a member of the archive <%s> is not a valid file name",
-                { DestinationName, compressedFile_ });
+                { DestinationName, archiveText() });
         return AddBackslash(ExtractDirectory) + name;
     };
     std::string target = targetFor();
@@ -589,18 +638,19 @@ void TQrleCompress::extractOneMember(const TFileHeader& header)
     if (header.FirstVolumeNumber() == header.LastVolumeNumber())
         temp.file.reserve(std::min<std::int64_t>(
             header.Size, (std::int64_t(header.EndOffset) + 1 - header.DataOffset) * kDeflateMaxRatio));
-    inflateMember(header, temp.file);
+    inflateMember(header, temp.file, target);
     stats_.Finished = 1;
     fireStatus();
     stats_.Finished = 0;
+    // Also where a full disk's handler returned and bytes were lost.
     if (temp.file.size() != header.Size)
-        fail("The decompressed file's size does not match with the actual size of the file.  The file is %s",
-            { header.SourcePath });
+        fail("%s cannot be unpacked, because its size does not match the member %s of the archive %s.",
+            { target, ExtractFileName(header.SourcePath), archiveText() });
     totalDone_ += header.Size;
     temp.commit(target, win::dateTimeToDosDateTime(header.Date), "Cannot set the date of the file just extracted.");
 }
 
-void TQrleCompress::inflateMember(const TFileHeader& header, win::File& target)
+void TQrleCompress::inflateMember(const TFileHeader& header, win::File& target, const std::string& targetPath)
 {
     const int lastVolume = header.LastVolumeNumber();
     win::File volume;
@@ -644,23 +694,22 @@ void TQrleCompress::inflateMember(const TFileHeader& header, win::File& target)
         const std::uint32_t inBefore = stream->avail_in;
         int rc = isal_inflate(stream.get());
         if (rc < 0 || rc == ISAL_NEED_DICT)
-            fail("The file %s in the archive %s is damaged (%s)",
-                { header.SourcePath, compressedFile_, inflateError(rc) });
+            raiseDamaged(targetPath, header, inflateError(rc));
         const bool ended = stream->block_state == ISAL_BLOCK_FINISH;
         std::uint32_t have = kInflateOut - stream->avail_out;
         if (have == 0 && !ended && stream->avail_in == inBefore)
-            fail("The file %s in the archive %s is damaged (%s)",
-                { header.SourcePath, compressedFile_, inputDone ? "the data ends early" : "no progress" });
+            raiseDamaged(targetPath, header, inputDone ? "the data ends early" : "no progress");
         if (have > 0) {
             // A member never yields more than its recorded size.
             produced += have;
             if (produced > header.Size)
-                fail("The decompressed file's size does not match with the actual size of the file.  The file is %s",
-                    { header.SourcePath });
+                raiseDamaged(targetPath, header, "its size does not match its header");
             pumpAndCheckAbort();
             std::uint32_t written = 0;
-            if (!target.write(out.data(), have, written) || written != have)
+            if (!target.write(out.data(), have, written) || written != have) {
+                noteShortWrite(targetPath, std::int64_t(header.Size) - stats_.FileBytesDone - written);
                 FullDisk(); // when the handler returns, the size check reports the loss
+            }
             stats_.FileBytesDone = clampInt32(stats_.FileBytesDone + std::int64_t(written));
             updatePercents(stats_.FileSize);
             fireStatus();

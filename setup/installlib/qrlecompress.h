@@ -45,6 +45,10 @@ enum TCompressionLevel : int { colNone, colFastest, colDefault, colMax };
 // zlib's level for each TCompressionLevel (0, 1, -1, 9).
 int ZlibLevel(TCompressionLevel Level);
 
+// "The disk is full" naming the drive of Path and, when Needed (bytes) is
+// known, how much more room its drive must free for them.
+std::string DiskFullText(const std::string& Path, std::int64_t Needed);
+
 // Progress and member information passed to the events.
 struct TlzhFileStats {
     std::uint8_t FilePercent = 0;
@@ -98,6 +102,13 @@ public:
 
     // Name under which the current member is written; empty = its own file name.
     std::string DestinationName;
+    // The archive's own name ("setup.1", "files.1") for messages, when it
+    // lies inside another file (a non-zero Offset in a self-extracting setup).
+    std::string ArchiveName;
+    // Asked when the disk is full: the bytes the caller still writes to the
+    // same drive after this operation (the rest of an install), which the
+    // message counts in the room it asks for.
+    std::function<std::int64_t()> BytesToFollow;
     // Set by an event handler to leave the current member unwritten.
     bool SkipMember = false;
 
@@ -141,7 +152,8 @@ public:
     // Copies Source to Target uncompressed under the Overwrite rule. Returns
     // false when stopped by Abort; Target is then as it was.
     bool CopyPlain(std::string_view Source, std::string_view Target);
-    // A write came up short: OnFullDisk when assigned, else EqcDiskFull.
+    // A write came up short: OnFullDisk when assigned, else EqcDiskFull
+    // naming the drive and the room still needed.
     virtual void FullDisk();
 
     // The headers read by the last ReadDirectory (or built by AddFiles).
@@ -165,7 +177,15 @@ private:
 
     void addOneMember(win::File& archive, TFileHeader& header, int index, int id);
     void extractOneMember(const TFileHeader& header);
-    void inflateMember(const TFileHeader& header, win::File& target);
+    void inflateMember(const TFileHeader& header, win::File& target, const std::string& targetPath);
+    // The archive as messages name it: its file, or its name in the file
+    // that holds it.
+    std::string archiveText() const;
+    // A member that cannot be unpacked into target.
+    [[noreturn]] void raiseDamaged(const std::string& target, const TFileHeader& header, std::string_view why) const;
+    // Notes what a short write was writing, for FullDisk: the file, and the
+    // bytes it still needed (negative: unknown).
+    void noteShortWrite(const std::string& path, std::int64_t left);
     bool copyPlainBlocks(const std::string& source, const std::string& target);
 
     std::string compressedFile_;
@@ -177,6 +197,8 @@ private:
     int currentVolume_ = 0;
     TlzhFileStats stats_;
     std::int64_t totalDone_ = 0;
+    std::string shortWritePath_;
+    std::int64_t shortWriteLeft_ = -1;
     // Block buffers kept from member to member: fresh ones per member cost
     // a heap grow and trim and new pages each time.
     std::vector<unsigned char> inBlock_, outBlock_;

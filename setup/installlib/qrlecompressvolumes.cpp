@@ -224,8 +224,10 @@ bool TQrleCompress::copyPlainBlocks(const std::string& source, const std::string
         if (!in.read(block.data(), kCopyBlock, got))
             fail("Cannot open the file %s", { source });
         std::uint32_t written = 0;
-        if (got > 0 && (!temp.file.write(block.data(), got, written) || written != got))
+        if (got > 0 && (!temp.file.write(block.data(), got, written) || written != got)) {
+            noteShortWrite(target, size - copied - written);
             FullDisk(); // when the handler returns, the size check reports the loss
+        }
         copied += written;
         stats_.FileBytesDone = clampInt32(copied);
         stats_.TotalBytesDone = stats_.FileBytesDone;

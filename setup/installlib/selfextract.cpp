@@ -247,7 +247,7 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
             splitter.OnNewDisk = [&](TQrleCompress&, int DiskNumber, std::string&) {
                 messages.popBusyCursor();
                 const ui::Answer answer = messages.show(ui::MessageKind::Question, Application().Title,
-                    TranslateFormat("Please insert disk %d", { DiskNumber }), ui::Buttons::OkCancel);
+                    TranslateFormat("Please insert disk #%d", { DiskNumber }), ui::Buttons::OkCancel);
                 messages.pushBusyCursor();
                 if (answer == ui::Answer::Cancel)
                     throw IEInstall("Aborted by user");

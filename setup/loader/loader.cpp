@@ -94,6 +94,7 @@ std::string unpack(const SetupArchive& source, const std::string& folder)
     std::vector<std::string> members;
     try {
         archive.SetCompressedFile(source.path);
+        archive.ArchiveName = "setup.1";
         if (source.selfExtracting)
             archive.Offset = source.info.Setup1First;
         if (archive.MemberCount() < 1)
@@ -111,13 +112,14 @@ std::string unpack(const SetupArchive& source, const std::string& folder)
     try {
         if (!archive.ExtractFiles())
             throw LoaderError("Unpacking the setup from " + source.path + " into " + folder + " was stopped.");
-    } catch (const EqcDiskFull&) {
+    } catch (const EqcDiskFull& e) {
         throw LoaderError("There is not enough room in the temporary folder " + folder + " to unpack the setup from "
-            + source.path + ". Free some space on that drive and start the setup again.");
+            + source.path + ". " + e.what() + " Free some space on that drive and start the setup again.");
     } catch (const LoaderError&) {
         throw;
     } catch (const std::exception& e) {
-        throw LoaderError("Cannot unpack the setup from " + source.path + " into " + folder + ": " + e.what());
+        // The archive's own text names the archive, the member and the file.
+        throw LoaderError(std::string("Cannot unpack the setup. ") + e.what());
     }
     return AddBackslash(folder) + ExtractFileName(members.front());
 }

@@ -6,13 +6,66 @@
 //   uninstall [--winroot DIR] Product Name
 //
 // The machine root is DIR, else TAVIX_WINROOT, else the user's default root.
+// What was removed goes to standard output; the end (what was kept and why,
+// or what went wrong) also shows in a window when there is a screen for one.
 
+#include "platform/ui/qt_message_service.h"
 #include "platform/win/machine.h"
 #include "setup/installlib/uninstaller.h"
 
+#include <QApplication>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <map>
 #include <string>
+#include <vector>
+
+namespace {
+
+// A window needs a screen: none offscreen or without a display, where a box
+// would wait for an answer nobody can give.
+bool canShowWindows()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const std::string name = platform ? platform : "";
+    if (name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0)
+        return false;
+    return !name.empty() || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
+// Lines of "path: reason" grouped under each reason, in the order met.
+std::string byReason(const std::string& heading, const std::vector<std::string>& lines)
+{
+    std::vector<std::string> reasons;
+    std::map<std::string, std::vector<std::string>> paths;
+    for (const auto& line : lines) {
+        const size_t colon = line.find(": ", 3); // past the drive's colon
+        const std::string reason = colon == std::string::npos ? std::string() : line.substr(colon + 2);
+        if (!paths.count(reason))
+            reasons.push_back(reason);
+        paths[reason].push_back(line.substr(0, colon));
+    }
+    std::string text;
+    for (const auto& reason : reasons) {
+        text += "\n\n" + heading + (reason.empty() ? std::string(":") : " (" + reason + "):");
+        for (const auto& path : paths[reason])
+            text += "\n" + path;
+    }
+    return text;
+}
+
+void showEnd(int& argc, char** argv, const std::string& product, ui::MessageKind kind, const std::string& text)
+{
+    if (!canShowWindows())
+        return;
+    QApplication app(argc, argv);
+    ui::QtMessageService messages;
+    messages.show(kind, "Uninstall " + product, text, ui::Buttons::Ok);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -45,16 +98,19 @@ int main(int argc, char** argv)
         for (const auto& line : report.Problems)
             std::fprintf(stderr, "Not removed: %s\n", line.c_str());
         win::Machine::setCurrent(nullptr);
+        const std::string kept = byReason("Kept", report.Kept)
+            + byReason("Left where they are, with the folders that hold them", report.Changed)
+            + byReason("Removed at the next start of Windows", report.RemovedAtRestart);
         if (!report.Problems.empty()) {
             for (const auto& line : report.Changed)
                 std::fprintf(stderr, "Left where it is: %s\n", line.c_str());
-            if (report.Left.empty())
-                std::fprintf(stderr, "%s was not completely removed.\n", product.c_str());
-            else
-                std::fprintf(stderr,
-                    "%s was not completely removed: %zu file(s) could not be removed. Run the uninstall again "
-                    "to finish.\n",
-                    product.c_str(), report.Left.size());
+            std::string end = product + " was not completely removed.";
+            if (!report.Left.empty())
+                end = product + " was not completely removed: " + std::to_string(report.Left.size())
+                    + " file(s) could not be removed. Run the uninstall again to finish.";
+            std::fprintf(stderr, "%s\n", end.c_str());
+            showEnd(
+                argc, argv, product, ui::MessageKind::Warning, end + byReason("Not removed", report.Problems) + kept);
             return 1;
         }
         std::printf("%s was removed.\n", product.c_str());
@@ -63,9 +119,11 @@ int main(int argc, char** argv)
             for (const auto& line : report.Changed)
                 std::printf("  %s\n", line.c_str());
         }
+        showEnd(argc, argv, product, ui::MessageKind::Information, product + " was removed." + kept);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
+        showEnd(argc, argv, product, ui::MessageKind::Error, e.what());
         return 1;
     }
 }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace installlib {
 
 namespace {
@@ -60,11 +62,15 @@ TOpenFolderDialog::TOpenFolderDialog(win::Machine& Machine, QObject* Parent)
     , machine_(Machine)
 {
     InputQuery = [this](const std::string& Caption, const std::string& Prompt, std::string& Value) {
-        bool ok = false;
-        const QString text = QInputDialog::getText(window_, Q(Caption), Q(Prompt), QLineEdit::Normal, Q(Value), &ok);
-        if (ok)
-            Value = text.toStdString();
-        return ok;
+        QInputDialog box(window_);
+        box.setFont(Font);
+        box.setWindowTitle(Q(Caption));
+        box.setLabelText(Q(Prompt));
+        box.setTextValue(Q(Value));
+        if (box.exec() != QDialog::Accepted)
+            return false;
+        Value = box.textValue().toStdString();
+        return true;
     };
 }
 
@@ -74,12 +80,39 @@ bool TOpenFolderDialog::Execute()
 {
     // A create-button click ends the window with OK and asks for another run
     // on the new folder; a loop rather than recursion keeps that unbounded.
-    for (;;) {
-        const bool result = RunOnce();
-        if (!reopen_)
-            return result;
-        Directory = currentPath_;
+    made_.clear();
+    bool result = false;
+    try {
+        for (;;) {
+            result = RunOnce();
+            if (!reopen_)
+                break;
+            Directory = currentPath_;
+        }
+    } catch (...) {
+        RemoveUnkept(false);
+        throw;
     }
+    RemoveUnkept(result);
+    return result;
+}
+
+void TOpenFolderDialog::MakeFolder(const std::string& Path)
+{
+    std::vector<std::string> missing = MissingFolders(machine_, Path);
+    CreateFolderPath(machine_, Path);
+    made_.insert(made_.end(), missing.begin(), missing.end());
+}
+
+void TOpenFolderDialog::RemoveUnkept(bool Chosen)
+{
+    // Deepest first, so that a parent is empty by the time its turn comes.
+    std::sort(made_.begin(), made_.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+    const std::string kept = win::text::toUpper(AddBackslash(Directory));
+    for (const std::string& folder : made_)
+        if (!Chosen || !kept.starts_with(win::text::toUpper(AddBackslash(folder))))
+            machine_.removeDirectory(folder); // one the user filled stays
+    made_.clear();
 }
 
 bool TOpenFolderDialog::RunOnce()
@@ -91,6 +124,7 @@ bool TOpenFolderDialog::RunOnce()
     tree_ = nullptr;
     okRect_ = cancelRect_ = treeRect_ = std::nullopt;
     error_ = nullptr;
+    currentPath_.clear();
 
     QDialog window(QApplication::activeWindow());
     window_ = &window;
@@ -105,10 +139,11 @@ bool TOpenFolderDialog::RunOnce()
         reopen_ = false;
         std::rethrow_exception(error_);
     }
-    if (answer != QDialog::Accepted)
+    // OK before anything was chosen keeps the caller's directory.
+    if (answer != QDialog::Accepted || win::text::trim(ShowPathEdit ? currentPath_ : chosen).empty())
         return false;
     if (ShowPathEdit) {
-        CreateFolderPath(machine_, currentPath_);
+        MakeFolder(currentPath_);
         Directory = currentPath_;
     } else {
         Directory = chosen.substr(0, ItemPathBuffer - 1);
@@ -119,6 +154,7 @@ bool TOpenFolderDialog::RunOnce()
 void TOpenFolderDialog::BuildBrowseWindow(QDialog& Window)
 {
     Window.setWindowTitle(Q(TOFDResourceStrings::DialogTitle()));
+    Window.setFont(Font);
     Window.setFixedSize(320, 318);
     auto* prompt = new QLabel(Q(TOFDResourceStrings::DialogTitle()), &Window);
     prompt->setGeometry(12, 10, 296, 36);
@@ -140,11 +176,8 @@ void TOpenFolderDialog::BuildBrowseWindow(QDialog& Window)
         tree->addTopLevelItem(item);
     }
     connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Populate(item); });
-    connect(tree, &QTreeWidget::currentItemChanged, this, [this, ok](QTreeWidgetItem* item) {
-        // Only file-system folders may be returned.
-        ok->setEnabled(item != nullptr);
-        SelectionChanged(ItemPath(item));
-    });
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem* item) { SelectionChanged(ItemPath(item)); });
     ok->setEnabled(false);
 }
 
@@ -216,6 +249,10 @@ void TOpenFolderDialog::InitDialog()
     if (tree_)
         tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     SelectPath(Directory);
+    // Without a start folder nothing is chosen: the tree would otherwise
+    // take its first drive as current once it has the focus.
+    if (tree_ && !tree_->currentItem())
+        tree_->setCurrentIndex(QModelIndex());
 }
 
 void TOpenFolderDialog::SelectPath(const std::string& Path)
@@ -265,6 +302,13 @@ void TOpenFolderDialog::SelectionChanged(const std::string& ItemPath)
     currentPath_ = ItemPath;
     if (pathEdit_ && !editSync_)
         pathEdit_->setText(Q(currentPath_));
+    UpdateChoice();
+}
+
+void TOpenFolderDialog::UpdateChoice()
+{
+    if (ok_)
+        ok_->setEnabled(!win::text::trim(currentPath_).empty());
     if (ok_ && createButton_)
         createButton_->setVisible(ok_->isEnabled());
 }
@@ -278,6 +322,7 @@ void TOpenFolderDialog::SyncFromEdit()
     SetSelection(text);
     currentPath_ = text;
     editSync_ = false;
+    UpdateChoice();
 }
 
 void TOpenFolderDialog::CreateFolder()
@@ -297,7 +342,7 @@ void TOpenFolderDialog::CreateFolder()
                 return;
             currentPath_ = NewFolderPath(currentPath_, name);
         }
-        CreateFolderPath(machine_, currentPath_);
+        MakeFolder(currentPath_);
     } catch (...) {
         // An exception must not cross the window's event loop: the run ends
         // and Execute raises it to its caller.

@@ -11,6 +11,7 @@
 #include "setup/installlib/openfolder.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QLineEdit>
 #include <QObject>
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace installlib {
 
@@ -54,13 +56,18 @@ public:
     explicit TOpenFolderDialog(win::Machine& Machine, QObject* Parent = nullptr);
     ~TOpenFolderDialog() override;
 
-    // True with the chosen directory in Directory; False on Cancel. A folder
-    // that cannot be created raises EOFDCreateFolder and ends the run.
+    // True with the chosen directory in Directory; False on Cancel, or on OK
+    // before anything was chosen. A folder that cannot be created raises
+    // EOFDCreateFolder and ends the run. Folders the create button made and
+    // the user did not keep (Cancel, or another choice) are removed again
+    // while they are empty.
     bool Execute();
 
     std::string Directory;
     bool ShowCreateButton = true;
     bool ShowPathEdit = true;
+    // The font of the browse window and its name box (a page gives its own).
+    QFont Font;
     // Sender = the create button; Allow starts True.
     std::function<void(TOFDCreateButton& Sender, bool& Allow)> OnCreateFolder;
     // Asks for a new folder's name; false on Cancel. A dialog box by default.
@@ -87,6 +94,12 @@ private:
     void BuildBrowseWindow(QDialog& Window);
     void InitDialog();
     void SelectionChanged(const std::string& ItemPath);
+    // OK, and with it the create button, only once something is chosen.
+    void UpdateChoice();
+    // Creates Path, noting the folders made for it.
+    void MakeFolder(const std::string& Path);
+    // Removes the made folders that do not hold the chosen directory.
+    void RemoveUnkept(bool Chosen);
     // BFFM_SETSELECTION: moves the tree to Path when it names a listed folder.
     bool SetSelection(const std::string& Path);
     void Populate(QTreeWidgetItem* Item);
@@ -105,6 +118,7 @@ private:
     QPointer<QTreeWidget> tree_;
     std::optional<TOFDRect> okRect_, cancelRect_, treeRect_;
     std::exception_ptr error_;
+    std::vector<std::string> made_; // by this Execute, for RemoveUnkept
 };
 
 } // namespace installlib

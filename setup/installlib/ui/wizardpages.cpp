@@ -379,8 +379,8 @@ void TSelectDestinationForm::FillPage()
 
 bool TSelectDestinationForm::CanProceed()
 {
-    std::string error
-        = DestinationPathError(Container ? DestinationText(*Container) : std::string(), &win::Machine::current());
+    win::Machine& machine = win::Machine::current();
+    std::string error = Container ? DestinationError(*Container, machine) : DestinationPathError({}, &machine);
     if (error.empty())
         return true;
     refuse(*this, error);
@@ -394,8 +394,9 @@ void TSelectDestinationForm::Browse()
         return;
     TFolderBrowser browser = Browser();
     if (!browser) {
-        browser = [](std::string& directory) {
+        browser = [this](std::string& directory) {
             TOpenFolderDialog dialog(win::Machine::current());
+            dialog.Font = Widget()->font(); // the page's
             dialog.Directory = directory;
             if (!dialog.Execute())
                 return false;

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 using namespace ui;
@@ -92,6 +93,24 @@ TEST(QtMessageService, ButtonsMapToAnswers)
     // Escape on a Yes/No/Cancel box answers Cancel, as Windows does.
     pressLater(QMessageBox::NoButton);
     EXPECT_EQ(s.question("Setup", "Stop?", Buttons::YesNoCancel), Answer::Cancel);
+}
+
+// Catches a box that grows with a long path past the screen and cuts it.
+TEST(QtMessageService, ALongPathWrapsWithinTheScreen)
+{
+    QtMessageService s;
+    int width = 0, screenWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        width = box->width();
+        screenWidth = box->screen()->availableGeometry().width();
+        box->accept();
+    });
+    s.error(
+        "Setup", "Cannot create C:\\" + std::string(200, 'a') + "\\" + std::string(100, 'b') + ": Access is denied.");
+    EXPECT_GT(width, 0);
+    EXPECT_LE(width, screenWidth * 2 / 3); // room for the window's frame and more
 }
 
 // Catches a busy cursor left on screen after the work, and a pump that does not deliver pending events.

@@ -26,7 +26,7 @@ protected:
         newProgram("C:\\TEMP\\QS1\\setup.exe", { "-f", "-s" + kOut, "-esetup.exe" });
         floppies.emplace(*machine, dir.path() / "disks");
         messages.onShow([this](const ui::ScriptedMessageService::Asked& asked) {
-            const std::string prefix = "Please insert disk ";
+            const std::string prefix = "Please insert disk #";
             if (asked.text.rfind(prefix, 0) == 0 && !refuse)
                 floppies->insert(std::stoi(asked.text.substr(prefix.size())));
         });
@@ -54,7 +54,7 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     engine->Loaded();
     EXPECT_TRUE(Application().Terminated());
     EXPECT_EQ(askedTexts(),
-        (std::vector<std::string> { "Please insert disk 2", "Please insert disk 3", "Please insert disk 1" }));
+        (std::vector<std::string> { "Please insert disk #2", "Please insert disk #3", "Please insert disk #1" }));
     EXPECT_EQ(messages.asked()[0].buttons, ui::Buttons::OkCancel);
     EXPECT_EQ(messages.busyDepth(), 0);
 
@@ -85,7 +85,7 @@ TEST_F(FloppyTest, CancelAtTheSecondDiskStopsCleanly)
     buildScript();
     engine->Loaded();
     EXPECT_TRUE(Application().Terminated());
-    EXPECT_EQ(askedTexts(), (std::vector<std::string> { "Please insert disk 2", "Aborted by user" }));
+    EXPECT_EQ(askedTexts(), (std::vector<std::string> { "Please insert disk #2", "Aborted by user" }));
     EXPECT_EQ(floppies->current(), 1);
     EXPECT_EQ(floppies->names(), (std::vector<std::string> { "setup.1", "setup.exe" }));
     EXPECT_EQ(messages.busyDepth(), 0);

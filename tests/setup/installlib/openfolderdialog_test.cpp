@@ -177,19 +177,24 @@ TEST_F(OpenFolderDialogTest, CreateButtonMakesTheTypedPathAndReopens)
     EXPECT_TRUE(machine->directoryExists("C:\\Program Files\\Tavixsoft\\Demo\\Bin"));
 }
 
-// Catches a new folder made beside instead of below the selection, or made
-// after Cancel in the name box or a veto by OnCreateFolder.
+// Catches a new folder made beside instead of below the selection, made
+// after Cancel in the name box or a veto by OnCreateFolder, or left behind
+// when the browser is cancelled.
 TEST_F(OpenFolderDialogTest, CreateButtonOnExistingPathAsksForAName)
 {
     answers = { "Reports" };
+    std::string reopenedOn;
     steps.push_back([&] { browse->CreateButton()->click(); });
-    steps.push_back([&] { browse->CancelButton()->click(); });
+    steps.push_back([&] {
+        reopenedOn = selected();
+        browse->CancelButton()->click();
+    });
     browse->Directory = "C:\\Data";
     EXPECT_FALSE(browse->Execute());
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], TOFDResourceStrings::InputCaption() + "|" + TOFDResourceStrings::InputPrompt());
-    EXPECT_TRUE(machine->directoryExists("C:\\Data\\Reports"));
-    EXPECT_EQ(browse->Directory, "C:\\Data\\Reports");
+    EXPECT_EQ(reopenedOn, "C:\\Data\\Reports");
+    EXPECT_FALSE(machine->directoryExists("C:\\Data\\Reports")); // made, then not kept
 
     // Cancel in the name box, then a veto: nothing made, the window stays.
     int vetoes = 0;
@@ -209,7 +214,7 @@ TEST_F(OpenFolderDialogTest, CreateButtonOnExistingPathAsksForAName)
     EXPECT_FALSE(browse->Execute());
     EXPECT_EQ(runs, 1u);
     EXPECT_EQ(vetoes, 1);
-    EXPECT_EQ(ListFolders(*machine, "C:\\Data"), (std::vector<std::string> { "Old", "Reports" }));
+    EXPECT_EQ(ListFolders(*machine, "C:\\Data"), std::vector<std::string> { "Old" });
 }
 
 // Catches a reserved or malformed name that creates something or is

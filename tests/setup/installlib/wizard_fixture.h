@@ -11,6 +11,8 @@
 //   yes, no                      click a choice of the reboot page
 //   browse                       click Browse
 //   browse:OK                    click Browse, then OK in the folder browser
+//                                (Cancel when OK does nothing)
+//   browse:C:                    the same, choosing that drive first
 //   enter, escape                press that key where the page has its focus
 //   look                         note the page's caption and visible buttons
 //   shot:NAME                    save a picture of the window as NAME.png
@@ -31,6 +33,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -160,15 +163,25 @@ private:
             auto* reboot = dynamic_cast<TRebootForm*>(page);
             ASSERT_NE(reboot, nullptr) << s;
             click(s == "yes" ? reboot->YesButton : reboot->NoButton, w, s);
-        } else if (s == "browse" || s == "browse:OK") {
+        } else if (s == "browse" || s.rfind("browse:", 0) == 0) {
             auto* destination = dynamic_cast<TSelectDestinationForm*>(page);
             ASSERT_NE(destination, nullptr) << s;
-            if (s == "browse:OK")
-                QTimer::singleShot(0, [] {
+            if (s != "browse")
+                QTimer::singleShot(0, [drive = s.substr(7)] {
                     QWidget* browser = QApplication::activeModalWidget();
-                    for (auto* button : browser ? browser->findChildren<QPushButton*>() : QList<QPushButton*>())
-                        if (button->text() == "OK")
-                            button->click();
+                    auto* tree = browser ? browser->findChild<QTreeWidget*>() : nullptr;
+                    if (!tree)
+                        return;
+                    // Shown, the window gives its tree the focus.
+                    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+                    QApplication::sendEvent(tree, &focus);
+                    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+                        if (tree->topLevelItem(i)->text(0).toStdString() == drive)
+                            tree->setCurrentItem(tree->topLevelItem(i));
+                    for (const char* name : { "OK", "Cancel" })
+                        for (auto* button : browser->findChildren<QPushButton*>())
+                            if (button->text() == name && QApplication::activeModalWidget() == browser)
+                                button->click();
                 });
             click(destination->BrowseBtn, w, s);
         } else if (s == "enter" || s == "escape") {

@@ -390,6 +390,14 @@ TEST_F(WizardPagesTest, DestinationIsTypedOrBrowsedAndChecked)
     EXPECT_EQ(install->DestDir(), "C:\\Program Files\\Tavix\\Demo");
     EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavix"));
 
+    // From an empty field OK without a choice keeps it empty; a drive's
+    // root comes back whole.
+    SetDestination(*install, "");
+    user.add({ "browse:OK", "hook", "browse:C:", "next" });
+    EXPECT_TRUE(alone->ExecuteDialog());
+    EXPECT_EQ(emptied, "");
+    EXPECT_EQ(install->DestDir(), "C:\\");
+
     alone->SetContainer(nullptr);
     EXPECT_THROW(alone->ExecuteDialog(), Exception);
 }
@@ -402,6 +410,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Tools"));
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\Accessories"));
     ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\games"));
+    ASSERT_TRUE(machine->forceDirectories(GetProgramsDir() + "\\\u00c4rzte")); // beside A, not after z
     TDialogManager* before = manager(dmBeforeInstall, "DialogManager");
     TMainLinkGroup* group = linkGroup();
     group->SetDestDir("");
@@ -419,7 +428,7 @@ TEST_F(WizardPagesTest, ProgramFolderIsChosenOrTypedAndChecked)
     };
     user.add({ "next", "hook", "shot:folder_list", "next", "choose:Tools", "next" });
     EXPECT_NO_THROW(before->ShowDialogs());
-    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "games", "Startup", "Tools" }));
+    EXPECT_EQ(listed, (std::vector<std::string> { "Accessories", "\u00c4rzte", "games", "Startup", "Tools" }));
     EXPECT_EQ(edit, ""); // not the first folder of the list
     EXPECT_TRUE(warned("Please enter the name of the program folder"));
     EXPECT_EQ(group->DestDir(), "\\Tools");

@@ -15,6 +15,10 @@
 
 #include <QProgressBar>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <random>
 #include <set>
 
@@ -25,6 +29,24 @@ namespace {
 
 const std::string kSetup = "C:\\TEMP\\QS1\\setup.exe";
 const std::string kDest = "C:\\Apps\\Tavix";
+
+// Host permissions hold for this thread while it lives, also when the
+// tests run as root (which may otherwise write anywhere).
+class HostPermissionsHold {
+public:
+    HostPermissionsHold()
+    {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = { saved_[0], saved_[1] };
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &header_, lowered);
+    }
+    ~HostPermissionsHold() { syscall(SYS_capset, &header_, saved_); }
+
+private:
+    __user_cap_header_struct header_ { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct saved_[2] {};
+};
 
 class WizardRunTest : public LibraryFormTest {
 protected:
@@ -163,6 +185,43 @@ TEST_F(WizardRunTest, TheWizardDecidesWhereTheProductGoes)
         EXPECT_TRUE(name == "APP.EXE" || name == "TABLES.DB") << name;
     EXPECT_EQ(highest, 100);
     EXPECT_TRUE(copying->CopyForms().empty()); // closed when the work ended
+}
+
+// Catches a destination taken that fails only once the copy has started:
+// an existing file, a folder that cannot be written, and a place where the
+// deepest file's path would be longer than Windows takes.
+TEST_F(WizardRunTest, NextRefusesADestinationTheCopyCouldNotUse)
+{
+    app->Container()->SetDestDir("\\Help\\Imagens"); // C:\<dir>\Help\Imagens\TABLES.DB
+    ASSERT_TRUE(machine->forceDirectories("C:\\Locked"));
+    std::filesystem::path locked;
+    ASSERT_TRUE(machine->resolve("C:\\Locked", locked));
+    std::filesystem::permissions(locked,
+        std::filesystem::perms::owner_write | std::filesystem::perms::group_write
+            | std::filesystem::perms::others_write,
+        std::filesystem::perm_options::remove);
+    const std::string tooLong = "C:\\" + std::string(237, 'a');
+    user.add({ "next", "next", "next", "type:C:\\WINNT\\WIN.INI", "next", "type:C:\\WINNT\\WIN.INI\\Tavix", "next",
+        "type:C:\\Locked\\Tavix", "next", "type:" + tooLong, "next", "type:" + tooLong.substr(0, 236), "next",
+        "cancel" });
+    user.add({ "finish" });
+    {
+        HostPermissionsHold asAUser;
+        form->Activate();
+    }
+    std::vector<std::string> said;
+    for (const auto& asked : messages.asked())
+        said.push_back(asked.text);
+    EXPECT_EQ(said,
+        (std::vector<std::string> { "C:\\WINNT\\WIN.INI is a file, not a directory.",
+            "Cannot install into C:\\WINNT\\WIN.INI\\Tavix: C:\\WINNT\\WIN.INI is a file, not a directory.",
+            "Cannot install into C:\\Locked\\Tavix, because the directory C:\\Locked cannot be written: Access is "
+            "denied.",
+            "The directory " + tooLong
+                + " is too long for this program: its deepest file would have a path of 263 "
+                  "characters, and Windows takes at most 259. Choose a directory of at most 236 characters." }));
+    EXPECT_TRUE(machine->findFiles("C:\\Locked\\*").empty());
+    EXPECT_FALSE(machine->directoryExists(tooLong));
 }
 
 // Catches a Cancel on the copy window that leaves the copy running, or

@@ -407,6 +407,31 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
     EXPECT_TRUE(fromDisks == fromFile) << differingNames(fromDisks, fromFile);
 }
 
+// Catches a copy error that names a component of the script or a path of
+// the build machine instead of where the file goes and what holds it.
+TEST_F(EndToEndTest, ADamagedFileIsNamedByWhereItGoesAndItsArchive)
+{
+    buildAndCopy();
+    const auto info = installlib::TSelfExtractInfo::FromBytes(
+        std::string_view(setupExe).substr(setupExe.size() - installlib::kSelfExtractTrailerSize));
+    installlib::TFileHeader first;
+    ASSERT_TRUE(first.Decode(
+        reinterpret_cast<const std::uint8_t*>(setupExe.data()) + info.Files1First + installlib::kArchiveCountSize));
+    ASSERT_EQ(installlib::ExtractFileName(first.SourcePath), "logo.gif");
+    const size_t middle = size_t(info.Files1First) + size_t(first.DataOffset + first.EndOffset) / 2;
+    for (size_t i = middle; i < middle + 16; ++i)
+        setupExe[i] = char(setupExe[i] ^ 0x55);
+    ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", setupExe));
+
+    ASSERT_EQ(install({ kWizard, { "look", "finish" } }), 1);
+    EXPECT_EQ(user.seen.back(), "Setup incomplete: Finish");
+    ASSERT_FALSE(messages.asked().empty());
+    const std::string said = kInstalled
+        + "\\Help\\Imagens\\logo.gif cannot be unpacked, because the member logo.gif "
+          "of the archive files.1 in C:\\DIST\\setup.exe is damaged (";
+    EXPECT_EQ(messages.asked().back().text.substr(0, said.size()), said);
+}
+
 // Catches a program link whose target or working folder does not let the
 // program find its tables: the program then stops with an error.
 TEST_F(EndToEndTest, TheProgramStartsFromItsLinkAndStaysUp)
