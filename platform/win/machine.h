@@ -239,6 +239,11 @@ public:
     // on the same root (this one included) holds it. Holding changes no
     // other call: it only lets a later program tell its leftovers from the
     // live work of another.
+    //
+    // holdRunning() is the hold of a running program on its program file
+    // (runProgramFile takes it): besides isHeld(), the file is in use while
+    // it lasts, as an in-use mark makes it, as Windows keeps a running
+    // program's file.
     class Hold {
     public:
         Hold() = default;
@@ -249,6 +254,9 @@ public:
         Hold& operator=(const Hold&) = delete;
         void release();
         bool holding() const { return fd_ >= 0; }
+        // The host descriptor behind it, -1 for none (a process that takes
+        // it on keeps the hold after this one goes).
+        int fd() const { return fd_; }
 
     private:
         friend class Machine;
@@ -256,6 +264,7 @@ public:
     };
     Hold hold(const std::string& path) const;
     bool isHeld(const std::string& path) const;
+    Hold holdRunning(const std::string& path) const;
 
     // --- private profiles (INI files); a bare file name is in the Windows directory ---
     // The value of key in section, else def; trimmed, surrounding quotes
@@ -344,6 +353,7 @@ private:
     uint64_t driveUsed(const DriveInfo& drive) const;
     bool checkWritable(const std::filesystem::path& host, bool forDelete) const;
     bool isInUseHost(const std::filesystem::path& host) const;
+    bool isRunningHost(const std::filesystem::path& host) const;
     std::string profilePath(const std::string& file) const;
 
     void loadConfig();

@@ -120,13 +120,14 @@ public:
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
         if (left_.empty())
-            removeItem(Item { program, false, false });
+            removeItem(Item { program, false, false }, true);
         try {
             // What a setup killed while it wrote these folders left in them.
             RemoveStaleTemporaries(folders_, std::string());
         } catch (const std::exception&) {
         }
         removeEmptyFolders();
+        writeRestartBatch();
         if (left_.empty() && unreleased_.empty()) {
             // Once, with the entry: a kept entry is uninstalled again later.
             releaseEngine();
@@ -544,7 +545,9 @@ private:
             report_.Problems.push_back("the database engine's use count could not be lowered");
     }
 
-    void removeItem(const Item& item)
+    // Running is true for the uninstall program itself, which is in use for
+    // as long as this runs.
+    void removeItem(const Item& item, bool running = false)
     {
         if (inEngineFolder(item.Path)) {
             report_.Kept.push_back(item.Path + ": a file of the shared database engine");
@@ -572,7 +575,8 @@ private:
             return;
         }
         const std::uint32_t error = win::lastError();
-        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
+        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
+            || (running && error == win::ERROR_SHARING_VIOLATION && goesWithRestartBatch("ERASE", item.Path)))
             report_.RemovedAtRestart.push_back(item.Path);
         else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
@@ -653,11 +657,44 @@ private:
             const bool allGoing = std::all_of(entries.begin(), entries.end(), [&](const win::FindData& entry) {
                 return goingAtRestart.count(text::toUpper(dir + "\\" + entry.name)) != 0;
             });
-            if (allGoing && machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            if (allGoing
+                && (machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
+                    || (!restartBatch_.empty() && goesWithRestartBatch("RD", dir)))) {
                 report_.RemovedAtRestart.push_back(dir);
                 goingAtRestart.insert(text::toUpper(dir));
             }
         }
+    }
+
+    // Where Windows moves nothing at its start (the 95 family), the running
+    // uninstall program and the folders left holding only it go by a batch
+    // file that the next start runs once.
+    bool goesWithRestartBatch(const char* command, const std::string& path)
+    {
+        if (win::lastError() != win::ERROR_CALL_NOT_IMPLEMENTED)
+            return false;
+        restartBatch_.push_back(std::string(command) + " \"" + path + "\"");
+        return true;
+    }
+
+    void writeRestartBatch()
+    {
+        if (restartBatch_.empty())
+            return;
+        std::string batch;
+        try {
+            batch = GetTempBatchFile(false);
+        } catch (const std::exception&) {
+        }
+        batch = batch.substr(0, batch.find_last_of('.')) + ".bat";
+        std::string lines;
+        for (const std::string& line : restartBatch_)
+            lines += line + "\r\n";
+        lines += "ERASE \"" + batch + "\"\r\n";
+        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)
+            || !AddRunOnceValue("QuorleUninstall", "\"" + batch + "\"", true))
+            report_.Problems.push_back(
+                "the uninstall program could not be set to go at the next start of Windows (" + batch + ")");
     }
 
     void removeEmptyFolders()
@@ -692,6 +729,7 @@ private:
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed
     std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
+    std::vector<std::string> restartBatch_; // lines of the batch the next start runs
 };
 
 } // namespace

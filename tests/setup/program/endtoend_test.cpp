@@ -445,6 +445,9 @@ TEST_F(EndToEndTest, UninstallFromItsLinkPutsTheMachineBack)
     ASSERT_EQ(install(), 0) << log();
     ASSERT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    // The uninstall program was running: it goes at the next start.
+    EXPECT_TRUE(target->fileExists(kInstalled + "\\uninstall.exe"));
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
     auto after = snapshot(*target);
 
     // What stays: the engine (its files, configuration and registry
@@ -507,6 +510,7 @@ TEST_F(EndToEndTest, AChangedTableAndTheFolderThatWasThereOutliveReinstallAndUni
     ASSERT_TRUE(target->writeFile(product + "\\Data\\Reparos.DB", "the user's repairs"));
     ASSERT_EQ(install({ wizard, { "finish" } }), 0) << log();
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
 
     EXPECT_EQ(read(*target, product + "\\Data\\Reparos.DB"), "the user's repairs");
     EXPECT_NE(log().find("Reparos.DB: changed since it was installed"), std::string::npos) << log();
