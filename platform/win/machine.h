@@ -243,7 +243,10 @@ public:
     // holdRunning() is the hold of a running program on its program file
     // (runProgramFile takes it): besides isHeld(), the file is in use while
     // it lasts, as an in-use mark makes it, as Windows keeps a running
-    // program's file.
+    // program's file. holdName() is a named mutex of the machine: one live
+    // program at a time holds a name; an empty hold with
+    // ERROR_ALREADY_EXISTS while another (or another hold of this one)
+    // holds it.
     class Hold {
     public:
         Hold() = default;
@@ -265,6 +268,7 @@ public:
     Hold hold(const std::string& path) const;
     bool isHeld(const std::string& path) const;
     Hold holdRunning(const std::string& path) const;
+    Hold holdName(const std::string& name) const;
 
     // --- private profiles (INI files); a bare file name is in the Windows directory ---
     // The value of key in section, else def; trimmed, surrounding quotes

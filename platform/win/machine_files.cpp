@@ -7,8 +7,10 @@
 #include "platform/win/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -248,6 +250,41 @@ bool Machine::isRunningHost(const fs::path& host) const
     ScopedFd file { openBeneath(host, O_RDONLY | O_CLOEXEC) };
     struct flock lock = runningLock(F_WRLCK);
     return file.fd >= 0 && ::fcntl(file.fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
+
+Machine::Hold Machine::holdName(const std::string& name) const
+{
+    // One lock file a name, below the root beside the machine's own locks.
+    std::string file;
+    for (unsigned char c : name) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.')
+            file += char(c);
+        else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", c);
+            file += code;
+        }
+    }
+    Hold held;
+    const fs::path folder = root_ / "mutexes";
+    ::mkdir(folder.c_str(), 0755);
+    ScopedFd dir { ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    const int fd = dir.fd < 0
+        ? -1
+        : ::openat(dir.fd, (file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return held;
+    }
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            setLastError(errno == EWOULDBLOCK ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED);
+            return held;
+        }
+    }
+    held.fd_ = fd;
+    return held;
 }
 
 // Whether an existing file may be written over, replaced or deleted.

@@ -8,6 +8,7 @@
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/installlib/staletemporaries.h"
 
 #include <stdexcept>
@@ -128,6 +129,9 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     win::Machine* machine = &Machine;
     if (Self.empty() || !machine->fileExists(Self))
         throw LoaderError("The setup program " + Self + " is not on the machine.");
+    // Nothing is unpacked while another setup or uninstall runs.
+    if (!machine->holdName(kSetupHoldName).holding() && win::lastError() == win::ERROR_ALREADY_EXISTS)
+        throw LoaderError(kSetupRunningText);
     const std::string self = machine->fullPathName(Self);
     const std::string sourceDir = RemoveBackslash(ExtractFilePath(self));
     bool toDisk = false;

@@ -34,10 +34,10 @@ using TSetupLauncher = std::function<int(const TSetupStart& Start)>;
 inline constexpr const char* kLoaderCaption = "Setup";
 
 // Self is the loader's own file on machine (which must be the current
-// machine). Every failure (no setup archive, a damaged one, no room to
-// unpack it, a setup that cannot be started) is shown in an error box of
-// ui::MessageService::current() naming the file and the cause, and the
-// result is then 1.
+// machine). Every failure (another setup running, no setup archive, a
+// damaged one, no room to unpack it, a setup that cannot be started) is
+// shown in an error box of ui::MessageService::current() naming the file
+// and the cause, and the result is then 1.
 int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
     const TSetupLauncher& Launch);
 

@@ -9,13 +9,16 @@
 // finishes the install. The machine's root is DIR, else TAVIX_WINROOT; its
 // own path on the machine comes from TAVIX_WINPROGRAM, which the machine
 // sets when it starts the program (platform/win/program.h). Ends with 1
-// when the install failed or was cancelled, else 0.
+// when the install failed or was cancelled, or when another setup runs on
+// the machine, else 0. Its boxes also go to standard error and are not
+// waited on where no window is seen.
 
-#include "platform/ui/qt_message_service.h"
+#include "platform/ui/program_messages.h"
 #include "platform/win/program.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/installlib/ui/dialogwindows.h"
 #include "setup/installlib/ui/wizardpages.h"
 #include "setup/tavixsetup/form1.h"
@@ -55,6 +58,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavixsetup: start it as a program of the machine (TAVIX_WINPROGRAM is not set)\n");
         return 2;
     }
+    ui::ProgramMessageService messages("tavixsetup");
+    // One setup (or uninstall) at a time on the machine, for as long as this runs.
+    const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
+    if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
+        messages.error(app.applicationName().toStdString(), installlib::kSetupRunningText);
+        return 1;
+    }
     win::Machine::setCurrent(machine);
     // Programs the install starts afterwards run on by themselves; clean-up
     // batch files run at once.
@@ -63,7 +73,6 @@ int main(int argc, char** argv)
     installlib::InstallLibraryStartup();
     installlib::RegisterDialogWindows();
     installlib::RegisterWizardPageClasses();
-    ui::QtMessageService messages;
     ui::MessageService::setCurrent(&messages);
     installlib::TApplication& application = installlib::Application();
     application.Title = "Tavixsoft - Install";

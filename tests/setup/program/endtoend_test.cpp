@@ -25,10 +25,15 @@
 #include "setup/installlib/routines.h"
 #include "tests/platform/net/test_servers.h"
 
+#include "setup/installlib/singlesetup.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTest>
 
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <unistd.h>
 
@@ -85,6 +90,19 @@ std::string differingNames(const std::map<std::string, std::string>& a, const st
 std::string quoted(const std::string& s)
 {
     return "'" + s + "'";
+}
+
+// The processes pid started, and theirs, the last started last.
+std::vector<pid_t> descendants(pid_t pid)
+{
+    std::vector<pid_t> out;
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (pid_t child; children >> child;) {
+        out.push_back(child);
+        const std::vector<pid_t> more = descendants(child);
+        out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
 }
 
 const std::vector<std::string> kWizard { "look", "next", "look", "next", "look", "next", "look", "next", "look",
@@ -540,6 +558,42 @@ protected:
 };
 
 } // namespace
+
+// Catches two setups at once on one machine, which change the engine's
+// configuration under each other: a second start is refused at once and
+// touches nothing, and a killed setup blocks no later one.
+TEST_F(EndToEndTest, ASecondSetupIsRefusedWhileOneRuns)
+{
+    buildAndCopy();
+    const QStringList run { "--winroot", QString::fromStdString(target->root().string()), "run", "C:\\DIST\\setup.exe" };
+    QProcess first, second;
+    first.start(TAVIX_WIN_TOOL, run);
+    ASSERT_TRUE(first.waitForStarted(10000));
+    // It took the hold long before its run record, and waits for the user
+    // once the registry stays as it is.
+    std::string registry;
+    for (int i = 0, same = 0; i < 1500 && same < 10; ++i) {
+        QTest::qWait(20);
+        const std::string now = tavix::testing::readFile(target->root() / "registry.reg");
+        same = now == registry && now.find("Quorle") != std::string::npos ? same + 1 : 0;
+        registry = now;
+    }
+    const auto before = snapshot(*target);
+    second.start(TAVIX_WIN_TOOL, run);
+    const bool ended = second.waitForFinished(60000);
+    for (pid_t pid : descendants(pid_t(second.processId())))
+        ::kill(pid, SIGKILL); // a second wizard
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_NE(second.readAllStandardError().toStdString().find(installlib::kSetupRunningText), std::string::npos);
+    EXPECT_TRUE(snapshot(*target) == before) << differingNames(before, snapshot(*target));
+
+    const std::vector<pid_t> started = descendants(pid_t(first.processId()));
+    ASSERT_FALSE(started.empty());
+    ::kill(started.back(), SIGKILL); // the setup program
+    EXPECT_TRUE(first.waitForFinished(20000));
+    EXPECT_TRUE(target->holdName(installlib::kSetupHoldName).holding());
+}
 
 // Catches a Cancel that leaves anything behind: files, links, entries, the
 // run record, a restart entry or the setup's own Temp folder.
