@@ -14,7 +14,8 @@ bool WindowsAreSeen()
     return platform != "offscreen" && platform != "minimal";
 }
 
-Answer ProgramMessageService::show(MessageKind kind, const std::string& caption, const std::string& text, Buttons buttons)
+Answer ProgramMessageService::show(
+    MessageKind kind, const std::string& caption, const std::string& text, Buttons buttons)
 {
     std::fprintf(stderr, "%s: %s\n", program_.c_str(), text.c_str());
     std::fflush(stderr);

@@ -269,9 +269,8 @@ Machine::Hold Machine::holdName(const std::string& name) const
     const fs::path folder = root_ / "mutexes";
     ::mkdir(folder.c_str(), 0755);
     ScopedFd dir { ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
-    const int fd = dir.fd < 0
-        ? -1
-        : ::openat(dir.fd, (file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    const int fd
+        = dir.fd < 0 ? -1 : ::openat(dir.fd, (file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return held;

@@ -9,9 +9,9 @@
 // finishes the install. The machine's root is DIR, else TAVIX_WINROOT; its
 // own path on the machine comes from TAVIX_WINPROGRAM, which the machine
 // sets when it starts the program (platform/win/program.h). Ends with 1
-// when the install failed or was cancelled, or when another setup runs on
-// the machine, else 0. Its boxes also go to standard error and are not
-// waited on where no window is seen.
+// when the install, the build or the floppy transfer failed or was
+// cancelled, or when another setup runs on the machine, else 0. Its boxes
+// also go to standard error and are not waited on where no window is seen.
 
 #include "platform/ui/program_messages.h"
 #include "platform/win/program.h"

@@ -310,6 +310,32 @@ TEST_F(EndToEndTest, BuildMakesASelfExtractingSetupOfTheLoaderAndBothArchives)
     EXPECT_EQ(size_t(info.Files1Last) + 1 + installlib::kSelfExtractTrailerSize, setupExe.size());
 }
 
+// Catches a failed build reported as success, waiting offscreen on a box
+// nobody sees, or leaving a bare loader beside the previous build's files.1.
+TEST_F(EndToEndTest, AFailedBuildSaysSoAndLeavesTheBuildFolderAsItWas)
+{
+    buildAndCopy();
+    auto built = [&] {
+        auto files = driveFiles(*build);
+        std::erase_if(files, [](const auto& entry) { return !entry.first.starts_with("build"); });
+        return files;
+    };
+    const auto before = built();
+    ASSERT_TRUE(build->deleteFile(str(kProductDataDir) + "\\Reparos.DB"));
+    QProcess builder;
+    builder.start(TAVIX_WIN_TOOL,
+        { "--winroot", QString::fromStdString(build->root().string()), "run", "C:\\Tavix\\Setup\\tavixsetup.exe",
+            "-b" });
+    const bool ended = builder.waitForFinished(60000);
+    for (pid_t pid : descendants(pid_t(builder.processId())))
+        ::kill(pid, SIGKILL);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(builder.exitCode(), 1);
+    EXPECT_NE(builder.readAllStandardError().toStdString().find("Could not open or find the following file"),
+        std::string::npos);
+    EXPECT_TRUE(built() == before) << differingNames(before, built());
+}
+
 // Catches a file installed elsewhere or changed on the way, a missing or
 // wrong link, an unquoted uninstall command, a counter that ignores the
 // system's own copy, and leftovers of the setup itself.
@@ -403,14 +429,15 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
         }
     });
     ASSERT_EQ(install({}, "C:\\DIST\\setup.exe", { "*TODISK" }), 0);
-    ASSERT_EQ(messages.asked().size(), asked.size()) << messages.asked().back().text;
+    ASSERT_EQ(messages.asked().size(), asked.size() + 1) << messages.asked().back().text;
+    EXPECT_EQ(messages.asked().back().text.rfind("This installation was transferred to ", 0), 0u);
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     floppies.insert(1);
     EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
 
     ASSERT_TRUE(target->deleteFile("C:\\DIST\\setup.exe"));
     ASSERT_EQ(install({ kWizard, { "look", "finish" } }, "A:\\setup.exe"), 0) << messages.asked().back().text;
-    EXPECT_EQ(messages.asked().size(), asked.size());
+    EXPECT_EQ(messages.asked().size(), asked.size() + 1);
     auto fromDisks = snapshot(*target);
 
     target = win::Machine::open(dir.path() / "single");
@@ -565,7 +592,8 @@ protected:
 TEST_F(EndToEndTest, ASecondSetupIsRefusedWhileOneRuns)
 {
     buildAndCopy();
-    const QStringList run { "--winroot", QString::fromStdString(target->root().string()), "run", "C:\\DIST\\setup.exe" };
+    const QStringList run { "--winroot", QString::fromStdString(target->root().string()), "run",
+        "C:\\DIST\\setup.exe" };
     QProcess first, second;
     first.start(TAVIX_WIN_TOOL, run);
     ASSERT_TRUE(first.waitForStarted(10000));
