@@ -254,6 +254,7 @@ private:
     bool running_ = false;
     bool failed_ = false;
     bool afterInstallObjectsFired_ = false;
+    bool undoOnFailure_ = false; // the run began a first install of the product
     bool archiveInfoRead_ = false;
     std::string pendingBatch_;
     bool batchPending_ = false;

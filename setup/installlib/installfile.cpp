@@ -370,6 +370,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         }
         state_ = ifsNone;
     };
+    bool extracted = false;
     try {
         const std::string destDir = GetDestPath();
         if (!machine().directoryExists(destDir) && !CreateFolders(destDir, createdFolders_))
@@ -390,6 +391,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         Archive.OnStatus = [this](TQrleCompress&, TlzhFileStats& stats) { ArchiveStatus(stats); };
         Archive.SetFilesToProcess(std::vector<std::string> { SourcePath() });
         Archive.ExtractFiles();
+        extracted = true;
         if (inUse_)
             RegisterRestartReplacement();
         AfterFileInstalled();
@@ -399,9 +401,28 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         InstallChildren();
     } catch (...) {
         finish();
+        ListForUndo(extracted);
         throw;
     }
     finish();
+}
+
+void TCustomInstallFile::ListForUndo(bool Extracted)
+{
+    // A failed run takes back what its entry lists: the file when it was
+    // written, the folders made for it in any case.
+    TInstallEngineInterface* engine = InstallEngine();
+    if (!engine || !engine->RunInProgress() || !Uninstall)
+        return;
+    const std::string key = std::string(UninstallKeyBase) + engine->ProductName();
+    try {
+        if (Extracted)
+            WriteUninstallInfo(key);
+        else
+            RecordFoldersCreated(key);
+    } catch (const std::exception&) {
+        // The run's own failure is the one reported.
+    }
 }
 
 void TCustomInstallFile::ReplaceInUseFile()

@@ -207,6 +207,9 @@ protected:
     void CheckDestDirNotBlank();
     // The folders this run created for the file, into the uninstall entry Key.
     void RecordFoldersCreated(std::string_view Key);
+    // After a failure inside the file's install: what it wrote goes into
+    // the uninstall entry, for the engine to take back.
+    void ListForUndo(bool Extracted);
 
 private:
     struct Proposal {

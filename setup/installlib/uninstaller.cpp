@@ -98,18 +98,23 @@ std::string unsafeReason(win::Machine& machine, const std::string& path)
 
 class Uninstaller {
 public:
-    explicit Uninstaller(std::string Product)
+    // Undo: the entry is one that a failed run started; it may lack its
+    // name and command.
+    Uninstaller(std::string Product, bool Undo)
         : machine_(win::Machine::current())
         , product_(std::move(Product))
         , reg_(&machine_.registry())
+        , undo_(Undo)
     {
         reg_.SetRootKey(win::RootKey::LocalMachine);
     }
 
     TUninstallReport Run()
     {
+        if (undo_ && !reg_.KeyExists(std::string(kUninstallListKey) + "\\" + product_))
+            return std::move(report_); // the run stopped before it wrote anything
         findEntry();
-        const std::string program = checkEntry();
+        const std::string program = undo_ ? commandProgram() : checkEntry();
         readLists();
         readInstallRecords();
         findEngineFolders();
@@ -119,8 +124,8 @@ public:
         for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
-        if (left_.empty())
-            removeItem(Item { program, false, false }, true);
+        if (left_.empty() && !program.empty())
+            removeItem(Item { program, false, false }, !undo_);
         try {
             // What a setup killed while it wrote these folders left in them.
             RemoveStaleTemporaries(folders_, std::string());
@@ -205,6 +210,16 @@ private:
         if (!lists)
             refuse("the uninstall entry " + key + " holds no list of installed files");
         return program;
+    }
+
+    // The uninstall program an entry's command names; empty when there is none.
+    std::string commandProgram()
+    {
+        const std::string command = readString(report_.Key, "UninstallString").value_or("");
+        const auto end = command.find('"', 1);
+        const std::string program
+            = command.starts_with('"') && end != std::string::npos ? command.substr(1, end - 1) : std::string();
+        return unsafeReason(machine_, program).empty() ? program : std::string();
     }
 
     void add(const std::string& list, const std::string& value, const std::string& path, bool activeX, bool program)
@@ -730,6 +745,7 @@ private:
     std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
     std::vector<std::string> restartBatch_; // lines of the batch the next start runs
+    bool undo_ = false;
 };
 
 } // namespace
@@ -742,7 +758,15 @@ TUninstallReport UninstallProduct(std::string_view ProductName)
     // The name is one key below the uninstall list, never a path to another key.
     if (product.find_first_of("\\/") != std::string::npos)
         throw EUninstall("Nothing was removed: the product name " + product + " holds a backslash");
-    return Uninstaller(product).Run();
+    return Uninstaller(product, false).Run();
+}
+
+TUninstallReport UndoFailedInstall(std::string_view ProductName)
+{
+    const std::string product(ProductName);
+    if (product.empty() || product.find_first_of("\\/") != std::string::npos)
+        return {};
+    return Uninstaller(product, true).Run();
 }
 
 } // namespace installlib

@@ -169,7 +169,18 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
         start.Arguments.push_back("-f");
     start.Arguments.insert(start.Arguments.end(), Arguments.begin(), Arguments.end());
     machine->setCurrentDirectory(folder);
-    return Launch(start);
+    // The folder goes however the setup ended, unless its restart needs it.
+    int result;
+    try {
+        result = Launch(start);
+    } catch (...) {
+        inUse.release();
+        RemoveEndedLoaderFolder(folder);
+        throw;
+    }
+    inUse.release();
+    RemoveEndedLoaderFolder(folder);
+    return result;
 }
 
 } // namespace

@@ -644,6 +644,38 @@ TEST_P(CancelTest, CancelOnAPageInstallsNothing)
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, CancelTest, ::testing::Range(0, 5));
 
+// Catches a failed first install that leaves its files, its Temp folder on
+// a full disk, or an entry without an uninstall program that nobody can
+// remove: the machine is as it was (the shared engine aside).
+TEST_F(EndToEndTest, AFailedFirstInstallTakesBackWhatItWrote)
+{
+    buildAndCopy();
+    const auto info = installlib::TSelfExtractInfo::FromBytes(
+        std::string_view(setupExe).substr(setupExe.size() - installlib::kSelfExtractTrailerSize));
+    std::string damaged = setupExe;
+    for (size_t at = size_t(info.Files1First + (info.Files1Last - info.Files1First) * 2 / 3), n = 0; n < 64; ++n)
+        damaged[at + n] ^= 0x5a;
+    const struct {
+        std::string name, setup;
+        std::uint64_t room; // left on C: for the install, 0: no limit
+    } cases[] = { { "damaged", damaged, 0 }, { "full", setupExe, 560000 } };
+    for (const auto& c : cases) {
+        target = win::Machine::open(dir.path() / c.name);
+        ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+        ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", c.setup));
+        if (c.room) {
+            target->setDriveCapacity('C', 1ull << 40);
+            target->setDriveCapacity('C', (1ull << 40) - *target->diskFreeSpace("C:\\") + c.room);
+        }
+        user.seen.clear();
+        EXPECT_EQ(install({ kWizard, { "look", "finish" } }), 1) << c.name;
+        EXPECT_EQ(user.seen.back(), "Setup incomplete: Finish") << c.name;
+        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << c.name;
+        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << c.name;
+        EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1")) << c.name;
+    }
+}
+
 // Catches a library in use that is never replaced, a restart that does not
 // finish the install, or a run record left after it.
 TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes)
