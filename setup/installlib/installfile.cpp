@@ -287,6 +287,7 @@ void TCustomInstallFile::InstallOneFile()
     copy_ = false;
     counted_ = false;
     kept_ = false;
+    readOnlyCleared_ = false;
     createdFolders_.clear();
     extractName_.clear();
     try {
@@ -401,6 +402,8 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         InstallChildren();
     } catch (...) {
         finish();
+        if (readOnlyCleared_ && (!extracted || inUse_))
+            machine().setFileAttributes(DestinationPath(), win::FILE_ATTRIBUTE_READONLY);
         ListForUndo(extracted);
         throw;
     }
@@ -439,9 +442,16 @@ void TCustomInstallFile::ReplaceInUseFile()
     if (!m.fileExists(dest))
         return;
 
+    // A read-only copy (as files copied from a CD are) does not stop the
+    // replacement the overwrite rule asked for: the new file's attribute is
+    // the one that stays (the old one's comes back if the run fails).
+    if (const std::uint32_t attributes = m.fileAttributes(dest);
+        attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_READONLY))
+        readOnlyCleared_ = m.setFileAttributes(dest, attributes & ~win::FILE_ATTRIBUTE_READONLY);
+
     // The old file stays until the new one is complete; here it is only
     // asked whether a running program holds it. Only a sharing violation
-    // means that: a read-only or protected file is an error.
+    // means that: a protected file is an error.
     {
         win::File probe;
         if (probe.open(m, dest, win::GENERIC_WRITE, 0, win::OPEN_EXISTING))

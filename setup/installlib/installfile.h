@@ -240,6 +240,7 @@ private:
     bool inUse_ = false;
     bool copy_ = false;
     bool kept_ = false; // this run left the file that was there (or skipped it)
+    bool readOnlyCleared_ = false; // the old file was read-only until this run replaced it
     bool counted_ = false; // this run added one to the file's SharedDLLs counter
     std::vector<std::string> createdFolders_; // made by this run for the file, outermost first
     int uniqueId_ = 0;
