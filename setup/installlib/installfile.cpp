@@ -693,13 +693,22 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
         RegistryWriteString(4, key, "Entries", std::to_string(n));
         return;
     }
+    ListInUninstallFiles(Key, path);
+}
+
+void TCustomInstallFile::ListInUninstallFiles(std::string_view Key, const std::string& Path)
+{
+    const std::string base(Key);
     std::string lastError;
     for (int attempt = 0; attempt <= kUninstallFilesKeyLimit; ++attempt) {
         const std::string key = base + "\\Files" + (attempt == 0 ? std::string() : std::to_string(attempt));
         try {
-            const int n = nextEntry(key);
-            RegistryWriteString(4, key, "File" + std::to_string(n), path);
-            RegistryWriteString(4, key, "Entries", std::to_string(n));
+            const std::string text = RegistryReadString(4, key, "Entries", "0");
+            int n = 0;
+            if (!TryStrToInt(text, n) || n < 0)
+                throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
+            RegistryWriteString(4, key, "File" + std::to_string(n + 1), Path);
+            RegistryWriteString(4, key, "Entries", std::to_string(n + 1));
             return;
         } catch (const Exception& e) {
             lastError = e.Message();

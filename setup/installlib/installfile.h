@@ -207,6 +207,8 @@ protected:
     void CheckDestDirNotBlank();
     // The folders this run created for the file, into the uninstall entry Key.
     void RecordFoldersCreated(std::string_view Key);
+    // Path as the next entry of the first "Files" list under Key that can take it.
+    void ListInUninstallFiles(std::string_view Key, const std::string& Path);
     // After a failure inside the file's install: what it wrote goes into
     // the uninstall entry, for the engine to take back.
     void ListForUndo(bool Extracted);

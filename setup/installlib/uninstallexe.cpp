@@ -94,13 +94,21 @@ void TUninstallEXE::WriteUninstallInfo(std::string_view Key)
                              "was no TInstall component",
             { Name() });
     const std::string product = win::text::trim(engine->ProductName());
+    const std::string program = AddBackslash(RemoveBackslash(GetDestPath())) + DestName();
+    // The program may be the first file into the product's folder.
+    RecordFoldersCreated(Key);
+    // An earlier install into another folder left its own uninstall
+    // program there: it becomes one of the files to remove, so that
+    // uninstall leaves nothing of either install.
+    const std::string before = RegistryReadString(4, Key, "UninstallString", "");
+    const auto end = before.find('"', 1);
+    if (before.starts_with('"') && end != std::string::npos
+        && !win::text::equalsNoCase(before.substr(1, end - 1), program))
+        ListInUninstallFiles(Key, before.substr(1, end - 1));
     RegistryWriteString(4, Key, "DisplayName", product);
     // Quoted: the program lies under "Program Files", whose blank would
     // otherwise end the program's name.
-    RegistryWriteString(4, Key, "UninstallString",
-        "\"" + AddBackslash(RemoveBackslash(GetDestPath())) + DestName() + "\" " + product);
-    // The program may be the first file into the product's folder.
-    RecordFoldersCreated(Key);
+    RegistryWriteString(4, Key, "UninstallString", "\"" + program + "\" " + product);
 }
 
 } // namespace installlib

@@ -570,6 +570,22 @@ TEST_F(EndToEndTest, AChangedTableAndTheFolderThatWasThereOutliveReinstallAndUni
     EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
 }
 
+// Catches a reinstall into another folder after which uninstall leaves the
+// first folder's uninstall program and folders, with no entry left to
+// remove them.
+TEST_F(EndToEndTest, AfterInstallsIntoTwoFoldersUninstallLeavesNothingOfEither)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    ASSERT_EQ(install({ { "next", "next", "next", "type:C:\\Other", "next", "next" }, { "finish" } }), 0) << log();
+    ASSERT_TRUE(target->fileExists("C:\\Other\\Tavix Electronics\\uninstall.exe"));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(target->directoryExists("C:\\Other"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+}
+
 namespace {
 
 class CancelTest : public EndToEndTest, public ::testing::WithParamInterface<int> { };
