@@ -304,6 +304,7 @@ public:
     using ProgramRunner = std::function<void(const std::string& program, const std::string& commandLine, int show)>;
     int winExec(const std::string& commandLine, int show);
     void setProgramRunner(ProgramRunner runner) { runner_ = std::move(runner); }
+    const ProgramRunner& programRunner() const { return runner_; }
     const std::vector<std::string>& executedCommands() const { return executed_; }
 
     // ExitWindowsEx: records the request; fails (ERROR_ACCESS_DENIED) when

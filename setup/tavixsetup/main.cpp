@@ -14,7 +14,9 @@
 // also go to standard error and are not waited on where no window is seen.
 
 #include "platform/ui/program_messages.h"
+#include "platform/win/batch.h"
 #include "platform/win/program.h"
+#include "platform/win/text.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
@@ -27,10 +29,53 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <csignal>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kAfterExit = "--batch-after-exit";
+
+// Starts this program again, on its own, to run batch once this one has ended.
+void runAfterThisProgram(const win::Machine& machine, const std::string& batch)
+{
+    std::error_code ec;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    std::vector<std::string> words { self, "--winroot", machine.root().string(), kAfterExit, std::to_string(::getpid()),
+        machine.moduleFileName(), batch };
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (ec || ::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        std::fprintf(stderr, "tavixsetup: cannot start %s\n", batch.c_str());
+}
+
+// The other end: waits (a minute at most) until the program Pid has ended
+// and its file Program is free, then runs Batch.
+int runBatchAfterExit(const std::string& root, const std::vector<std::string>& arguments)
+{
+    auto machine = win::Machine::open(win::Machine::defaultRoot(root));
+    const pid_t pid = pid_t(std::atol(arguments.at(1).c_str()));
+    for (int i = 0; i < 1200 && (::kill(pid, 0) == 0 || machine->isHeld(arguments.at(2))); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return win::BatchInterpreter(*machine).runFile(arguments.at(3)).ok() ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -43,6 +88,8 @@ int main(int argc, char** argv)
         else
             arguments.push_back(arg);
     }
+    if (arguments.size() == 4 && arguments[0] == kAfterExit)
+        return runBatchAfterExit(root, arguments);
     QApplication app(argc, argv);
     app.setApplicationName("Tavixsoft - Install");
     app.setWindowIcon(tavixsetup::SetupIcon());
@@ -66,9 +113,18 @@ int main(int argc, char** argv)
         return 1;
     }
     win::Machine::setCurrent(machine);
-    // Programs the install starts afterwards run on by themselves; clean-up
-    // batch files run at once.
+    // Programs the install starts afterwards run on by themselves. Batch
+    // files (the clean-up of the setup's own folder) run once this program
+    // has ended: until then its file is in use, as on Windows.
     win::installProgramRunner(*machine, win::HostRunOptions { false, {} });
+    std::vector<std::string> batches;
+    machine->setProgramRunner([&batches, programs = machine->programRunner(), m = machine.get()](
+                                  const std::string& program, const std::string& line, int show) {
+        if (win::text::toUpper(program).ends_with(".BAT"))
+            batches.push_back(m->fullPathName(program));
+        else
+            programs(program, line, show);
+    });
 
     installlib::InstallLibraryStartup();
     installlib::RegisterDialogWindows();
@@ -101,5 +157,7 @@ int main(int argc, char** argv)
     ui::MessageService::setCurrent(nullptr);
     installlib::InstallLibraryShutdown();
     win::Machine::setCurrent(nullptr);
+    for (const std::string& batch : batches)
+        runAfterThisProgram(*machine, batch);
     return code;
 }
