@@ -175,8 +175,8 @@ std::vector<std::string> ExistingProgramFolders()
     } else {
         folders = ListFolders(win::Machine::current(), GetProgramsDir());
     }
-    std::sort(folders.begin(), folders.end(),
-        [](const auto& a, const auto& b) { return win::text::compareNoCase(a, b) < 0; });
+    std::sort(
+        folders.begin(), folders.end(), [](const auto& a, const auto& b) { return win::text::compareNoCase(a, b) < 0; });
     return folders;
 }
 

@@ -215,10 +215,7 @@ private:
     // The uninstall program an entry's command names; empty when there is none.
     std::string commandProgram()
     {
-        const std::string command = readString(report_.Key, "UninstallString").value_or("");
-        const auto end = command.find('"', 1);
-        const std::string program
-            = command.starts_with('"') && end != std::string::npos ? command.substr(1, end - 1) : std::string();
+        const std::string program = QuotedProgramOf(readString(report_.Key, "UninstallString").value_or(""));
         return unsafeReason(machine_, program).empty() ? program : std::string();
     }
 

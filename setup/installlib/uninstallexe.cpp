@@ -7,6 +7,7 @@
 #include "setup/installlib/install.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/uninstalllog.h"
 
 namespace installlib {
 
@@ -100,11 +101,9 @@ void TUninstallEXE::WriteUninstallInfo(std::string_view Key)
     // An earlier install into another folder left its own uninstall
     // program there: it becomes one of the files to remove, so that
     // uninstall leaves nothing of either install.
-    const std::string before = RegistryReadString(4, Key, "UninstallString", "");
-    const auto end = before.find('"', 1);
-    if (before.starts_with('"') && end != std::string::npos
-        && !win::text::equalsNoCase(before.substr(1, end - 1), program))
-        ListInUninstallFiles(Key, before.substr(1, end - 1));
+    const std::string before = QuotedProgramOf(RegistryReadString(4, Key, "UninstallString", ""));
+    if (!before.empty() && !win::text::equalsNoCase(before, program))
+        ListInUninstallFiles(Key, before);
     RegistryWriteString(4, Key, "DisplayName", product);
     // Quoted: the program lies under "Program Files", whose blank would
     // otherwise end the program's name.

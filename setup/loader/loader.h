@@ -11,8 +11,8 @@
 // (-e only for the self-extracting file, -f when the arguments hold
 // *TODISK; the loader's own arguments follow). main.cpp starts the setup as
 // a program of the machine. When the setup has ended, however it ended,
-// the folder goes, unless a restart still needs it. A loader started from a link or a file manager
-// has no console, so failures go to a message box.
+// the folder goes, unless a restart still needs it. A loader started from
+// a link or a file manager has no console, so failures go to a message box.
 
 #include "platform/win/machine.h"
 

@@ -57,9 +57,7 @@ TEST(PointStatusTexts, FittedToThePanel)
 {
     TStatusDigits d { 12, 12, 12 };
     const auto chars = [](const std::string& t) { return static_cast<int>(t.size()); };
-    const auto freq = [](const TStatusDigits& x) {
-        return PointStatusTexts(Tcharttype::Zsmith, 16.6875, 1, 0, 0, 0, x, true, 50).Freq;
-    };
+    const auto freq = [](const TStatusDigits& x) { return PointStatusTexts(Tcharttype::Zsmith, 16.6875, 1, 0, 0, 0, x, true, 50).Freq; };
     EXPECT_EQ(FitStatusText(d, 30, freq, chars), "Freq 16.687500000000GHz");
     EXPECT_EQ(FitStatusText(d, 14, freq, chars), "Freq 16.688GHz");
     EXPECT_EQ(FitStatusText(d, 5, freq, chars), "Freq 17GHz");
