@@ -239,6 +239,14 @@ public:
     // on the same root (this one included) holds it. Holding changes no
     // other call: it only lets a later program tell its leftovers from the
     // live work of another.
+    //
+    // holdRunning() is the hold of a running program on its program file
+    // (runProgramFile takes it): besides isHeld(), the file is in use while
+    // it lasts, as an in-use mark makes it, as Windows keeps a running
+    // program's file. holdName() is a named mutex of the machine: one live
+    // program at a time holds a name; an empty hold with
+    // ERROR_ALREADY_EXISTS while another (or another hold of this one)
+    // holds it.
     class Hold {
     public:
         Hold() = default;
@@ -249,6 +257,9 @@ public:
         Hold& operator=(const Hold&) = delete;
         void release();
         bool holding() const { return fd_ >= 0; }
+        // The host descriptor behind it, -1 for none (a process that takes
+        // it on keeps the hold after this one goes).
+        int fd() const { return fd_; }
 
     private:
         friend class Machine;
@@ -256,6 +267,8 @@ public:
     };
     Hold hold(const std::string& path) const;
     bool isHeld(const std::string& path) const;
+    Hold holdRunning(const std::string& path) const;
+    Hold holdName(const std::string& name) const;
 
     // --- private profiles (INI files); a bare file name is in the Windows directory ---
     // The value of key in section, else def; trimmed, surrounding quotes
@@ -291,6 +304,7 @@ public:
     using ProgramRunner = std::function<void(const std::string& program, const std::string& commandLine, int show)>;
     int winExec(const std::string& commandLine, int show);
     void setProgramRunner(ProgramRunner runner) { runner_ = std::move(runner); }
+    const ProgramRunner& programRunner() const { return runner_; }
     const std::vector<std::string>& executedCommands() const { return executed_; }
 
     // ExitWindowsEx: records the request; fails (ERROR_ACCESS_DENIED) when
@@ -344,6 +358,7 @@ private:
     uint64_t driveUsed(const DriveInfo& drive) const;
     bool checkWritable(const std::filesystem::path& host, bool forDelete) const;
     bool isInUseHost(const std::filesystem::path& host) const;
+    bool isRunningHost(const std::filesystem::path& host) const;
     std::string profilePath(const std::string& file) const;
 
     void loadConfig();

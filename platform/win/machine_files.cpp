@@ -7,8 +7,10 @@
 #include "platform/win/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -216,6 +218,74 @@ bool Machine::isHeld(const std::string& path) const
     return held;
 }
 
+// A running program's hold is a plain hold plus a shared lock of one byte
+// far beyond any file's end (open file description locks, which neither
+// flock nor the holds of temporary files touch), so only it makes the file
+// in use.
+namespace {
+constexpr off_t kRunningByte = off_t(1) << 62;
+
+struct flock runningLock(short type)
+{
+    struct flock lock { };
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kRunningByte;
+    lock.l_len = 1;
+    return lock;
+}
+} // namespace
+
+Machine::Hold Machine::holdRunning(const std::string& path) const
+{
+    Hold held = hold(path);
+    struct flock lock = runningLock(F_RDLCK);
+    if (held.holding() && ::fcntl(held.fd_, F_OFD_SETLK, &lock) != 0)
+        held.release();
+    return held;
+}
+
+bool Machine::isRunningHost(const fs::path& host) const
+{
+    ScopedFd file { openBeneath(host, O_RDONLY | O_CLOEXEC) };
+    struct flock lock = runningLock(F_WRLCK);
+    return file.fd >= 0 && ::fcntl(file.fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
+
+Machine::Hold Machine::holdName(const std::string& name) const
+{
+    // One lock file a name, below the root beside the machine's own locks.
+    std::string file;
+    for (unsigned char c : name) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.')
+            file += char(c);
+        else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", c);
+            file += code;
+        }
+    }
+    Hold held;
+    const fs::path folder = root_ / "mutexes";
+    ::mkdir(folder.c_str(), 0755);
+    ScopedFd dir { ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    const int fd
+        = dir.fd < 0 ? -1 : ::openat(dir.fd, (file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return held;
+    }
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            setLastError(errno == EWOULDBLOCK ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED);
+            return held;
+        }
+    }
+    held.fd_ = fd;
+    return held;
+}
+
 // Whether an existing file may be written over, replaced or deleted.
 bool Machine::checkWritable(const fs::path& host, bool forDelete) const
 {
@@ -223,7 +293,7 @@ bool Machine::checkWritable(const fs::path& host, bool forDelete) const
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (isInUseHost(host) || (forDelete && openBlocksDelete(host))) {
+    if (isInUseHost(host) || isRunningHost(host) || (forDelete && openBlocksDelete(host))) {
         setLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
@@ -348,7 +418,7 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         setLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    if (isInUseHost(src) || openBlocksDelete(src)) {
+    if (isInUseHost(src) || isRunningHost(src) || openBlocksDelete(src)) {
         setLastError(ERROR_SHARING_VIOLATION);
         return false;
     }

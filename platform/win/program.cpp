@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -183,9 +184,9 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
     std::string hostPath = host->string();
     std::string hostDir = hostCwd.string();
 
-    // A running program's file is held until the program ends (a detached
-    // one holds nothing: nobody waits for its end).
-    Machine::Hold running = options.wait ? machine.hold(windowsProgram) : Machine::Hold();
+    // A running program's file is held, and so in use, until the program ends.
+    Machine::Hold running = machine.holdRunning(windowsProgram);
+    const int heldFd = running.fd();
     pid_t pid = fork();
     if (pid < 0)
         return -1;
@@ -197,6 +198,16 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
             if (inner != 0)
                 _exit(inner < 0 ? 127 : 0);
             setsid();
+            // A watcher stays for the program's lifetime with the hold of
+            // its file, and nothing else of ours open.
+            pid_t program = fork();
+            if (program != 0) {
+                if (heldFd > 3)
+                    close_range(3, unsigned(heldFd) - 1, 0);
+                close_range(unsigned(std::max(heldFd, 2)) + 1, ~0u, 0);
+                while (program > 0 && waitpid(program, nullptr, 0) < 0 && errno == EINTR) { }
+                _exit(0);
+            }
         }
         if (chdir(hostDir.c_str()) != 0)
             _exit(127);

@@ -12,6 +12,8 @@
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/staletemporaries.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <memory>
 #include <vector>
@@ -81,6 +83,33 @@ void packIntoSetupArchive(const std::string& Source, const std::string& Setup1, 
     file->CompressFile();
 }
 
+// A new folder in Directory for a build to write into: ~QBUILD1.TMP, ...
+std::string stagingFolder(const std::string& Directory)
+{
+    for (int n = 1;; ++n) {
+        const std::string folder = AddBackslash(Directory) + "~QBUILD" + std::to_string(n) + ".TMP";
+        if (!machine().directoryExists(folder) && !machine().fileExists(folder))
+            return folder;
+    }
+}
+
+// Moves what a build wrote in From over the files of the same names in To
+// (folders too); files.1 goes from To when the build made none.
+void moveBuildInto(const std::string& From, const std::string& To)
+{
+    win::Machine& m = machine();
+    if (!m.forceDirectories(To))
+        throw IEInstall("Cannot create the build directory %s: %s", { To, win::errorText(win::lastError()) });
+    for (const win::FindData& found : m.findFiles(AddBackslash(From) + "*")) {
+        const std::string from = AddBackslash(From) + found.name;
+        const std::string to = AddBackslash(To) + found.name;
+        if (found.attributes & win::FILE_ATTRIBUTE_DIRECTORY)
+            moveBuildInto(from, to);
+        else if (!m.moveFileEx(from, to, win::MOVEFILE_REPLACE_EXISTING))
+            throw IEInstall("Cannot move the new %s into %s: %s", { found.name, To, win::errorText(win::lastError()) });
+    }
+}
+
 } // namespace
 
 std::string FindQuorleDir(bool RaiseIfMissing)
@@ -120,6 +149,7 @@ void TCustomInstall::BuildFromBuildInf()
             throw IEInstall("Must be 1 line in BUILD.INF. This line should specify the build directory");
         BuildSetup(ProgramFile(), win::text::trim(lines[0]), true);
     } catch (const std::exception& e) {
+        failed_ = true;
         ui::MessageService::current().error(Application().Title, e.what());
     }
     Application().Terminate();
@@ -130,6 +160,30 @@ void TCustomInstall::BuildSetup(std::string_view SetupProgram, std::string_view 
     if (SelfExtracting && !useLoadingProgram_)
         throw IEInstall("Cannot build a stand alone executable if the UseLoadingProgram property of the TInstall is "
                         "set to False");
+    // Written aside and moved in when all of it is there: a failed build
+    // leaves the build directory as it was.
+    const std::string target = RemoveBackslash(BuildDir);
+    const std::string staging = stagingFolder(target);
+    std::vector<std::string> created;
+    if (!CreateFolders(staging, created))
+        throw IEInstall("Cannot create the build directory %s: %s", { staging, win::errorText(win::lastError()) });
+    try {
+        buildInto(SetupProgram, staging, SelfExtracting);
+        const bool withFiles = machine().fileExists(AddBackslash(staging) + "files.1");
+        moveBuildInto(staging, target);
+        if (!withFiles)
+            machine().deleteFile(AddBackslash(target) + "files.1");
+    } catch (...) {
+        RemoveFolderTree(staging);
+        for (auto dir = created.rbegin(); dir != created.rend(); ++dir)
+            machine().removeDirectory(*dir); // only those it made, and only when empty
+        throw;
+    }
+    RemoveFolderTree(staging);
+}
+
+void TCustomInstall::buildInto(std::string_view SetupProgram, const std::string& BuildDir, bool SelfExtracting)
+{
     const std::string directory = AddBackslash(BuildDir);
     const std::string setupExe = directory + "setup.exe";
     const std::string setup1 = directory + "setup.1";

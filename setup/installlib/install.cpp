@@ -14,6 +14,7 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/translator.h"
 #include "setup/installlib/typecodes.h"
+#include "setup/installlib/uninstaller.h"
 
 #include <algorithm>
 #include <memory>
@@ -379,6 +380,7 @@ void TCustomInstall::RunSequence()
     batchPending_ = false;
     pendingBatch_.clear();
     afterInstallObjectsFired_ = false;
+    undoOnFailure_ = false;
     running_ = true;
 
     if (useLoadingProgram_ && !commandLine_.Has(clSource))
@@ -411,6 +413,15 @@ void TCustomInstall::RunSequence()
     if (failed_)
         return; // the failure handler ran while a dialog was up
 
+    // A first install that fails or is cancelled takes back what it wrote,
+    // so that no entry is listed without what its uninstall program needs;
+    // over an existing install the entry and its uninstall program stay,
+    // and its lists name what both runs wrote.
+    {
+        TqrleRegistry reg;
+        reg.SetRootKey(win::RootKey::LocalMachine);
+        undoOnFailure_ = !reg.KeyExists(std::string(UninstallKeyBase) + ProductName());
+    }
     try {
         ProcessContainer();
         RetrySelfRegistrations();
@@ -445,6 +456,7 @@ void TCustomInstall::RunSequence()
             Application().Terminate();
             return;
         }
+        undoOnFailure_ = false; // the user is told it is complete
         NotifyGoodInstall();
         CleanupSetupFiles();
         DeleteRunRecord();
@@ -630,6 +642,14 @@ void TCustomInstall::HandleInstallError(const std::exception& E)
     }
     running_ = false;
     failed_ = true;
+    if (undoOnFailure_) {
+        undoOnFailure_ = false;
+        try {
+            UndoFailedInstall(ProductName());
+        } catch (const std::exception&) {
+            // What could not be taken back stays listed for the uninstall.
+        }
+    }
     try {
         if (dynamic_cast<const EAIUserAbort*>(&E)) {
             NotifyBadInstall();

@@ -116,6 +116,7 @@ public:
     TCustomForm* MainForm() const { return mainForm_; }
     bool Activated() const { return activated_; }
     bool Running() const { return running_; }
+    // The failure handler ran, or the build or the floppy transfer failed.
     bool Failed() const { return failed_; }
     int UnfinishedCount = 0;
     const std::string& PendingBatchFile() const { return pendingBatch_; }
@@ -181,7 +182,9 @@ public:
     // The build: setup.exe and setup.1 (or a plain copy of the program),
     // files.1 and the net archives by DistributeType, the net file list,
     // and with SelfExtracting the joined setup.exe. The engine's archive
-    // settings are put back, also on failure.
+    // settings are put back, also on failure. All is written into a folder
+    // of its own in BuildDir first and moved in at the end: a failed build
+    // leaves BuildDir as it was.
     virtual void BuildSetup(std::string_view SetupProgram, std::string_view BuildDir, bool SelfExtracting);
     virtual void CopyLoaderProgram(std::string_view BuildDir, std::string_view SetupProgram);
     // setup.1 anew: the program, then each presetup file.
@@ -233,6 +236,8 @@ protected:
 private:
     void fireAfterInstallObjects();
     void withdrawEarlierResumes();
+    // BuildSetup's work, all of it written into BuildDir.
+    void buildInto(std::string_view SetupProgram, const std::string& BuildDir, bool SelfExtracting);
     void makeDesignTranslator();
 
     bool autoMaximizeWindow_ = true;
@@ -249,6 +254,7 @@ private:
     bool running_ = false;
     bool failed_ = false;
     bool afterInstallObjectsFired_ = false;
+    bool undoOnFailure_ = false; // the run began a first install of the product
     bool archiveInfoRead_ = false;
     std::string pendingBatch_;
     bool batchPending_ = false;

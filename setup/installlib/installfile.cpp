@@ -304,6 +304,7 @@ void TCustomInstallFile::InstallOneFile()
     copy_ = false;
     counted_ = false;
     kept_ = false;
+    readOnlyCleared_ = false;
     createdFolders_.clear();
     extractName_.clear();
     try {
@@ -388,6 +389,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         }
         state_ = ifsNone;
     };
+    bool extracted = false;
     try {
         const std::string destDir = GetDestPath();
         if (!machine().directoryExists(destDir) && !CreateFolders(destDir, createdFolders_))
@@ -409,6 +411,7 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         Archive.BytesToFollow = [this, destDir] { return bytesStillToInstall(this, destDir); };
         Archive.SetFilesToProcess(std::vector<std::string> { SourcePath() });
         Archive.ExtractFiles();
+        extracted = true;
         if (inUse_)
             RegisterRestartReplacement();
         AfterFileInstalled();
@@ -418,9 +421,30 @@ void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& Arch
         InstallChildren();
     } catch (...) {
         finish();
+        if (readOnlyCleared_ && (!extracted || inUse_))
+            machine().setFileAttributes(DestinationPath(), win::FILE_ATTRIBUTE_READONLY);
+        ListForUndo(extracted);
         throw;
     }
     finish();
+}
+
+void TCustomInstallFile::ListForUndo(bool Extracted)
+{
+    // A failed run takes back what its entry lists: the file when it was
+    // written, the folders made for it in any case.
+    TInstallEngineInterface* engine = InstallEngine();
+    if (!engine || !engine->RunInProgress() || !Uninstall)
+        return;
+    const std::string key = std::string(UninstallKeyBase) + engine->ProductName();
+    try {
+        if (Extracted)
+            WriteUninstallInfo(key);
+        else
+            RecordFoldersCreated(key);
+    } catch (const std::exception&) {
+        // The run's own failure is the one reported.
+    }
 }
 
 void TCustomInstallFile::ReplaceInUseFile()
@@ -437,9 +461,16 @@ void TCustomInstallFile::ReplaceInUseFile()
     if (!m.fileExists(dest))
         return;
 
+    // A read-only copy (as files copied from a CD are) does not stop the
+    // replacement the overwrite rule asked for: the new file's attribute is
+    // the one that stays (the old one's comes back if the run fails).
+    if (const std::uint32_t attributes = m.fileAttributes(dest);
+        attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_READONLY))
+        readOnlyCleared_ = m.setFileAttributes(dest, attributes & ~win::FILE_ATTRIBUTE_READONLY);
+
     // The old file stays until the new one is complete; here it is only
     // asked whether a running program holds it. Only a sharing violation
-    // means that: a read-only or protected file is an error.
+    // means that: a protected file is an error.
     {
         win::File probe;
         if (probe.open(m, dest, win::GENERIC_WRITE, 0, win::OPEN_EXISTING))
@@ -681,13 +712,22 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
         RegistryWriteString(4, key, "Entries", std::to_string(n));
         return;
     }
+    ListInUninstallFiles(Key, path);
+}
+
+void TCustomInstallFile::ListInUninstallFiles(std::string_view Key, const std::string& Path)
+{
+    const std::string base(Key);
     std::string lastError;
     for (int attempt = 0; attempt <= kUninstallFilesKeyLimit; ++attempt) {
         const std::string key = base + "\\Files" + (attempt == 0 ? std::string() : std::to_string(attempt));
         try {
-            const int n = nextEntry(key);
-            RegistryWriteString(4, key, "File" + std::to_string(n), path);
-            RegistryWriteString(4, key, "Entries", std::to_string(n));
+            const std::string text = RegistryReadString(4, key, "Entries", "0");
+            int n = 0;
+            if (!TryStrToInt(text, n) || n < 0)
+                throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
+            RegistryWriteString(4, key, "File" + std::to_string(n + 1), Path);
+            RegistryWriteString(4, key, "Entries", std::to_string(n + 1));
             return;
         } catch (const Exception& e) {
             lastError = e.Message();

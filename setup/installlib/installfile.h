@@ -207,6 +207,11 @@ protected:
     void CheckDestDirNotBlank();
     // The folders this run created for the file, into the uninstall entry Key.
     void RecordFoldersCreated(std::string_view Key);
+    // Path as the next entry of the first "Files" list under Key that can take it.
+    void ListInUninstallFiles(std::string_view Key, const std::string& Path);
+    // After a failure inside the file's install: what it wrote goes into
+    // the uninstall entry, for the engine to take back.
+    void ListForUndo(bool Extracted);
 
 private:
     struct Proposal {
@@ -237,6 +242,7 @@ private:
     bool inUse_ = false;
     bool copy_ = false;
     bool kept_ = false; // this run left the file that was there (or skipped it)
+    bool readOnlyCleared_ = false; // the old file was read-only until this run replaced it
     bool counted_ = false; // this run added one to the file's SharedDLLs counter
     std::vector<std::string> createdFolders_; // made by this run for the file, outermost first
     int uniqueId_ = 0;

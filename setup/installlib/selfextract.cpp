@@ -13,6 +13,7 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/translator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -204,6 +205,7 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
 {
     ui::MessageService& messages = ui::MessageService::current();
     messages.pushBusyCursor();
+    std::string written;
     try {
         if (!CommandLine().Has(clSelfExtract))
             throw IEInstall("Sorry... You can only transfer this installation to floppies through the "
@@ -211,6 +213,7 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
         const std::string source = SetupOriginPath();
         const TSelfExtractInfo info = TSelfExtractInfo::FromBytes(ReadSelfExtractInfo(source));
         const std::string root = AddBackslash(Drive);
+        int disk = 1, disks = 1;
 
         win::File file;
         if (!file.open(
@@ -243,7 +246,6 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
             TQrleCompress splitter;
             splitter.SetCompressedFile(source);
             splitter.Offset = info.Files1First;
-            int disk = 1;
             splitter.OnNewDisk = [&](TQrleCompress&, int DiskNumber, std::string&) {
                 messages.popBusyCursor();
                 const ui::Answer answer = messages.show(ui::MessageKind::Question, Application().Title,
@@ -252,6 +254,7 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
                 if (answer == ui::Answer::Cancel)
                     throw IEInstall("Aborted by user");
                 disk = DiskNumber;
+                disks = std::max(disks, DiskNumber);
             };
             splitter.OnStatus = [&](TQrleCompress&, TlzhFileStats&) { messages.processMessages(); };
             try {
@@ -267,13 +270,20 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
                 throw;
             }
         }
+        // What is on which disk, so that they can be labelled.
+        written = info.Files1First > 0 ? "setup.exe, setup.1 and files.1 on disk 1" : "setup.exe and setup.1 on disk 1";
+        for (int volume = 2; volume <= disks; ++volume)
+            written += Format(", files.%d on disk %d", { volume, volume });
+        written = TranslateFormat("This installation was transferred to %d disk(s): %s.", { disks, written });
     } catch (const std::exception& e) {
+        failed_ = true;
         messages.popBusyCursor();
         messages.error(Application().Title, e.what());
         Application().Terminate();
         return;
     }
     messages.popBusyCursor();
+    messages.information(Application().Title, written);
     Application().Terminate();
 }
 

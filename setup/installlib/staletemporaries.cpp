@@ -156,6 +156,12 @@ void RemoveFolderTree(const std::string& Folder)
     m.removeDirectory(Folder);
 }
 
+void RemoveEndedLoaderFolder(const std::string& Folder)
+{
+    if (win::Machine::hasCurrent() && !pendingWork().Names(machine().fullPathName(Folder), true))
+        RemoveFolderTree(Folder);
+}
+
 void RemoveStaleTemporaries(const std::vector<std::string>& Folders, const std::string& OwnProgram)
 {
     if (!win::Machine::hasCurrent())

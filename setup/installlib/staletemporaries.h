@@ -31,6 +31,11 @@ bool IsLoaderFolder(const std::string& Folder);
 // Deletes Folder with everything in it; what cannot be deleted stays.
 void RemoveFolderTree(const std::string& Folder);
 
+// The loader's Folder once the setup it unpacked there has ended, however
+// it ended: removed unless a pending restart needs it (the resume runs
+// from there).
+void RemoveEndedLoaderFolder(const std::string& Folder);
+
 // Removes the stale temporaries from the Temp folder and from Folders
 // (each searched on its own, not below). OwnProgram is the running setup
 // program; its folder always stays.

@@ -98,18 +98,23 @@ std::string unsafeReason(win::Machine& machine, const std::string& path)
 
 class Uninstaller {
 public:
-    explicit Uninstaller(std::string Product)
+    // Undo: the entry is one that a failed run started; it may lack its
+    // name and command.
+    Uninstaller(std::string Product, bool Undo)
         : machine_(win::Machine::current())
         , product_(std::move(Product))
         , reg_(&machine_.registry())
+        , undo_(Undo)
     {
         reg_.SetRootKey(win::RootKey::LocalMachine);
     }
 
     TUninstallReport Run()
     {
+        if (undo_ && !reg_.KeyExists(std::string(kUninstallListKey) + "\\" + product_))
+            return std::move(report_); // the run stopped before it wrote anything
         findEntry();
-        const std::string program = checkEntry();
+        const std::string program = undo_ ? commandProgram() : checkEntry();
         readLists();
         readInstallRecords();
         findEngineFolders();
@@ -119,14 +124,15 @@ public:
         for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
-        if (left_.empty())
-            removeItem(Item { program, false, false });
+        if (left_.empty() && !program.empty())
+            removeItem(Item { program, false, false }, !undo_);
         try {
             // What a setup killed while it wrote these folders left in them.
             RemoveStaleTemporaries(folders_, std::string());
         } catch (const std::exception&) {
         }
         removeEmptyFolders();
+        writeRestartBatch();
         if (left_.empty() && unreleased_.empty()) {
             // Once, with the entry: a kept entry is uninstalled again later.
             releaseEngine();
@@ -204,6 +210,13 @@ private:
         if (!lists)
             refuse("the uninstall entry " + key + " holds no list of installed files");
         return program;
+    }
+
+    // The uninstall program an entry's command names; empty when there is none.
+    std::string commandProgram()
+    {
+        const std::string program = QuotedProgramOf(readString(report_.Key, "UninstallString").value_or(""));
+        return unsafeReason(machine_, program).empty() ? program : std::string();
     }
 
     void add(const std::string& list, const std::string& value, const std::string& path, bool activeX, bool program)
@@ -544,7 +557,9 @@ private:
             report_.Problems.push_back("the database engine's use count could not be lowered");
     }
 
-    void removeItem(const Item& item)
+    // Running is true for the uninstall program itself, which is in use for
+    // as long as this runs.
+    void removeItem(const Item& item, bool running = false)
     {
         if (inEngineFolder(item.Path)) {
             report_.Kept.push_back(item.Path + ": a file of the shared database engine");
@@ -572,7 +587,8 @@ private:
             return;
         }
         const std::uint32_t error = win::lastError();
-        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
+        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
+            || (running && error == win::ERROR_SHARING_VIOLATION && goesWithRestartBatch("ERASE", item.Path)))
             report_.RemovedAtRestart.push_back(item.Path);
         else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
@@ -653,11 +669,44 @@ private:
             const bool allGoing = std::all_of(entries.begin(), entries.end(), [&](const win::FindData& entry) {
                 return goingAtRestart.count(text::toUpper(dir + "\\" + entry.name)) != 0;
             });
-            if (allGoing && machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            if (allGoing
+                && (machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
+                    || (!restartBatch_.empty() && goesWithRestartBatch("RD", dir)))) {
                 report_.RemovedAtRestart.push_back(dir);
                 goingAtRestart.insert(text::toUpper(dir));
             }
         }
+    }
+
+    // Where Windows moves nothing at its start (the 95 family), the running
+    // uninstall program and the folders left holding only it go by a batch
+    // file that the next start runs once.
+    bool goesWithRestartBatch(const char* command, const std::string& path)
+    {
+        if (win::lastError() != win::ERROR_CALL_NOT_IMPLEMENTED)
+            return false;
+        restartBatch_.push_back(std::string(command) + " \"" + path + "\"");
+        return true;
+    }
+
+    void writeRestartBatch()
+    {
+        if (restartBatch_.empty())
+            return;
+        std::string batch;
+        try {
+            batch = GetTempBatchFile(false);
+        } catch (const std::exception&) {
+        }
+        batch = batch.substr(0, batch.find_last_of('.')) + ".bat";
+        std::string lines;
+        for (const std::string& line : restartBatch_)
+            lines += line + "\r\n";
+        lines += "ERASE \"" + batch + "\"\r\n";
+        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)
+            || !AddRunOnceValue("QuorleUninstall", "\"" + batch + "\"", true))
+            report_.Problems.push_back(
+                "the uninstall program could not be set to go at the next start of Windows (" + batch + ")");
     }
 
     void removeEmptyFolders()
@@ -692,6 +741,8 @@ private:
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed
     std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
+    std::vector<std::string> restartBatch_; // lines of the batch the next start runs
+    bool undo_ = false;
 };
 
 } // namespace
@@ -704,7 +755,15 @@ TUninstallReport UninstallProduct(std::string_view ProductName)
     // The name is one key below the uninstall list, never a path to another key.
     if (product.find_first_of("\\/") != std::string::npos)
         throw EUninstall("Nothing was removed: the product name " + product + " holds a backslash");
-    return Uninstaller(product).Run();
+    return Uninstaller(product, false).Run();
+}
+
+TUninstallReport UndoFailedInstall(std::string_view ProductName)
+{
+    const std::string product(ProductName);
+    if (product.empty() || product.find_first_of("\\/") != std::string::npos)
+        return {};
+    return Uninstaller(product, true).Run();
 }
 
 } // namespace installlib

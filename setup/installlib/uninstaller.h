@@ -75,4 +75,10 @@ inline constexpr const char* kUninstallListKey = "\\Software\\Microsoft\\Windows
 
 TUninstallReport UninstallProduct(std::string_view ProductName);
 
+// Takes back what a first install of the product wrote before it failed or
+// was cancelled, as UninstallProduct does, from the entry the run started
+// under the product's key as the engine names it (which may still lack its
+// name and command). Nothing when there is no such entry.
+TUninstallReport UndoFailedInstall(std::string_view ProductName);
+
 } // namespace installlib

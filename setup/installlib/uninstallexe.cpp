@@ -7,6 +7,7 @@
 #include "setup/installlib/install.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/uninstalllog.h"
 
 namespace installlib {
 
@@ -94,13 +95,19 @@ void TUninstallEXE::WriteUninstallInfo(std::string_view Key)
                              "was no TInstall component",
             { Name() });
     const std::string product = win::text::trim(engine->ProductName());
+    const std::string program = AddBackslash(RemoveBackslash(GetDestPath())) + DestName();
+    // The program may be the first file into the product's folder.
+    RecordFoldersCreated(Key);
+    // An earlier install into another folder left its own uninstall
+    // program there: it becomes one of the files to remove, so that
+    // uninstall leaves nothing of either install.
+    const std::string before = QuotedProgramOf(RegistryReadString(4, Key, "UninstallString", ""));
+    if (!before.empty() && !win::text::equalsNoCase(before, program))
+        ListInUninstallFiles(Key, before);
     RegistryWriteString(4, Key, "DisplayName", product);
     // Quoted: the program lies under "Program Files", whose blank would
     // otherwise end the program's name.
-    RegistryWriteString(4, Key, "UninstallString",
-        "\"" + AddBackslash(RemoveBackslash(GetDestPath())) + DestName() + "\" " + product);
-    // The program may be the first file into the product's folder.
-    RecordFoldersCreated(Key);
+    RegistryWriteString(4, Key, "UninstallString", "\"" + program + "\" " + product);
 }
 
 } // namespace installlib

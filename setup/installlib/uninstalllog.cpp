@@ -40,6 +40,13 @@ std::string FileStamp(const std::string& Path)
     return std::to_string(bytes.size()) + ";" + hash.toHex().toStdString();
 }
 
+std::string QuotedProgramOf(std::string_view Command)
+{
+    const auto end = Command.find('"', 1);
+    return Command.starts_with('"') && end != std::string_view::npos ? std::string(Command.substr(1, end - 1))
+                                                                     : std::string();
+}
+
 bool CreateFolders(const std::string& Path, std::vector<std::string>& Created)
 {
     win::Machine& m = machine();

@@ -34,6 +34,10 @@ inline constexpr const char* kKeptFileStamp = "kept";
 // "<size>;<SHA-256 in lower-case hex>" of the file; empty when it cannot be read.
 std::string FileStamp(const std::string& Path);
 
+// The program of an entry's quoted "UninstallString" ("\"C:\App\uninstall.exe\"
+// Product"); empty when the command does not begin with a quoted path.
+std::string QuotedProgramOf(std::string_view Command);
+
 // Creates the folder with its missing parents and appends those it made to
 // Created, outermost first. False when the folder could not be made (the
 // machine's last error says why).

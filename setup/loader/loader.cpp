@@ -8,6 +8,7 @@
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
 #include "setup/installlib/routines.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/installlib/staletemporaries.h"
 
 #include <stdexcept>
@@ -130,6 +131,9 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     win::Machine* machine = &Machine;
     if (Self.empty() || !machine->fileExists(Self))
         throw LoaderError("The setup program " + Self + " is not on the machine.");
+    // Nothing is unpacked while another setup or uninstall runs.
+    if (!machine->holdName(kSetupHoldName).holding() && win::lastError() == win::ERROR_ALREADY_EXISTS)
+        throw LoaderError(kSetupRunningText);
     const std::string self = machine->fullPathName(Self);
     const std::string sourceDir = RemoveBackslash(ExtractFilePath(self));
     bool toDisk = false;
@@ -167,7 +171,18 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
         start.Arguments.push_back("-f");
     start.Arguments.insert(start.Arguments.end(), Arguments.begin(), Arguments.end());
     machine->setCurrentDirectory(folder);
-    return Launch(start);
+    // The folder goes however the setup ended, unless its restart needs it.
+    int result;
+    try {
+        result = Launch(start);
+    } catch (...) {
+        inUse.release();
+        RemoveEndedLoaderFolder(folder);
+        throw;
+    }
+    inUse.release();
+    RemoveEndedLoaderFolder(folder);
+    return result;
 }
 
 } // namespace

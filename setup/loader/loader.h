@@ -10,8 +10,9 @@
 //
 // (-e only for the self-extracting file, -f when the arguments hold
 // *TODISK; the loader's own arguments follow). main.cpp starts the setup as
-// a program of the machine. A loader started from a link or a file manager
-// has no console, so failures go to a message box.
+// a program of the machine. When the setup has ended, however it ended,
+// the folder goes, unless a restart still needs it. A loader started from
+// a link or a file manager has no console, so failures go to a message box.
 
 #include "platform/win/machine.h"
 
@@ -34,10 +35,10 @@ using TSetupLauncher = std::function<int(const TSetupStart& Start)>;
 inline constexpr const char* kLoaderCaption = "Setup";
 
 // Self is the loader's own file on machine (which must be the current
-// machine). Every failure (no setup archive, a damaged one, no room to
-// unpack it, a setup that cannot be started) is shown in an error box of
-// ui::MessageService::current() naming the file and the cause, and the
-// result is then 1.
+// machine). Every failure (another setup running, no setup archive, a
+// damaged one, no room to unpack it, a setup that cannot be started) is
+// shown in an error box of ui::MessageService::current() naming the file
+// and the cause, and the result is then 1.
 int RunLoader(win::Machine& Machine, const std::string& Self, const std::vector<std::string>& Arguments,
     const TSetupLauncher& Launch);
 

@@ -6,17 +6,17 @@
 //
 //   loader --winroot DIR --self C:\path\setup.exe [arguments]
 //
-// Failures are shown in a message box (and written to standard error); the
-// window system is started only then, so a loader that works needs none.
+// Failures are shown in a message box (and written to standard error, and
+// not waited on where no window is seen); the window system is started only
+// then, so a loader that works needs none.
 
-#include "platform/ui/qt_message_service.h"
+#include "platform/ui/program_messages.h"
 #include "platform/win/machine.h"
 #include "platform/win/program.h"
 #include "setup/loader/loader.h"
 
 #include <QApplication>
 
-#include <cstdio>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -36,7 +36,6 @@ public:
     ui::Answer show(ui::MessageKind kind, const std::string& caption, const std::string& text,
         ui::Buttons buttons) override
     {
-        std::fprintf(stderr, "loader: %s\n", text.c_str());
         if (!QApplication::instance())
             app_ = std::make_unique<QApplication>(argc_, argv_);
         return qt_.show(kind, caption, text, buttons);
@@ -53,7 +52,7 @@ private:
     int& argc_;
     char** argv_;
     std::unique_ptr<QApplication> app_;
-    ui::QtMessageService qt_;
+    ui::ProgramMessageService qt_ { "loader" };
 };
 
 } // namespace

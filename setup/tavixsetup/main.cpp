@@ -9,13 +9,18 @@
 // finishes the install. The machine's root is DIR, else TAVIX_WINROOT; its
 // own path on the machine comes from TAVIX_WINPROGRAM, which the machine
 // sets when it starts the program (platform/win/program.h). Ends with 1
-// when the install failed or was cancelled, else 0.
+// when the install, the build or the floppy transfer failed or was
+// cancelled, or when another setup runs on the machine, else 0. Its boxes
+// also go to standard error and are not waited on where no window is seen.
 
-#include "platform/ui/qt_message_service.h"
+#include "platform/ui/program_messages.h"
+#include "platform/win/batch.h"
 #include "platform/win/program.h"
+#include "platform/win/text.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/install.h"
 #include "setup/installlib/installlibrary.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/installlib/ui/dialogwindows.h"
 #include "setup/installlib/ui/wizardpages.h"
 #include "setup/tavixsetup/form1.h"
@@ -24,10 +29,53 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <csignal>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kAfterExit = "--batch-after-exit";
+
+// Starts this program again, on its own, to run batch once this one has ended.
+void runAfterThisProgram(const win::Machine& machine, const std::string& batch)
+{
+    std::error_code ec;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    std::vector<std::string> words { self, "--winroot", machine.root().string(), kAfterExit, std::to_string(::getpid()),
+        machine.moduleFileName(), batch };
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (ec || ::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        std::fprintf(stderr, "tavixsetup: cannot start %s\n", batch.c_str());
+}
+
+// The other end: waits (a minute at most) until the program Pid has ended
+// and its file Program is free, then runs Batch.
+int runBatchAfterExit(const std::string& root, const std::vector<std::string>& arguments)
+{
+    auto machine = win::Machine::open(win::Machine::defaultRoot(root));
+    const pid_t pid = pid_t(std::atol(arguments.at(1).c_str()));
+    for (int i = 0; i < 1200 && (::kill(pid, 0) == 0 || machine->isHeld(arguments.at(2))); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return win::BatchInterpreter(*machine).runFile(arguments.at(3)).ok() ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,6 +88,8 @@ int main(int argc, char** argv)
         else
             arguments.push_back(arg);
     }
+    if (arguments.size() == 4 && arguments[0] == kAfterExit)
+        return runBatchAfterExit(root, arguments);
     QApplication app(argc, argv);
     app.setApplicationName("Tavixsoft - Install");
     app.setWindowIcon(tavixsetup::SetupIcon());
@@ -55,15 +105,30 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavixsetup: start it as a program of the machine (TAVIX_WINPROGRAM is not set)\n");
         return 2;
     }
+    ui::ProgramMessageService messages("tavixsetup");
+    // One setup (or uninstall) at a time on the machine, for as long as this runs.
+    const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
+    if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
+        messages.error(app.applicationName().toStdString(), installlib::kSetupRunningText);
+        return 1;
+    }
     win::Machine::setCurrent(machine);
-    // Programs the install starts afterwards run on by themselves; clean-up
-    // batch files run at once.
+    // Programs the install starts afterwards run on by themselves. Batch
+    // files (the clean-up of the setup's own folder) run once this program
+    // has ended: until then its file is in use, as on Windows.
     win::installProgramRunner(*machine, win::HostRunOptions { false, {} });
+    std::vector<std::string> batches;
+    machine->setProgramRunner([&batches, programs = machine->programRunner(), m = machine.get()](
+                                  const std::string& program, const std::string& line, int show) {
+        if (win::text::toUpper(program).ends_with(".BAT"))
+            batches.push_back(m->fullPathName(program));
+        else
+            programs(program, line, show);
+    });
 
     installlib::InstallLibraryStartup();
     installlib::RegisterDialogWindows();
     installlib::RegisterWizardPageClasses();
-    ui::QtMessageService messages;
     ui::MessageService::setCurrent(&messages);
     installlib::TApplication& application = installlib::Application();
     application.Title = "Tavixsoft - Install";
@@ -92,5 +157,7 @@ int main(int argc, char** argv)
     ui::MessageService::setCurrent(nullptr);
     installlib::InstallLibraryShutdown();
     win::Machine::setCurrent(nullptr);
+    for (const std::string& batch : batches)
+        runAfterThisProgram(*machine, batch);
     return code;
 }

@@ -11,6 +11,7 @@
 
 #include "platform/ui/qt_message_service.h"
 #include "platform/win/machine.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/installlib/uninstaller.h"
 
 #include <QApplication>
@@ -85,6 +86,13 @@ int main(int argc, char** argv)
     }
     try {
         auto machine = win::Machine::open(win::Machine::defaultRoot(root));
+        // Not while a setup or another uninstall runs.
+        const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
+        if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
+            std::fprintf(stderr, "%s Nothing was removed; run the uninstall again when it has ended.\n",
+                installlib::kSetupRunningText);
+            return 1;
+        }
         win::Machine::setCurrent(machine);
         const installlib::TUninstallReport report = installlib::UninstallProduct(product);
         for (const auto& path : report.Removed)

@@ -74,8 +74,8 @@ TEST_F(MachineTest, ConfigurationPersists)
 }
 
 // Catches a hold that outlives the program that took it (a killed setup's
-// files would then never count as leftovers) or that another program on
-// the same root cannot see.
+// files would then never count as leftovers, a killed setup would block
+// every later one) or that another program on the same root cannot see.
 TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
 {
     ASSERT_TRUE(machine->writeFile("C:\\TEMP\\QRL1.TMP", ""));
@@ -87,7 +87,8 @@ TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
     if (child == 0) {
         auto other = Machine::open(dir.path() / "root");
         const auto held = other->hold("C:\\TEMP\\QRL1.TMP");
-        char c = held.holding() ? '1' : '0';
+        const auto named = other->holdName("Setup");
+        char c = held.holding() && named.holding() ? '1' : '0';
         (void)!::write(ready[1], &c, 1);
         (void)!::read(stop[0], &c, 1); // ends, however it ends, with its hold taken
         ::_exit(0);
@@ -96,9 +97,12 @@ TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     EXPECT_EQ(c, '1');
     EXPECT_TRUE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    EXPECT_FALSE(machine->holdName("Setup").holding());
+    EXPECT_EQ(lastError(), ERROR_ALREADY_EXISTS);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_FALSE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    EXPECT_TRUE(machine->holdName("Setup").holding());
     for (int fd : { ready[0], ready[1], stop[0], stop[1] })
         ::close(fd);
     {

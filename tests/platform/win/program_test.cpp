@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -132,6 +133,36 @@ TEST_F(ProgramTest, ADetachedProgramRunsOnByItself)
     for (int i = 0; i < 250 && !written(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_TRUE(written()) << file;
+}
+
+// Catches a running program whose file a reinstall replaces or an uninstall
+// deletes under it: waited for, or run on by itself, a program holds its
+// file until it ends.
+TEST_F(ProgramTest, ARunningProgramsFileIsInUseUntilItEnds)
+{
+    const std::string waiter = "C:\\Program Files\\Tavix\\waiter.exe";
+    ASSERT_TRUE(machine->writeFile(waiter, programFileBytes("/bin/sh")));
+    const std::vector<std::string> script { "-c", "while [ ! -e stop ]; do sleep 0.02; done; rm stop" };
+    auto until = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 500 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    };
+    for (bool wait : { false, true }) {
+        std::thread starter([&] {
+            auto own = Machine::open(machine->root()); // one machine a thread
+            runProgramFile(*own, waiter, script, "C:\\Work Dir", HostRunOptions { wait, {} });
+        });
+        if (!wait)
+            starter.join();
+        until([&] { return machine->isHeld(waiter); });
+        EXPECT_FALSE(machine->deleteFile(waiter)) << (wait ? "waited for" : "detached");
+        EXPECT_EQ(lastError(), ERROR_SHARING_VIOLATION);
+        ASSERT_TRUE(machine->writeFile("C:\\Work Dir\\stop", ""));
+        if (wait)
+            starter.join();
+        until([&] { return !machine->isHeld(waiter); });
+    }
+    EXPECT_TRUE(machine->deleteFile(waiter));
 }
 
 // The restart's RunOnce commands and batch files go through the same runner.

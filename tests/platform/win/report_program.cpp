@@ -1,7 +1,8 @@
 // A host program for the tests of machine programs: writes what it was
 // given (arguments, host working folder, the machine's settings) to
-// report.txt in its working folder, one item a line, and ends with the exit
-// code named by TAVIX_REPORT_EXIT (0 when unset).
+// report.txt in its working folder (in the host folder TAVIX_REPORT_DIR
+// when set), one item a line, and ends with the exit code named by
+// TAVIX_REPORT_EXIT (0 when unset).
 
 #include <unistd.h>
 
@@ -11,7 +12,8 @@
 
 int main(int argc, char** argv)
 {
-    std::ofstream out("report.txt", std::ios::binary | std::ios::trunc);
+    const char* folder = std::getenv("TAVIX_REPORT_DIR");
+    std::ofstream out(folder ? std::string(folder) + "/report.txt" : "report.txt", std::ios::binary | std::ios::trunc);
     char cwd[4096] = {};
     out << "cwd=" << (getcwd(cwd, sizeof cwd) ? cwd : "") << "\n";
     for (const char* name : { "TAVIX_WINROOT", "TAVIX_WINPROGRAM", "TAVIX_WINCWD" }) {

@@ -159,8 +159,8 @@ TEST_F(BuildTest, MissingLoaderPiecesAndFailedCompressReportClearly)
 }
 
 // Catches a full build disk reported as something else, and a join that
-// fails half-way leaving a setup.exe without its trailer (or a temporary
-// file behind).
+// fails half-way leaving a setup.exe without its trailer, a bare loader or
+// a temporary file behind.
 TEST_F(BuildTest, FullBuildDiskLeavesTheLoaderAsItWas)
 {
     machine->mapDrive('E', dir.path() / "small", 1500);
@@ -182,12 +182,7 @@ TEST_F(BuildTest, FullBuildDiskLeavesTheLoaderAsItWas)
     } catch (const IEInstall& e) {
         EXPECT_EQ(std::string(e.what()).find("Cannot create the self-extracting exe because "), 0u) << e.what();
     }
-    EXPECT_TRUE(read("E:\\OUT\\setup.exe") == loader);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "small" / "OUT"))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "small" / "OUT")); // as before the build
 }
 
 // --- the self-extracting file ---

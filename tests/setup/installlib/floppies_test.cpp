@@ -46,7 +46,8 @@ protected:
 };
 
 // Catches volumes that do not read back as the product, a loader or
-// setup.1 cut at the wrong offset, and the program going on afterwards.
+// setup.1 cut at the wrong offset, the program going on afterwards, and a
+// transfer that does not say what went onto which disk.
 TEST_F(FloppyTest, SetupSpansSeveralDisks)
 {
     machine->setDriveCapacity('A', 8000);
@@ -54,7 +55,9 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     engine->Loaded();
     EXPECT_TRUE(Application().Terminated());
     EXPECT_EQ(askedTexts(),
-        (std::vector<std::string> { "Please insert disk #2", "Please insert disk #3", "Please insert disk #1" }));
+        (std::vector<std::string> { "Please insert disk #2", "Please insert disk #3", "Please insert disk #1",
+            "This installation was transferred to 3 disk(s): setup.exe, setup.1 and files.1 on disk 1, files.2 on "
+            "disk 2, files.3 on disk 3." }));
     EXPECT_EQ(messages.asked()[0].buttons, ui::Buttons::OkCancel);
     EXPECT_EQ(messages.busyDepth(), 0);
 
@@ -76,7 +79,8 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
 }
 
 // Catches a refused disk that goes on writing, is not reported with the
-// user-abort text, or leaves an unfinished archive volume on the disk.
+// user-abort text or as a failure, or leaves an unfinished archive volume
+// on the disk.
 TEST_F(FloppyTest, CancelAtTheSecondDiskStopsCleanly)
 {
     machine->setDriveCapacity('A', 8000);
@@ -86,6 +90,7 @@ TEST_F(FloppyTest, CancelAtTheSecondDiskStopsCleanly)
     engine->Loaded();
     EXPECT_TRUE(Application().Terminated());
     EXPECT_EQ(askedTexts(), (std::vector<std::string> { "Please insert disk #2", "Aborted by user" }));
+    EXPECT_TRUE(engine->Failed()); // the program ends with 1
     EXPECT_EQ(floppies->current(), 1);
     EXPECT_EQ(floppies->names(), (std::vector<std::string> { "setup.1", "setup.exe" }));
     EXPECT_EQ(messages.busyDepth(), 0);

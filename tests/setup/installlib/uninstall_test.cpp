@@ -1,5 +1,7 @@
 #include "installfile_fixture.h"
 
+#include "platform/win/batch.h"
+#include "platform/win/program.h"
 #include "setup/installlib/buildmode.h"
 #include "setup/installlib/grabcall.h"
 #include "setup/installlib/typecodes.h"
@@ -402,6 +404,23 @@ TEST_F(UninstallTest, FilesInUseGoAtTheRestartAndServersUnregister)
     EXPECT_TRUE(contains(machine->executedCommands(), "/UNREGSERVER"));
     machine->restart();
     EXPECT_FALSE(machine->fileExists(dest("APP.EXE")));
+}
+
+// Catches an uninstall that can never finish on the 95 family, where
+// nothing is deleted at the restart by MoveFileEx: the uninstall program
+// runs from the file it has to remove.
+TEST_F(UninstallTest, TheRunningUninstallProgramGoesAtTheRestartOnWindows95)
+{
+    machine->setWindowsKind(win::WindowsKind::Win95);
+    installProduct();
+    ASSERT_TRUE(machine->writeFile(dest("uninstall.exe"), win::programFileBytes(TAVIX_UNINSTALL_PROGRAM)));
+    EXPECT_EQ(win::runProgramFile(*machine, dest("uninstall.exe"), { "My Product" }, kDestDir), 0);
+    EXPECT_FALSE(machine->registry().keyExists(win::RootKey::LocalMachine, kEntry));
+    EXPECT_TRUE(machine->fileExists(dest("uninstall.exe")));
+    win::installBatchRunner(*machine);
+    machine->restart();
+    EXPECT_FALSE(machine->fileExists(dest("uninstall.exe")));
+    EXPECT_TRUE(machine->findFiles("C:\\TEMP\\*").empty());
 }
 
 namespace {

@@ -25,10 +25,15 @@
 #include "setup/installlib/routines.h"
 #include "tests/platform/net/test_servers.h"
 
+#include "setup/installlib/singlesetup.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTest>
 
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <unistd.h>
 
@@ -85,6 +90,19 @@ std::string differingNames(const std::map<std::string, std::string>& a, const st
 std::string quoted(const std::string& s)
 {
     return "'" + s + "'";
+}
+
+// The processes pid started, and theirs, the last started last.
+std::vector<pid_t> descendants(pid_t pid)
+{
+    std::vector<pid_t> out;
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (pid_t child; children >> child;) {
+        out.push_back(child);
+        const std::vector<pid_t> more = descendants(child);
+        out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
 }
 
 const std::vector<std::string> kWizard { "look", "next", "look", "next", "look", "next", "look", "next", "look",
@@ -292,6 +310,32 @@ TEST_F(EndToEndTest, BuildMakesASelfExtractingSetupOfTheLoaderAndBothArchives)
     EXPECT_EQ(size_t(info.Files1Last) + 1 + installlib::kSelfExtractTrailerSize, setupExe.size());
 }
 
+// Catches a failed build reported as success, waiting offscreen on a box
+// nobody sees, or leaving a bare loader beside the previous build's files.1.
+TEST_F(EndToEndTest, AFailedBuildSaysSoAndLeavesTheBuildFolderAsItWas)
+{
+    buildAndCopy();
+    auto built = [&] {
+        auto files = driveFiles(*build);
+        std::erase_if(files, [](const auto& entry) { return !entry.first.starts_with("build"); });
+        return files;
+    };
+    const auto before = built();
+    ASSERT_TRUE(build->deleteFile(str(kProductDataDir) + "\\Reparos.DB"));
+    QProcess builder;
+    builder.start(TAVIX_WIN_TOOL,
+        { "--winroot", QString::fromStdString(build->root().string()), "run", "C:\\Tavix\\Setup\\tavixsetup.exe",
+            "-b" });
+    const bool ended = builder.waitForFinished(60000);
+    for (pid_t pid : descendants(pid_t(builder.processId())))
+        ::kill(pid, SIGKILL);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(builder.exitCode(), 1);
+    EXPECT_NE(builder.readAllStandardError().toStdString().find("Could not open or find the following file"),
+        std::string::npos);
+    EXPECT_TRUE(built() == before) << differingNames(before, built());
+}
+
 // Catches a file installed elsewhere or changed on the way, a missing or
 // wrong link, an unquoted uninstall command, a counter that ignores the
 // system's own copy, and leftovers of the setup itself.
@@ -385,14 +429,15 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
         }
     });
     ASSERT_EQ(install({}, "C:\\DIST\\setup.exe", { "*TODISK" }), 0);
-    ASSERT_EQ(messages.asked().size(), asked.size()) << messages.asked().back().text;
+    ASSERT_EQ(messages.asked().size(), asked.size() + 1) << messages.asked().back().text;
+    EXPECT_EQ(messages.asked().back().text.rfind("This installation was transferred to ", 0), 0u);
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     floppies.insert(1);
     EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
 
     ASSERT_TRUE(target->deleteFile("C:\\DIST\\setup.exe"));
     ASSERT_EQ(install({ kWizard, { "look", "finish" } }, "A:\\setup.exe"), 0) << messages.asked().back().text;
-    EXPECT_EQ(messages.asked().size(), asked.size());
+    EXPECT_EQ(messages.asked().size(), asked.size() + 1);
     auto fromDisks = snapshot(*target);
 
     target = win::Machine::open(dir.path() / "single");
@@ -470,6 +515,9 @@ TEST_F(EndToEndTest, UninstallFromItsLinkPutsTheMachineBack)
     ASSERT_EQ(install(), 0) << log();
     ASSERT_TRUE(target->fileExists(kInstalled + "\\tavixcat.exe"));
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    // The uninstall program was running: it goes at the next start.
+    EXPECT_TRUE(target->fileExists(kInstalled + "\\uninstall.exe"));
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
     auto after = snapshot(*target);
 
     // What stays: the engine (its files, configuration and registry
@@ -532,6 +580,7 @@ TEST_F(EndToEndTest, AChangedTableAndTheFolderThatWasThereOutliveReinstallAndUni
     ASSERT_TRUE(target->writeFile(product + "\\Data\\Reparos.DB", "the user's repairs"));
     ASSERT_EQ(install({ wizard, { "finish" } }), 0) << log();
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
 
     EXPECT_EQ(read(*target, product + "\\Data\\Reparos.DB"), "the user's repairs");
     EXPECT_NE(log().find("Reparos.DB: changed since it was installed"), std::string::npos) << log();
@@ -543,6 +592,22 @@ TEST_F(EndToEndTest, AChangedTableAndTheFolderThatWasThereOutliveReinstallAndUni
         (std::set<std::string> { "My Documents/", "My Documents/Tavix Electronics/",
             "My Documents/Tavix Electronics/Data/", "My Documents/Tavix Electronics/Data/Reparos.DB" }));
     EXPECT_FALSE(target->directoryExists(kMenu));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+}
+
+// Catches a reinstall into another folder after which uninstall leaves the
+// first folder's uninstall program and folders, with no entry left to
+// remove them.
+TEST_F(EndToEndTest, AfterInstallsIntoTwoFoldersUninstallLeavesNothingOfEither)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    ASSERT_EQ(install({ { "next", "next", "next", "type:C:\\Other", "next", "next" }, { "finish" } }), 0) << log();
+    ASSERT_TRUE(target->fileExists("C:\\Other\\Tavix Electronics\\uninstall.exe"));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    ASSERT_EQ(tool(target->root(), "restart"), 0) << log();
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(target->directoryExists("C:\\Other"));
     EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
 }
 
@@ -561,6 +626,43 @@ protected:
 };
 
 } // namespace
+
+// Catches two setups at once on one machine, which change the engine's
+// configuration under each other: a second start is refused at once and
+// touches nothing, and a killed setup blocks no later one.
+TEST_F(EndToEndTest, ASecondSetupIsRefusedWhileOneRuns)
+{
+    buildAndCopy();
+    const QStringList run { "--winroot", QString::fromStdString(target->root().string()), "run",
+        "C:\\DIST\\setup.exe" };
+    QProcess first, second;
+    first.start(TAVIX_WIN_TOOL, run);
+    ASSERT_TRUE(first.waitForStarted(10000));
+    // It took the hold long before its run record, and waits for the user
+    // once the registry stays as it is.
+    std::string registry;
+    for (int i = 0, same = 0; i < 1500 && same < 10; ++i) {
+        QTest::qWait(20);
+        const std::string now = tavix::testing::readFile(target->root() / "registry.reg");
+        same = now == registry && now.find("Quorle") != std::string::npos ? same + 1 : 0;
+        registry = now;
+    }
+    const auto before = snapshot(*target);
+    second.start(TAVIX_WIN_TOOL, run);
+    const bool ended = second.waitForFinished(60000);
+    for (pid_t pid : descendants(pid_t(second.processId())))
+        ::kill(pid, SIGKILL); // a second wizard
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_NE(second.readAllStandardError().toStdString().find(installlib::kSetupRunningText), std::string::npos);
+    EXPECT_TRUE(snapshot(*target) == before) << differingNames(before, snapshot(*target));
+
+    const std::vector<pid_t> started = descendants(pid_t(first.processId()));
+    ASSERT_FALSE(started.empty());
+    ::kill(started.back(), SIGKILL); // the setup program
+    EXPECT_TRUE(first.waitForFinished(20000));
+    EXPECT_TRUE(target->holdName(installlib::kSetupHoldName).holding());
+}
 
 // Catches a Cancel that leaves anything behind: files, links, entries, the
 // run record, a restart entry or the setup's own Temp folder.
@@ -582,6 +684,38 @@ TEST_P(CancelTest, CancelOnAPageInstallsNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, CancelTest, ::testing::Range(0, 5));
+
+// Catches a failed first install that leaves its files, its Temp folder on
+// a full disk, or an entry without an uninstall program that nobody can
+// remove: the machine is as it was (the shared engine aside).
+TEST_F(EndToEndTest, AFailedFirstInstallTakesBackWhatItWrote)
+{
+    buildAndCopy();
+    const auto info = installlib::TSelfExtractInfo::FromBytes(
+        std::string_view(setupExe).substr(setupExe.size() - installlib::kSelfExtractTrailerSize));
+    std::string damaged = setupExe;
+    for (size_t at = size_t(info.Files1First + (info.Files1Last - info.Files1First) * 2 / 3), n = 0; n < 64; ++n)
+        damaged[at + n] ^= 0x5a;
+    const struct {
+        std::string name, setup;
+        std::uint64_t room; // left on C: for the install, 0: no limit
+    } cases[] = { { "damaged", damaged, 0 }, { "full", setupExe, 560000 } };
+    for (const auto& c : cases) {
+        target = win::Machine::open(dir.path() / c.name);
+        ASSERT_TRUE(target->forceDirectories("C:\\DIST"));
+        ASSERT_TRUE(target->writeFile("C:\\DIST\\setup.exe", c.setup));
+        if (c.room) {
+            target->setDriveCapacity('C', 1ull << 40);
+            target->setDriveCapacity('C', (1ull << 40) - *target->diskFreeSpace("C:\\") + c.room);
+        }
+        user.seen.clear();
+        EXPECT_EQ(install({ kWizard, { "look", "finish" } }), 1) << c.name;
+        EXPECT_EQ(user.seen.back(), "Setup incomplete: Finish") << c.name;
+        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << c.name;
+        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << c.name;
+        EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1")) << c.name;
+    }
+}
 
 // Catches a library in use that is never replaced, a restart that does not
 // finish the install, or a run record left after it.

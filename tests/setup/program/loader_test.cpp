@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace installlib;
 
 namespace {
@@ -32,9 +34,12 @@ protected:
         ASSERT_TRUE(archive.AddFiles(false, 1));
         ASSERT_TRUE(machine->readFile("C:\\BUILD MACHINE\\setup.1", setup1));
         loader = win::programFileBytes(TAVIX_LOADER);
+        // Outside the folder the loader removes when the setup has ended.
+        setenv("TAVIX_REPORT_DIR", dir.path().c_str(), 1);
     }
     void TearDown() override
     {
+        unsetenv("TAVIX_REPORT_DIR");
         InstallLibraryShutdown();
         win::Machine::setCurrent(nullptr);
     }
@@ -55,12 +60,7 @@ protected:
         return win::runProgramFile(*machine, program, args, "C:\\DIST");
     }
 
-    std::string report(const std::string& folder)
-    {
-        std::string bytes;
-        EXPECT_TRUE(machine->readFile(folder + "\\report.txt", bytes));
-        return bytes;
-    }
+    std::string report() { return tavix::testing::readFile(dir.path() / "report.txt"); }
 
     tavix::testing::TempDir dir { "loader" };
     std::shared_ptr<win::Machine> machine;
@@ -70,23 +70,30 @@ protected:
 } // namespace
 
 // Catches a loader that reads the wrong bytes of itself, unpacks elsewhere
-// than Temp, or starts the setup with arguments the engine cannot use.
+// than Temp, starts the setup with arguments the engine cannot use, or
+// leaves the folder it unpacked into when the setup has ended (however it
+// ended) and no restart needs it.
 TEST_F(LoaderTest, TheSelfExtractingFileUnpacksIntoTempAndStartsTheSetup)
 {
     ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", selfExtracting()));
-    ASSERT_EQ(start("C:\\DIST\\setup.exe", { "extra" }), 0);
+    setenv("TAVIX_REPORT_EXIT", "1", 1);
+    ASSERT_EQ(start("C:\\DIST\\setup.exe", { "extra" }), 1);
+    unsetenv("TAVIX_REPORT_EXIT");
 
-    std::string bytes;
-    ASSERT_TRUE(machine->readFile("C:\\TEMP\\QS1\\IDAPINST.DLL", bytes));
-    EXPECT_EQ(bytes, std::string(3000, 'i'));
-    const std::string r = report("C:\\TEMP\\QS1");
+    const std::string r = report();
     EXPECT_NE(r.find("TAVIX_WINPROGRAM=C:\\TEMP\\QS1\\tavixsetup.exe\n"), std::string::npos) << r;
     EXPECT_NE(r.find("TAVIX_WINCWD=C:\\TEMP\\QS1\n"), std::string::npos) << r;
     EXPECT_NE(r.find("arg=-sC:\\DIST\narg=-esetup.exe\narg=-c\narg=extra\n"), std::string::npos) << r;
+    EXPECT_FALSE(machine->directoryExists("C:\\TEMP\\QS1"));
 
-    // A second start gets a folder of its own.
+    // A folder that the restart's resume runs from stays.
+    machine->registry().writeString(win::RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+        "QuorleUnfinished", "\"C:\\TEMP\\QS1\\tavixsetup.exe\" -r");
     ASSERT_EQ(start("C:\\DIST\\setup.exe", { "*TODISK" }), 0);
-    EXPECT_NE(report("C:\\TEMP\\QS2").find("arg=-c\narg=-f\narg=*TODISK\n"), std::string::npos);
+    EXPECT_NE(report().find("arg=-c\narg=-f\narg=*TODISK\n"), std::string::npos);
+    std::string bytes;
+    ASSERT_TRUE(machine->readFile("C:\\TEMP\\QS1\\IDAPINST.DLL", bytes));
+    EXPECT_EQ(bytes, std::string(3000, 'i'));
 }
 
 TEST_F(LoaderTest, ABareLoaderTakesSetup1BesideIt)
@@ -94,7 +101,7 @@ TEST_F(LoaderTest, ABareLoaderTakesSetup1BesideIt)
     ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", loader));
     ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.1", setup1));
     ASSERT_EQ(start("C:\\DIST\\setup.exe", {}), 0);
-    const std::string r = report("C:\\TEMP\\QS1");
+    const std::string r = report();
     EXPECT_NE(r.find("arg=-sC:\\DIST\narg=-c\n"), std::string::npos) << r;
     EXPECT_EQ(r.find("arg=-e"), std::string::npos) << r;
 }
