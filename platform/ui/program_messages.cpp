@@ -3,15 +3,24 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace ui {
 
 bool WindowsAreSeen()
 {
-    if (!QGuiApplication::instance())
+    if (QGuiApplication::instance()) {
+        const QString platform = QGuiApplication::platformName();
+        return platform != "offscreen" && platform != "minimal";
+    }
+    // No application yet: the one that would be made takes its platform
+    // from the environment, and needs a display unless one is named.
+    const char* named = std::getenv("QT_QPA_PLATFORM");
+    const std::string platform = named ? named : "";
+    if (platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0)
         return false;
-    const QString platform = QGuiApplication::platformName();
-    return platform != "offscreen" && platform != "minimal";
+    return !platform.empty() || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
 }
 
 Answer ProgramMessageService::show(

@@ -27,8 +27,9 @@ private:
     std::string program_;
 };
 
-// False under a window system that shows nothing (or before there is an
-// application).
+// False under a window system that shows nothing. Before there is an
+// application, says whether one made now would show its windows (a
+// platform that shows them, or a display to show them on).
 bool WindowsAreSeen();
 
 } // namespace ui

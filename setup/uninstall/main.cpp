@@ -9,7 +9,7 @@
 // What was removed goes to standard output; the end (what was kept and why,
 // or what went wrong) also shows in a window when there is a screen for one.
 
-#include "platform/ui/qt_message_service.h"
+#include "platform/ui/program_messages.h"
 #include "platform/win/machine.h"
 #include "setup/installlib/singlesetup.h"
 #include "setup/installlib/uninstaller.h"
@@ -24,17 +24,6 @@
 #include <vector>
 
 namespace {
-
-// A window needs a screen: none offscreen or without a display, where a box
-// would wait for an answer nobody can give.
-bool canShowWindows()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const std::string name = platform ? platform : "";
-    if (name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0)
-        return false;
-    return !name.empty() || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-}
 
 // Lines of "path: reason" grouped under each reason, in the order met.
 std::string byReason(const std::string& heading, const std::vector<std::string>& lines)
@@ -59,7 +48,7 @@ std::string byReason(const std::string& heading, const std::vector<std::string>&
 
 void showEnd(int& argc, char** argv, const std::string& product, ui::MessageKind kind, const std::string& text)
 {
-    if (!canShowWindows())
+    if (!ui::WindowsAreSeen())
         return;
     QApplication app(argc, argv);
     ui::QtMessageService messages;
