@@ -78,8 +78,10 @@ int main(int argc, char** argv)
         // Not while a setup or another uninstall runs.
         const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
         if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
-            std::fprintf(stderr, "%s Nothing was removed; run the uninstall again when it has ended.\n",
-                installlib::kSetupRunningText);
+            const std::string refused = std::string(installlib::kSetupRunningText)
+                + " Nothing was removed; run the uninstall again when it has ended.";
+            std::fprintf(stderr, "%s\n", refused.c_str());
+            showEnd(argc, argv, product, ui::MessageKind::Warning, refused);
             return 1;
         }
         win::Machine::setCurrent(machine);
