@@ -30,6 +30,11 @@ struct ScopedFd {
     }
 };
 
+// The stems of the temporary files of writeFile and copyFile, for their
+// names and for finding what killed writers left, whatever file they wrote.
+const std::string kWriteTemp = "write-", kCopyTemp = "copy-";
+const std::vector<std::string> kWritersTemps { kWriteTemp + "*", kCopyTemp + "*" };
+
 bool hostIsReadOnly(const fs::path& host)
 {
     struct stat st { };
@@ -153,8 +158,7 @@ void Machine::removeKilledWritersTemps(const std::string& folder)
     const int dirFd = openBeneath(host, O_PATH | O_DIRECTORY);
     if (dirFd < 0)
         return;
-    hostfile::removeDeadWritersTemps(host, "write-*", dirFd);
-    hostfile::removeDeadWritersTemps(host, "copy-*", dirFd);
+    hostfile::removeDeadWritersTemps(host, kWritersTemps, dirFd);
     ::close(dirFd);
 }
 
@@ -435,9 +439,10 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     const int in = openBeneath(src, O_RDONLY);
     const int dirFd = in < 0 ? -1 : openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY);
     fs::path tmp;
+    // What killed writers left in the folder goes with the next write into it.
     if (dirFd >= 0)
-        hostfile::removeDeadWritersTemps(dst.parent_path(), "copy-" + dst.filename().string(), dirFd);
-    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp, dirFd);
+        hostfile::removeDeadWritersTemps(dst.parent_path(), kWritersTemps, dirFd);
+    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
         char buffer[65536];
@@ -533,6 +538,10 @@ bool Machine::removeDirectory(const std::string& path)
         setLastError(ERROR_DIRECTORY);
         return false;
     }
+    // A folder that no listing shows anything in is not kept by what killed
+    // writers left there.
+    if (ScopedFd folder { openBeneath(host, O_PATH | O_DIRECTORY) }; folder.fd >= 0)
+        hostfile::removeDeadWritersTemps(host, kWritersTemps, folder.fd);
     if (!fs::is_empty(host, ec)) {
         setLastError(ERROR_DIR_NOT_EMPTY);
         return false;
@@ -574,7 +583,7 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
         if (it->is_symlink(ec2))
             continue;
         std::string name = it->path().filename().string();
-        if (!text::wildcardMatch(mask, name))
+        if (!text::wildcardMatch(mask, name) || hostfile::isTempName(name, kWritersTemps))
             continue;
         FindData f;
         f.name = name;
@@ -714,9 +723,9 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
         return false;
     }
     fs::path tmp;
-    // What a killed writer of this file left goes with the next write of it.
-    hostfile::removeDeadWritersTemps(host.parent_path(), "write-" + host.filename().string(), dirFd);
-    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp, dirFd);
+    // What killed writers left in the folder goes with the next write into it.
+    hostfile::removeDeadWritersTemps(host.parent_path(), kWritersTemps, dirFd);
+    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp + host.filename().string(), tmp, dirFd);
     bool ok = fd >= 0;
     if (ok) {
         ok = hostfile::writeAll(fd, bytes);

@@ -5,12 +5,16 @@
 #include "machine_fixture.h"
 
 #include "platform/win/file.h"
+#include "platform/win/hostfile.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +35,36 @@ int waitFor(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
+// Runs each program in a process of its own, all starting at once; their
+// exit codes (1 when one throws).
+std::vector<int> runTogether(const std::vector<std::function<int()>>& programs)
+{
+    int gate[2];
+    if (pipe(gate) != 0)
+        return {};
+    std::vector<pid_t> pids;
+    for (const auto& program : programs) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(gate[1]);
+            char c;
+            (void)!read(gate[0], &c, 1);
+            try {
+                _exit(program());
+            } catch (const std::exception&) {
+                _exit(1);
+            }
+        }
+        pids.push_back(pid);
+    }
+    close(gate[0]);
+    close(gate[1]);
+    std::vector<int> codes;
+    for (pid_t pid : pids)
+        codes.push_back(pid > 0 ? waitFor(pid) : 98);
+    return codes;
+}
+
 } // namespace
 
 // Catches machine.ini written without re-reading it under a lock (marks of
@@ -39,46 +73,21 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
 {
     constexpr int kPrograms = 4, kEach = 12;
     const fs::path root = machine->root();
-    int gate[2];
-    ASSERT_EQ(pipe(gate), 0);
-    std::vector<pid_t> writers;
-    for (int p = 0; p < kPrograms; ++p) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(gate[1]);
-            char c;
-            (void)!read(gate[0], &c, 1); // all start together
-            try {
-                auto m = Machine::open(root);
-                for (int i = 0; i < kEach; ++i)
-                    m->setInUse(markName(p, i), true);
-            } catch (const std::exception&) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-        writers.push_back(pid);
-    }
-    const pid_t reader = fork();
-    ASSERT_GE(reader, 0);
-    if (reader == 0) {
-        close(gate[1]);
-        char c;
-        (void)!read(gate[0], &c, 1);
-        try {
-            for (int i = 0; i < 60; ++i)
-                Machine::open(root);
-        } catch (const std::exception&) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    close(gate[0]);
-    close(gate[1]);
-    for (pid_t pid : writers)
-        EXPECT_EQ(waitFor(pid), 0);
-    EXPECT_EQ(waitFor(reader), 0) << "a reader met a torn machine.ini";
+    std::vector<std::function<int()>> programs;
+    for (int p = 0; p < kPrograms; ++p)
+        programs.push_back([&, p] {
+            auto m = Machine::open(root);
+            for (int i = 0; i < kEach; ++i)
+                m->setInUse(markName(p, i), true);
+            return 0;
+        });
+    programs.push_back([&] {
+        for (int i = 0; i < 60; ++i)
+            Machine::open(root);
+        return 0;
+    });
+    const std::vector<int> codes = runTogether(programs);
+    EXPECT_EQ(codes, std::vector<int>(kPrograms + 1, 0)) << "the last is a reader that met a torn machine.ini";
 
     auto fresh = Machine::open(root);
     int marked = 0;
@@ -89,6 +98,57 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
     // This program's own change keeps the marks the others made.
     machine->setInUse("C:\\MINE.DLL", true);
     EXPECT_TRUE(Machine::open(root)->isInUse(markName(kPrograms - 1, kEach - 1)));
+}
+
+// Catches INI writes whose read-change-write other programs' writes come
+// between: each reports success, and the keys the others wrote are gone.
+TEST_F(MachineTest, ProgramsWritingOneIniAtOnceLoseNoKey)
+{
+    constexpr int kPrograms = 4, kEach = 150;
+    const fs::path root = machine->root();
+    std::vector<std::function<int()>> programs;
+    for (int p = 0; p < kPrograms; ++p)
+        programs.push_back([&, p] {
+            auto m = Machine::open(root);
+            for (int i = 0; i < kEach; ++i)
+                if (!m->writePrivateProfileString("Keys", markName(p, i), std::string("1"), "SHARED.INI"))
+                    return 1;
+            return 0;
+        });
+    EXPECT_EQ(runTogether(programs), std::vector<int>(kPrograms, 0));
+    EXPECT_EQ(machine->profileKeyNames("Keys", "SHARED.INI").size(), size_t(kPrograms * kEach));
+}
+
+// Catches what killed writers leave beside the files they wrote: listed to
+// programs on the machine, and kept until that very file is written again.
+TEST_F(MachineTest, KilledWritersTemporaryFilesAreHiddenAndSwept)
+{
+    ASSERT_TRUE(machine->forceDirectories("C:\\APP"));
+    ASSERT_TRUE(machine->forceDirectories("C:\\GONE"));
+    const std::vector<fs::path> folders { host("C:\\WINNT"), host("C:\\APP"), host("C:\\GONE") };
+    const auto temps = [](const fs::path& folder) {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(folder))
+            n += e.path().filename().string().ends_with(".tmp") ? 1 : 0;
+        return n;
+    };
+    fs::path made;
+    // Writers killed between their temporary file and its rename, and one
+    // still writing (this program).
+    EXPECT_EQ(runTogether({ [&] {
+        for (const auto& folder : folders)
+            close(hostfile::createTemp(folder, "write-WIN.INI", made));
+        return 0;
+    } }),
+        std::vector<int> { 0 });
+    close(hostfile::createTemp(folders[1], "write-LIVE.INI", made));
+
+    EXPECT_TRUE(machine->findFiles("C:\\APP\\*").empty());
+    ASSERT_TRUE(machine->writePrivateProfileString("S", "K", std::string("V"), "C:\\APP\\OTHER.INI"));
+    EXPECT_EQ(temps(folders[1]), 1) << "the live writer's file stays";
+    EXPECT_TRUE(machine->removeDirectory("C:\\GONE"));
+    Machine::open(machine->root());
+    EXPECT_EQ(temps(folders[0]), 0);
 }
 
 // Catches the machine's temporary files made under fixed names, where a
