@@ -77,10 +77,11 @@ bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
     if (fs::is_directory(host, ec))
         return true;
     // Changed through a descriptor opened beneath the drive: a link swapped
-    // in on the way does not pass the change to a file outside.
+    // in on the way does not pass the change to a file outside. A file with
+    // a second hard link may be someone else's (outside the machine, too).
     ScopedFd file { openBeneath(host, O_RDONLY) };
     struct stat st { };
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_nlink > 1)
         || ::fchmod(file.fd,
                (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR) : (st.st_mode & 07777) | S_IWUSR)
             != 0) {
@@ -647,7 +648,9 @@ std::string Machine::tempFileName(const std::string& directory, const std::strin
         fs::path host;
         if (!resolve(name, host))
             return {};
-        int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0644);
+        // Beneath the drive, as every other call: a folder swapped for a
+        // link since the check does not take the file outside the root.
+        const int fd = openBeneath(host, O_CREAT | O_EXCL | O_WRONLY);
         if (fd >= 0) {
             ::close(fd);
             return name;

@@ -174,6 +174,17 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
     ASSERT_TRUE(machine->readFile("C:\\B.TXT", bytes));
     EXPECT_EQ(bytes, "new");
     EXPECT_EQ(Machine::open(machine->root())->userDefaultLangId(), 0x0407);
+
+    // A link at a lock file makes no file outside; the machine is refused.
+    for (const char* lock : { "machine.lock", "registry.lock" }) {
+        const fs::path planted = machine->root() / lock;
+        fs::rename(planted, machine->root() / "kept.lock");
+        fs::create_symlink(outside.path() / lock, planted);
+        EXPECT_THROW(Machine::open(machine->root()), MachineError) << lock;
+        EXPECT_FALSE(fs::exists(outside.path() / lock)) << lock;
+        fs::remove(planted);
+        fs::rename(machine->root() / "kept.lock", planted);
+    }
 }
 
 // Catches a drive folder (or a folder on the way to it) that is a link
@@ -231,28 +242,26 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
             names.insert(e.path().filename().string());
         return names;
     };
+    // A folder of the same name inside and outside: a temporary file made
+    // through the link would land there.
+    fs::create_directory(outside.path() / "T");
     const std::set<std::string> victims = before();
-    ASSERT_TRUE(machine->forceDirectories("C:\\A"));
+    ASSERT_TRUE(machine->forceDirectories("C:\\A\\T"));
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(machine->writeFile("C:\\A\\D" + std::to_string(i) + ".TXT", "ours"));
+    // The folder and a link out of the root change places over and over;
+    // the link stands half of the time, so that it often comes between a
+    // check and an open.
     const fs::path folder = host("C:\\A");
-    const fs::path parked = folder.parent_path() / "A.real";
+    const fs::path link = folder.parent_path() / "A.link";
+    fs::create_directory_symlink(outside.path(), link);
+    ASSERT_EQ(renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE), 0);
     std::atomic<bool> stop { false };
     std::thread swapper([&] {
-        std::error_code ec;
-        // The link stands about half of the time, so that it often comes
-        // between a check and an open.
-        auto pause = [] {
+        while (!stop) {
+            renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
             const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
             while (std::chrono::steady_clock::now() < until) { }
-        };
-        while (!stop) {
-            fs::rename(folder, parked, ec);
-            fs::create_directory_symlink(outside.path(), folder, ec);
-            pause();
-            fs::remove(folder, ec);
-            fs::rename(parked, folder, ec);
-            pause();
         }
     });
     int opened = 0;
@@ -264,6 +273,7 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
         f.close();
         if (i % 100 == 0)
             machine->writeFile("C:\\A\\W" + std::to_string(i % 20) + ".TXT", "x");
+        machine->deleteFile(machine->tempFileName("C:\\A\\T", "ESC"));
         if (i % 40 == 0) {
             const std::string n = std::to_string(i / 40 % 20);
             machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_READONLY);
@@ -276,7 +286,10 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
     swapper.join();
     EXPECT_GT(opened, 0);
     EXPECT_EQ(before(), victims);
+    EXPECT_TRUE(fs::is_empty(outside.path() / "T"));
     for (const auto& name : victims) {
+        if (name == "T")
+            continue;
         EXPECT_EQ(tavix::testing::readFile(outside.path() / name), "victim") << name;
         EXPECT_TRUE((fs::status(outside.path() / name).permissions() & fs::perms::owner_write) != fs::perms::none);
     }
@@ -297,6 +310,12 @@ TEST_F(MachineTest, HardLinkedFileIsNotWrittenThrough)
     std::string bytes;
     EXPECT_TRUE(machine->readFile("C:\\H.TXT", bytes));
     EXPECT_EQ(bytes, "inside");
+    // Nor are its attributes changed: the other link keeps its mode.
+    fs::permissions(host("C:\\H.TXT"), fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_FALSE(machine->setFileAttributes("C:\\H.TXT", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(fs::status(outside.path() / "other").permissions() & fs::perms::owner_write, fs::perms::none);
+    fs::permissions(host("C:\\H.TXT"), fs::perms::owner_write, fs::perm_options::add);
     // A whole-file write puts a new file in place; the other link keeps its bytes.
     EXPECT_TRUE(machine->writeFile("C:\\H.TXT", "new"));
     EXPECT_EQ(tavix::testing::readFile(outside.path() / "other"), "inside");
