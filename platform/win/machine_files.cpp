@@ -83,7 +83,8 @@ bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
     struct stat st { };
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_nlink > 1)
         || ::fchmod(file.fd,
-               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR) : (st.st_mode & 07777) | S_IWUSR)
+               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR)
+                                                      : (st.st_mode & 07777) | S_IWUSR)
             != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -443,7 +444,8 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     // What killed writers left in the folder goes with the next write into it.
     if (dirFd >= 0)
         hostfile::removeDeadWritersTemps(dst.parent_path(), kWritersTemps, dirFd);
-    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
+    const int out
+        = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
         char buffer[65536];

@@ -10,12 +10,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <thread>
-#include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -65,6 +65,23 @@ std::vector<int> runTogether(const std::vector<std::function<int()>>& programs)
     return codes;
 }
 
+// Programs on the machine in root, each taking steps 0 to steps - 1 in
+// turn; a step that fails ends its program with 1.
+std::vector<std::function<int()>> programsOn(
+    const fs::path& root, int programs, int steps, const std::function<bool(Machine&, int, int)>& step)
+{
+    std::vector<std::function<int()>> out;
+    for (int p = 0; p < programs; ++p)
+        out.push_back([=] {
+            auto m = Machine::open(root);
+            for (int i = 0; i < steps; ++i)
+                if (!step(*m, p, i))
+                    return 1;
+            return 0;
+        });
+    return out;
+}
+
 } // namespace
 
 // Catches machine.ini written without re-reading it under a lock (marks of
@@ -73,14 +90,10 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
 {
     constexpr int kPrograms = 4, kEach = 12;
     const fs::path root = machine->root();
-    std::vector<std::function<int()>> programs;
-    for (int p = 0; p < kPrograms; ++p)
-        programs.push_back([&, p] {
-            auto m = Machine::open(root);
-            for (int i = 0; i < kEach; ++i)
-                m->setInUse(markName(p, i), true);
-            return 0;
-        });
+    auto programs = programsOn(root, kPrograms, kEach, [](Machine& m, int p, int i) {
+        m.setInUse(markName(p, i), true);
+        return true;
+    });
     programs.push_back([&] {
         for (int i = 0; i < 60; ++i)
             Machine::open(root);
@@ -105,17 +118,11 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
 TEST_F(MachineTest, ProgramsWritingOneIniAtOnceLoseNoKey)
 {
     constexpr int kPrograms = 4, kEach = 150;
-    const fs::path root = machine->root();
-    std::vector<std::function<int()>> programs;
-    for (int p = 0; p < kPrograms; ++p)
-        programs.push_back([&, p] {
-            auto m = Machine::open(root);
-            for (int i = 0; i < kEach; ++i)
-                if (!m->writePrivateProfileString("Keys", markName(p, i), std::string("1"), "SHARED.INI"))
-                    return 1;
-            return 0;
-        });
-    EXPECT_EQ(runTogether(programs), std::vector<int>(kPrograms, 0));
+    EXPECT_EQ(runTogether(programsOn(machine->root(), kPrograms, kEach,
+                  [](Machine& m, int p, int i) {
+                      return m.writePrivateProfileString("Keys", markName(p, i), std::string("1"), "SHARED.INI");
+                  })),
+        std::vector<int>(kPrograms, 0));
     EXPECT_EQ(machine->profileKeyNames("Keys", "SHARED.INI").size(), size_t(kPrograms * kEach));
 }
 
