@@ -5,7 +5,6 @@
 #include "machine_fixture.h"
 
 #include "platform/win/file.h"
-#include "platform/win/hostfile.h"
 
 #include <atomic>
 #include <chrono>
@@ -132,30 +131,21 @@ TEST_F(MachineTest, KilledWritersTemporaryFilesAreHiddenAndSwept)
 {
     ASSERT_TRUE(machine->forceDirectories("C:\\APP"));
     ASSERT_TRUE(machine->forceDirectories("C:\\GONE"));
-    const std::vector<fs::path> folders { host("C:\\WINNT"), host("C:\\APP"), host("C:\\GONE") };
-    const auto temps = [](const fs::path& folder) {
-        int n = 0;
-        for (const auto& e : fs::directory_iterator(folder))
-            n += e.path().filename().string().ends_with(".tmp") ? 1 : 0;
-        return n;
-    };
-    fs::path made;
-    // Writers killed between their temporary file and its rename, and one
-    // still writing (this program).
-    EXPECT_EQ(runTogether({ [&] {
-        for (const auto& folder : folders)
-            close(hostfile::createTemp(folder, "write-WIN.INI", made));
-        return 0;
-    } }),
-        std::vector<int> { 0 });
-    close(hostfile::createTemp(folders[1], "write-LIVE.INI", made));
+    // Writers killed between their temporary file and its rename (no such
+    // process), and one still writing (this program).
+    const std::string killed = ".write-WIN.INI.4999999-0.tmp";
+    const std::string live = ".write-LIVE.INI." + std::to_string(getpid()) + "-0.tmp";
+    for (const char* folder : { "C:\\WINNT", "C:\\APP", "C:\\GONE" })
+        tavix::testing::writeFile(host(folder) / killed, "half");
+    tavix::testing::writeFile(host("C:\\APP") / live, "half");
 
     EXPECT_TRUE(machine->findFiles("C:\\APP\\*").empty());
     ASSERT_TRUE(machine->writePrivateProfileString("S", "K", std::string("V"), "C:\\APP\\OTHER.INI"));
-    EXPECT_EQ(temps(folders[1]), 1) << "the live writer's file stays";
+    EXPECT_FALSE(fs::exists(host("C:\\APP") / killed));
+    EXPECT_TRUE(fs::exists(host("C:\\APP") / live));
     EXPECT_TRUE(machine->removeDirectory("C:\\GONE"));
     Machine::open(machine->root());
-    EXPECT_EQ(temps(folders[0]), 0);
+    EXPECT_FALSE(fs::exists(host("C:\\WINNT") / killed));
 }
 
 // Catches the machine's temporary files made under fixed names, where a
