@@ -21,7 +21,7 @@ fi
 # half minutes on an 8-core machine, and with a fresh build of the targets at
 # most about five.
 targets=(
-  installlib_archive_fuzz:30000
+  installlib_archive_fuzz:20000
   viewer_analyser_reply_fuzz:30000
   viewer_sparam_fuzz:30000
   viewer_settings_fuzz:60000

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -78,12 +79,20 @@ std::optional<long> writerOf(const std::string& name, const std::string& stem)
     return std::stol(middle.substr(0, dash));
 }
 
-void removeTemps(const fs::path& dir, const std::string& stem, int dirFd, bool onlyDeadWriters)
+std::optional<long> writerOf(const std::string& name, const std::vector<std::string>& stems)
+{
+    for (const std::string& stem : stems)
+        if (const std::optional<long> writer = writerOf(name, stem))
+            return writer;
+    return std::nullopt;
+}
+
+void removeTemps(const fs::path& dir, const std::vector<std::string>& stems, int dirFd, bool onlyDeadWriters)
 {
     std::error_code ec;
     for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        const std::optional<long> writer = writerOf(name, stem);
+        const std::optional<long> writer = writerOf(name, stems);
         std::error_code ec2;
         if (!writer || it->is_symlink(ec2) || !it->is_regular_file(ec2))
             continue;
@@ -100,12 +109,29 @@ void removeTemps(const fs::path& dir, const std::string& stem, int dirFd, bool o
 
 void removeLeftoverTemps(const fs::path& file)
 {
-    removeTemps(file.parent_path(), file.filename().string(), -1, false);
+    removeTemps(file.parent_path(), { file.filename().string() }, -1, false);
 }
 
-void removeDeadWritersTemps(const fs::path& dir, const std::string& stem, int dirFd)
+void removeDeadWritersTemps(const fs::path& dir, const std::vector<std::string>& stems, int dirFd)
 {
-    removeTemps(dir, stem, dirFd, true);
+    removeTemps(dir, stems, dirFd, true);
+}
+
+bool isTempName(const std::string& name, const std::vector<std::string>& stems)
+{
+    return writerOf(name, stems).has_value();
+}
+
+ExclusiveLock::ExclusiveLock(const fs::path& file)
+    : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644))
+{
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+}
+
+ExclusiveLock::~ExclusiveLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool replaceAtomically(const fs::path& file, const std::string& bytes)

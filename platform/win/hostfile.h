@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace win::hostfile {
 
@@ -35,7 +36,28 @@ void removeLeftoverTemps(const std::filesystem::path& file);
 // Removes what createTemp(dir, stem, ...) made for a program that is no
 // longer running (its process id in the name names no process): the
 // leftovers of killed writers of one file, or of every file whose stem
-// begins with it when stem ends with "*". dirFd as for createTemp.
-void removeDeadWritersTemps(const std::filesystem::path& dir, const std::string& stem, int dirFd = -1);
+// begins with it when a stem ends with "*". One look through dir for all
+// stems; dirFd as for createTemp.
+void removeDeadWritersTemps(const std::filesystem::path& dir, const std::vector<std::string>& stems, int dirFd = -1);
+
+// Whether name is one that createTemp(dir, stem, ...) makes, for any of
+// stems (matched as in removeDeadWritersTemps), whoever made it.
+bool isTempName(const std::string& name, const std::vector<std::string>& stems);
+
+// An exclusive lock (flock) on a lock file, held while the object lives, so
+// that programs sharing the file take turns. The file is made when missing,
+// never through a link: locked() is false (errno set) when it cannot be
+// opened.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(const std::filesystem::path& file);
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    bool locked() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
 
 } // namespace win::hostfile

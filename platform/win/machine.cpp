@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <fstream>
@@ -71,21 +69,14 @@ void writeHostFileAtomically(const fs::path& file, const std::string& bytes)
 }
 
 // The exclusive lock of machine.ini's read-change-write, across processes.
-class ConfigLock {
+class ConfigLock : hostfile::ExclusiveLock {
 public:
     explicit ConfigLock(const fs::path& file)
-        : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644))
+        : ExclusiveLock(file)
     {
-        if (fd_ < 0)
+        if (!locked())
             throw MachineError("Cannot open the machine lock " + file.string());
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
     }
-    ~ConfigLock() { ::close(fd_); }
-    ConfigLock(const ConfigLock&) = delete;
-    ConfigLock& operator=(const ConfigLock&) = delete;
-
-private:
-    int fd_;
 };
 
 // A relative drive folder stays inside the root: no ".." leads out of it.
@@ -195,6 +186,10 @@ std::shared_ptr<Machine> Machine::open(const fs::path& rootIn, const MachineSeed
         hostfile::removeLeftoverTemps(root / "machine.ini");
     }
     m->loadConfig();
+    // What killed writers left in the system folders goes before any
+    // program lists them.
+    m->removeKilledWritersTemps(m->windowsDir_);
+    m->removeKilledWritersTemps(m->systemDir_);
     bool registryFresh = !fs::exists(root / "registry.reg");
     m->registry_ = std::make_unique<Registry>(root / "registry.reg", root / "registry.lock");
     if (registryFresh) {

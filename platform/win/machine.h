@@ -9,6 +9,7 @@
 //                          System and Temp directories, language, drives,
 //                          in-use marks (machine.lock guards its updates)
 //   <root>/registry.reg    the registry, REGEDIT4 text (registry.lock guards it)
+//   <root>/profile.lock    guards every INI file's read-change-write
 //   <root>/drives/C/...    the contents of drive C: (A: the floppy, S: sources)
 //
 // Using it:
@@ -222,7 +223,10 @@ public:
     bool readFile(const std::string& path, std::string& bytes) const;
     bool writeFile(const std::string& path, const std::string& bytes);
     // Removes from folder the temporary files of writeFile and copyFile
-    // calls whose program was killed (hidden host files that only they make).
+    // calls whose program was killed (hidden host files that only they
+    // make, and that no listing shows). Writing into a folder, removing it
+    // and opening the machine (for the Windows and System directories) do
+    // so too.
     void removeKilledWritersTemps(const std::string& folder);
 
     // Marks a file as in use by a running program: deleting, replacing,
@@ -279,7 +283,8 @@ public:
         const std::string& section, const std::string& key, int def, const std::string& file) const;
     std::vector<std::string> profileSectionNames(const std::string& file) const;
     std::vector<std::string> profileKeyNames(const std::string& section, const std::string& file) const;
-    // No value deletes the key, no key deletes the section.
+    // No value deletes the key, no key deletes the section. Programs on the
+    // same root write INI files in turn, so none loses another's change.
     bool writePrivateProfileString(const std::string& section, const std::optional<std::string>& key,
         const std::optional<std::string>& value, const std::string& file);
 

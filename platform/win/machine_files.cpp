@@ -32,6 +32,11 @@ struct ScopedFd {
     }
 };
 
+// The stems of the temporary files of writeFile and copyFile, for their
+// names and for finding what killed writers left, whatever file they wrote.
+const std::string kWriteTemp = "write-", kCopyTemp = "copy-";
+const std::vector<std::string> kWritersTemps { kWriteTemp + "*", kCopyTemp + "*" };
+
 bool hostIsReadOnly(const fs::path& host)
 {
     struct stat st { };
@@ -74,12 +79,14 @@ bool Machine::setFileAttributes(const std::string& path, uint32_t attributes)
     if (fs::is_directory(host, ec))
         return true;
     // Changed through a descriptor opened beneath the drive: a link swapped
-    // in on the way does not pass the change to a file outside.
+    // in on the way does not pass the change to a file outside. A file with
+    // a second hard link may be someone else's (outside the machine, too).
     ScopedFd file { openBeneath(host, O_RDONLY) };
     struct stat st { };
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_nlink > 1)
         || ::fchmod(file.fd,
-               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR) : (st.st_mode & 07777) | S_IWUSR)
+               (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & 07777 & ~S_IWUSR)
+                                                      : (st.st_mode & 07777) | S_IWUSR)
             != 0) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -155,8 +162,7 @@ void Machine::removeKilledWritersTemps(const std::string& folder)
     const int dirFd = openBeneath(host, O_PATH | O_DIRECTORY);
     if (dirFd < 0)
         return;
-    hostfile::removeDeadWritersTemps(host, "write-*", dirFd);
-    hostfile::removeDeadWritersTemps(host, "copy-*", dirFd);
+    hostfile::removeDeadWritersTemps(host, kWritersTemps, dirFd);
     ::close(dirFd);
 }
 
@@ -505,9 +511,11 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     const int in = openBeneath(src, O_RDONLY);
     const int dirFd = in < 0 ? -1 : openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY);
     fs::path tmp;
+    // What killed writers left in the folder goes with the next write into it.
     if (dirFd >= 0)
-        hostfile::removeDeadWritersTemps(dst.parent_path(), "copy-" + dst.filename().string(), dirFd);
-    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), "copy-" + dst.filename().string(), tmp, dirFd);
+        hostfile::removeDeadWritersTemps(dst.parent_path(), kWritersTemps, dirFd);
+    const int out
+        = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
         char buffer[65536];
@@ -603,6 +611,10 @@ bool Machine::removeDirectory(const std::string& path)
         setLastError(ERROR_DIRECTORY);
         return false;
     }
+    // A folder that no listing shows anything in is not kept by what killed
+    // writers left there.
+    if (ScopedFd folder { openBeneath(host, O_PATH | O_DIRECTORY) }; folder.fd >= 0)
+        hostfile::removeDeadWritersTemps(host, kWritersTemps, folder.fd);
     if (!fs::is_empty(host, ec)) {
         setLastError(ERROR_DIR_NOT_EMPTY);
         return false;
@@ -644,7 +656,7 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
         if (it->is_symlink(ec2))
             continue;
         std::string name = it->path().filename().string();
-        if (!text::wildcardMatch(mask, name))
+        if (!text::wildcardMatch(mask, name) || hostfile::isTempName(name, kWritersTemps))
             continue;
         FindData f;
         f.name = name;
@@ -708,7 +720,9 @@ std::string Machine::tempFileName(const std::string& directory, const std::strin
         fs::path host;
         if (!resolve(name, host))
             return {};
-        int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0644);
+        // Beneath the drive, as every other call: a folder swapped for a
+        // link since the check does not take the file outside the root.
+        const int fd = openBeneath(host, O_CREAT | O_EXCL | O_WRONLY);
         if (fd >= 0) {
             ::close(fd);
             return name;
@@ -784,9 +798,9 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
         return false;
     }
     fs::path tmp;
-    // What a killed writer of this file left goes with the next write of it.
-    hostfile::removeDeadWritersTemps(host.parent_path(), "write-" + host.filename().string(), dirFd);
-    int fd = hostfile::createTemp(host.parent_path(), "write-" + host.filename().string(), tmp, dirFd);
+    // What killed writers left in the folder goes with the next write into it.
+    hostfile::removeDeadWritersTemps(host.parent_path(), kWritersTemps, dirFd);
+    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp + host.filename().string(), tmp, dirFd);
     bool ok = fd >= 0;
     if (ok) {
         ok = hostfile::writeAll(fd, bytes);

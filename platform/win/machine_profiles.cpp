@@ -1,5 +1,6 @@
 // Private profiles (INI files), programs and the simulated restart.
 
+#include "platform/win/hostfile.h"
 #include "platform/win/ini_document.h"
 #include "platform/win/machine.h"
 #include "platform/win/text.h"
@@ -76,6 +77,13 @@ std::vector<std::string> Machine::profileKeyNames(const std::string& section, co
 bool Machine::writePrivateProfileString(const std::string& section, const std::optional<std::string>& key,
     const std::optional<std::string>& value, const std::string& file)
 {
+    // Read, changed and written back under the lock that every INI write
+    // on this root takes, so that a write between them is not lost.
+    const hostfile::ExclusiveLock lock(root_ / "profile.lock");
+    if (!lock.locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     std::string path = profilePath(file);
     std::string bytes;
     bool exists = fileExists(path);

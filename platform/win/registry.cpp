@@ -59,7 +59,8 @@ Registry::Registry(fs::path file, fs::path lockFile)
     , lockFile_(std::move(lockFile))
     , store_(std::make_unique<Store>())
 {
-    lockFd_ = ::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link: one planted here would make a file outside the root.
+    lockFd_ = ::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (lockFd_ < 0)
         throw MachineError("Cannot open the registry lock " + lockFile_.string());
     try {

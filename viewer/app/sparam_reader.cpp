@@ -468,13 +468,19 @@ SParamReadResult ReadSParameterFile(const std::string& path)
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return failure("Cannot open file \"" + path + "\". " + std::strerror(errno) + ".");
+    SParamReadResult result = ReadSParameterFile(f, ports);
+    std::fclose(f);
+    return result;
+}
+
+SParamReadResult ReadSParameterFile(std::FILE* file, int ports)
+{
+    if (ports < 1 || ports > 99)
+        return failure(msg::kInvalidFileType);
     SParamReadResult result;
     result.data.ports = ports;
-    {
-        TSParamTokenizer tok(f, result.data.comments);
-        parse(tok, result);
-    }
-    std::fclose(f);
+    TSParamTokenizer tok(file, result.data.comments);
+    parse(tok, result);
     return result;
 }
 

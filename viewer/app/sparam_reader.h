@@ -76,5 +76,8 @@ SParamReadResult ReadSParameterText(std::string_view text, int ports);
 
 // Reads a file: port count from the extension, then the text.
 SParamReadResult ReadSParameterFile(const std::string& path);
+// Reads an open file (left open) of `ports` ports block by block, from
+// where it stands.
+SParamReadResult ReadSParameterFile(std::FILE* file, int ports);
 
 } // namespace viewer

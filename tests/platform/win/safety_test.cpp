@@ -8,10 +8,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <set>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -31,6 +34,53 @@ int waitFor(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
+// Runs each program in a process of its own, all starting at once; their
+// exit codes (1 when one throws).
+std::vector<int> runTogether(const std::vector<std::function<int()>>& programs)
+{
+    int gate[2];
+    if (pipe(gate) != 0)
+        return {};
+    std::vector<pid_t> pids;
+    for (const auto& program : programs) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(gate[1]);
+            char c;
+            (void)!read(gate[0], &c, 1);
+            try {
+                _exit(program());
+            } catch (const std::exception&) {
+                _exit(1);
+            }
+        }
+        pids.push_back(pid);
+    }
+    close(gate[0]);
+    close(gate[1]);
+    std::vector<int> codes;
+    for (pid_t pid : pids)
+        codes.push_back(pid > 0 ? waitFor(pid) : 98);
+    return codes;
+}
+
+// Programs on the machine in root, each taking steps 0 to steps - 1 in
+// turn; a step that fails ends its program with 1.
+std::vector<std::function<int()>> programsOn(
+    const fs::path& root, int programs, int steps, const std::function<bool(Machine&, int, int)>& step)
+{
+    std::vector<std::function<int()>> out;
+    for (int p = 0; p < programs; ++p)
+        out.push_back([=] {
+            auto m = Machine::open(root);
+            for (int i = 0; i < steps; ++i)
+                if (!step(*m, p, i))
+                    return 1;
+            return 0;
+        });
+    return out;
+}
+
 } // namespace
 
 // Catches machine.ini written without re-reading it under a lock (marks of
@@ -39,46 +89,17 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
 {
     constexpr int kPrograms = 4, kEach = 12;
     const fs::path root = machine->root();
-    int gate[2];
-    ASSERT_EQ(pipe(gate), 0);
-    std::vector<pid_t> writers;
-    for (int p = 0; p < kPrograms; ++p) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(gate[1]);
-            char c;
-            (void)!read(gate[0], &c, 1); // all start together
-            try {
-                auto m = Machine::open(root);
-                for (int i = 0; i < kEach; ++i)
-                    m->setInUse(markName(p, i), true);
-            } catch (const std::exception&) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-        writers.push_back(pid);
-    }
-    const pid_t reader = fork();
-    ASSERT_GE(reader, 0);
-    if (reader == 0) {
-        close(gate[1]);
-        char c;
-        (void)!read(gate[0], &c, 1);
-        try {
-            for (int i = 0; i < 60; ++i)
-                Machine::open(root);
-        } catch (const std::exception&) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    close(gate[0]);
-    close(gate[1]);
-    for (pid_t pid : writers)
-        EXPECT_EQ(waitFor(pid), 0);
-    EXPECT_EQ(waitFor(reader), 0) << "a reader met a torn machine.ini";
+    auto programs = programsOn(root, kPrograms, kEach, [](Machine& m, int p, int i) {
+        m.setInUse(markName(p, i), true);
+        return true;
+    });
+    programs.push_back([&] {
+        for (int i = 0; i < 60; ++i)
+            Machine::open(root);
+        return 0;
+    });
+    const std::vector<int> codes = runTogether(programs);
+    EXPECT_EQ(codes, std::vector<int>(kPrograms + 1, 0)) << "the last is a reader that met a torn machine.ini";
 
     auto fresh = Machine::open(root);
     int marked = 0;
@@ -89,6 +110,42 @@ TEST_F(MachineTest, ProgramsMarkingFilesAtOnceLoseNoMark)
     // This program's own change keeps the marks the others made.
     machine->setInUse("C:\\MINE.DLL", true);
     EXPECT_TRUE(Machine::open(root)->isInUse(markName(kPrograms - 1, kEach - 1)));
+}
+
+// Catches INI writes whose read-change-write other programs' writes come
+// between: each reports success, and the keys the others wrote are gone.
+TEST_F(MachineTest, ProgramsWritingOneIniAtOnceLoseNoKey)
+{
+    constexpr int kPrograms = 4, kEach = 150;
+    EXPECT_EQ(runTogether(programsOn(machine->root(), kPrograms, kEach,
+                  [](Machine& m, int p, int i) {
+                      return m.writePrivateProfileString("Keys", markName(p, i), std::string("1"), "SHARED.INI");
+                  })),
+        std::vector<int>(kPrograms, 0));
+    EXPECT_EQ(machine->profileKeyNames("Keys", "SHARED.INI").size(), size_t(kPrograms * kEach));
+}
+
+// Catches what killed writers leave beside the files they wrote: listed to
+// programs on the machine, and kept until that very file is written again.
+TEST_F(MachineTest, KilledWritersTemporaryFilesAreHiddenAndSwept)
+{
+    ASSERT_TRUE(machine->forceDirectories("C:\\APP"));
+    ASSERT_TRUE(machine->forceDirectories("C:\\GONE"));
+    // Writers killed between their temporary file and its rename (no such
+    // process), and one still writing (this program).
+    const std::string killed = ".write-WIN.INI.4999999-0.tmp";
+    const std::string live = ".write-LIVE.INI." + std::to_string(getpid()) + "-0.tmp";
+    for (const char* folder : { "C:\\WINNT", "C:\\APP", "C:\\GONE" })
+        tavix::testing::writeFile(host(folder) / killed, "half");
+    tavix::testing::writeFile(host("C:\\APP") / live, "half");
+
+    EXPECT_TRUE(machine->findFiles("C:\\APP\\*").empty());
+    ASSERT_TRUE(machine->writePrivateProfileString("S", "K", std::string("V"), "C:\\APP\\OTHER.INI"));
+    EXPECT_FALSE(fs::exists(host("C:\\APP") / killed));
+    EXPECT_TRUE(fs::exists(host("C:\\APP") / live));
+    EXPECT_TRUE(machine->removeDirectory("C:\\GONE"));
+    Machine::open(machine->root());
+    EXPECT_FALSE(fs::exists(host("C:\\WINNT") / killed));
 }
 
 // Catches the machine's temporary files made under fixed names, where a
@@ -114,6 +171,17 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
     ASSERT_TRUE(machine->readFile("C:\\B.TXT", bytes));
     EXPECT_EQ(bytes, "new");
     EXPECT_EQ(Machine::open(machine->root())->userDefaultLangId(), 0x0407);
+
+    // A link at a lock file makes no file outside; the machine is refused.
+    for (const char* lock : { "machine.lock", "registry.lock" }) {
+        const fs::path planted = machine->root() / lock;
+        fs::rename(planted, machine->root() / "kept.lock");
+        fs::create_symlink(outside.path() / lock, planted);
+        EXPECT_THROW(Machine::open(machine->root()), MachineError) << lock;
+        EXPECT_FALSE(fs::exists(outside.path() / lock)) << lock;
+        fs::remove(planted);
+        fs::rename(machine->root() / "kept.lock", planted);
+    }
 }
 
 // Catches a drive folder (or a folder on the way to it) that is a link
@@ -171,28 +239,26 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
             names.insert(e.path().filename().string());
         return names;
     };
+    // A folder of the same name inside and outside: a temporary file made
+    // through the link would land there.
+    fs::create_directory(outside.path() / "T");
     const std::set<std::string> victims = before();
-    ASSERT_TRUE(machine->forceDirectories("C:\\A"));
+    ASSERT_TRUE(machine->forceDirectories("C:\\A\\T"));
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(machine->writeFile("C:\\A\\D" + std::to_string(i) + ".TXT", "ours"));
+    // The folder and a link out of the root change places over and over;
+    // the link stands half of the time, so that it often comes between a
+    // check and an open.
     const fs::path folder = host("C:\\A");
-    const fs::path parked = folder.parent_path() / "A.real";
+    const fs::path link = folder.parent_path() / "A.link";
+    fs::create_directory_symlink(outside.path(), link);
+    ASSERT_EQ(renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE), 0);
     std::atomic<bool> stop { false };
     std::thread swapper([&] {
-        std::error_code ec;
-        // The link stands about half of the time, so that it often comes
-        // between a check and an open.
-        auto pause = [] {
+        while (!stop) {
+            renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
             const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
             while (std::chrono::steady_clock::now() < until) { }
-        };
-        while (!stop) {
-            fs::rename(folder, parked, ec);
-            fs::create_directory_symlink(outside.path(), folder, ec);
-            pause();
-            fs::remove(folder, ec);
-            fs::rename(parked, folder, ec);
-            pause();
         }
     });
     int opened = 0;
@@ -204,6 +270,7 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
         f.close();
         if (i % 100 == 0)
             machine->writeFile("C:\\A\\W" + std::to_string(i % 20) + ".TXT", "x");
+        machine->deleteFile(machine->tempFileName("C:\\A\\T", "ESC"));
         if (i % 40 == 0) {
             const std::string n = std::to_string(i / 40 % 20);
             machine->setFileAttributes("C:\\A\\D" + n + ".TXT", FILE_ATTRIBUTE_READONLY);
@@ -216,7 +283,10 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
     swapper.join();
     EXPECT_GT(opened, 0);
     EXPECT_EQ(before(), victims);
+    EXPECT_TRUE(fs::is_empty(outside.path() / "T"));
     for (const auto& name : victims) {
+        if (name == "T")
+            continue;
         EXPECT_EQ(tavix::testing::readFile(outside.path() / name), "victim") << name;
         EXPECT_TRUE((fs::status(outside.path() / name).permissions() & fs::perms::owner_write) != fs::perms::none);
     }
@@ -237,6 +307,12 @@ TEST_F(MachineTest, HardLinkedFileIsNotWrittenThrough)
     std::string bytes;
     EXPECT_TRUE(machine->readFile("C:\\H.TXT", bytes));
     EXPECT_EQ(bytes, "inside");
+    // Nor are its attributes changed: the other link keeps its mode.
+    fs::permissions(host("C:\\H.TXT"), fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_FALSE(machine->setFileAttributes("C:\\H.TXT", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(fs::status(outside.path() / "other").permissions() & fs::perms::owner_write, fs::perms::none);
+    fs::permissions(host("C:\\H.TXT"), fs::perms::owner_write, fs::perm_options::add);
     // A whole-file write puts a new file in place; the other link keeps its bytes.
     EXPECT_TRUE(machine->writeFile("C:\\H.TXT", "new"));
     EXPECT_EQ(tavix::testing::readFile(outside.path() / "other"), "inside");

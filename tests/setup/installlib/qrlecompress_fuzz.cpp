@@ -1,7 +1,8 @@
 // libFuzzer target over the archive's directory reader and extraction. The
 // input is an archive file; every member it names is extracted into one
 // folder of an emulated machine in a temporary root. Any crash, sanitizer
-// report, or file outside that folder is a finding.
+// report, or file outside that folder is a finding. Its seeds are archives
+// that the build's archive writer packs.
 //
 //   clang builds only:  installlib_archive_fuzz -max_total_time=60 corpus/
 
@@ -16,6 +17,8 @@
 #include <set>
 #include <string>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace installlib;
 
@@ -43,7 +46,51 @@ Root& root()
     return r;
 }
 
+// Archives of a few small files at each compression level, one with a
+// member appended later under another ID, as a build writes them.
+std::vector<tavix::fuzzing::Seed> seeds()
+{
+    win::Machine& m = *root().machine;
+    std::string binary;
+    for (int i = 0; i < 300; ++i)
+        binary += char(i * 7);
+    const std::vector<std::pair<std::string, std::string>> files { { "S:\\readme.txt", "Tavix Electronics\r\n" },
+        { "S:\\tavixcat.exe", "MZ" + binary }, { "S:\\empty.db", "" }, { "S:\\late.px", binary + binary } };
+    // One date for all, so that every run packs the same bytes.
+    for (const auto& [path, bytes] : files)
+        if (m.writeFile(path, bytes))
+            m.setFileDate(path, 0x24AF6000);
+    const auto pack = [&](TCompressionLevel level, std::vector<std::string> names, bool appendLast) {
+        m.deleteFile("S:\\seed.1");
+        TQrleCompress archive;
+        archive.CompressionLevel = level;
+        archive.SetCompressedFile("S:\\seed.1");
+        const std::string last = names.back();
+        if (appendLast)
+            names.pop_back();
+        archive.SetFilesToProcess(names);
+        archive.AddFiles(false, 1);
+        if (appendLast) {
+            archive.SetFilesToProcess(std::vector<std::string> { last });
+            archive.AddFiles(true, 2);
+        }
+        std::string bytes;
+        m.readFile("S:\\seed.1", bytes);
+        return bytes;
+    };
+    return { { "one", pack(colMax, { "S:\\readme.txt" }, false) },
+        { "stored", pack(colNone, { "S:\\readme.txt", "S:\\tavixcat.exe" }, false) },
+        { "fastest", pack(colFastest, { "S:\\tavixcat.exe", "S:\\empty.db", "S:\\readme.txt" }, false) },
+        { "appended", pack(colDefault, { "S:\\readme.txt", "S:\\late.px" }, true) } };
+}
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    tavix::fuzzing::writeSeedsIfAsked(seeds);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,7 +1,8 @@
 // libFuzzer target over the S-parameter reader. The first byte picks the
 // port count (1 to 4); the rest is the file's text. It is read as text held
-// whole and again from a file block by block: both must give the same
-// result, and a read that succeeds gives curves of one length each.
+// whole and again from a file block by block (a file in memory, so that no
+// input costs a write to a disk): both must give the same result, and a
+// read that succeeds gives curves of one length each.
 //
 //   clang builds only:  viewer_sparam_fuzz -runs=20000 corpus/
 
@@ -13,18 +14,21 @@
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace viewer;
 
 namespace {
 
-tavix::fuzzing::TScratchFolder& folder()
+// The file of the block reader, held in memory and written again for each input.
+std::FILE* memoryFile()
 {
-    static tavix::fuzzing::TScratchFolder f("sparam_fuzz");
+    static std::FILE* const f = [] {
+        const int fd = ::memfd_create("sparam_fuzz", MFD_CLOEXEC);
+        return fd < 0 ? nullptr : ::fdopen(fd, "w+b");
+    }();
     return f;
 }
 
@@ -109,12 +113,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[0] >= 0x40)
         return 0;
 
-    const std::filesystem::path file = folder().dir / ("f.s" + std::to_string(ports) + "p");
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
-    SParamReadResult blocks = ReadSParameterFile(file.string());
+    std::FILE* file = memoryFile();
+    check(file != nullptr);
+    const int fd = ::fileno(file);
+    check(::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.data(), text.size(), 0) == ssize_t(text.size())
+        && ::lseek(fd, 0, SEEK_SET) == 0);
+    SParamReadResult blocks = ReadSParameterFile(file, ports);
 
     check(whole.ok == blocks.ok);
     check(whole.message == blocks.message);
