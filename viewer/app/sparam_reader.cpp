@@ -3,6 +3,7 @@
 #include "viewer/app/sparam_format.h"
 #include "viewer/app/sparam_math.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -111,7 +112,8 @@ TSParamTokenizer::TSParamTokenizer(std::FILE* file, std::vector<std::string>& me
     struct stat st;
     if (::fstat(::fileno(file), &st) == 0 && st.st_size > 0)
         size_ = static_cast<std::size_t>(st.st_size);
-    buf_.resize(kBlock);
+    // A small file needs no more than its own size (one byte more sees the end).
+    buf_.resize(size_ > 0 ? std::min(kBlock, size_ + 1) : kBlock);
 }
 
 bool TSParamTokenizer::refill()
@@ -124,7 +126,7 @@ bool TSParamTokenizer::refill()
         std::memmove(buf_.data(), buf_.data() + pos_, rest);
     consumed_ += pos_;
     pos_ = 0;
-    if (rest + kBlock / 2 > buf_.size())
+    if (rest > buf_.size() / 2)
         buf_.resize(buf_.size() * 2); // a line longer than half the buffer
     std::size_t got = 0;
     const int fd = ::fileno(file_);
