@@ -675,25 +675,31 @@ void TCustomInstallFile::IncrementSharedDLLCount()
 
 // --- uninstall entries ---
 
+namespace {
+
+// Adds value to a list key of the uninstall entry: File1 ... FileN, with
+// N in Entries.
+void appendToList(const std::string& key, const std::string& value)
+{
+    const std::string text = RegistryReadString(4, key, "Entries", "0");
+    int n = 0;
+    if (!TryStrToInt(text, n) || n < 0)
+        throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
+    RegistryWriteString(4, key, "File" + std::to_string(n + 1), value);
+    RegistryWriteString(4, key, "Entries", std::to_string(n + 1));
+}
+
+} // namespace
+
 void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
 {
     const std::string base(Key);
     const std::string path = AddBackslash(RemoveBackslash(GetDestPath())) + destName_;
-    auto nextEntry = [](const std::string& key) {
-        const std::string text = RegistryReadString(4, key, "Entries", "0");
-        int n = 0;
-        if (!TryStrToInt(text, n) || n < 0)
-            throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
-        return n + 1;
-    };
     RecordFoldersCreated(Key);
     // The shared counter this install took is listed on its own, so that
     // uninstall releases it and leaves the counters of other products alone.
     if (counted_) {
-        const std::string key = base + "\\SharedDLLs";
-        const int n = nextEntry(key);
-        RegistryWriteString(4, key, "File" + std::to_string(n), path);
-        RegistryWriteString(4, key, "Entries", std::to_string(n));
+        appendToList(base + "\\SharedDLLs", path);
     }
     // A file the overwrite rule kept is the user's or another product's:
     // uninstall must not remove it, nor take it for the copy an earlier run
@@ -706,10 +712,7 @@ void TCustomInstallFile::WriteUninstallInfo(std::string_view Key)
     if (copy_)
         RecordFileStamp(Key, path, AddBackslash(RemoveBackslash(GetDestPath())) + ExtractName());
     if (activeX_) {
-        const std::string key = base + "\\ActiveX";
-        const int n = nextEntry(key);
-        RegistryWriteString(4, key, "File" + std::to_string(n), path + (hasExtension(destName_, ".EXE") ? ";1" : ";0"));
-        RegistryWriteString(4, key, "Entries", std::to_string(n));
+        appendToList(base + "\\ActiveX", path + (hasExtension(destName_, ".EXE") ? ";1" : ";0"));
         return;
     }
     ListInUninstallFiles(Key, path);
@@ -722,12 +725,7 @@ void TCustomInstallFile::ListInUninstallFiles(std::string_view Key, const std::s
     for (int attempt = 0; attempt <= kUninstallFilesKeyLimit; ++attempt) {
         const std::string key = base + "\\Files" + (attempt == 0 ? std::string() : std::to_string(attempt));
         try {
-            const std::string text = RegistryReadString(4, key, "Entries", "0");
-            int n = 0;
-            if (!TryStrToInt(text, n) || n < 0)
-                throw IECustomInstallFile("The value Entries under %s does not hold a number: %s", { key, text });
-            RegistryWriteString(4, key, "File" + std::to_string(n + 1), Path);
-            RegistryWriteString(4, key, "Entries", std::to_string(n + 1));
+            appendToList(key, Path);
             return;
         } catch (const Exception& e) {
             lastError = e.Message();
