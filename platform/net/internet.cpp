@@ -96,6 +96,7 @@ FARPROC GetProcAddress(HMODULE module, const std::string& name)
         { "HttpSendRequestA", reinterpret_cast<FARPROC>(&HttpSendRequest) },
         { "HttpQueryInfoA", reinterpret_cast<FARPROC>(&HttpQueryInfo) },
         { "InternetSetOptionA", reinterpret_cast<FARPROC>(&SetInternetOption) },
+        { "InternetSetWaitCheck", reinterpret_cast<FARPROC>(&InternetSetWaitCheck) },
     };
     if (module != &g_library) {
         win::setLastError(win::ERROR_INVALID_HANDLE);
@@ -220,8 +221,9 @@ HINTERNET FtpOpenFile(
     if (!start(*t))
         return nullptr;
     // Open once the server said the file is coming, or sent some of it.
-    if (!pump(*t, [&] { return t->ftpPreliminary || t->buffered() > 0; })) {
-        win::setLastError(ERROR_INTERNET_TIMEOUT);
+    const auto coming = [&] { return t->ftpPreliminary || t->buffered() > 0; };
+    if (!pump(*t, coming, headersDeadline(*t))) {
+        win::setLastError(transferError(*t));
         return nullptr;
     }
     if (t->done && (t->errorOverride || t->result != CURLE_OK)) {
@@ -296,8 +298,9 @@ bool HttpSendRequest(
         curl_easy_setopt(t->easy, CURLOPT_HTTPHEADER, t->headerList);
     if (!start(*t))
         return false;
-    if (!pump(*t, [&] { return t->headersComplete; }))
-        return fail(ERROR_INTERNET_TIMEOUT);
+    const auto headersIn = [&] { return t->headersComplete; };
+    if (!pump(*t, headersIn, headersDeadline(*t)))
+        return fail(transferError(*t));
     if (!t->headersComplete && t->done && !t->errorOverride && t->result == CURLE_OK && t->status > 0)
         t->headersComplete = true; // a reply curl chose not to follow up
     if (!t->headersComplete) {
@@ -305,6 +308,28 @@ bool HttpSendRequest(
         if (t->errorOverride || t->result != CURLE_OK)
             return fail(transferError(*t));
         return fail(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    }
+    // Lengths that disagree leave the size of the file unknown: curl would
+    // read one and the caller be told the other.
+    std::string length;
+    for (const auto& [name, value] : t->headers) {
+        if (!sameText(name, "Content-Length"))
+            continue;
+        for (size_t pos = 0; pos <= value.size();) {
+            size_t comma = value.find(',', pos);
+            if (comma == std::string::npos)
+                comma = value.size();
+            std::string item = value.substr(pos, comma - pos);
+            item.erase(0, item.find_first_not_of(" \t"));
+            item.erase(item.find_last_not_of(" \t") + 1);
+            if (length.empty())
+                length = item;
+            else if (item != length) {
+                endTransfer(*t, ERROR_HTTP_INVALID_SERVER_RESPONSE);
+                return fail(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+            }
+            pos = comma + 1;
+        }
     }
     return true;
 }
@@ -380,7 +405,7 @@ bool InternetQueryDataAvailable(HINTERNET file, uint32_t& bytesAvailable, uint32
         return true;
     }
     if (!pump(*t, [&] { return t->buffered() > 0; }))
-        return fail(ERROR_INTERNET_TIMEOUT);
+        return fail(transferError(*t));
     if (t->buffered() == 0 && t->done && (t->errorOverride || t->result != CURLE_OK))
         return fail(transferError(*t));
     bytesAvailable = static_cast<uint32_t>(std::min<size_t>(t->buffered(), UINT32_MAX));
@@ -398,7 +423,7 @@ bool InternetReadFile(HINTERNET file, void* buffer, uint32_t toRead, uint32_t& r
     if (!buffer)
         return fail(win::ERROR_INVALID_PARAMETER);
     if (!pump(*t, [&] { return t->buffered() > 0; }))
-        return fail(ERROR_INTERNET_TIMEOUT);
+        return fail(transferError(*t));
     if (t->buffered() == 0) {
         if (t->errorOverride || t->result != CURLE_OK)
             return fail(transferError(*t));
@@ -445,16 +470,30 @@ bool InternetGetLastResponseInfo(uint32_t& error, char* buffer, uint32_t& length
 bool SetInternetOption(HINTERNET handle, uint32_t option, uint32_t value)
 {
     if (option != INTERNET_OPTION_CONNECT_TIMEOUT && option != INTERNET_OPTION_RECEIVE_TIMEOUT
-        && option != INTERNET_OPTION_DATA_RECEIVE_TIMEOUT)
+        && option != INTERNET_OPTION_DATA_RECEIVE_TIMEOUT && option != INTERNET_OPTION_HEADERS_TIMEOUT)
         return fail(ERROR_INTERNET_INVALID_OPTION);
-    const bool connect = option == INTERNET_OPTION_CONNECT_TIMEOUT;
-    if (!handle) {
-        (connect ? g_defaultConnectTimeout : g_defaultReceiveTimeout) = value;
-        return true;
-    }
+    if (handle && !isLive(handle))
+        return fail(win::ERROR_INVALID_HANDLE);
+    const auto set = [&](uint32_t InternetHandle::*field, std::atomic<uint32_t>& byDefault) {
+        if (handle)
+            handle->*field = value;
+        else
+            byDefault = value;
+    };
+    if (option == INTERNET_OPTION_CONNECT_TIMEOUT)
+        set(&InternetHandle::connectTimeout, g_defaultConnectTimeout);
+    else if (option == INTERNET_OPTION_HEADERS_TIMEOUT)
+        set(&InternetHandle::headersTimeout, g_defaultHeadersTimeout);
+    else
+        set(&InternetHandle::receiveTimeout, g_defaultReceiveTimeout);
+    return true;
+}
+
+bool InternetSetWaitCheck(HINTERNET handle, InternetWaitCheck check)
+{
     if (!isLive(handle))
         return fail(win::ERROR_INVALID_HANDLE);
-    (connect ? handle->connectTimeout : handle->receiveTimeout) = value;
+    handle->waitCheck = std::move(check);
     return true;
 }
 

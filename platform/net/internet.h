@@ -23,10 +23,15 @@
 //
 // Everything runs on the caller's thread: a call that waits for the server
 // returns when the data is there, the transfer ends, or nothing arrived for
-// the receive timeout (ERROR_INTERNET_TIMEOUT). The machine has no proxy
-// settings, so the pre-configured access goes direct.
+// the receive timeout (ERROR_INTERNET_TIMEOUT). A wait for the head of a
+// reply (the HTTP status line and headers, interim replies and redirects
+// included; the FTP login, directory change and the reply before a file)
+// also ends at the headers timeout, however busy the server keeps it; and
+// any wait ends when the handle's wait check answers false. The machine has
+// no proxy settings, so the pre-configured access goes direct.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace net {
@@ -45,6 +50,7 @@ constexpr uint32_t ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
 constexpr uint32_t ERROR_INTERNET_INVALID_OPTION = 12009;
 constexpr uint32_t ERROR_INTERNET_INCORRECT_PASSWORD = 12014;
 constexpr uint32_t ERROR_INTERNET_LOGIN_FAILURE = 12015;
+constexpr uint32_t ERROR_INTERNET_OPERATION_CANCELLED = 12017; // the wait check said stop
 constexpr uint32_t ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
 constexpr uint32_t ERROR_INTERNET_INCORRECT_HANDLE_STATE = 12019;
 constexpr uint32_t ERROR_INTERNET_CANNOT_CONNECT = 12029;
@@ -87,6 +93,9 @@ constexpr uint32_t HTTP_QUERY_STATUS_TEXT = 20;
 constexpr uint32_t INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr uint32_t INTERNET_OPTION_DATA_RECEIVE_TIMEOUT = 8;
+// The whole wait for the head of a reply, counted from the start of the
+// call (the receive timeout counts silence only). 120 s unless set.
+constexpr uint32_t INTERNET_OPTION_HEADERS_TIMEOUT = 0x10001;
 
 // Binding the library at run time. LoadInternetLibrary knows only
 // "WININET.DLL" (without case); it returns null with ERROR_MOD_NOT_FOUND for
@@ -158,5 +167,12 @@ bool InternetCloseHandle(HINTERNET handle);
 bool InternetGetLastResponseInfo(uint32_t& error, char* buffer, uint32_t& length);
 
 bool SetInternetOption(HINTERNET handle, uint32_t option, uint32_t value);
+
+// Asked about every 100 ms while a call of the handle, or of a handle
+// opened below it later, waits for the server; false ends the wait and the
+// call fails with ERROR_INTERNET_OPERATION_CANCELLED. It may let window
+// messages run (a Cancel button) but must not close handles of this tree.
+using InternetWaitCheck = std::function<bool()>;
+bool InternetSetWaitCheck(HINTERNET handle, InternetWaitCheck check);
 
 } // namespace net

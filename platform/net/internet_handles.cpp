@@ -14,6 +14,7 @@ namespace net::detail {
 
 std::atomic<uint32_t> g_defaultConnectTimeout { 60000 };
 std::atomic<uint32_t> g_defaultReceiveTimeout { 60000 };
+std::atomic<uint32_t> g_defaultHeadersTimeout { 120000 };
 
 namespace {
 
@@ -374,15 +375,29 @@ bool start(Transfer& t)
     return true;
 }
 
-// Lets the connection's transfers run until ready() holds or t has ended.
-// False when nothing arrived for the receive timeout; t then counts as
-// ended with ERROR_INTERNET_TIMEOUT.
-bool pump(Transfer& t, const std::function<bool()>& ready)
+Clock::time_point headersDeadline(const Transfer& t)
+{
+    return Clock::now() + std::chrono::milliseconds(t.headersTimeout);
+}
+
+void endTransfer(Transfer& t, uint32_t code)
+{
+    t.done = true;
+    t.errorOverride = code;
+    if (t.added) {
+        curl_multi_remove_handle(t.connection().multi, t.easy);
+        t.added = false;
+    }
+}
+
+bool pump(Transfer& t, const std::function<bool()>& ready, Clock::time_point deadline)
 {
     Connection& c = t.connection();
     // The timeout counts from the later of the last data and the start of
     // this wait: time the caller spent between reads is not the server's.
     const Clock::time_point waitStart = Clock::now();
+    constexpr auto kCheckEvery = std::chrono::milliseconds(100);
+    Clock::time_point nextCheck = waitStart + kCheckEvery;
     for (;;) {
         if (t.paused && t.buffered() < kPauseAbove) {
             t.paused = false;
@@ -407,18 +422,22 @@ bool pump(Transfer& t, const std::function<bool()>& ready)
         }
         if (ready() || t.done)
             return true;
-        const auto idle = Clock::now() - std::max(t.lastActivity, waitStart);
+        const Clock::time_point now = Clock::now();
+        const auto idle = now - std::max(t.lastActivity, waitStart);
         const auto limit = std::chrono::milliseconds(t.receiveTimeout);
-        if (!t.paused && idle >= limit) {
-            t.done = true;
-            t.errorOverride = ERROR_INTERNET_TIMEOUT;
-            if (t.added) {
-                curl_multi_remove_handle(c.multi, t.easy);
-                t.added = false;
-            }
+        // Data that keeps coming does not hold a wait for a reply's head open.
+        if ((!t.paused && idle >= limit) || now >= deadline) {
+            endTransfer(t, ERROR_INTERNET_TIMEOUT);
             return false;
         }
-        const auto wait = std::min<Clock::duration>(limit - idle, std::chrono::milliseconds(100));
+        if (t.waitCheck && now >= nextCheck) {
+            if (!t.waitCheck()) {
+                endTransfer(t, ERROR_INTERNET_OPERATION_CANCELLED);
+                return false;
+            }
+            nextCheck = Clock::now() + kCheckEvery;
+        }
+        const auto wait = std::min<Clock::duration>({ limit - idle, deadline - now, kCheckEvery });
         curl_multi_poll(c.multi, nullptr, 0,
             static_cast<int>(
                 std::max<long long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(wait).count())),
@@ -430,6 +449,10 @@ uint32_t transferError(const Transfer& t)
 {
     if (t.errorOverride)
         return t.errorOverride;
+    // Our URLs are http: curl says "unsupported protocol" to a reply
+    // without a status line (HTTP/0.9 or no HTTP at all).
+    if (t.kind == HandleKind::HttpRequest && t.result == CURLE_UNSUPPORTED_PROTOCOL && t.statusLine.empty())
+        return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     return errorOf(t.result);
 }
 
@@ -442,7 +465,8 @@ bool probe(Connection& c, const std::string& url)
     curl_easy_setopt(t.easy, CURLOPT_NOBODY, 1L);
     if (!start(t))
         return false;
-    pump(t, [] { return false; });
+    const auto never = [] { return false; };
+    pump(t, never, headersDeadline(t));
     if (t.errorOverride || t.result != CURLE_OK)
         return fail(transferError(t));
     return true;

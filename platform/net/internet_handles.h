@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 extern std::atomic<uint32_t> g_defaultConnectTimeout;
 extern std::atomic<uint32_t> g_defaultReceiveTimeout;
+extern std::atomic<uint32_t> g_defaultHeadersTimeout;
 
 // The server's last reply on this thread.
 void clearResponse();
@@ -60,6 +61,8 @@ struct InternetHandle {
         if (p) {
             connectTimeout = p->connectTimeout;
             receiveTimeout = p->receiveTimeout;
+            headersTimeout = p->headersTimeout;
+            waitCheck = p->waitCheck;
         }
     }
     virtual ~InternetHandle() = default;
@@ -69,6 +72,8 @@ struct InternetHandle {
     std::vector<InternetHandle*> children;
     uint32_t connectTimeout = detail::g_defaultConnectTimeout;
     uint32_t receiveTimeout = detail::g_defaultReceiveTimeout;
+    uint32_t headersTimeout = detail::g_defaultHeadersTimeout;
+    InternetWaitCheck waitCheck;
 };
 
 namespace detail {
@@ -140,7 +145,7 @@ struct Transfer : InternetHandle {
     bool started = false; // HTTP: sent
     bool done = false;
     CURLcode result = CURLE_OK;
-    uint32_t errorOverride = 0; // a timeout of our own
+    uint32_t errorOverride = 0; // a timeout, a cancel or a refused reply of our own
 
     std::string data; // received, not yet read from readPos on
     size_t readPos = 0;
@@ -175,9 +180,15 @@ std::string joinFtpDirectory(const std::string& current, const std::string& path
 bool setupEasy(Transfer& t, const std::string& url);
 bool start(Transfer& t);
 // Lets the connection's transfers run until ready() holds or t has ended.
-// False when nothing arrived for the receive timeout; t then counts as ended
-// with ERROR_INTERNET_TIMEOUT.
-bool pump(Transfer& t, const std::function<bool()>& ready);
+// False when nothing arrived for the receive timeout or the deadline passed
+// (ERROR_INTERNET_TIMEOUT), or the wait check said stop
+// (ERROR_INTERNET_OPERATION_CANCELLED); t then counts as ended with that
+// error (transferError).
+bool pump(Transfer& t, const std::function<bool()>& ready, Clock::time_point deadline = Clock::time_point::max());
+// The deadline of a wait for the head of a reply that begins now.
+Clock::time_point headersDeadline(const Transfer& t);
+// Ends t with an error of our own.
+void endTransfer(Transfer& t, uint32_t code);
 uint32_t transferError(const Transfer& t);
 // Runs a transfer that fetches nothing (login, directory change) to its end.
 bool probe(Connection& c, const std::string& url);

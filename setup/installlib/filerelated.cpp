@@ -207,6 +207,34 @@ void TFileRelated::RecordLocalFile(std::string_view Path)
     }
 }
 
+void TFileRelated::UnpackLocalCopy(const std::string& Path, const std::function<void()>& Unpack)
+{
+    try {
+        Unpack();
+    } catch (const std::exception& e) {
+        if (dynamic_cast<const EQrleCompress*>(&e) || FindLocalFile().empty())
+            ForgetLocalFile(Path);
+        throw;
+    }
+    if (!IsDesigning())
+        RecordLocalFile(Path);
+}
+
+void TFileRelated::ForgetLocalFile(const std::string& Path)
+{
+    if (!win::text::trim(Path).empty() && LiesInTempDirectory(Path))
+        win::Machine::current().deleteFile(Path);
+    LocalFile.clear();
+    const std::string& record = InstallRunState().RunRecordKey;
+    if (record.empty() || win::text::trim(Name()).empty())
+        return;
+    try {
+        RegistryDeleteKeyTree(kLocalMachine, record + "\\" + Name());
+    } catch (const std::exception&) {
+        // An entry whose file is gone is not found again (FindLocalFile).
+    }
+}
+
 bool TFileRelated::HasFetchedArchive()
 {
     return !win::text::trim(LocalFile).empty() || !FindLocalFile().empty();
@@ -290,8 +318,6 @@ void TFileRelated::DownloadArchive()
         discard();
         throw EAIUserAbort();
     }
-    if (!IsDesigning())
-        RecordLocalFile(LocalFile);
 }
 
 } // namespace installlib

@@ -117,13 +117,24 @@ public:
         TComponent* Sender, const std::string& FileName, int Bytes, int TotalBytes, int FileSize, const void* Buffer);
     // Fetches this object's archive (Name + ".1") from its net location into
     // a new local copy, unless the run record already names one. A failed
-    // or aborted download leaves no partial file and no local copy.
+    // or aborted download leaves no partial file and no local copy. The
+    // copy goes into the run record once a file has unpacked from it
+    // (UnpackLocalCopy).
     virtual void DownloadArchive();
     // A local copy is set, or the run record names one that exists.
     virtual bool HasFetchedArchive();
     // Notes Path as this object's local copy in the run record (nothing
     // without a run record or a Name); write errors are ignored.
     virtual void RecordLocalFile(std::string_view Path);
+    // Runs Unpack, which unpacks a file from this object's local copy at
+    // Path. A copy that unpacks is noted in the run record; one that fails
+    // to unpack (EQrleCompress) is forgotten, and so is one not noted yet
+    // whatever ends the unpack, so that none stays behind in Temp.
+    void UnpackLocalCopy(const std::string& Path, const std::function<void()>& Unpack);
+    // Deletes the local copy at Path (only from the Temp folder, where
+    // downloads go), removes its run record entry and clears LocalFile, so
+    // that the next run downloads afresh.
+    void ForgetLocalFile(const std::string& Path);
     // The local copy the run record names for this object when that file
     // exists; empty otherwise (also without a run record).
     std::string FindLocalFile();

@@ -282,6 +282,10 @@ struct TInstallRunState {
     bool RetrySelfRegistration = false;
 };
 TInstallRunState& InstallRunState();
+// Path lies directly in the machine's Temp folder, where a setup keeps its
+// batch files and downloads: only such a file is deleted on the word of a
+// run record.
+bool LiesInTempDirectory(const std::string& Path);
 
 // The current engine as a TCustomInstall; null when there is none.
 TCustomInstall* CurrentInstall();

@@ -343,17 +343,22 @@ void TCustomInstallFile::InstallOneFile()
 
     std::string archivePath;
     std::unique_ptr<TQrleCompress> own;
+    TFileRelated* fetched = nullptr; // the object whose downloaded copy is unpacked
     const TDistributeType dist = distributeType();
     std::string local = FindLocalFile();
     if (!local.empty()) {
         LocalFile = local;
         archivePath = local;
         own = std::make_unique<TQrleCompress>();
+        fetched = this;
     } else if (dist != dtTraditional && (Net || dist == dtWeb)) {
         if (NeedsOwnArchive()) {
             DownloadArchive();
-        } else if (auto* fc = dynamic_cast<TFileContainer*>(Container()); fc && !fc->HasFetchedArchive()) {
-            fc->DownloadArchive();
+            fetched = this;
+        } else if (auto* fc = dynamic_cast<TFileContainer*>(Container())) {
+            if (!fc->HasFetchedArchive())
+                fc->DownloadArchive();
+            fetched = fc;
         }
         state_ = ifsInstall; // so that GetArchivePath answers with the fetched copy
         archivePath = GetArchivePath();
@@ -365,7 +370,11 @@ void TCustomInstallFile::InstallOneFile()
         if (!engine || !win::text::equalsNoCase(archivePath, engine->GetArchivePath()))
             own = std::make_unique<TQrleCompress>();
     }
-    Extract(own ? *own : SharedArchive(), archivePath, own != nullptr);
+    const auto extract = [&] { Extract(own ? *own : SharedArchive(), archivePath, own != nullptr); };
+    if (fetched)
+        fetched->UnpackLocalCopy(archivePath, extract);
+    else
+        extract();
 }
 
 void TCustomInstallFile::Extract(TQrleCompress& Archive, const std::string& ArchivePath, bool Private)

@@ -120,8 +120,7 @@ std::string NetErrorName(uint32_t Code)
     static const char* const http[] = {
         "ERROR_HTTP_HEADER_NOT_FOUND", // 12150
         "ERROR_HTTP_DOWNLEVEL_SERVER", "ERROR_HTTP_INVALID_SERVER_RESPONSE", "ERROR_HTTP_INVALID_HEADER",
-        "ERROR_HTTP_INVALID_QUERY_REQUEST",
-        "ERROR_HTTP_HEADER_ALREADY_EXISTS", // 12155
+        "ERROR_HTTP_INVALID_QUERY_REQUEST", "ERROR_HTTP_HEADER_ALREADY_EXISTS", "ERROR_HTTP_REDIRECT_FAILED", // 12156
     };
     if (Code == 6)
         return "ERROR_INVALID_HANDLE";
@@ -137,7 +136,7 @@ std::string NetErrorName(uint32_t Code)
         return "ERROR_FTP_DROPPED";
     if (Code >= 12130 && Code <= 12138)
         return gopher[Code - 12130];
-    if (Code >= 12150 && Code <= 12155)
+    if (Code >= 12150 && Code <= 12156)
         return http[Code - 12150];
     return "Unregistered error code";
 }
@@ -271,6 +270,7 @@ void TCustomNetInstallLocation::LoadWininet()
     resolve(api.HttpOpenRequest, "HttpOpenRequestA", "HttpOpenRequest");
     resolve(api.HttpSendRequest, "HttpSendRequestA", "HttpSendRequest");
     resolve(api.HttpQueryInfo, "HttpQueryInfoA", "HttpQueryInfo");
+    resolve(api.InternetSetWaitCheck, "InternetSetWaitCheck", "InternetSetWaitCheck");
     if (library_)
         net::FreeInternetLibrary(library_);
     library_ = library;
@@ -301,9 +301,23 @@ void TCustomNetInstallLocation::Connect()
         session_ = api_.InternetOpen(agent, net::INTERNET_OPEN_TYPE_PRECONFIG, "", "", 0);
         if (!session_)
             throw ENIL_OpenSession("Cannot open internet connection");
+        // A Cancel pressed while a call waits for the server ends that wait.
+        api_.InternetSetWaitCheck(session_, [] {
+            ui::MessageService::current().processMessages();
+            return !NetUserAbort();
+        });
     }
     const bool ftp = login_.Protocol == ipFTP;
+    // A relative directory is taken from the login directory. The connection
+    // stands there until its first change; one that stands elsewhere is
+    // replaced by a new login rather than going on from there.
+    const std::string path = ftp ? NetServerPath(login_.Directory) : std::string();
+    const bool relative = ftp && path.front() != '/';
+    if (connection_ && relative && !ftpDirectory_.empty() && path != ftpDirectory_
+        && api_.InternetCloseHandle(connection_))
+        connection_ = nullptr;
     if (!connection_) {
+        ftpDirectory_.clear();
         if (OnBeforeConnect)
             OnBeforeConnect(this);
         const char* user = login_.Username.c_str();
@@ -317,10 +331,10 @@ void TCustomNetInstallLocation::Connect()
         if (OnAfterConnect)
             OnAfterConnect(this);
     }
-    if (ftp) {
-        const std::string path = NetServerPath(login_.Directory);
+    if (ftp && !(relative && path == ftpDirectory_)) {
         if (!api_.FtpSetCurrentDirectory(connection_, path))
             throw ENIL_FTPSetDir("Cannot set directory on server to %s", { path });
+        ftpDirectory_ = path;
     }
 }
 
@@ -328,8 +342,10 @@ void TCustomNetInstallLocation::Disconnect()
 {
     if (file_ && api_.InternetCloseHandle && api_.InternetCloseHandle(file_))
         file_ = nullptr;
-    if (connection_ && api_.InternetCloseHandle(connection_))
+    if (connection_ && api_.InternetCloseHandle(connection_)) {
         connection_ = nullptr;
+        ftpDirectory_.clear();
+    }
     if (session_ && api_.InternetCloseHandle(session_))
         session_ = nullptr;
 }
@@ -347,26 +363,26 @@ void TCustomNetInstallLocation::CloseFile(bool Quietly)
 
 void TCustomNetInstallLocation::Download(const std::string& RemoteFileName, const std::string& LocalFileName)
 {
-    Connect();
-    remoteFileName_ = RemoteFileName;
-    localFileName_ = LocalFileName;
-    if (OnBeforeDownload)
-        OnBeforeDownload(this);
-
-    const bool http = login_.Protocol == ipHTTP;
-    if (!http) {
-        file_ = api_.FtpOpenFile(connection_, RemoteFileName, net::GENERIC_READ, net::FTP_TRANSFER_TYPE_BINARY, 0);
-        if (!file_)
-            throw ENIL_FTPOpenFile("Cannot open file %s on server", { RemoteFileName });
-    } else {
-        const std::string path = NetHttpRequestPath(login_.Directory, RemoteFileName);
-        file_ = api_.HttpOpenRequest(connection_, "GET", path, nullptr, nullptr, nullptr,
-            net::INTERNET_FLAG_RELOAD | net::INTERNET_FLAG_EXISTING_CONNECT | net::INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!file_)
-            throw ENIL_HTTPOpenFile("Cannot open file %s on server", { RemoteFileName });
-    }
+    // A Cancel while a call waits for the server fails that call; like a
+    // Cancel between blocks it ends the download without an error.
     try {
-        if (http) {
+        Connect();
+        remoteFileName_ = RemoteFileName;
+        localFileName_ = LocalFileName;
+        if (OnBeforeDownload)
+            OnBeforeDownload(this);
+
+        const bool http = login_.Protocol == ipHTTP;
+        if (!http) {
+            file_ = api_.FtpOpenFile(connection_, RemoteFileName, net::GENERIC_READ, net::FTP_TRANSFER_TYPE_BINARY, 0);
+            if (!file_)
+                throw ENIL_FTPOpenFile("Cannot open file %s on server", { RemoteFileName });
+        } else {
+            const std::string path = NetHttpRequestPath(login_.Directory, RemoteFileName);
+            file_ = api_.HttpOpenRequest(connection_, "GET", path, nullptr, nullptr, nullptr,
+                net::INTERNET_FLAG_RELOAD | net::INTERNET_FLAG_EXISTING_CONNECT | net::INTERNET_FLAG_NO_CACHE_WRITE, 0);
+            if (!file_)
+                throw ENIL_HTTPOpenFile("Cannot open file %s on server", { RemoteFileName });
             const std::string headers = "Accept: */*\r\n\r\n";
             if (!api_.HttpSendRequest(file_, headers, static_cast<int32_t>(headers.size()), nullptr, 0))
                 throw ENIL_HTTPSendRequest("Cannot send request for file %s to the server", { RemoteFileName });
@@ -379,10 +395,15 @@ void TCustomNetInstallLocation::Download(const std::string& RemoteFileName, cons
                 throw ENIL_HTTPSendRequest("Cannot send request for file %s to the server", { RemoteFileName });
             if (code == 404 || code == 410)
                 throw ENIL_FileNotFound("Could not find the file %s on the server", { RemoteFileName });
-            if (code < 200 || code > 299)
+            // We never ask for a range: only 200 is the whole file.
+            if (code != 200)
                 throw ENIL_HTTPOpenFile("Cannot open file %s on server", { RemoteFileName });
         }
         TransferLoop(http);
+    } catch (const ENIL&) {
+        CloseFile(true);
+        if (!NetUserAbort())
+            throw;
     } catch (...) {
         CloseFile(true);
         throw;

@@ -153,13 +153,15 @@ public:
     virtual void LoadWininet();
     virtual void SetLoginInformation(const TLoginInformation& Value);
     // Opens the session and the connection when they are not open yet; for
-    // FTP changes to the server path of Directory on every call.
+    // FTP changes to the server path of Directory, a relative one taken from
+    // the login directory however often it is called.
     virtual void Connect();
     // Downloads RemoteFileName (from Directory) into LocalFileName, a path
     // on the machine. A user abort (NetUserAbort()) during the download
-    // ends it at the next block without an error: OnAfterDownload gets
-    // Aborted = true, the partial file is removed and nothing is put under
-    // LocalFileName; the caller reads the flag and raises EAIUserAbort.
+    // ends it at the next block, or ends the wait for the server, without
+    // an error: OnAfterDownload gets Aborted = true, the partial file is
+    // removed and nothing is put under LocalFileName; the caller reads the
+    // flag and raises EAIUserAbort. Any failure leaves LocalFileName as it was.
     virtual void Download(const std::string& RemoteFileName, const std::string& LocalFileName);
     // Closes the connection and the session; stays usable (the next
     // download connects again).
@@ -201,6 +203,7 @@ private:
         decltype(&net::HttpOpenRequest) HttpOpenRequest = nullptr;
         decltype(&net::HttpSendRequest) HttpSendRequest = nullptr;
         decltype(&net::HttpQueryInfo) HttpQueryInfo = nullptr;
+        decltype(&net::InternetSetWaitCheck) InternetSetWaitCheck = nullptr;
     };
 
     std::string localFileName_;
@@ -211,6 +214,7 @@ private:
     std::string remoteFileName_;
     EntryPoints api_;
     TLoginInformation login_;
+    std::string ftpDirectory_; // set on the open connection; empty: the login directory
     bool loaded_ = false;
 };
 

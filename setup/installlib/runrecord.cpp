@@ -130,6 +130,11 @@ TUnfinishedEntry parseEntry(const std::string& line)
 
 } // namespace
 
+bool LiesInTempDirectory(const std::string& Path)
+{
+    return win::Machine::hasCurrent() && liesInTempDirectory(win::Machine::current(), Path);
+}
+
 std::string TCustomInstall::FindRunRecord(bool Create)
 {
     win::Machine& machine = win::Machine::current();

@@ -12,6 +12,9 @@ HTTP paths with a meaning of their own:
   /cut/NAME     announces 1000000 bytes, sends 1000, then closes
   /nolength/NAME  the file without a Content-Length
   /status/CODE  replies with that status and a short body
+  /partial/, /twolengths/, /loop/, /http09/, /trickle/, /continue/:
+                206 to a plain GET, two Content-Lengths, a redirect to itself,
+                no status line, header lines or 100 Continue every 50 ms
 """
 
 import base64
@@ -70,6 +73,23 @@ def serve_http(root, user, password):
             if path.startswith("/nolength/"):
                 with open(os.path.join(root, path[len("/nolength/"):]), "rb") as f:
                     self.raw(200, f.read())
+                self.close_connection = True
+                return
+            head = path[: path.find("/", 1) + 1]
+            canned = {
+                "/partial/": b"HTTP/1.0 206 Partial\r\nContent-Range: bytes 0-9/1000\r\nContent-Length: 10\r\n\r\n" + b"p" * 10,
+                "/twolengths/": b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\nContent-Length: 20\r\n\r\n" + b"t" * 20,
+                "/loop/": b"HTTP/1.0 302 Found\r\nLocation: %s\r\n\r\n" % path.encode(),
+                "/http09/": b"these bytes have no status line\r\n",
+                "/trickle/": b"HTTP/1.1 200 OK\r\n" + b"X-Wait: 1\r\n" * 600,
+                "/continue/": b"HTTP/1.1 100 Continue\r\n\r\n" * 300,
+            }
+            if head in canned:
+                # Line by line, 50 ms apart: a slow reply for 30 s at most.
+                for line in canned[head].splitlines(keepends=True):
+                    self.wfile.write(line)
+                    self.wfile.flush()
+                    time.sleep(0.05 if head in ("/trickle/", "/continue/") else 0)
                 self.close_connection = True
                 return
             if path.startswith("/status/"):

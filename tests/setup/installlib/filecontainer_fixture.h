@@ -130,14 +130,21 @@ protected:
     {
         if (FailInstall)
             throw EAI("cannot install " + Name());
-        TQrleCompress unpack;
-        unpack.SetCompressedFile(archiveForInstall());
-        unpack.ExtractDirectory = GetDestPath();
-        unpack.DestinationName = DestName;
-        unpack.SetFilesToProcess(std::vector<std::string> { Source });
-        win::Machine::current().forceDirectories(GetDestPath());
-        if (!unpack.ExtractFiles())
-            throw EAIUserAbort();
+        const std::string archive = archiveForInstall();
+        const auto extract = [&] {
+            TQrleCompress unpack;
+            unpack.SetCompressedFile(archive);
+            unpack.ExtractDirectory = GetDestPath();
+            unpack.DestinationName = DestName;
+            unpack.SetFilesToProcess(std::vector<std::string> { Source });
+            win::Machine::current().forceDirectories(GetDestPath());
+            if (!unpack.ExtractFiles())
+                throw EAIUserAbort();
+        };
+        if (Net) // as an install file unpacks a downloaded copy
+            fileContainer()->UnpackLocalCopy(archive, extract);
+        else
+            extract();
         sendUp(icFileKept);
     }
 

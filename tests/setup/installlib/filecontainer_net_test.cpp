@@ -165,6 +165,30 @@ TEST_F(NetTreeTest, RunRecordKeepsTheDownloadForARestart)
     EXPECT_EQ(data->LocalFile, fetched);
 }
 
+// A copy that does not unpack is neither kept nor noted: the next run
+// downloads it afresh instead of failing the same way for ever.
+TEST_F(NetTreeTest, DamagedDownloadIsFetchedAfreshNextRun)
+{
+    buildAndPublish();
+    const std::filesystem::path published = served / "dl" / "Data.1";
+    const std::string good = tavix::testing::readFile(published);
+    std::string damaged = good;
+    damaged[damaged.size() / 2] ^= 0x55;
+    tavix::testing::writeFile(published, damaged);
+    InstallRunState().RunRecordKey = kRecord;
+    RegistryWriteString(4, kRecord, "Path", "C:\\setup.exe");
+    const auto before = tempFiles();
+    EXPECT_THROW(main->ProcessContainer(), EQrleCompress);
+    EXPECT_EQ(RegistryReadString(4, kRecord + "\\Data", "LocalFile", ""), "");
+    EXPECT_EQ(tempFiles(), before);
+
+    tavix::testing::writeFile(published, good);
+    received.clear();
+    main->ProcessContainer();
+    expectInstalled();
+    EXPECT_FALSE(received.empty());
+}
+
 // Without a run record nothing is looked up or noted: a "LocalFile" value
 // at the root of the local machine belongs to nobody.
 TEST_F(NetTreeTest, NoRunRecordNoLocalCopyLookup)

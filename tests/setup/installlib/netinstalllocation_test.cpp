@@ -53,6 +53,7 @@ protected:
         SetNetUserAbort(false);
         ui::MessageService::setCurrent(nullptr);
         net::SetInternetOption(nullptr, net::INTERNET_OPTION_RECEIVE_TIMEOUT, 60000);
+        net::SetInternetOption(nullptr, net::INTERNET_OPTION_HEADERS_TIMEOUT, 120000);
         MachineTest::TearDown();
     }
 
@@ -173,7 +174,8 @@ TEST(NetLocationPaths, LoginRulesAndErrorNames)
     EXPECT_EQ(NetErrorName(12111), "ERROR_FTP_DROPPED");
     EXPECT_EQ(NetErrorName(12138), "ERROR_GOPHER_UNKNOWN_LOCATOR");
     EXPECT_EQ(NetErrorName(12155), "ERROR_HTTP_HEADER_ALREADY_EXISTS");
-    EXPECT_EQ(NetErrorName(12156), "Unregistered error code");
+    EXPECT_EQ(NetErrorName(12156), "ERROR_HTTP_REDIRECT_FAILED");
+    EXPECT_EQ(NetErrorName(12157), "Unregistered error code");
     EXPECT_EQ(NetErrorName(0), "Unregistered error code");
 }
 
@@ -221,7 +223,8 @@ TEST_F(NetLocationTest, HttpDownloadsWithEventsAndOneConnection)
     location->Download("big.1", local("big.1"));
     EXPECT_TRUE(readLocal("big.1") == big);
     checkBlocks(big.size(), static_cast<int>(big.size()));
-    EXPECT_EQ(messages.processCount(), static_cast<int>(blocks.size()));
+    // After every block, and while a slow server is waited for.
+    EXPECT_GE(messages.processCount(), static_cast<int>(blocks.size()));
     EXPECT_EQ(location->RemoteFileName(), "big.1");
     EXPECT_EQ(location->LocalFileName(), local("big.1"));
 
@@ -282,6 +285,53 @@ TEST_F(NetLocationTest, FtpAnonymousAndLogin)
     const std::string text = messageOf<ENIL_OpenService>([&] { user->Download("mine.1", local("mine.1")); });
     EXPECT_NE(text.find("ERROR_INTERNET_INCORRECT_PASSWORD"), std::string::npos) << text;
     EXPECT_EQ(readLocal("mine.1"), "for the user only");
+}
+
+// A relative directory is taken from the login directory on every
+// download, not from where the last one left the connection.
+TEST_F(NetLocationTest, RelativeDirectoryForEveryDownload)
+{
+    for (auto protocol : { ipFTP, ipHTTP }) {
+        SCOPED_TRACE(protocol == ipHTTP ? "http" : "ftp");
+        TestServer server(protocol == ipHTTP ? TestServer::Kind::Http : TestServer::Kind::Ftp, served);
+        auto location = makeLocation(protocol, server.hostname(), "dl");
+        location->Download("filelist.lst", local());
+        location->Download("filelist.lst", local("y.1"));
+        EXPECT_EQ(readLocal("y.1"), "list");
+        location->LoginInformation().Directory = "dl\\sub";
+        location->Download("deep.1", local());
+        EXPECT_EQ(readLocal(), "deep file");
+    }
+}
+
+// Replies that are not the whole file, or not a reply at all, fail with
+// their cause named; a trickle of headers or of interim replies ends at
+// its limit, or sooner at Cancel. The local file stays as it was.
+TEST_F(NetLocationTest, DoubtfulAndEndlessRepliesAreRefused)
+{
+    ASSERT_TRUE(machine->writeFile(local(), "old contents"));
+    TestServer server(TestServer::Kind::Http, served);
+    net::SetInternetOption(nullptr, net::INTERNET_OPTION_HEADERS_TIMEOUT, 300);
+    const std::string send = "Cannot send request for file x to the server. Error message ";
+    for (const auto& [directory, text] :
+        std::vector<std::pair<std::string, std::string>> { { "partial", "Cannot open file x on server." },
+            { "twolengths", send + "ERROR_HTTP_INVALID_SERVER_RESPONSE." },
+            { "loop", send + "ERROR_HTTP_REDIRECT_FAILED." },
+            { "http09", send + "ERROR_HTTP_INVALID_SERVER_RESPONSE." }, { "trickle", send + "ERROR_INTERNET_TIMEOUT." },
+            { "continue", send + "ERROR_INTERNET_TIMEOUT." } }) {
+        auto location = makeLocation(ipHTTP, server.hostname(), directory);
+        const std::string message = messageOf<ENIL>([&] { location->Download("x", local()); });
+        EXPECT_EQ(message.find(text), 0u) << message;
+    }
+    net::SetInternetOption(nullptr, net::INTERNET_OPTION_HEADERS_TIMEOUT, 60000);
+    messages.onProcessMessages([&] { SetNetUserAbort(true); });
+    auto location = makeLocation(ipHTTP, server.hostname(), "trickle");
+    bool aborted = false;
+    location->OnAfterDownload = [&](TComponent*, bool a) { aborted = a; };
+    EXPECT_NO_THROW(location->Download("x", local()));
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(readLocal(), "old contents");
+    EXPECT_EQ(downFolder(), (std::vector<std::string> { "x.1" }));
 }
 
 // A missing file on each protocol, a missing FTP directory and an empty
@@ -421,9 +471,8 @@ TEST_F(NetLocationTest, AbortInTheMiddle)
         TestServer server(protocol == ipHTTP ? TestServer::Kind::Http : TestServer::Kind::Ftp, served);
         auto location = makeLocation(protocol, server.hostname());
         blocks.clear();
-        int processed = 0;
         messages.onProcessMessages([&] {
-            if (++processed == 3)
+            if (blocks.size() == 3)
                 SetNetUserAbort(true);
         });
         std::vector<std::string> order;
