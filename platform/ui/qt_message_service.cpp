@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -139,6 +140,13 @@ Answer QtMessageService::show(MessageKind kind, const std::string& caption, cons
     const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
     const int widest = screen ? std::max(200, screen->availableGeometry().width() / 3) : 340;
     box.setText(breakableText(QString::fromStdString(text), QFontMetrics(box.font()), widest));
+    if (onTop_) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        QTimer::singleShot(0, &box, [&box] {
+            box.raise();
+            box.activateWindow();
+        });
+    }
     // The normal cursor while the user decides, whatever work is going on.
     bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy)
