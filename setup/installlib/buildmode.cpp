@@ -157,15 +157,18 @@ void moveBuildInto(const std::string& Staging, const std::string& Target, bool W
         for (auto name = movedAside.rbegin(); name != movedAside.rend(); ++name)
             restored = moveFile(aside + *name, to + *name) && restored;
         if (restored)
-            throw IEInstall("Cannot move the new %s into %s: %s. The build directory holds the files it held before.",
+            throw IEInstall("Cannot move the new %s into %s: %s The build directory holds the files it held before.",
                 { Failed, Target, win::errorText(Error) });
-        throw IEInstall("Cannot move the new %s into %s: %s. Files of the earlier build that could not be put back are "
+        throw IEInstall("Cannot move the new %s into %s: %s Files of the earlier build that could not be put back are "
                         "in %s.",
             { Failed, Target, win::errorText(Error), RemoveBackslash(aside) });
     };
     for (const std::string& name : replaced) {
         if (!m.fileExists(to + name))
             continue;
+        // A read-only file is not replaced, as a move over it would not be.
+        if (m.fileAttributes(to + name) & win::FILE_ATTRIBUTE_READONLY)
+            putBack(name, win::ERROR_ACCESS_DENIED);
         if (!moveFile(to + name, aside + name))
             putBack(name, win::lastError());
         movedAside.push_back(name);
