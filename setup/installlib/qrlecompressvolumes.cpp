@@ -8,6 +8,9 @@
 #include "setup/installlib/translator.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace installlib {
@@ -29,21 +32,90 @@ std::string TQrleCompress::volumeName(const std::string& base, int number) const
     return changeFileExt(base, "." + std::to_string(number));
 }
 
+namespace {
+
+// The set and disk number a disk's identity file names; false without one.
+bool readVolumeMark(const std::string& Directory, std::string& Set, int& Number)
+{
+    std::string bytes;
+    if (!machine().readFile(AddBackslash(Directory) + TQrleCompress::VolumeSetFile, bytes))
+        return false;
+    const size_t blank = bytes.find(' ');
+    if (blank == std::string::npos)
+        return false;
+    Set = bytes.substr(0, blank);
+    Number = std::atoi(bytes.c_str() + blank + 1);
+    return !Set.empty() && Number > 0;
+}
+
+std::string newVolumeSet()
+{
+    std::random_device random;
+    char text[24];
+    std::snprintf(text, sizeof text, "%08X%08X", random(), random());
+    return text;
+}
+
+} // namespace
+
+int TQrleCompress::VolumeOnDisk(const std::string& Directory) const
+{
+    std::string set;
+    int number = 0;
+    return !VolumeSet.empty() && readVolumeMark(Directory, set, number) && set == VolumeSet ? number : 0;
+}
+
+void TQrleCompress::markVolume(const std::string& Directory, int Number)
+{
+    const std::string file = AddBackslash(Directory) + VolumeSetFile;
+    if (!machine().writeFile(file, VolumeSet + " " + std::to_string(Number) + "\r\n"))
+        fail("Cannot create the file %s", { file });
+}
+
+std::string TQrleCompress::wrongDisk(const std::string& Volume, int Number, bool Writing)
+{
+    std::string set;
+    int number = 0;
+    if (!readVolumeMark(RemoveBackslash(ExtractFilePath(Volume)), set, number)) {
+        if (!Writing)
+            return {};
+        return TranslateFormat("The disk in the drive is not disk #%d of this set: it holds %s of another set.",
+            { Number, ExtractFileName(Volume) });
+    }
+    if (Number == 1 && VolumeSet.empty() && number == 1)
+        VolumeSet = set; // reading: the set is the first disk's
+    if (!VolumeSet.empty() && set != VolumeSet)
+        return TranslateFormat(
+            "The disk in the drive is not disk #%d of this set: it belongs to another set of disks.", { Number });
+    if (number != Number)
+        return TranslateFormat("The disk in the drive is disk #%d of this set, not disk #%d.", { number, Number });
+    return {};
+}
+
 void TQrleCompress::openVolume(win::File& file, std::string& name, int number, std::uint32_t access, bool volumeNaming)
 {
     win::Machine& m = machine();
+    std::string wrong;
     for (int attempt = 0; attempt < kVolumeTries; ++attempt) {
         file.close();
         if (volumeNaming)
             name = volumeName(name, number);
         if (m.fileExists(name)) {
-            if (!file.open(m, name, access, kShareAll, win::OPEN_EXISTING))
-                fail("Cannot open the compressed file %s", { name });
-            currentVolume_ = number;
-            return;
+            wrong = volumeNaming ? wrongDisk(name, number, (access & win::GENERIC_WRITE) != 0) : std::string();
+            if (wrong.empty()) {
+                if (!file.open(m, name, access, kShareAll, win::OPEN_EXISTING))
+                    fail("Cannot open the compressed file %s", { name });
+                currentVolume_ = number;
+                return;
+            }
+            // Said before the disk is asked for again.
+            ui::MessageService::current().warning({}, wrong);
         }
-        if (!OnNewDisk)
+        if (!OnNewDisk) {
+            if (!wrong.empty())
+                fail(wrong);
             fail("Could not open the correct disk file %d", { number });
+        }
         std::string path = RemoveBackslash(ExtractFilePath(name));
         OnNewDisk(*this, number, path);
         // A Cancel in the new-disk question ends the operation as an abort.
@@ -51,6 +123,8 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
             raiseAborted();
         name = AddBackslash(path) + ExtractFileName(name);
     }
+    if (!wrong.empty())
+        fail(wrong);
     fail("Cannot open the compressed file %s", { name });
 }
 
@@ -76,6 +150,9 @@ bool TQrleCompress::SplitIntoVolumes(std::string_view Directory, std::string_vie
             fail("Cannot open the compressed file %s", { compressedFile_ });
         std::string directory(Directory);
         const std::string firstVolume = AddBackslash(directory) + name;
+        if (VolumeSet.empty())
+            VolumeSet = newVolumeSet();
+        markVolume(directory, 1);
         win::File out;
         if (!out.open(m, firstVolume, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
             fail("Cannot create the file %s", { firstVolume });
@@ -122,9 +199,23 @@ bool TQrleCompress::SplitIntoVolumes(std::string_view Directory, std::string_vie
                     if (!OnNewDisk)
                         fail("There was no event handler for the OnNewDisk event, therefore no new disk could be "
                              "inserted");
-                    OnNewDisk(*this, volume, directory);
-                    if (Abort)
-                        raiseAborted();
+                    // A disk this run has written already would lose its volume.
+                    for (int attempt = 0;; ++attempt) {
+                        OnNewDisk(*this, volume, directory);
+                        if (Abort)
+                            raiseAborted();
+                        std::string set;
+                        int number = 0;
+                        if (!readVolumeMark(directory, set, number) || set != VolumeSet || number >= volume)
+                            break;
+                        const std::string again = TranslateFormat(
+                            "The disk in the drive is disk #%d of this set. Insert a new disk for disk #%d.",
+                            { number, volume });
+                        if (attempt + 1 == kVolumeTries)
+                            fail(again);
+                        ui::MessageService::current().warning({}, again);
+                    }
+                    markVolume(directory, volume);
                     const std::string next = AddBackslash(directory) + volumeName(name, volume);
                     if (!out.open(m, next, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
                         fail("Cannot create the file %s", { next });
