@@ -96,10 +96,12 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
 {
     win::Machine& m = machine();
     std::string wrong;
-    for (int attempt = 0; attempt < kVolumeTries; ++attempt) {
+    // The disk put in after the last question is looked at too.
+    for (int attempt = 0;; ++attempt) {
         file.close();
         if (volumeNaming)
             name = volumeName(name, number);
+        wrong.clear();
         if (m.fileExists(name)) {
             wrong = volumeNaming ? wrongDisk(name, number, (access & win::GENERIC_WRITE) != 0) : std::string();
             if (wrong.empty()) {
@@ -108,13 +110,15 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
                 currentVolume_ = number;
                 return;
             }
-            // Said before the disk is asked for again.
-            ui::MessageService::current().warning({}, wrong);
+            if (attempt < kVolumeTries && OnNewDisk)
+                ui::MessageService::current().warning({}, wrong); // before the disk is asked for again
         }
-        if (!OnNewDisk) {
+        if (attempt == kVolumeTries || !OnNewDisk) {
             if (!wrong.empty())
                 fail(wrong);
-            fail("Could not open the correct disk file %d", { number });
+            if (!OnNewDisk)
+                fail("Could not open the correct disk file %d", { number });
+            fail("Cannot open the compressed file %s", { name });
         }
         std::string path = RemoveBackslash(ExtractFilePath(name));
         OnNewDisk(*this, number, path);
@@ -123,9 +127,6 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
             raiseAborted();
         name = AddBackslash(path) + ExtractFileName(name);
     }
-    if (!wrong.empty())
-        fail(wrong);
-    fail("Cannot open the compressed file %s", { name });
 }
 
 // --- volumes ---

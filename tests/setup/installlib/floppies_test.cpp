@@ -45,9 +45,10 @@ protected:
     bool refuse = false;
 };
 
-// Catches volumes that do not read back as the product, a loader or
-// setup.1 cut at the wrong offset, the program going on afterwards, and a
-// transfer that does not say what went onto which disk.
+// Catches volumes that do not read back as the product (or a leftover
+// volume taken for one of the set), a loader or setup.1 cut at the wrong
+// offset, the program going on afterwards, and a transfer that does not
+// say what went onto which disk.
 TEST_F(FloppyTest, SetupSpansSeveralDisks)
 {
     machine->setDriveCapacity('A', 8000);
@@ -64,6 +65,10 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     floppies->insert(1);
     EXPECT_TRUE(read("A:\\setup.exe") == loader);
     EXPECT_TRUE(read("A:\\setup.1") == setup1);
+    // A files.2 left on disk #1 is no disk #2.
+    machine->setDriveCapacity('A', 0);
+    ASSERT_TRUE(machine->writeFile("A:\\files.2", "left from another set"));
+    messages = {};
     TQrleCompress reader;
     reader.SetCompressedFile("A:\\files.1");
     reader.OnNewDisk = [this](TQrleCompress&, int disk, std::string&) { floppies->insert(disk); };
@@ -76,6 +81,9 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     ASSERT_TRUE(reader.ExtractFiles());
     for (const auto& [path, bytes] : sources)
         EXPECT_TRUE(read("C:\\CHECK" + path.substr(path.find_last_of('\\'))) == bytes) << path;
+    EXPECT_FALSE(askedTexts().empty());
+    for (const std::string& text : askedTexts())
+        EXPECT_EQ(text, "The disk in the drive is disk #1 of this set, not disk #2.");
 }
 
 // Catches a run that writes into files it did not make: a read-only
