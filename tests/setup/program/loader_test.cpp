@@ -169,3 +169,23 @@ TEST_F(LoaderTest, TheHoldIsTakenBeforeUnpackingAndHandedToTheSetup)
     EXPECT_EQ(messages.asked()[0].text, kSetupRunningText);
     EXPECT_TRUE(machine->holdName(kSetupHoldName).holding());
 }
+
+// Catches a hold that fails for another reason than another setup (the
+// holds' folder a planted link) taken as no setup running.
+TEST_F(LoaderTest, AHoldThatCannotBeTakenRefusesWithTheReason)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", selfExtracting()));
+    std::filesystem::remove_all(machine->root() / "mutexes");
+    std::filesystem::create_directory(dir.path() / "elsewhere");
+    std::filesystem::create_directory_symlink(dir.path() / "elsewhere", machine->root() / "mutexes");
+    ui::ScriptedMessageService messages;
+    ui::MessageService::setCurrent(&messages);
+    bool started = false;
+    EXPECT_EQ(
+        tavixloader::RunLoader(*machine, "C:\\DIST\\setup.exe", {}, [&](const auto&) { return started = true, 0; }), 1);
+    ui::MessageService::setCurrent(nullptr);
+    EXPECT_FALSE(started);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(
+        messages.asked()[0].text, "Setup cannot make sure that no other setup runs on this machine: Access is denied.");
+}
