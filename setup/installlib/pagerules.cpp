@@ -139,16 +139,28 @@ std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
     std::set<std::string> probed;
     auto folderError = [&](const std::string& Folder) -> std::string {
         std::string level = Folder;
-        for (; level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
-            if (Machine.fileExists(level))
-                return level == destination
-                    ? TranslateFormat("%s is a file, not a directory.", { level })
-                    : TranslateFormat("Cannot install into %s: %s is a file, not a directory.", { destination, level });
+        uint32_t error = 0; // a level that is there but cannot be reached (a link)
+        for (; level.size() > 3; level = RemoveBackslash(ExtractFilePath(level))) {
+            const uint32_t attributes = Machine.fileAttributes(level);
+            if (attributes == win::INVALID_FILE_ATTRIBUTES) {
+                error = win::lastError();
+                if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) {
+                    error = 0;
+                    continue;
+                }
+                break;
+            }
+            if (attributes & win::FILE_ATTRIBUTE_DIRECTORY)
+                break;
+            return level == destination
+                ? TranslateFormat("%s is a file, not a directory.", { level })
+                : TranslateFormat("Cannot install into %s: %s is a file, not a directory.", { destination, level });
+        }
         if (!probed.insert(win::text::toUpper(level)).second)
             return {};
-        const std::string probe = Machine.tempFileName(level, "TVX");
+        const std::string probe = error ? std::string() : Machine.tempFileName(level, "TVX");
         if (probe.empty()) {
-            const std::string why = win::errorText(win::lastError());
+            const std::string why = win::errorText(error ? error : win::lastError());
             return level == destination ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
                                         : TranslateFormat("Cannot install into %s, because the directory %s cannot be "
                                                           "written: %s",
