@@ -91,10 +91,10 @@ public:
     // The identity of a volume set. SplitIntoVolumes writes it, with the
     // disk's number, into VolumeSetFile beside each volume it makes (a new
     // one when empty), and writes the final table only into the first
-    // volume of its own set. Reading a set, the identity beside the first
-    // volume is taken; a disk whose file names another set or another
-    // number is said to be wrong and asked for again (a disk without the
-    // file, of an older set, cannot be told and is used).
+    // volume of its own set. Reading a set from a removable drive, the
+    // identity beside the first volume is taken; a disk whose file names
+    // another set or another number is said to be wrong and asked for again
+    // (a disk without the file, of an older set, cannot be told and is used).
     std::string VolumeSet;
     static constexpr const char* VolumeSetFile = "files.id";
     // The number of the volume of this set that the disk in Directory

@@ -8,6 +8,7 @@
 #include "setup/installlib/translator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -48,6 +49,17 @@ bool readVolumeMark(const std::string& Directory, std::string& Set, int& Number)
     return !Set.empty() && Number > 0;
 }
 
+// Volumes on a drive whose disks are swapped; a set copied into one folder
+// of a fixed disk holds the identity file of one disk only.
+bool onRemovableDrive(const std::string& Path)
+{
+    const std::string full = machine().fullPathName(Path);
+    for (const win::DriveInfo& drive : machine().drives())
+        if (!full.empty() && std::toupper(static_cast<unsigned char>(full[0])) == drive.letter)
+            return drive.removable;
+    return false;
+}
+
 std::string newVolumeSet()
 {
     std::random_device random;
@@ -76,6 +88,8 @@ std::string TQrleCompress::wrongDisk(const std::string& Volume, int Number, bool
 {
     std::string set;
     int number = 0;
+    if (!Writing && !onRemovableDrive(Volume))
+        return {};
     if (!readVolumeMark(RemoveBackslash(ExtractFilePath(Volume)), set, number)) {
         if (!Writing)
             return {};
