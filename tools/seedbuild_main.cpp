@@ -10,12 +10,20 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <machine-root>\n", argc > 0 ? argv[0] : "tavix_seedbuild");
+    const char* usage = "usage: %s <machine-root>\n";
+    const char* self = argc > 0 ? argv[0] : "tavix_seedbuild";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf(usage, self);
+        return 0;
+    }
+    // An option is no folder name: a mistyped one must not make a machine.
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, usage, self);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -139,6 +140,15 @@ Answer QtMessageService::show(MessageKind kind, const std::string& caption, cons
     const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
     const int widest = screen ? std::max(200, screen->availableGeometry().width() / 3) : 340;
     box.setText(breakableText(QString::fromStdString(text), QFontMetrics(box.font()), widest));
+    QTimer raise;
+    if (onTop_) {
+        // Also where no window manager keeps it above: the other program's
+        // window may come up after the box.
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        QObject::connect(&raise, &QTimer::timeout, &box, [&box] { box.raise(); });
+        raise.start(250);
+        QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
+    }
     // The normal cursor while the user decides, whatever work is going on.
     bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy)

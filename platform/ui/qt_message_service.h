@@ -17,6 +17,9 @@ public:
     {
     }
     void setParent(QWidget* parent) { parent_ = parent; }
+    // Boxes come up above the windows of other programs (a refusal while
+    // another program's window is in front).
+    void setOnTop(bool onTop) { onTop_ = onTop; }
 
     Answer show(MessageKind kind, const std::string& caption, const std::string& text, Buttons buttons) override;
     void pushBusyCursor() override;
@@ -25,6 +28,7 @@ public:
 
 private:
     QWidget* parent_;
+    bool onTop_ = false;
 };
 
 } // namespace ui

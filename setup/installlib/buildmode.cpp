@@ -83,30 +83,120 @@ void packIntoSetupArchive(const std::string& Source, const std::string& Setup1, 
     file->CompressFile();
 }
 
+constexpr std::string_view kStagingPrefix = "~QBUILD";
+constexpr std::string_view kStagingExtension = ".TMP";
+// In a build's folder: the files its move-in replaces, kept until it is done.
+constexpr std::string_view kAsideFolder = "~QOLD.TMP";
+
+// ~QBUILD<n>.TMP: the folder a build writes into.
+bool isStagingName(const std::string& Name)
+{
+    const std::string name = win::text::toUpper(Name);
+    if (name.size() <= kStagingPrefix.size() + kStagingExtension.size() || !name.starts_with(kStagingPrefix)
+        || !name.ends_with(kStagingExtension))
+        return false;
+    const std::string digits
+        = name.substr(kStagingPrefix.size(), name.size() - kStagingPrefix.size() - kStagingExtension.size());
+    return digits.find_first_not_of("0123456789") == std::string::npos;
+}
+
 // A new folder in Directory for a build to write into: ~QBUILD1.TMP, ...
 std::string stagingFolder(const std::string& Directory)
 {
     for (int n = 1;; ++n) {
-        const std::string folder = AddBackslash(Directory) + "~QBUILD" + std::to_string(n) + ".TMP";
+        const std::string folder = AddBackslash(Directory) + std::string(kStagingPrefix) + std::to_string(n)
+            + std::string(kStagingExtension);
         if (!machine().directoryExists(folder) && !machine().fileExists(folder))
             return folder;
     }
 }
 
-// Moves what a build wrote in From over the files of the same names in To
-// (folders too); files.1 goes from To when the build made none.
-void moveBuildInto(const std::string& From, const std::string& To)
+// The files below Folder, in its subfolders too, relative to it; the files
+// a move-in put aside are not among them.
+void listFiles(const std::string& Folder, const std::string& Prefix, std::vector<std::string>& Files)
+{
+    for (const win::FindData& found : machine().findFiles(AddBackslash(Folder) + "*")) {
+        if (found.attributes & win::FILE_ATTRIBUTE_DIRECTORY) {
+            if (Prefix.empty() && found.name == kAsideFolder)
+                continue;
+            listFiles(AddBackslash(Folder) + found.name, Prefix + found.name + "\\", Files);
+        } else {
+            Files.push_back(Prefix + found.name);
+        }
+    }
+}
+
+bool moveFile(const std::string& From, const std::string& To)
 {
     win::Machine& m = machine();
-    if (!m.forceDirectories(To))
-        throw IEInstall("Cannot create the build directory %s: %s", { To, win::errorText(win::lastError()) });
-    for (const win::FindData& found : m.findFiles(AddBackslash(From) + "*")) {
-        const std::string from = AddBackslash(From) + found.name;
-        const std::string to = AddBackslash(To) + found.name;
-        if (found.attributes & win::FILE_ATTRIBUTE_DIRECTORY)
-            moveBuildInto(from, to);
-        else if (!m.moveFileEx(from, to, win::MOVEFILE_REPLACE_EXISTING))
-            throw IEInstall("Cannot move the new %s into %s: %s", { found.name, To, win::errorText(win::lastError()) });
+    return m.forceDirectories(RemoveBackslash(ExtractFilePath(To))) && m.moveFileEx(From, To, 0);
+}
+
+// Moves the build written in Staging into Target, all or nothing: first the
+// files it replaces (and Target's files.1 when the build made none) go aside
+// into the staging folder, then the new ones go in. On a failure what
+// moved goes back, and the error says whether Target is as it was.
+void moveBuildInto(const std::string& Staging, const std::string& Target, bool WithFiles)
+{
+    win::Machine& m = machine();
+    if (!m.forceDirectories(Target))
+        throw IEInstall("Cannot create the build directory %s: %s", { Target, win::errorText(win::lastError()) });
+    const std::string from = AddBackslash(Staging);
+    const std::string to = AddBackslash(Target);
+    const std::string aside = from + std::string(kAsideFolder) + "\\";
+    std::vector<std::string> files;
+    listFiles(Staging, {}, files);
+    std::vector<std::string> replaced = files;
+    if (!WithFiles)
+        replaced.push_back("files.1");
+    std::vector<std::string> movedAside, movedIn;
+    auto putBack = [&](const std::string& Failed, uint32_t Error) {
+        bool restored = true;
+        for (auto name = movedIn.rbegin(); name != movedIn.rend(); ++name)
+            restored = moveFile(to + *name, from + *name) && restored;
+        for (auto name = movedAside.rbegin(); name != movedAside.rend(); ++name)
+            restored = moveFile(aside + *name, to + *name) && restored;
+        if (restored)
+            throw IEInstall("Cannot move the new %s into %s: %s The build directory holds the files it held before.",
+                { Failed, Target, win::errorText(Error) });
+        throw IEInstall("Cannot move the new %s into %s: %s Files of the earlier build that could not be put back are "
+                        "in %s.",
+            { Failed, Target, win::errorText(Error), RemoveBackslash(aside) });
+    };
+    for (const std::string& name : replaced) {
+        if (!m.fileExists(to + name))
+            continue;
+        // A read-only file is not replaced, as a move over it would not be.
+        if (m.fileAttributes(to + name) & win::FILE_ATTRIBUTE_READONLY)
+            putBack(name, win::ERROR_ACCESS_DENIED);
+        if (!moveFile(to + name, aside + name))
+            putBack(name, win::lastError());
+        movedAside.push_back(name);
+    }
+    for (const std::string& name : files) {
+        if (!moveFile(from + name, to + name))
+            putBack(name, win::lastError());
+        movedIn.push_back(name);
+    }
+}
+
+// Removes the folders of earlier builds into Target that no longer run
+// (killed): one whose move-in had begun is finished first, so Target never
+// stays half old, half new.
+void removeEndedBuilds(const std::string& Target)
+{
+    win::Machine& m = machine();
+    for (const win::FindData& found : m.findFiles(AddBackslash(Target) + "~QBUILD*.TMP")) {
+        const std::string folder = AddBackslash(Target) + found.name;
+        if (!(found.attributes & win::FILE_ATTRIBUTE_DIRECTORY) || !isStagingName(found.name) || m.isHeld(folder))
+            continue;
+        if (m.directoryExists(AddBackslash(folder) + std::string(kAsideFolder))) {
+            std::vector<std::string> files;
+            listFiles(folder, {}, files);
+            for (const std::string& name : files)
+                m.moveFileEx(AddBackslash(folder) + name, AddBackslash(Target) + name, win::MOVEFILE_REPLACE_EXISTING);
+        }
+        RemoveFolderTree(folder);
     }
 }
 
@@ -163,18 +253,23 @@ void TCustomInstall::BuildSetup(std::string_view SetupProgram, std::string_view 
     // Written aside and moved in when all of it is there: a failed build
     // leaves the build directory as it was.
     const std::string target = RemoveBackslash(BuildDir);
+    if (machine().directoryExists(target))
+        removeEndedBuilds(target);
     const std::string staging = stagingFolder(target);
     std::vector<std::string> created;
     if (!CreateFolders(staging, created))
         throw IEInstall("Cannot create the build directory %s: %s", { staging, win::errorText(win::lastError()) });
+    // Held while this build runs: a later build leaves the folder alone.
+    win::Machine::Hold running = machine().hold(staging);
     try {
         buildInto(SetupProgram, staging, SelfExtracting);
-        const bool withFiles = machine().fileExists(AddBackslash(staging) + "files.1");
-        moveBuildInto(staging, target);
-        if (!withFiles)
-            machine().deleteFile(AddBackslash(target) + "files.1");
+        moveBuildInto(staging, target, machine().fileExists(AddBackslash(staging) + "files.1"));
     } catch (...) {
-        RemoveFolderTree(staging);
+        // Files of the earlier build that could not be put back stay with it.
+        std::vector<std::string> kept;
+        listFiles(AddBackslash(staging) + std::string(kAsideFolder), {}, kept);
+        if (kept.empty())
+            RemoveFolderTree(staging);
         for (auto dir = created.rbegin(); dir != created.rend(); ++dir)
             machine().removeDirectory(*dir); // only those it made, and only when empty
         throw;

@@ -23,6 +23,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <set>
 
 namespace installlib {
 
@@ -96,6 +97,10 @@ std::string DestinationPathError(std::string_view Path, const win::Machine* Mach
     const std::string path(Path);
     if (win::text::trim(path).empty())
         return TranslateText("Please enter the directory to install into.");
+    // Typed as on other systems: the drive may be right, the separator is not.
+    if (path.find('/') != std::string::npos)
+        return TranslateFormat(
+            "%s separates its folders with /. Separate them with \\ instead, as in C:\\Program Files.", { path });
     if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
         return TranslateFormat(
             "%s is not a full path. The directory must begin with a drive, as in C:\\Program Files.", { path });
@@ -128,22 +133,44 @@ std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
         return error;
     const std::string destination = path.size() > 3 ? RemoveBackslash(path) : path;
 
-    // The deepest level that is there must be a folder that takes new files.
-    std::string level = destination;
-    for (; level.size() > 3 && !Machine.directoryExists(level); level = RemoveBackslash(ExtractFilePath(level)))
-        if (Machine.fileExists(level))
+    // The deepest level that is there of Folder (the destination or a
+    // folder of the product's files below it) must be a folder that takes
+    // new files.
+    std::set<std::string> probed;
+    auto folderError = [&](const std::string& Folder) -> std::string {
+        std::string level = Folder;
+        uint32_t error = 0; // a level that is there but cannot be reached (a link)
+        for (; level.size() > 3; level = RemoveBackslash(ExtractFilePath(level))) {
+            const uint32_t attributes = Machine.fileAttributes(level);
+            if (attributes == win::INVALID_FILE_ATTRIBUTES) {
+                error = win::lastError();
+                if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) {
+                    error = 0;
+                    continue;
+                }
+                break;
+            }
+            if (attributes & win::FILE_ATTRIBUTE_DIRECTORY)
+                break;
             return level == destination
                 ? TranslateFormat("%s is a file, not a directory.", { level })
                 : TranslateFormat("Cannot install into %s: %s is a file, not a directory.", { destination, level });
-    const std::string probe = Machine.tempFileName(level, "TVX");
-    if (probe.empty()) {
-        const std::string why = win::errorText(win::lastError());
-        return level == destination
-            ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
-            : TranslateFormat(
-                "Cannot install into %s, because the directory %s cannot be written: %s", { destination, level, why });
-    }
-    Machine.deleteFile(probe);
+        }
+        if (!probed.insert(win::text::toUpper(level)).second)
+            return {};
+        const std::string probe = error ? std::string() : Machine.tempFileName(level, "TVX");
+        if (probe.empty()) {
+            const std::string why = win::errorText(error ? error : win::lastError());
+            return level == destination ? TranslateFormat("The directory %s cannot be written: %s", { level, why })
+                                        : TranslateFormat("Cannot install into %s, because the directory %s cannot be "
+                                                          "written: %s",
+                                            { destination, level, why });
+        }
+        Machine.deleteFile(probe);
+        return {};
+    };
+    if (error = folderError(destination); !error.empty())
+        return error;
 
     // Every file of the product below the destination must stay within the
     // longest path Windows takes.
@@ -152,8 +179,11 @@ std::string DestinationError(TInstallContainer& Engine, win::Machine& Machine)
     for (int i = 0; i < InstallFileList().Count(); ++i)
         if (auto* file = dynamic_cast<TFileRelated*>(InstallFileList().Items(i))) {
             const std::string installed = file->InstalledFilePath();
-            if (win::text::toUpper(installed).starts_with(below))
-                deepest = std::max(deepest, installed.size());
+            if (!win::text::toUpper(installed).starts_with(below))
+                continue;
+            deepest = std::max(deepest, installed.size());
+            if (error = folderError(RemoveBackslash(ExtractFilePath(installed))); !error.empty())
+                return error;
         }
     if (deepest > win::MAX_PATH_LENGTH) {
         const int room = static_cast<int>(destination.size() - (deepest - win::MAX_PATH_LENGTH));

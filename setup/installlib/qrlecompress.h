@@ -88,6 +88,18 @@ public:
     std::string ExtractDirectory;
     std::int32_t Offset = 0; // start of the archive within CompressedFile
     TOverwriteType Overwrite = owAlways;
+    // The identity of a volume set. SplitIntoVolumes writes it, with the
+    // disk's number, into VolumeSetFile beside each volume it makes (a new
+    // one when empty), and writes the final table only into the first
+    // volume of its own set. Reading a set from a removable drive, the
+    // identity beside the first volume is taken; a disk whose file names
+    // another set or another number is said to be wrong and asked for again
+    // (a disk without the file, of an older set, cannot be told and is used).
+    std::string VolumeSet;
+    static constexpr const char* VolumeSetFile = "files.id";
+    // The number of the volume of this set that the disk in Directory
+    // holds by its identity file, 0 for none.
+    int VolumeOnDisk(const std::string& Directory) const;
 
     const std::string& CompressedFile() const { return compressedFile_; }
     // Keeps the directory already read when the new name is another volume
@@ -174,6 +186,11 @@ private:
     [[noreturn]] void raiseCorrupt() const;
     std::string volumeName(const std::string& base, int number) const;
     void openVolume(win::File& file, std::string& name, int number, std::uint32_t access, bool volumeNaming);
+    // Why the disk holding Volume is not disk Number of this set; empty
+    // when it is, or when that cannot be told (Writing: only a disk marked
+    // as this set's is).
+    std::string wrongDisk(const std::string& Volume, int Number, bool Writing);
+    void markVolume(const std::string& Directory, int Number);
 
     void addOneMember(win::File& archive, TFileHeader& header, int index, int id);
     void extractOneMember(const TFileHeader& header);

@@ -8,6 +8,10 @@
 #include "setup/installlib/translator.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace installlib {
@@ -29,21 +33,107 @@ std::string TQrleCompress::volumeName(const std::string& base, int number) const
     return changeFileExt(base, "." + std::to_string(number));
 }
 
+namespace {
+
+// The set and disk number a disk's identity file names; false without one.
+bool readVolumeMark(const std::string& Directory, std::string& Set, int& Number)
+{
+    std::string bytes;
+    if (!machine().readFile(AddBackslash(Directory) + TQrleCompress::VolumeSetFile, bytes))
+        return false;
+    const size_t blank = bytes.find(' ');
+    if (blank == std::string::npos)
+        return false;
+    Set = bytes.substr(0, blank);
+    Number = std::atoi(bytes.c_str() + blank + 1);
+    return !Set.empty() && Number > 0;
+}
+
+// Volumes on a drive whose disks are swapped; a set copied into one folder
+// of a fixed disk holds the identity file of one disk only.
+bool onRemovableDrive(const std::string& Path)
+{
+    const std::string full = machine().fullPathName(Path);
+    for (const win::DriveInfo& drive : machine().drives())
+        if (!full.empty() && std::toupper(static_cast<unsigned char>(full[0])) == drive.letter)
+            return drive.removable;
+    return false;
+}
+
+std::string newVolumeSet()
+{
+    std::random_device random;
+    char text[24];
+    std::snprintf(text, sizeof text, "%08X%08X", random(), random());
+    return text;
+}
+
+} // namespace
+
+int TQrleCompress::VolumeOnDisk(const std::string& Directory) const
+{
+    std::string set;
+    int number = 0;
+    return !VolumeSet.empty() && readVolumeMark(Directory, set, number) && set == VolumeSet ? number : 0;
+}
+
+void TQrleCompress::markVolume(const std::string& Directory, int Number)
+{
+    const std::string file = AddBackslash(Directory) + VolumeSetFile;
+    if (!machine().writeFile(file, VolumeSet + " " + std::to_string(Number) + "\r\n"))
+        fail("Cannot create the file %s", { file });
+}
+
+std::string TQrleCompress::wrongDisk(const std::string& Volume, int Number, bool Writing)
+{
+    std::string set;
+    int number = 0;
+    if (!Writing && !onRemovableDrive(Volume))
+        return {};
+    if (!readVolumeMark(RemoveBackslash(ExtractFilePath(Volume)), set, number)) {
+        if (!Writing)
+            return {};
+        return TranslateFormat("The disk in the drive is not disk #%d of this set: it holds %s of another set.",
+            { Number, ExtractFileName(Volume) });
+    }
+    if (Number == 1 && VolumeSet.empty() && number == 1)
+        VolumeSet = set; // reading: the set is the first disk's
+    if (!VolumeSet.empty() && set != VolumeSet)
+        return TranslateFormat(
+            "The disk in the drive is not disk #%d of this set: it belongs to another set of disks.", { Number });
+    if (number != Number)
+        return TranslateFormat("The disk in the drive is disk #%d of this set, not disk #%d.", { number, Number });
+    return {};
+}
+
 void TQrleCompress::openVolume(win::File& file, std::string& name, int number, std::uint32_t access, bool volumeNaming)
 {
     win::Machine& m = machine();
-    for (int attempt = 0; attempt < kVolumeTries; ++attempt) {
+    std::string wrong;
+    // The disk put in after the last question is looked at too.
+    for (int attempt = 0;; ++attempt) {
         file.close();
         if (volumeNaming)
             name = volumeName(name, number);
+        wrong.clear();
         if (m.fileExists(name)) {
-            if (!file.open(m, name, access, kShareAll, win::OPEN_EXISTING))
-                fail("Cannot open the compressed file %s", { name });
-            currentVolume_ = number;
-            return;
+            wrong = volumeNaming ? wrongDisk(name, number, (access & win::GENERIC_WRITE) != 0) : std::string();
+            if (wrong.empty()) {
+                if (!file.open(m, name, access, kShareAll, win::OPEN_EXISTING))
+                    fail("Cannot open the compressed file %s", { name });
+                currentVolume_ = number;
+                return;
+            }
+            if (attempt < kVolumeTries && OnNewDisk)
+                ui::MessageService::current().warning({}, wrong); // before the disk is asked for again
         }
-        if (!OnNewDisk)
-            fail("Could not open the correct disk file %d", { number });
+        if (attempt == kVolumeTries || !OnNewDisk) {
+            if (!wrong.empty())
+                fail(wrong);
+            if (!OnNewDisk)
+                fail("Could not open the correct disk file %d", { number });
+            fail("Cannot open the compressed file %s", { name });
+        }
         std::string path = RemoveBackslash(ExtractFilePath(name));
         OnNewDisk(*this, number, path);
         // A Cancel in the new-disk question ends the operation as an abort.
@@ -51,7 +141,6 @@ void TQrleCompress::openVolume(win::File& file, std::string& name, int number, s
             raiseAborted();
         name = AddBackslash(path) + ExtractFileName(name);
     }
-    fail("Cannot open the compressed file %s", { name });
 }
 
 // --- volumes ---
@@ -76,6 +165,9 @@ bool TQrleCompress::SplitIntoVolumes(std::string_view Directory, std::string_vie
             fail("Cannot open the compressed file %s", { compressedFile_ });
         std::string directory(Directory);
         const std::string firstVolume = AddBackslash(directory) + name;
+        if (VolumeSet.empty())
+            VolumeSet = newVolumeSet();
+        markVolume(directory, 1);
         win::File out;
         if (!out.open(m, firstVolume, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
             fail("Cannot create the file %s", { firstVolume });
@@ -122,9 +214,23 @@ bool TQrleCompress::SplitIntoVolumes(std::string_view Directory, std::string_vie
                     if (!OnNewDisk)
                         fail("There was no event handler for the OnNewDisk event, therefore no new disk could be "
                              "inserted");
-                    OnNewDisk(*this, volume, directory);
-                    if (Abort)
-                        raiseAborted();
+                    // A disk this run has written already would lose its volume.
+                    for (int attempt = 0;; ++attempt) {
+                        OnNewDisk(*this, volume, directory);
+                        if (Abort)
+                            raiseAborted();
+                        std::string set;
+                        int number = 0;
+                        if (!readVolumeMark(directory, set, number) || set != VolumeSet || number >= volume)
+                            break;
+                        const std::string again = TranslateFormat(
+                            "The disk in the drive is disk #%d of this set. Insert a new disk for disk #%d.",
+                            { number, volume });
+                        if (attempt + 1 == kVolumeTries)
+                            fail(again);
+                        ui::MessageService::current().warning({}, again);
+                    }
+                    markVolume(directory, volume);
                     const std::string next = AddBackslash(directory) + volumeName(name, volume);
                     if (!out.open(m, next, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
                         fail("Cannot create the file %s", { next });

@@ -14,6 +14,7 @@
 #include "setup/installlib/translator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +23,6 @@ namespace installlib {
 namespace {
 
 constexpr std::uint32_t kChunk = 8192;
-constexpr int kMaxVolumeNumber = 255;
 
 win::Machine& machine()
 {
@@ -101,11 +101,12 @@ void copyToFloppy(
     win::File& Source, std::int64_t Offset, std::int64_t Count, const std::string& Target, std::string_view Failure)
 {
     win::File target;
-    bool complete = Source.seek(Offset, win::FILE_BEGIN) == Offset
-        && target.open(machine(), Target, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS);
-    if (complete)
-        complete = copyBytes(Source, target, Count, true) == Count;
-    if (!complete) {
+    if (Source.seek(Offset, win::FILE_BEGIN) != Offset)
+        throw IEInstall(Failure);
+    // A file that cannot be replaced (read-only, in use) is no lack of room.
+    if (!target.open(machine(), Target, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS))
+        throw IEInstall("Cannot create %s: %s", { Target, win::errorText(win::lastError()) });
+    if (copyBytes(Source, target, Count, true) != Count) {
         target.close();
         machine().deleteFile(Target);
         throw IEInstall(Failure);
@@ -212,8 +213,10 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
                             "self-extracting file. Usage example: setup.exe *TODISK");
         const std::string source = SetupOriginPath();
         const TSelfExtractInfo info = TSelfExtractInfo::FromBytes(ReadSelfExtractInfo(source));
-        const std::string root = AddBackslash(Drive);
-        int disk = 1, disks = 1;
+        std::string root = AddBackslash(Drive);
+        if (!root.empty())
+            root[0] = char(std::toupper(static_cast<unsigned char>(root[0])));
+        int disks = 1;
 
         win::File file;
         if (!file.open(
@@ -253,7 +256,6 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
                 messages.pushBusyCursor();
                 if (answer == ui::Answer::Cancel)
                     throw IEInstall("Aborted by user");
-                disk = DiskNumber;
                 disks = std::max(disks, DiskNumber);
             };
             splitter.OnStatus = [&](TQrleCompress&, TlzhFileStats&) { messages.processMessages(); };
@@ -263,10 +265,12 @@ void TCustomInstall::TransferToFloppies(std::string_view Drive)
             } catch (...) {
                 // The volume on the disk in the drive is unfinished (the one
                 // being written, or the last one when the next disk was
-                // refused): it goes, so no cut-off archive is left.
-                for (int volume : { disk, disk - 1 })
-                    if (volume >= 1 && volume <= kMaxVolumeNumber)
-                        machine().deleteFile(root + "files." + std::to_string(volume));
+                // refused): it goes, so no cut-off archive is left. A disk
+                // of another set keeps its files.
+                if (const int volume = splitter.VolumeOnDisk(RemoveBackslash(root)); volume > 0) {
+                    machine().deleteFile(root + "files." + std::to_string(volume));
+                    machine().deleteFile(root + TQrleCompress::VolumeSetFile);
+                }
                 throw;
             }
         }

@@ -131,9 +131,11 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     win::Machine* machine = &Machine;
     if (Self.empty() || !machine->fileExists(Self))
         throw LoaderError("The setup program " + Self + " is not on the machine.");
-    // Nothing is unpacked while another setup or uninstall runs.
-    if (!machine->holdName(kSetupHoldName).holding() && win::lastError() == win::ERROR_ALREADY_EXISTS)
-        throw LoaderError(kSetupRunningText);
+    // Taken before anything is unpacked, and handed on to the setup: no
+    // other loader unpacks while this setup starts and runs.
+    const TSetupHold setupHold(*machine, false);
+    if (!setupHold.Holding())
+        throw LoaderError(setupHold.Refusal());
     const std::string self = machine->fullPathName(Self);
     const std::string sourceDir = RemoveBackslash(ExtractFilePath(self));
     bool toDisk = false;
@@ -163,13 +165,15 @@ int runLoader(win::Machine& Machine, const std::string& Self, const std::vector<
     if (!started)
         InstallLibraryShutdown();
 
-    TSetupStart start { setupProgram, { "-s" + sourceDir }, folder };
+    TSetupStart start { setupProgram, { "-s" + sourceDir }, folder, {} };
     if (source.selfExtracting)
         start.Arguments.push_back("-e" + ExtractFileName(self));
     start.Arguments.push_back("-c");
     if (toDisk)
         start.Arguments.push_back("-f");
     start.Arguments.insert(start.Arguments.end(), Arguments.begin(), Arguments.end());
+    if (std::string handOn = setupHold.HandOn(); !handOn.empty())
+        start.Environment.push_back(std::move(handOn));
     machine->setCurrentDirectory(folder);
     // The folder goes however the setup ended, unless its restart needs it.
     int result;

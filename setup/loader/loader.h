@@ -10,7 +10,8 @@
 //
 // (-e only for the self-extracting file, -f when the arguments hold
 // *TODISK; the loader's own arguments follow). main.cpp starts the setup as
-// a program of the machine. When the setup has ended, however it ended,
+// a program of the machine, which takes on the loader's hold of one setup
+// at a time (singlesetup.h). When the setup has ended, however it ended,
 // the folder goes, unless a restart still needs it. A loader started from
 // a link or a file manager has no console, so failures go to a message box.
 
@@ -26,6 +27,7 @@ struct TSetupStart {
     std::string Program; // the unpacked setup program
     std::vector<std::string> Arguments;
     std::string Folder; // where it was unpacked; its working folder
+    std::vector<std::string> Environment; // "NAME=value" for the setup (the hold it takes on)
 };
 
 // Starts the unpacked setup; its result is the loader's.

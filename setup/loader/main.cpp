@@ -32,6 +32,7 @@ public:
         : argc_(argc)
         , argv_(argv)
     {
+        qt_.setOnTop(true);
     }
     ui::Answer show(ui::MessageKind kind, const std::string& caption, const std::string& text,
         ui::Buttons buttons) override
@@ -52,6 +53,7 @@ private:
     int& argc_;
     char** argv_;
     std::unique_ptr<QApplication> app_;
+    // No window of its own: a box must not hide behind a running setup's.
     ui::ProgramMessageService qt_ { "loader" };
 };
 
@@ -79,7 +81,8 @@ int main(int argc, char** argv)
         if (self.empty())
             self = machine->moduleFileName();
         code = tavixloader::RunLoader(*machine, self, passOn, [&](const tavixloader::TSetupStart& start) {
-            const int result = win::runProgramFile(*machine, start.Program, start.Arguments, start.Folder);
+            const int result = win::runProgramFile(*machine, start.Program, start.Arguments, start.Folder,
+                win::HostRunOptions { true, start.Environment });
             if (result < 0)
                 throw std::runtime_error("Cannot start the setup program " + start.Program
                     + " unpacked from the setup archive: it is no program of this machine.");

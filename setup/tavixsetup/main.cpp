@@ -106,10 +106,12 @@ int main(int argc, char** argv)
         return 2;
     }
     ui::ProgramMessageService messages("tavixsetup");
-    // One setup (or uninstall) at a time on the machine, for as long as this runs.
-    const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
-    if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
-        messages.error(app.applicationName().toStdString(), installlib::kSetupRunningText);
+    // One setup (or uninstall) at a time on the machine, for as long as
+    // this runs; the loader that started it hands its hold on.
+    const installlib::TSetupHold setupHold(*machine, true);
+    if (!setupHold.Holding()) {
+        messages.setOnTop(true); // above the window of the setup that runs
+        messages.error(app.applicationName().toStdString(), setupHold.Refusal());
         return 1;
     }
     win::Machine::setCurrent(machine);

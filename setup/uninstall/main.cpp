@@ -76,10 +76,12 @@ int main(int argc, char** argv)
     try {
         auto machine = win::Machine::open(win::Machine::defaultRoot(root));
         // Not while a setup or another uninstall runs.
-        const win::Machine::Hold setupHold = machine->holdName(installlib::kSetupHoldName);
-        if (!setupHold.holding() && win::lastError() == win::ERROR_ALREADY_EXISTS) {
-            const std::string refused = std::string(installlib::kSetupRunningText)
-                + " Nothing was removed; run the uninstall again when it has ended.";
+        const installlib::TSetupHold setupHold(*machine, false);
+        if (!setupHold.Holding()) {
+            const bool running = setupHold.Refusal() == installlib::kSetupRunningText;
+            const std::string refused = setupHold.Refusal()
+                + (running ? " Nothing was removed; run the uninstall again when it has ended."
+                           : " Nothing was removed.");
             std::fprintf(stderr, "%s\n", refused.c_str());
             showEnd(argc, argv, product, ui::MessageKind::Warning, refused);
             return 1;

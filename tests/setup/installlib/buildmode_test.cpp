@@ -6,7 +6,11 @@
 
 #include "platform/win/file.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <map>
 
 using namespace buildtest;
 
@@ -183,6 +187,63 @@ TEST_F(BuildTest, FullBuildDiskLeavesTheLoaderAsItWas)
         EXPECT_EQ(std::string(e.what()).find("Cannot create the self-extracting exe because "), 0u) << e.what();
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "small" / "OUT")); // as before the build
+}
+
+// Catches a move-in that stops half-way: files.1 new beside an old
+// setup.exe and setup.1 installs the wrong files.
+TEST_F(BuildTest, AFailedMoveInLeavesTheBuildDirectoryAsItWas)
+{
+    buildScript();
+    engine->BuildSetup(kProgram, kOut, true);
+    std::map<std::string, std::string> before;
+    for (const std::string name : { "setup.exe", "setup.1", "files.1" })
+        before[name] = read(kOut + "\\" + name);
+    sources[0].second = noise(9000, 4);
+    ASSERT_TRUE(machine->writeFile(sources[0].first, sources[0].second));
+    machine->setInUse(kOut + "\\setup.exe", true);
+    try {
+        engine->BuildSetup(kProgram, kOut, true);
+        ADD_FAILURE();
+    } catch (const IEInstall& e) {
+        EXPECT_EQ(std::string(e.what()).find("Cannot move the new setup.exe into C:\\OUT: "), 0u) << e.what();
+        EXPECT_NE(std::string(e.what()).find("holds the files it held before"), std::string::npos) << e.what();
+    }
+    for (const auto& [name, bytes] : before)
+        EXPECT_TRUE(read(kOut + "\\" + name) == bytes) << name;
+    EXPECT_EQ(machine->findFiles(kOut + "\\*").size(), 3u);
+}
+
+// Catches the work folders of killed builds left in the build directory
+// for good, and a later build that differs from a clean one.
+TEST_F(BuildTest, ABuildRemovesTheWorkFoldersOfKilledBuilds)
+{
+    buildScript();
+    engine->BuildSetup(kProgram, kOut, true);
+    std::map<std::string, std::string> clean;
+    for (const std::string name : { "setup.exe", "setup.1", "files.1" })
+        clean[name] = read(kOut + "\\" + name);
+    // Killed at its first, second and third pass of the packing loop.
+    for (int at = 1; at <= 3; ++at) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int passes = 0;
+            messages.onProcessMessages([&] {
+                if (++passes == at)
+                    ::_exit(9);
+            });
+            engine->BuildSetup(kProgram, kOut, true);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(WEXITSTATUS(status), 9);
+        ASSERT_FALSE(machine->findFiles(kOut + "\\~QBUILD*.TMP").empty());
+    }
+    engine->BuildSetup(kProgram, kOut, true);
+    EXPECT_EQ(machine->findFiles(kOut + "\\*").size(), 3u);
+    for (const auto& [name, bytes] : clean)
+        EXPECT_TRUE(read(kOut + "\\" + name) == bytes) << name;
 }
 
 // --- the self-extracting file ---

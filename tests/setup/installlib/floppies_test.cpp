@@ -45,9 +45,10 @@ protected:
     bool refuse = false;
 };
 
-// Catches volumes that do not read back as the product, a loader or
-// setup.1 cut at the wrong offset, the program going on afterwards, and a
-// transfer that does not say what went onto which disk.
+// Catches volumes that do not read back as the product (or a leftover
+// volume taken for one of the set), a loader or setup.1 cut at the wrong
+// offset, the program going on afterwards, and a transfer that does not
+// say what went onto which disk.
 TEST_F(FloppyTest, SetupSpansSeveralDisks)
 {
     machine->setDriveCapacity('A', 8000);
@@ -64,6 +65,10 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     floppies->insert(1);
     EXPECT_TRUE(read("A:\\setup.exe") == loader);
     EXPECT_TRUE(read("A:\\setup.1") == setup1);
+    // A files.2 left on disk #1 is no disk #2.
+    machine->setDriveCapacity('A', 0);
+    ASSERT_TRUE(machine->writeFile("A:\\files.2", "left from another set"));
+    messages = {};
     TQrleCompress reader;
     reader.SetCompressedFile("A:\\files.1");
     reader.OnNewDisk = [this](TQrleCompress&, int disk, std::string&) { floppies->insert(disk); };
@@ -76,6 +81,42 @@ TEST_F(FloppyTest, SetupSpansSeveralDisks)
     ASSERT_TRUE(reader.ExtractFiles());
     for (const auto& [path, bytes] : sources)
         EXPECT_TRUE(read("C:\\CHECK" + path.substr(path.find_last_of('\\'))) == bytes) << path;
+    EXPECT_FALSE(askedTexts().empty());
+    for (const std::string& text : askedTexts())
+        EXPECT_EQ(text, "The disk in the drive is disk #1 of this set, not disk #2.");
+}
+
+// Catches a run that writes into files it did not make: a read-only
+// setup.1 taken for a full disk, and an old floppy given as the last disk
+// whose files.1 (of an earlier set) gets the final table of this one.
+TEST_F(FloppyTest, AnOldFloppyKeepsItsFilesAndDiskOneIsAskedFor)
+{
+    machine->setDriveCapacity('A', 8000);
+    ASSERT_TRUE(machine->writeFile("A:\\setup.1", "an older setup.1"));
+    ASSERT_TRUE(machine->setFileAttributes("A:\\setup.1", win::FILE_ATTRIBUTE_READONLY));
+    buildScript();
+    engine->Loaded();
+    ASSERT_EQ(askedTexts(), (std::vector<std::string> { "Cannot create A:\\setup.1: Access is denied." }));
+    ASSERT_TRUE(machine->setFileAttributes("A:\\setup.1", 0));
+
+    const std::map<std::string, std::string> old { { "files.1", "files.1 of an earlier set" },
+        { "notes.txt", "the user's notes" } };
+    fs::create_directories(dir.path() / "disks" / "3");
+    for (const auto& [name, bytes] : old)
+        tavix::testing::writeFile(dir.path() / "disks" / "3" / name, bytes);
+    newProgram("C:\\TEMP\\QS1\\setup.exe", { "-f", "-s" + kOut, "-esetup.exe" });
+    buildScript();
+    engine->Loaded();
+    EXPECT_FALSE(engine->Failed());
+    EXPECT_EQ(askedTexts(),
+        (std::vector<std::string> { "Cannot create A:\\setup.1: Access is denied.", "Please insert disk #2",
+            "Please insert disk #3", "The disk in the drive is disk #3 of this set, not disk #1.",
+            "Please insert disk #1",
+            "This installation was transferred to 3 disk(s): setup.exe, setup.1 and files.1 on disk 1, files.2 on "
+            "disk 2, files.3 on disk 3." }));
+    floppies->insert(3);
+    for (const auto& [name, bytes] : old)
+        EXPECT_EQ(read("A:\\" + name), bytes);
 }
 
 // Catches a refused disk that goes on writing, is not reported with the

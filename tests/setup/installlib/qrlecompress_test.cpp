@@ -754,8 +754,9 @@ TEST_F(VolumeSets, MemberStartingExactlyAtTheDiskEnd)
     TlzhFileStats first;
     archive.GetMemberStats(0, first);
     std::int64_t oneStream = std::int64_t(first.Header.EndOffset) + 1 - first.Header.DataOffset;
-    // The first disk holds the table and exactly the first member's data.
-    machine->setDriveCapacity('A', std::uint64_t(5 + 2 * 172 + oneStream));
+    // The first disk holds the set's identity file (20 bytes), the table
+    // and exactly the first member's data.
+    machine->setDriveCapacity('A', std::uint64_t(20 + 5 + 2 * 172 + oneStream));
     std::vector<std::filesystem::path> disks = splitOntoFloppies(archive);
     ASSERT_EQ(disks.size(), 2u);
     EXPECT_EQ(std::filesystem::file_size(disks[0] / "files.1"), std::uintmax_t(5 + 2 * 172 + oneStream));

@@ -188,22 +188,25 @@ TEST_F(WizardRunTest, TheWizardDecidesWhereTheProductGoes)
 }
 
 // Catches a destination taken that fails only once the copy has started:
-// an existing file, a folder that cannot be written, and a place where the
-// deepest file's path would be longer than Windows takes.
+// an existing file, a folder (or a folder below it) that cannot be written,
+// and a place where the deepest file's path would be longer than Windows
+// takes.
 TEST_F(WizardRunTest, NextRefusesADestinationTheCopyCouldNotUse)
 {
     app->Container()->SetDestDir("\\Help\\Imagens"); // C:\<dir>\Help\Imagens\TABLES.DB
-    ASSERT_TRUE(machine->forceDirectories("C:\\Locked"));
-    std::filesystem::path locked;
-    ASSERT_TRUE(machine->resolve("C:\\Locked", locked));
-    std::filesystem::permissions(locked,
-        std::filesystem::perms::owner_write | std::filesystem::perms::group_write
-            | std::filesystem::perms::others_write,
-        std::filesystem::perm_options::remove);
+    for (const std::string folder : { "C:\\Locked", "C:\\Open\\Help" }) {
+        ASSERT_TRUE(machine->forceDirectories(folder));
+        std::filesystem::path locked;
+        ASSERT_TRUE(machine->resolve(folder, locked));
+        std::filesystem::permissions(locked,
+            std::filesystem::perms::owner_write | std::filesystem::perms::group_write
+                | std::filesystem::perms::others_write,
+            std::filesystem::perm_options::remove);
+    }
     const std::string tooLong = "C:\\" + std::string(237, 'a');
     user.add({ "next", "next", "next", "type:C:\\WINNT\\WIN.INI", "next", "type:C:\\WINNT\\WIN.INI\\Tavix", "next",
-        "type:C:\\Locked\\Tavix", "next", "type:" + tooLong, "next", "type:" + tooLong.substr(0, 236), "next",
-        "cancel" });
+        "type:C:\\Locked\\Tavix", "next", "type:C:\\Open", "next", "type:" + tooLong, "next",
+        "type:" + tooLong.substr(0, 236), "next", "cancel" });
     user.add({ "finish" });
     {
         HostPermissionsHold asAUser;
@@ -217,6 +220,7 @@ TEST_F(WizardRunTest, NextRefusesADestinationTheCopyCouldNotUse)
             "Cannot install into C:\\WINNT\\WIN.INI\\Tavix: C:\\WINNT\\WIN.INI is a file, not a directory.",
             "Cannot install into C:\\Locked\\Tavix, because the directory C:\\Locked cannot be written: Access is "
             "denied.",
+            "Cannot install into C:\\Open, because the directory C:\\Open\\Help cannot be written: Access is denied.",
             "The directory " + tooLong
                 + " is too long for this program: its deepest file would have a path of 263 "
                   "characters, and Windows takes at most 259. Choose a directory of at most 236 characters." }));

@@ -433,7 +433,7 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
     EXPECT_EQ(messages.asked().back().text.rfind("This installation was transferred to ", 0), 0u);
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
     floppies.insert(1);
-    EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "setup.1", "setup.exe" }));
+    EXPECT_EQ(floppies.names(), (std::vector<std::string> { "files.1", "files.id", "setup.1", "setup.exe" }));
 
     ASSERT_TRUE(target->deleteFile("C:\\DIST\\setup.exe"));
     ASSERT_EQ(install({ kWizard, { "look", "finish" } }, "A:\\setup.exe"), 0) << messages.asked().back().text;

@@ -4,6 +4,7 @@
 #include "setup/installlib/buildmode.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/qrlecompress.h"
+#include "setup/installlib/singlesetup.h"
 #include "setup/loader/loader.h"
 #include "tests/support/temp_dir.h"
 
@@ -144,4 +145,47 @@ TEST_F(LoaderTest, EveryFailureIsShownNamingTheFileAndTheCause)
         EXPECT_NE(messages.asked()[0].text.find(c.expected), std::string::npos) << messages.asked()[0].text;
         EXPECT_FALSE(machine->directoryExists("C:\\TEMP\\QS1")) << c.expected;
     }
+}
+
+// Catches a loader that only looks at the hold: a second one started while
+// the first setup starts would unpack a folder before its setup refuses.
+TEST_F(LoaderTest, TheHoldIsTakenBeforeUnpackingAndHandedToTheSetup)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", selfExtracting()));
+    ui::ScriptedMessageService messages;
+    ui::MessageService::setCurrent(&messages);
+    int second = -1;
+    EXPECT_EQ(tavixloader::RunLoader(*machine, "C:\\DIST\\setup.exe", {},
+                  [&](const auto&) {
+                      second
+                          = tavixloader::RunLoader(*machine, "C:\\DIST\\setup.exe", {}, [](const auto&) { return 0; });
+                      EXPECT_FALSE(machine->directoryExists("C:\\TEMP\\QS2"));
+                      return 0;
+                  }),
+        0);
+    ui::MessageService::setCurrent(nullptr);
+    EXPECT_EQ(second, 1);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].text, kSetupRunningText);
+    EXPECT_TRUE(machine->holdName(kSetupHoldName).holding());
+}
+
+// Catches a hold that fails for another reason than another setup (the
+// holds' folder a planted link) taken as no setup running.
+TEST_F(LoaderTest, AHoldThatCannotBeTakenRefusesWithTheReason)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\DIST\\setup.exe", selfExtracting()));
+    std::filesystem::remove_all(machine->root() / "mutexes");
+    std::filesystem::create_directory(dir.path() / "elsewhere");
+    std::filesystem::create_directory_symlink(dir.path() / "elsewhere", machine->root() / "mutexes");
+    ui::ScriptedMessageService messages;
+    ui::MessageService::setCurrent(&messages);
+    bool started = false;
+    EXPECT_EQ(
+        tavixloader::RunLoader(*machine, "C:\\DIST\\setup.exe", {}, [&](const auto&) { return started = true, 0; }), 1);
+    ui::MessageService::setCurrent(nullptr);
+    EXPECT_FALSE(started);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(
+        messages.asked()[0].text, "Setup cannot make sure that no other setup runs on this machine: Access is denied.");
 }
