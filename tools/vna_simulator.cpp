@@ -47,7 +47,7 @@ bool ParseFault(const std::string& name, TFault& fault)
     static const std::pair<const char*, TFault> names[] = { { "none", TFault::None }, { "silence", TFault::Silence },
         { "short", TFault::ShortReply }, { "badheader", TFault::BadHeader }, { "garbage", TFault::Garbage },
         { "points0", TFault::NoPoints }, { "points1", TFault::OnePoint }, { "pointshuge", TFault::HugePoints },
-        { "nan", TFault::NaNValues }, { "drop", TFault::Drop } };
+        { "nan", TFault::NaNValues }, { "drop", TFault::Drop }, { "long", TFault::LongNumber } };
     for (auto [n, f] : names)
         if (name == n) {
             fault = f;
@@ -240,7 +240,10 @@ void TVnaSimulator::command(Client& c, const std::string& text)
         reply(c, fault == TFault::Garbage ? "+2.0.1E+0X\n" : number(p, 6));
     } else if (cmd == "STAR?" || cmd == "STOP?") {
         const double f = hz_.empty() ? 0 : cmd == "STAR?" ? hz_.front() : hz_.back();
-        reply(c, fault == TFault::Garbage ? "--1E\n" : number(f, 15));
+        std::string text = fault == TFault::Garbage ? "--1E\n" : number(f, 15);
+        if (fault == TFault::LongNumber)
+            text.insert(text.find('E'), 300, '0');
+        reply(c, text);
     } else if (cmd.size() == 3 && cmd[0] == 'S' && (cmd[1] == '1' || cmd[1] == '2') && (cmd[2] == '1' || cmd[2] == '2')) {
         parameter_ = (cmd[1] - '1') * 2 + (cmd[2] - '1') + 1;
     } else if (cmd == "OUTPFORM") {

@@ -30,10 +30,12 @@ enum class TFault {
     HugePoints, // POIN? answers 100000
     NaNValues, // a trace holds a NaN
     Drop, // the connection is closed when a trace is asked for
+    LongNumber, // start and stop with 300 more zeros, longer than one read
 };
 
 // The fault of a command-line name ("silence", "short", "badheader",
-// "garbage", "points0", "points1", "pointshuge", "nan", "drop", "none").
+// "garbage", "points0", "points1", "pointshuge", "nan", "drop", "long",
+// "none").
 bool ParseFault(const std::string& name, TFault& fault);
 
 class TVnaSimulator {

@@ -4,7 +4,7 @@
 // Lines typed while it runs:
 //   connect I J   the device's ports I and J are now at analyser ports 1 and 2
 //   fault NAME    none, silence, short, badheader, garbage, points0,
-//                 points1, pointshuge, nan or drop
+//                 points1, pointshuge, nan, drop or long
 //   quit
 
 #include "tools/vna_simulator.h"

@@ -15,6 +15,10 @@ using StatusFn = int (*)();
 using CountFn = long (*)();
 using ConfigureFn = int (*)(const char*);
 
+// One read of a text reply, and the longest reply taken.
+constexpr long kReadChunk = 254;
+constexpr std::size_t kMaxReply = 65536;
+
 // The primary address in the low byte, no secondary address.
 unsigned short makeAddress(int address)
 {
@@ -210,7 +214,17 @@ std::string TGpibLibrary::ReceiveBytes(int address, long count)
 
 std::string TGpibLibrary::GpibReadString(int address)
 {
-    std::string reply = ReceiveBytes(address, 254);
+    // A reply longer than one read goes on in the next, up to its end.
+    std::string reply;
+    for (;;) {
+        const std::string part = ReceiveBytes(address, kReadChunk);
+        reply += part;
+        const int status = reinterpret_cast<StatusFn>(entry("ThreadIbsta"))();
+        if ((status & END) || part.size() < static_cast<std::size_t>(kReadChunk))
+            break;
+        if (reply.size() >= kMaxReply)
+            throw TGpibError("Receive", status | ERR, 0);
+    }
     if (!reply.empty() && reply.back() == '\n')
         reply.pop_back();
     return reply;

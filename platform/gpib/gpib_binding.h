@@ -65,8 +65,8 @@ public:
     // Writes `text` (at most 255 characters) to the device at `address` on
     // board 0, ended with a newline and EOI.
     void GpibWriteString(int address, const std::string& text);
-    // Reads one reply of at most 254 bytes, ended by EOI, without one
-    // trailing line feed.
+    // Reads one reply, ended by EOI, in reads of 254 bytes, without one
+    // trailing line feed. A reply that runs past 64 KiB is an error.
     std::string GpibReadString(int address);
     // Reads up to `count` bytes, ended by EOI; the bytes the library
     // reports it moved.

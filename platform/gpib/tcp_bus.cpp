@@ -24,6 +24,7 @@
 #include <map>
 #include <mutex>
 #include <netdb.h>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -85,6 +86,16 @@ std::map<int, Place> g_places;
 std::map<int, Link> g_links;
 int g_timeoutMs = 10000;
 
+// Settings read while a transfer held the bus (a read an abort left
+// running ends only at its time-out): the next call takes them, so that
+// reading them never waits for the bus.
+struct Settings {
+    std::map<int, Place> places;
+    int timeoutMs = 10000;
+};
+std::mutex g_pendingLock;
+std::optional<Settings> g_pending;
+
 std::string trim(const std::string& s)
 {
     const auto b = s.find_first_not_of(" \t\r");
@@ -113,6 +124,19 @@ void closeAll()
     for (auto& [address, link] : g_links)
         closeLink(link);
     g_links.clear();
+}
+
+// With the bus lock held: settings read since the last call replace the
+// old ones and close every connection.
+void takePendingSettings()
+{
+    std::lock_guard<std::mutex> g(g_pendingLock);
+    if (!g_pending)
+        return;
+    closeAll();
+    g_places = std::move(g_pending->places);
+    g_timeoutMs = g_pending->timeoutMs;
+    g_pending.reset();
 }
 
 using Clock = std::chrono::steady_clock;
@@ -207,6 +231,7 @@ Link* beginTransfer(int board, unsigned short address, const void* buffer, long 
         return nullptr;
     }
     lock = std::unique_lock<std::mutex>(g_lock);
+    takePendingSettings();
     deadline = Clock::now() + std::chrono::milliseconds(g_timeoutMs);
     return linkForCall(address, deadline);
 }
@@ -267,8 +292,7 @@ Link* beginTransfer(int board, unsigned short address, const void* buffer, long 
 void readSettings(const char* path)
 {
     std::ifstream in(path ? path : "", std::ios::binary);
-    std::map<int, Place> places;
-    int timeout = 10000;
+    Settings read;
     std::string line, section;
     while (std::getline(in, line)) {
         line = trim(line);
@@ -287,7 +311,7 @@ void readSettings(const char* path)
             value = trim(value.substr(0, semi));
         if (section == "gpib" && key == "timeout") {
             try {
-                timeout = std::clamp(std::stoi(value), 1, 3600000);
+                read.timeoutMs = std::clamp(std::stoi(value), 1, 3600000);
             } catch (...) {
             }
         } else if (section == "instruments") {
@@ -303,13 +327,16 @@ void readSettings(const char* path)
             std::string host = value.substr(0, colon);
             if (host.size() > 2 && host.front() == '[' && host.back() == ']')
                 host = host.substr(1, host.size() - 2);
-            places[address] = { host, value.substr(colon + 1) };
+            read.places[address] = { host, value.substr(colon + 1) };
         }
     }
-    std::lock_guard<std::mutex> g(g_lock);
-    closeAll();
-    g_places = std::move(places);
-    g_timeoutMs = timeout;
+    {
+        std::lock_guard<std::mutex> g(g_pendingLock);
+        g_pending = std::move(read);
+    }
+    // Taken at once when the bus is free, else by the next call.
+    if (std::unique_lock<std::mutex> bus(g_lock, std::try_to_lock); bus.owns_lock())
+        takePendingSettings();
 }
 
 // Unloading the library ends its connections.
@@ -329,7 +356,8 @@ int unsupported()
 extern "C" {
 
 // Reads the instruments' places and the time-out from a settings file;
-// replaces what was read before and closes every connection.
+// they replace what was read before and close every connection as soon as
+// no transfer holds the bus. Returns without waiting for one.
 int tavixgpib_configure(const char* settingsPath)
 {
     readSettings(settingsPath);
@@ -343,6 +371,7 @@ void SendIFC(int board)
         return;
     }
     std::lock_guard<std::mutex> g(g_lock);
+    takePendingSettings();
     // Interface clear: every instrument starts over on a new connection.
     closeAll();
     finish(CMPL, 0, 0);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -59,10 +60,25 @@ int RemoveStaleTemporaryFiles(const std::string& path)
     return removed;
 }
 
-std::string WriteFileAtomically(const std::string& path, const std::function<std::string(const TextSink&)>& produce)
+std::string WriteFileAtomically(
+    const std::string& linkOrPath, const std::function<std::string(const TextSink&)>& produce)
 {
-    auto sysError
-        = [&](const char* what) { return std::string(what) + " \"" + path + "\". " + std::strerror(errno) + "."; };
+    // A symbolic link is written through: its target gets the new text and
+    // the link stays, as it would for a file opened and rewritten in place.
+    std::string path = linkOrPath;
+    std::string through;
+    struct stat link;
+    if (::lstat(linkOrPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* target = ::realpath(linkOrPath.c_str(), nullptr);
+        if (!target)
+            return "Cannot write file \"" + linkOrPath + "\": the link leads to no file. " + std::strerror(errno) + ".";
+        path = target;
+        std::free(target);
+        through = " (the target of the link \"" + linkOrPath + "\")";
+    }
+    auto sysError = [&](const char* what) {
+        return std::string(what) + " \"" + path + "\"" + through + ". " + std::strerror(errno) + ".";
+    };
     RemoveStaleTemporaryFiles(path);
     // Keep the mode of the file being replaced; a new one gets the usual mode.
     mode_t mode;

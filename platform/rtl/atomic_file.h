@@ -20,7 +20,9 @@ using TextSink = std::function<void(std::string_view)>;
 // Writes `path` with what `produce` sends to the sink. `produce` returns an
 // error text to give up; the old file then stays. Returns an empty text on
 // success, else a message naming the file. A new file gets the usual mode,
-// a replaced one keeps its own.
+// a replaced one keeps its own. A symbolic link is written through: its
+// target is replaced and the link stays; a link that leads to no file is
+// an error.
 std::string WriteFileAtomically(const std::string& path, const std::function<std::string(const TextSink&)>& produce);
 
 // The same for a text held whole.

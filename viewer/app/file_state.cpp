@@ -23,17 +23,21 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
     });
 }
 
-// The full path of a file, without links or "." and ".." steps, so that
-// the recent list opens it from any folder and holds it once.
+// The full path of a file without "." and ".." steps, so that the recent
+// list opens it from any folder; a link keeps the name the user chose.
+std::string fullPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+// The file a name leads to, links followed, so that the list holds it once.
 std::string canonicalPath(const std::string& path)
 {
-    namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path full = fs::absolute(path, ec);
-    if (ec)
-        return path;
-    const fs::path canonical = fs::weakly_canonical(full, ec);
-    return (ec ? full.lexically_normal() : canonical).string();
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(fullPath(path), ec);
+    return ec ? fullPath(path) : canonical.string();
 }
 
 } // namespace
@@ -73,9 +77,9 @@ void TViewerFileState::SetCurrentFile(const std::string& name, int portCount, bo
     }
     chart_.SetTitle(FileNameOnly(name));
     if (named) {
-        const std::string full = canonicalPath(name);
-        std::erase_if(Recent, [&](const std::string& r) { return sameIgnoringCase(canonicalPath(r), full); });
-        Recent.insert(Recent.begin(), full);
+        const std::string file = canonicalPath(name);
+        std::erase_if(Recent, [&](const std::string& r) { return sameIgnoringCase(canonicalPath(r), file); });
+        Recent.insert(Recent.begin(), fullPath(name));
         if (Recent.size() > 4)
             Recent.resize(4);
     }

@@ -59,6 +59,7 @@ void MakeNewFile(TSmithChart& chart, const TNewFile& file)
     chart.ClearCurves();
     chart.SetImpedance(file.impedance);
     chart.SetUnits(file.units);
+    chart.SetXTitle("Freq " + file.units);
     smith::TPointList points;
     points.reserve(file.frequencies.size());
     for (double f : file.frequencies)

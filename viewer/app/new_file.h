@@ -48,7 +48,8 @@ std::string NewFileName(int ports);
 
 // Replaces the chart's curves by the new file's: S11 for one port, else
 // S + i + j in row order, red first and then NextColour, all visible, every
-// point (f, 0, 0). Sets the chart's reference impedance and units.
+// point (f, 0, 0). Sets the chart's reference impedance, units and
+// frequency axis title.
 void MakeNewFile(TSmithChart& chart, const TNewFile& file);
 
 } // namespace viewer

@@ -194,8 +194,10 @@ std::string TViewerSettings::PathForProgram(const std::string& programPath)
 
 std::string WriteTextAtomically(const std::string& path, const std::string& text)
 {
-    if (!rtl::WriteFileAtomically(path, text).empty())
-        return "Cannot write the settings file " + path;
+    // The writer's reason says why: a link that leads nowhere, a folder that
+    // cannot be written.
+    if (std::string reason = rtl::WriteFileAtomically(path, text); !reason.empty())
+        return "Cannot write the settings file " + path + ". " + reason;
     return {};
 }
 

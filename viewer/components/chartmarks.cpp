@@ -35,6 +35,11 @@ void DrawPointSymbol(TChartCanvas& cv, int symbol, int x, int y, int s)
     }
 }
 
+int FrequencyLabelLeft(int x, int width, int left, int right)
+{
+    return std::max(left, std::min(x - width / 2, right - width));
+}
+
 void DrawLoneFrequencyLabel(
     TChartCanvas& cv, double f, int digits, double shownXmin, double shownXrange, int plotLeft, int plotWidth, int y)
 {
@@ -96,8 +101,14 @@ int FlagDirectionInPlot(
     constexpr int kLeftRight[8] = { 0, 7, 6, 5, 4, 3, 2, 1 };
     if (b.top < top || b.bottom > bottom)
         d = kUpDown[d];
-    if (b.left < left || b.right > right)
+    if (b.left < left || b.right > right) {
         d = kLeftRight[d];
+        // Straight up or down has no mirror: lean into the plot instead.
+        if (d == 0)
+            d = b.left < left ? 1 : 7;
+        else if (d == 4)
+            d = b.left < left ? 3 : 5;
+    }
     return d;
 }
 

@@ -27,9 +27,15 @@ void DrawMarkerBox(TChartCanvas& canvas, int d, int ex, int ey, const std::strin
 
 // The direction in which to draw a flag whose head is at (x, y) with a
 // leader of L pixels: d, turned over top to bottom and left to right where
-// its number box would leave the plot area (left, top)-(right, bottom).
+// its number box would leave the plot area (left, top)-(right, bottom); a
+// flag straight up or down at the left or right edge leans into the plot.
+// The leader's length follows the direction returned.
 int FlagDirectionInPlot(TChartCanvas& canvas, int d, int x, int y, int L, const std::string& label, int left, int top,
     int right, int bottom);
+
+// The left end of a frequency label of `width` pixels centred under x,
+// moved inside left..right where it would run past either end.
+int FrequencyLabelLeft(int x, int width, int left, int right);
 
 // The one label of a frequency axis whose data has a single frequency f:
 // the axis then spans a made-up range around f, whose labels would all read

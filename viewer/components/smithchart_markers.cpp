@@ -107,14 +107,14 @@ void TSmithChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
         return;
     const int x = static_cast<int>(xd), y = static_cast<int>(yd);
     int d = ((marker.Direction % 8) + 8) % 8;
-    const bool axial = d % 2 == 0;
-    const int L = axial ? W_ / 40 : W_ / 60;
-    const int b = axial ? W_ / 105 : W_ / 80;
+    auto leader = [this](int dir) { return dir % 2 == 0 ? W_ / 40 : W_ / 60; };
     const std::string label = std::to_string(i + 1);
     // In the views against frequency a flag near the plot's edge is turned
     // over, so that its number stays on the plot.
     if (!IsCircular(c_.chartType_))
-        d = FlagDirectionInPlot(cv_, d, x, y, L, label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+        d = FlagDirectionInPlot(cv_, d, x, y, leader(d), label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+    const int L = leader(d);
+    const int b = d % 2 == 0 ? W_ / 105 : W_ / 80;
     const TFlagShape& s = kFlag[d];
 
     const TColor savedPen = cv_.Pen().Color;

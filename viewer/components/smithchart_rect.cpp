@@ -15,7 +15,6 @@
 
 namespace viewer::smith {
 
-
 void TSmithChartPainter::DrawRectChart()
 {
     if (LayoutRect()) {
@@ -159,7 +158,8 @@ void TSmithChartPainter::DrawRectGrid()
         const std::string s = rtl::FloatToStrFixed(v, 7, c_.digits_);
         cv_.SetBrushColor(c_.borderColor_);
         if (!oneFrequency)
-            cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
+            cv_.TextOut(FrequencyLabelLeft(xi, cv_.TextWidth(s), c_.leftMargin_, W_ - c_.rightMargin_),
+                l_.PlotBottom + th / 2, s);
         cv_.MoveTo(xi, l_.PlotBottom);
         cv_.SetBrushColor(c_.backgroundColor_);
         cv_.SetPenStyle(gridStyle);

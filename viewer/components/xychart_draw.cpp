@@ -319,7 +319,8 @@ void TXYChartPainter::DrawGrid()
         const std::string s = rtl::FloatToStrFixed(v, 7, c_.digits_);
         cv_.SetBrushColor(c_.borderColor_);
         if (!oneFrequency)
-            cv_.TextOut(xi - cv_.TextWidth(s) / 2, l_.PlotBottom + th / 2, s);
+            cv_.TextOut(FrequencyLabelLeft(xi, cv_.TextWidth(s), c_.leftMargin_, W_ - c_.rightMargin_),
+                l_.PlotBottom + th / 2, s);
         cv_.MoveTo(xi, l_.PlotBottom);
         cv_.SetPenColor(c_.graphColor_);
         if (c_.showVertLines_) {
@@ -488,10 +489,11 @@ void TXYChartPainter::DrawMarkerFlag(const Tmarker& marker, int i)
     const int x = static_cast<int>(xd), y = static_cast<int>(yd);
     int d = ((marker.Direction % 8) + 8) % 8;
     // The control's own width, not the one passed to the drawing.
-    const int L = d % 2 == 0 ? c_.width_ / 40 : c_.width_ / 60;
+    auto leader = [this](int dir) { return dir % 2 == 0 ? c_.width_ / 40 : c_.width_ / 60; };
     // Turned over where its number would leave the plot.
     const std::string label = std::to_string(i + 1);
-    d = FlagDirectionInPlot(cv_, d, x, y, L, label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+    d = FlagDirectionInPlot(cv_, d, x, y, leader(d), label, l_.PlotLeft, l_.PlotTop, l_.PlotRight, l_.PlotBottom);
+    const int L = leader(d);
 
     const TColor savedPen = cv_.Pen().Color;
     cv_.SetPenColor(clBlack);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace help {
@@ -20,6 +22,27 @@ QPointer<THelpWindow>& programWindow()
 {
     static QPointer<THelpWindow> window;
     return window;
+}
+
+// A new help window opens over the window it helps and wholly on that
+// window's screen; left to a window manager it may run past the screen's
+// edge. The frame is not known before the window shows: room is left for
+// a title bar and borders.
+void placeOnScreen(QWidget* window, QWidget* over)
+{
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    constexpr int kFrameWidth = 10, kFrameHeight = 40;
+    const QRect avail = screen->availableGeometry();
+    const QSize size = window->size().boundedTo(QSize(avail.width() - kFrameWidth, avail.height() - kFrameHeight));
+    window->resize(size);
+    const QPoint centre = over ? over->frameGeometry().center() : avail.center();
+    const int x = std::max(
+        avail.left(), std::min(centre.x() - size.width() / 2, avail.right() + 1 - size.width() - kFrameWidth));
+    const int y = std::max(
+        avail.top(), std::min(centre.y() - size.height() / 2, avail.bottom() + 1 - size.height() - kFrameHeight));
+    window->move(x, y);
 }
 
 } // namespace
@@ -91,11 +114,13 @@ std::string ShowHelpContext(const std::string& helpFile, int context)
     if (!file)
         return error;
     QPointer<THelpWindow>& window = programWindow();
+    QWidget* modal = QApplication::activeModalWidget();
     if (!window) {
         window = new THelpWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
         // Help alone does not keep the program running.
         window->setAttribute(Qt::WA_QuitOnClose, false);
+        placeOnScreen(window, modal ? modal : QApplication::activeWindow());
     }
     if (std::string shown = window->Show(*file, context); !shown.empty())
         return shown;
@@ -103,7 +128,6 @@ std::string ShowHelpContext(const std::string& helpFile, int context)
     // open: a window that belongs to the dialog is not blocked by it.
     window->winId();
     if (QWindow* handle = window->windowHandle()) {
-        QWidget* modal = QApplication::activeModalWidget();
         handle->setTransientParent(modal && modal != window ? modal->windowHandle() : nullptr);
     }
     window->show();

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -114,6 +115,47 @@ TEST(GpibBus, ReadsTextRepliesAndBlocksWithLineFeedsInside)
     bus.GpibWriteString(16, "STAR?;");
     EXPECT_EQ(bus.GpibReadString(16), "1.5");
     EXPECT_EQ(instrument.received, "POIN?;\nOUTPFORM;\nSTAR?;\n");
+}
+
+// Catches a number reply longer than one read cut at the read's end and
+// taken for the whole reply.
+TEST(GpibBus, ReadsATextReplyLongerThanOneRead)
+{
+    const std::string hundredMegahertz = "+1." + std::string(300, '0') + "E+08";
+    ScriptedInstrument instrument({ hundredMegahertz + "\n", "2\n" });
+    TempDir dir("gpib");
+    TGpibLibrary bus;
+    ASSERT_EQ(bus.LoadGpibLibrary(TAVIX_GPIB_LIBRARY, settingsFor(dir, instrument.port)), 0);
+    bus.GpibWriteString(16, "STAR?;");
+    EXPECT_EQ(bus.GpibReadString(16), hundredMegahertz);
+    bus.GpibWriteString(16, "POIN?;");
+    EXPECT_EQ(bus.GpibReadString(16), "2");
+}
+
+// Catches loading the settings waiting for the bus while a read left over
+// from an aborted capture runs to its time-out; the next call takes them.
+TEST(GpibBus, LoadingTheSettingsDoesNotWaitForARunningRead)
+{
+    auto silent = std::make_unique<ScriptedInstrument>(std::vector<std::string> {});
+    ScriptedInstrument next({ "1.5\n" });
+    TempDir dir("gpib");
+    TGpibLibrary bus;
+    ASSERT_EQ(bus.LoadGpibLibrary(TAVIX_GPIB_LIBRARY, settingsFor(dir, silent->port, 5000)), 0);
+    bus.GpibWriteString(16, "POIN?;");
+    std::atomic<bool> readEnded { false };
+    std::thread leftover([&] {
+        EXPECT_THROW(bus.GpibReadString(16), TGpibError);
+        readEnded = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the read holds the bus
+    TempDir other("gpib");
+    TGpibLibrary again;
+    ASSERT_EQ(again.LoadGpibLibrary(TAVIX_GPIB_LIBRARY, settingsFor(other, next.port)), 0);
+    EXPECT_FALSE(readEnded);
+    silent.reset(); // the instrument goes away and the read ends
+    leftover.join();
+    again.GpibWriteString(16, "STAR?;");
+    EXPECT_EQ(again.GpibReadString(16), "1.5");
 }
 
 TEST(GpibBus, FailsOnSilenceAndUnknownAddressesWithinTheTimeOut)

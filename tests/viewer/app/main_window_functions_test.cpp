@@ -143,6 +143,26 @@ TEST(TMainFormFunctions, StabilityAndGainCharts)
     EXPECT_EQ(captions(w.CurveItems()), std::vector<std::string>({ "S11", "S21", "S12", "S22" }));
 }
 
+// Catches a frequency axis titled in another unit than the data's: the XY
+// charts' fixed title, and a new file under the title of the data before.
+TEST(TMainFormFunctions, FrequencyAxesNameTheDataUnit)
+{
+    Fixture f;
+    TMainForm& w = f.open("# MHZ S MA R 50\n100 0.6 -40 3 120 0.05 60 0.5 -30\n6000 0.5 -60 2 0 0.06 50 0.4 -40\n");
+    for (QAction* view : { w.Stability, w.PowerGain }) {
+        view->trigger();
+        EXPECT_EQ(f.xy().XTitle(), "Freq MHZ");
+    }
+    f.dialogs.editNewFile = [](TNewFileValues& v) {
+        v.units = "KHZ";
+        return true;
+    };
+    w.New->trigger();
+    EXPECT_EQ(f.smith().XTitle(), "Freq KHZ");
+    w.Stability->trigger();
+    EXPECT_EQ(f.xy().XTitle(), "Freq KHZ");
+}
+
 // Catches read-outs in the wrong panels, units or digits.
 TEST(TMainFormFunctions, XYChartStatusBar)
 {

@@ -4,6 +4,7 @@
 #include "tests/viewer/app/scripted_dialogs.h"
 #include "viewer/app/ui/curve_menu.h"
 #include "viewer/app/ui/main_window.h"
+#include "viewer/app/ui/normalise_form.h"
 #include "viewer/app/ui/scales_form.h"
 #include "viewer/app/viewer_dialogs.h"
 #include "viewer/components/ui/smithchartwidget.h"
@@ -16,6 +17,7 @@
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -388,7 +390,7 @@ TEST(TMainForm, HelpOpensThePageOfItsContext)
     Fixture f;
     TMainForm& w = f.open();
     w.SetHelpFile(RIVELLE_HELP_FILE);
-    for (int context : { 1, 2, 4, 5, 6, 7, 10, 11 }) {
+    for (int context : { 1, 2, 4, 5, 6, 7, 10, 11, 12 }) {
         f.dialogs.messages.clear();
         w.ShowHelp(context);
         EXPECT_TRUE(f.dialogs.messages.empty()) << context;
@@ -436,6 +438,11 @@ TEST(TMainForm, F1OpensTheHelpOfTheActiveWindow)
     press(&w, &w, Qt::Key_F1);
     ASSERT_NE(help::ProgramHelpWindow(), nullptr);
     EXPECT_EQ(page(), "contents.html");
+    // The re-normalise dialog's Help (which F1 presses) opens a page of its own.
+    TNormalise normalise(&w);
+    QObject::connect(&normalise, &TNormalise::helpRequested, &w, &TMainForm::ShowHelp);
+    normalise.HelpButton->click();
+    EXPECT_EQ(page(), "renormalise.html");
 }
 
 // Catches a help window that keeps the program running after File > Exit.

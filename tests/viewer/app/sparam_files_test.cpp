@@ -172,6 +172,29 @@ TEST(TViewerFileState, RecentListKeepsFullPaths)
     EXPECT_EQ(f.state.Recent, std::vector<std::string>({ std::filesystem::weakly_canonical(f.path("lowpass.s2p")) }));
 }
 
+// Catches a save through a symbolic link that replaces the link with a
+// plain file and leaves its target with the old data.
+TEST(TSParameterFiles, SaveThroughALinkWritesItsTarget)
+{
+    namespace fs = std::filesystem;
+    Fixture f;
+    writeFile(f.dir / "target.s2p", kTwoPort);
+    fs::create_symlink("target.s2p", f.dir / "ln.s2p");
+    ASSERT_TRUE(f.files.LoadSParameterFile(f.path("ln.s2p")));
+    f.chart.SetPoint(0, 0, 100, 0.9, 10);
+    ASSERT_TRUE(f.files.SaveSParameterFile(false));
+    EXPECT_TRUE(fs::is_symlink(f.dir / "ln.s2p"));
+    EXPECT_NE(readFile(f.dir / "target.s2p").find("100.00000 0.90000 10.00000 "), std::string::npos);
+    EXPECT_EQ(f.state.Recent, std::vector<std::string>({ f.path("ln.s2p") }));
+    // A link that leads nowhere is refused and stays as it is.
+    fs::remove(f.dir / "target.s2p");
+    EXPECT_FALSE(f.files.SaveSParameterFile(false));
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("the link leads to no file"), std::string::npos);
+    EXPECT_TRUE(fs::is_symlink(f.dir / "ln.s2p"));
+    EXPECT_FALSE(fs::exists(f.dir / "target.s2p"));
+}
+
 // Catches a save that destroys the old file when the options are bad, and
 // Y/Z/H written for a data that is not a two-port.
 TEST(TSParameterFiles, BadSaveLeavesOldFileIntact)

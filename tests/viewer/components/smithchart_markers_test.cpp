@@ -221,6 +221,27 @@ TEST(SmithMarkerFlags, GeometryByDirection)
     }
 }
 
+// Catches a flag straight up or down at the first or last frequency whose
+// number box the plot frame cuts in half.
+TEST(SmithMarkerFlags, BoxesStayOnThePlotAtTheLeftAndRightEdges)
+{
+    TSmithChart chart;
+    chart.SetChartType(Tcharttype::GridU);
+    const int c = chart.AddCurve("S11", clRed);
+    chart.AddPoint(c, 0, 0.5, 0);
+    chart.AddPoint(c, 10, 0.5, 0);
+    chart.Markers().push_back({ 0, 0, 0 });
+    chart.Markers().push_back({ 0, 1, 4 });
+    TRecordingCanvas canvas;
+    chart.DrawChart(canvas, 400, 300, 0, 0, 0, 0, TDrawTarget::dtScreen);
+    const Flag f = FlagOps(canvas);
+    ASSERT_EQ(f.boxes.size(), 2u);
+    for (const TCanvasOp& b : f.boxes) {
+        EXPECT_GE(b.x1, chart.Layout().PlotLeft);
+        EXPECT_LE(b.x2, chart.Layout().PlotRight);
+    }
+}
+
 // Catches flags placed with the curve's drag offset or the signed radius,
 // numbered out of list order, or a zero magnitude not at -174 dB.
 TEST(SmithMarkerFlags, PlacesInEveryView)

@@ -215,6 +215,20 @@ TEST(SmithRectLayout, GridLinesAndAxisLabels)
     EXPECT_NE(TextOp(canvas, "10.00"), nullptr);
 }
 
+// Catches the last frequency label centred past the canvas's right edge.
+TEST(SmithRectLayout, FrequencyLabelsStayOnTheCanvas)
+{
+    TSmithChart chart;
+    TRecordingCanvas canvas;
+    LogmagChart(chart);
+    chart.SetXmax(6000);
+    chart.SetDigits(3);
+    Draw(chart, canvas);
+    const TCanvasOp* last = TextOp(canvas, "6000.000");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->x1, 400 - 56);
+}
+
 // Catches a frequency axis that runs below 0 when zoomed out near the
 // start, or a zoomed span computed from the wrong range.
 TEST(SmithRectLayout, FrequencyAxisNeverRunsBelowZero)

@@ -84,6 +84,9 @@ void TMainForm::PrepareXYChart(const char* leftTitle, double lymax)
     x.SetColouredTraces(s.ColouredTraces());
     x.SetShowmarkers(s.Showmarkers());
     x.SetTitle(s.Title());
+    // The frequencies are the Smith chart's, in its unit.
+    x.SetUnits(s.Units());
+    x.SetXTitle(s.XTitle());
     x.ClearCurves();
 }
 

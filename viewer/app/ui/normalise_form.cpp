@@ -36,8 +36,7 @@ TNormalise::TNormalise(QWidget* parent)
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    // The dialog has no page of its own in the help: it opens the contents.
-    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(1); });
+    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(12); });
     resize(260, 90);
 }
 
