@@ -36,7 +36,6 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
-#include <sys/types.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -45,6 +44,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace win {
@@ -330,11 +330,26 @@ public:
     void setPrivilegesHeld(bool held) { privilegesHeld_ = held; }
     bool shutdownPrivilegeEnabled() const { return shutdownPrivilege_; }
 
-    // Simulates the next start of Windows: applies WININIT.INI [Rename] (95
-    // family) and the delayed moves (NT), clears the in-use marks and the
-    // reboot request, then runs and removes each RunOnce value of the local
-    // machine in order through winExec.
+    // Simulates the next start of Windows: ends the programs running on the
+    // machine (endRunningPrograms), clears the in-use marks and the reboot
+    // request, applies WININIT.INI [Rename] (95 family) and the delayed
+    // moves (NT), keeping for the next start a move that still cannot be
+    // done (a file in use or read-only), then runs each RunOnce value of
+    // the local machine in order through winExec and removes it once its
+    // command has run. Cut short at any moment and run again, it loses no
+    // move and no command.
     void restart();
+
+    // Programs started on the machine are noted while they run, so that a
+    // restart can end them. noteRunning() makes a note before the program
+    // starts (it lasts while the returned hold, or a process that took its
+    // descriptor, lives); setRunning() names the host process to end, or
+    // the process group when group is set.
+    Hold noteRunning() const;
+    void setRunning(const Hold& note, int pid, bool group) const;
+    // Ends every noted program that still runs (asked first, then forced)
+    // and waits, a bounded time, until it has ended.
+    void endRunningPrograms() const;
 
 private:
     explicit Machine(std::filesystem::path root);
@@ -365,6 +380,12 @@ private:
     bool isInUseHost(const std::filesystem::path& host) const;
     bool isRunningHost(const std::filesystem::path& host) const;
     std::string profilePath(const std::string& file) const;
+    // One delayed move at a restart; false when it waits for the next one
+    // (kept holds the sources already kept for it).
+    bool applyDelayedMove(
+        const std::string& source, const std::string& dest, bool replace, const std::vector<std::string>& kept);
+    void applyPendingMoves();
+    void applyWininit();
 
     void loadConfig();
     void saveConfig() const;

@@ -7,10 +7,13 @@
 #include "platform/win/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -292,6 +295,123 @@ Machine::Hold Machine::holdName(const std::string& name) const
     return held;
 }
 
+// Notes of running programs: "<root>/running/<maker's pid>-<n>", each
+// locked (flock) by the process that waits for or watches the program, and
+// holding "<pid> <1 for a process group>" once it is started. A note whose
+// lock is free names a program that has ended.
+namespace {
+
+std::atomic<unsigned> g_noteCounter { 0 };
+// This program's threads make and sweep notes in turn: a note is locked
+// before another thread can take it for one that has ended.
+std::mutex g_notesMutex;
+
+bool lockIsFree(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+} // namespace
+
+Machine::Hold Machine::noteRunning() const
+{
+    Hold note;
+    const fs::path folder = root_ / "running";
+    ::mkdir(folder.c_str(), 0755);
+    ScopedFd dir { ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    if (dir.fd < 0)
+        return note;
+    // Notes of ended programs go first: this program's own, and those of
+    // makers that have ended (a live maker may be between making its note
+    // and locking it).
+    const std::lock_guard guard(g_notesMutex);
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const long maker = std::atol(name.c_str());
+        if (maker <= 0 || maker == ::getpid() || (::kill(pid_t(maker), 0) != 0 && errno == ESRCH)) {
+            ScopedFd old { ::openat(dir.fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW) };
+            if (old.fd >= 0 && lockIsFree(old.fd))
+                ::unlinkat(dir.fd, name.c_str(), 0);
+        }
+    }
+    for (int tries = 0; tries < 1000 && note.fd_ < 0; ++tries) {
+        const std::string name = std::to_string(::getpid()) + "-" + std::to_string(g_noteCounter++);
+        const int fd = ::openat(dir.fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            break;
+        if (::flock(fd, LOCK_SH) == 0)
+            note.fd_ = fd;
+        else
+            ::close(fd);
+    }
+    return note;
+}
+
+void Machine::setRunning(const Hold& note, int pid, bool group) const
+{
+    if (!note.holding())
+        return;
+    const std::string text = std::to_string(pid) + (group ? " 1\n" : " 0\n");
+    (void)!::pwrite(note.fd_, text.data(), text.size(), 0);
+}
+
+void Machine::endRunningPrograms() const
+{
+    const fs::path folder = root_ / "running";
+    ScopedFd dir { ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    if (dir.fd < 0)
+        return;
+    struct Running {
+        int fd;
+        std::string name;
+        pid_t target;
+    };
+    std::vector<Running> running;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const int fd = ::openat(dir.fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        char text[64] = {};
+        long pid = 0;
+        int group = 0;
+        if (lockIsFree(fd) || ::pread(fd, text, sizeof text - 1, 0) <= 0
+            || std::sscanf(text, "%ld %d", &pid, &group) != 2 || pid <= 1
+            || (group ? pid_t(pid) == ::getpgrp() : pid_t(pid) == ::getpid())) {
+            // Ended (or being started, or this very program): nothing to end.
+            if (lockIsFree(fd))
+                ::unlinkat(dir.fd, name.c_str(), 0);
+            ::close(fd);
+            continue;
+        }
+        const pid_t target = group ? -pid_t(pid) : pid_t(pid);
+        ::kill(target, SIGTERM);
+        running.push_back({ fd, name, target });
+    }
+    // A program that does not end when asked is ended by force.
+    for (int round = 0; round < 2 && !running.empty(); ++round) {
+        for (int wait = 0; wait < 250 && !running.empty(); ++wait) {
+            std::erase_if(running, [&](const Running& r) {
+                if (!lockIsFree(r.fd))
+                    return false;
+                ::unlinkat(dir.fd, r.name.c_str(), 0);
+                ::close(r.fd);
+                return true;
+            });
+            if (!running.empty())
+                ::usleep(20000);
+        }
+        for (const Running& r : running)
+            ::kill(r.target, SIGKILL);
+    }
+    for (const Running& r : running)
+        ::close(r.fd);
+}
+
 // Whether an existing file may be written over, replaced or deleted.
 bool Machine::checkWritable(const fs::path& host, bool forDelete) const
 {
@@ -394,14 +514,18 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         RegKey key;
         long rc
             = registry_->createKey(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key);
-        RegValue pending;
-        std::vector<std::string> items;
-        if (rc == ERROR_SUCCESS && registry_->queryValue(key, "PendingFileRenameOperations", pending) == ERROR_SUCCESS)
-            items = pending.strings();
-        items.push_back("\\??\\" + src);
-        items.push_back(dst);
+        // Read and appended under one lock of the registry: a move that
+        // another program schedules meanwhile is not lost.
         if (rc == ERROR_SUCCESS)
-            rc = registry_->setValue(key, RegValue::multiString("PendingFileRenameOperations", items));
+            rc = registry_->updateValue(key, "PendingFileRenameOperations", [&](std::optional<RegValue>& pending) {
+                std::vector<std::string> items;
+                if (pending)
+                    items = pending->strings();
+                items.push_back("\\??\\" + src);
+                items.push_back(dst);
+                pending = RegValue::multiString("PendingFileRenameOperations", items);
+                return true;
+            });
         if (rc != ERROR_SUCCESS) {
             setLastError(uint32_t(rc));
             return false;

@@ -3,6 +3,7 @@
 #include "platform/win/batch.h"
 #include "platform/win/text.h"
 
+#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,7 +109,8 @@ std::vector<std::string> splitCommandLine(std::string_view line)
     std::string program;
     if (line[i] == '"') {
         size_t close = line.find('"', i + 1);
-        program = std::string(line.substr(i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
+        program
+            = std::string(line.substr(i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
         i = close == std::string_view::npos ? line.size() : close + 1;
     }
     while (i < line.size() && !isBlank(line[i]))
@@ -184,27 +186,46 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
     std::string hostPath = host->string();
     std::string hostDir = hostCwd.string();
 
-    // A running program's file is held, and so in use, until the program ends.
+    // A running program's file is held, and so in use, until the program
+    // ends; its note lets a restart end it.
     Machine::Hold running = machine.holdRunning(windowsProgram);
-    const int heldFd = running.fd();
-    pid_t pid = fork();
-    if (pid < 0)
+    Machine::Hold note = machine.noteRunning();
+    const int heldFd = running.fd(), noteFd = note.fd();
+    // The detached program's process group comes back through this pipe.
+    int started[2] = { -1, -1 };
+    if (!options.wait && ::pipe2(started, O_CLOEXEC) != 0)
         return -1;
+    pid_t pid = fork();
+    if (pid < 0) {
+        for (int fd : started)
+            if (fd >= 0)
+                ::close(fd);
+        return -1;
+    }
     if (pid == 0) {
         if (!options.wait) {
             // Detached: the intermediate child ends at once, so nobody has
             // to wait for the program itself.
             pid_t inner = fork();
-            if (inner != 0)
+            if (inner != 0) {
+                (void)!write(started[1], &inner, sizeof inner);
                 _exit(inner < 0 ? 127 : 0);
+            }
             setsid();
             // A watcher stays for the program's lifetime with the hold of
-            // its file, and nothing else of ours open.
+            // its file and its note, and nothing else of ours open.
             pid_t program = fork();
             if (program != 0) {
-                if (heldFd > 3)
-                    close_range(3, unsigned(heldFd) - 1, 0);
-                close_range(unsigned(std::max(heldFd, 2)) + 1, ~0u, 0);
+                const int low = std::min(heldFd, noteFd), high = std::max(heldFd, noteFd);
+                int from = 3;
+                for (int keep : { low, high }) {
+                    if (keep >= from) {
+                        if (keep > from)
+                            close_range(unsigned(from), unsigned(keep) - 1, 0);
+                        from = keep + 1;
+                    }
+                }
+                close_range(unsigned(from), ~0u, 0);
                 while (program > 0 && waitpid(program, nullptr, 0) < 0 && errno == EINTR) { }
                 _exit(0);
             }
@@ -213,6 +234,16 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
             _exit(127);
         execve(hostPath.c_str(), argvp.data(), envp.data());
         _exit(127);
+    }
+    if (options.wait) {
+        machine.setRunning(note, int(pid), false);
+    } else {
+        ::close(started[1]);
+        pid_t group = 0;
+        while (::read(started[0], &group, sizeof group) < 0 && errno == EINTR) { }
+        ::close(started[0]);
+        if (group > 0)
+            machine.setRunning(note, int(group), true);
     }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
@@ -229,24 +260,24 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
 void installProgramRunner(Machine& machine, HostRunOptions options, std::vector<ProgramRun>* runs)
 {
     Machine* target = &machine;
-    machine.setProgramRunner([target, options = std::move(options), runs](
-                                 const std::string& program, const std::string& line, int) {
-        std::vector<std::string> words = splitCommandLine(line);
-        ProgramRun run;
-        run.program = target->fullPathName(program);
-        run.arguments.assign(words.empty() ? words.end() : words.begin() + 1, words.end());
-        run.workingDirectory = target->currentDirectory();
-        size_t dot = program.find_last_of('.');
-        std::string ext = dot == std::string::npos ? std::string() : text::toUpper(program.substr(dot));
-        if (ext == ".BAT") {
-            BatchInterpreter batch(*target);
-            run.result = batch.runFile(program).ok() ? 0 : -2;
-        } else {
-            run.result = runProgramFile(*target, program, run.arguments, run.workingDirectory, options);
-        }
-        if (runs)
-            runs->push_back(std::move(run));
-    });
+    machine.setProgramRunner(
+        [target, options = std::move(options), runs](const std::string& program, const std::string& line, int) {
+            std::vector<std::string> words = splitCommandLine(line);
+            ProgramRun run;
+            run.program = target->fullPathName(program);
+            run.arguments.assign(words.empty() ? words.end() : words.begin() + 1, words.end());
+            run.workingDirectory = target->currentDirectory();
+            size_t dot = program.find_last_of('.');
+            std::string ext = dot == std::string::npos ? std::string() : text::toUpper(program.substr(dot));
+            if (ext == ".BAT") {
+                BatchInterpreter batch(*target);
+                run.result = batch.runFile(program).ok() ? 0 : -2;
+            } else {
+                run.result = runProgramFile(*target, program, run.arguments, run.workingDirectory, options);
+            }
+            if (runs)
+                runs->push_back(std::move(run));
+        });
 }
 
 std::shared_ptr<Machine> openProgramMachine(const std::string& commandLineRoot)

@@ -125,6 +125,24 @@ TEST_F(MachineTest, ProgramsWritingOneIniAtOnceLoseNoKey)
     EXPECT_EQ(machine->profileKeyNames("Keys", "SHARED.INI").size(), size_t(kPrograms * kEach));
 }
 
+// Catches delayed moves read and written back under two locks: each
+// reports success, and the moves the others scheduled meanwhile are gone.
+TEST_F(MachineTest, ProgramsSchedulingDelayedMovesAtOnceLoseNone)
+{
+    constexpr int kPrograms = 4, kEach = 100;
+    EXPECT_EQ(
+        runTogether(programsOn(machine->root(), kPrograms, kEach,
+            [](Machine& m, int p, int i) { return m.moveFileEx(markName(p, i), "", MOVEFILE_DELAY_UNTIL_REBOOT); })),
+        std::vector<int>(kPrograms, 0));
+    RegKey key;
+    RegValue pending;
+    ASSERT_EQ(machine->registry().openKey(
+                  RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", false, key),
+        ERROR_SUCCESS);
+    ASSERT_EQ(machine->registry().queryValue(key, "PendingFileRenameOperations", pending), ERROR_SUCCESS);
+    EXPECT_EQ(pending.strings().size(), size_t(2 * kPrograms * kEach));
+}
+
 // Catches what killed writers leave beside the files they wrote: listed to
 // programs on the machine, and kept until that very file is written again.
 TEST_F(MachineTest, KilledWritersTemporaryFilesAreHiddenAndSwept)
@@ -154,7 +172,9 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
 {
     tavix::testing::TempDir outside { "outside" };
     const fs::path victim = outside.path() / "victim";
-    { std::ofstream(victim) << "keep"; }
+    {
+        std::ofstream(victim) << "keep";
+    }
     const std::string pid = std::to_string(getpid());
     fs::create_symlink(victim, machine->root() / "machine.ini.tmp");
     fs::create_symlink(victim, host("C:\\") / (".~write" + pid + "-A.TXT"));
@@ -189,7 +209,9 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
 TEST_F(MachineTest, DriveFoldersThatAreLinksAreRefused)
 {
     tavix::testing::TempDir outside { "outside" };
-    { std::ofstream(outside.path() / "secret") << "host file"; }
+    {
+        std::ofstream(outside.path() / "secret") << "host file";
+    }
     fs::create_directory_symlink(outside.path(), dir.path() / "link");
     EXPECT_THROW(machine->mapDrive('D', dir.path() / "link"), MachineError);
 
