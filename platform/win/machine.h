@@ -44,12 +44,16 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
 namespace win {
 
 class VersionResource;
+namespace hostfile {
+class ExclusiveLock;
+}
 
 // The kinds of Windows the machine can report (numbers as the install
 // library's Windows-kind query gives them).
@@ -250,7 +254,9 @@ public:
     // program's file. holdName() is a named mutex of the machine: one live
     // program at a time holds a name; an empty hold with
     // ERROR_ALREADY_EXISTS while another (or another hold of this one)
-    // holds it.
+    // holds it, and with ERROR_ACCESS_DENIED when the hold cannot be taken
+    // at all (its lock cannot be made, e.g. a link stands in its place):
+    // a caller that needs the hold refuses then too.
     class Hold {
     public:
         Hold() = default;
@@ -371,6 +377,20 @@ private:
     // so a folder swapped for a link after the checks is not followed. -1
     // with errno (ELOOP, EXDEV for a link) on failure.
     int openBeneath(const std::filesystem::path& host, int flags, mode_t mode = 0644) const;
+    // Programs on the root look up a name and make an entry under it in
+    // turn, so that one Windows name never gets two host files of
+    // different case (locked() is false when the lock cannot be had).
+    std::unique_ptr<hostfile::ExclusiveLock> lockNames() const;
+    // A drive with a capacity is checked and written in turn, so that no
+    // two writers both pass the free-space check; null for other drives.
+    std::unique_ptr<hostfile::ExclusiveLock> lockDrive(const DriveInfo* drive) const;
+    // Renames the temporary file tmp of the folder dirFd to the file path
+    // names, looked up again under the names lock (a file that another
+    // program made meanwhile under another case is the one replaced).
+    bool putInPlace(int dirFd, const std::filesystem::path& tmp, const std::string& path,
+        const std::filesystem::path& expected, bool failIfExists);
+    // The status of a host path of a drive, found as openBeneath finds it.
+    bool statBeneath(const std::filesystem::path& host, struct stat& st) const;
     // A descriptor of its own on an existing file or folder, for hold() and isHeld(); -1 when none.
     int openToLock(const std::string& path) const;
     const DriveInfo* driveOf(char letter) const;

@@ -14,7 +14,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,8 +40,10 @@ struct ScopedFd {
 
 // The stems of the temporary files of writeFile and copyFile, for their
 // names and for finding what killed writers left, whatever file they wrote.
-const std::string kWriteTemp = "write-", kCopyTemp = "copy-";
-const std::vector<std::string> kWritersTemps { kWriteTemp + "*", kCopyTemp + "*" };
+// The ":" is one no Windows name holds, so no file of a program on the
+// machine is taken for one; the name does not grow with the file's.
+const std::string kWriteTemp = "tavix:write", kCopyTemp = "tavix:copy";
+const std::vector<std::string> kWritersTemps { kWriteTemp, kCopyTemp };
 
 bool hostIsReadOnly(const fs::path& host)
 {
@@ -48,18 +53,24 @@ bool hostIsReadOnly(const fs::path& host)
 
 } // namespace
 
+bool Machine::statBeneath(const fs::path& host, struct stat& st) const
+{
+    ScopedFd entry { openBeneath(host, O_PATH) };
+    return entry.fd >= 0 && ::fstat(entry.fd, &st) == 0;
+}
+
 bool Machine::fileExists(const std::string& path) const
 {
     fs::path host;
-    std::error_code ec;
-    return resolve(path, host) && fs::is_regular_file(host, ec);
+    struct stat st { };
+    return resolve(path, host) && statBeneath(host, st) && S_ISREG(st.st_mode);
 }
 
 bool Machine::directoryExists(const std::string& path) const
 {
     fs::path host;
-    std::error_code ec;
-    return resolve(path, host) && fs::is_directory(host, ec);
+    struct stat st { };
+    return resolve(path, host) && statBeneath(host, st) && S_ISDIR(st.st_mode);
 }
 
 uint32_t Machine::fileAttributes(const std::string& path) const
@@ -102,12 +113,12 @@ std::optional<uint64_t> Machine::fileSize(const std::string& path) const
     fs::path host;
     if (!resolveExisting(path, host))
         return std::nullopt;
-    std::error_code ec;
-    if (!fs::is_regular_file(host, ec)) {
+    struct stat st { };
+    if (!statBeneath(host, st) || !S_ISREG(st.st_mode)) {
         setLastError(ERROR_ACCESS_DENIED);
         return std::nullopt;
     }
-    return fs::file_size(host, ec);
+    return uint64_t(st.st_size);
 }
 
 std::optional<uint32_t> Machine::fileDate(const std::string& path) const
@@ -116,7 +127,7 @@ std::optional<uint32_t> Machine::fileDate(const std::string& path) const
     if (!resolveExisting(path, host))
         return std::nullopt;
     struct stat st { };
-    if (::stat(host.c_str(), &st) != 0) {
+    if (!statBeneath(host, st)) {
         setLastError(ERROR_ACCESS_DENIED);
         return std::nullopt;
     }
@@ -412,6 +423,55 @@ void Machine::endRunningPrograms() const
         ::close(r.fd);
 }
 
+std::unique_ptr<hostfile::ExclusiveLock> Machine::lockNames() const
+{
+    return std::make_unique<hostfile::ExclusiveLock>(root_ / "names.lock");
+}
+
+std::unique_ptr<hostfile::ExclusiveLock> Machine::lockDrive(const DriveInfo* drive) const
+{
+    if (!drive || !drive->capacity)
+        return nullptr;
+    return std::make_unique<hostfile::ExclusiveLock>(root_ / ("drive-" + std::string(1, drive->letter) + ".lock"));
+}
+
+bool Machine::putInPlace(
+    int dirFd, const fs::path& tmp, const std::string& path, const fs::path& expected, bool failIfExists)
+{
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    fs::path host;
+    if (!resolve(path, host))
+        return false;
+    if (host.parent_path() != expected.parent_path()) {
+        setLastError(ERROR_ACCESS_DENIED); // the folder changed meanwhile
+        return false;
+    }
+    struct stat st { };
+    const bool exists = statBeneath(host, st);
+    if (exists && failIfExists) {
+        setLastError(ERROR_FILE_EXISTS);
+        return false;
+    }
+    if (exists && host.filename() != expected.filename()) {
+        // Made meanwhile under another case: that file is the one replaced.
+        if (S_ISDIR(st.st_mode)) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (!checkWritable(host, true))
+            return false;
+    }
+    if (::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) != 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
 // Whether an existing file may be written over, replaced or deleted.
 bool Machine::checkWritable(const fs::path& host, bool forDelete) const
 {
@@ -552,7 +612,8 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         setLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
-    if (!sameEntry && fs::exists(dst, ec)) {
+    const bool dstExisted = !sameEntry && fs::exists(dst, ec);
+    if (dstExisted) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING) || fs::is_directory(dst, ec) || fs::is_directory(src, ec)) {
             setLastError(ERROR_ALREADY_EXISTS);
             return false;
@@ -570,6 +631,26 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         if (!copyFile(from, to, false))
             return false;
         return deleteFile(from);
+    }
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Looked up again under the names lock: a file another program made
+    // meanwhile under another case is not doubled.
+    if (fs::path again;
+        !sameEntry && !dstExisted && resolveParsed(dp, again) && again.parent_path() == dst.parent_path()) {
+        struct stat st { };
+        if (statBeneath(again, st)) {
+            if (!(flags & MOVEFILE_REPLACE_EXISTING) || S_ISDIR(st.st_mode) || fs::is_directory(src, ec)) {
+                setLastError(ERROR_ALREADY_EXISTS);
+                return false;
+            }
+            if (!checkWritable(again, true))
+                return false;
+        }
+        dst = again;
     }
     ScopedFd srcFolder { openBeneath(src.parent_path(), O_PATH | O_DIRECTORY) };
     ScopedFd dstFolder { openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY) };
@@ -622,7 +703,13 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     } unregister { this, src, readId };
 
     uint64_t size = fs::file_size(src, ec);
-    if (const DriveInfo* d = driveOfHost(dst); d && d->capacity) {
+    const DriveInfo* drive = driveOfHost(dst);
+    const auto driveLock = lockDrive(drive);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (const DriveInfo* d = drive; d && d->capacity) {
         uint64_t used = driveUsed(*d);
         uint64_t freed = exists ? fs::file_size(dst, ec) : 0;
         uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
@@ -638,8 +725,7 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     // What killed writers left in the folder goes with the next write into it.
     if (dirFd >= 0)
         hostfile::removeDeadWritersTemps(dst.parent_path(), kWritersTemps, dirFd);
-    const int out
-        = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
+    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp, tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
         char buffer[65536];
@@ -655,24 +741,29 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
             ::fchmod(out, st.st_mode & 07777);
         }
         ok = ::close(out) == 0 && ok;
-        if (ok)
-            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, dst.filename().c_str()) == 0;
+        if (!ok)
+            setLastError(ERROR_ACCESS_DENIED);
+        else
+            ok = putInPlace(dirFd, tmp, to, dst, failIfExists && !exists);
         if (!ok)
             ::unlinkat(dirFd, tmp.filename().c_str(), 0);
+    } else {
+        setLastError(ERROR_ACCESS_DENIED);
     }
     if (in >= 0)
         ::close(in);
     if (dirFd >= 0)
         ::close(dirFd);
-    if (!ok) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool Machine::createDirectory(const std::string& path)
 {
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     fs::path host;
     if (!resolve(path, host))
         return false;
@@ -698,6 +789,11 @@ bool Machine::forceDirectories(const std::string& path)
     ParsedPath p;
     if (!parse(path, p))
         return false;
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     ParsedPath step;
     step.drive = p.drive;
     for (const auto& part : p.parts) {
@@ -770,23 +866,26 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
     fs::path dir;
     if (!resolveParsed(p, dir))
         return out;
-    std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
+    // Listed through a descriptor opened beneath the drive: a folder
+    // swapped for a link lists nothing from outside.
+    const int dirFd = openBeneath(dir, O_RDONLY | O_DIRECTORY);
+    DIR* listing = dirFd < 0 ? nullptr : ::fdopendir(dirFd);
+    if (!listing) {
+        if (dirFd >= 0)
+            ::close(dirFd);
         setLastError(ERROR_PATH_NOT_FOUND);
         return out;
     }
-    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code ec2;
-        if (it->is_symlink(ec2))
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == ".." || !text::wildcardMatch(mask, name)
+            || hostfile::isTempName(name, kWritersTemps))
             continue;
-        std::string name = it->path().filename().string();
-        if (!text::wildcardMatch(mask, name) || hostfile::isTempName(name, kWritersTemps))
+        struct stat st { };
+        if (::fstatat(::dirfd(listing), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode))
             continue;
         FindData f;
         f.name = name;
-        struct stat st { };
-        if (::stat(it->path().c_str(), &st) != 0)
-            continue;
         if (S_ISDIR(st.st_mode)) {
             f.attributes = FILE_ATTRIBUTE_DIRECTORY;
         } else {
@@ -796,6 +895,7 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
         f.dosDateTime = timeToDosDateTime(st.st_mtime);
         out.push_back(std::move(f));
     }
+    ::closedir(listing);
     std::sort(out.begin(), out.end(),
         [](const FindData& a, const FindData& b) { return text::compareNoCase(a.name, b.name) < 0; });
     if (out.empty())
@@ -905,7 +1005,13 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
         if (!checkWritable(host, true))
             return false;
     }
-    if (const DriveInfo* d = driveOfHost(host); d && d->capacity) {
+    const DriveInfo* drive = driveOfHost(host);
+    const auto driveLock = lockDrive(drive);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (const DriveInfo* d = drive; d && d->capacity) {
         uint64_t used = driveUsed(*d);
         uint64_t freed = exists ? fs::file_size(host, ec) : 0;
         uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
@@ -924,22 +1030,22 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
     fs::path tmp;
     // What killed writers left in the folder goes with the next write into it.
     hostfile::removeDeadWritersTemps(host.parent_path(), kWritersTemps, dirFd);
-    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp + host.filename().string(), tmp, dirFd);
+    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp, tmp, dirFd);
     bool ok = fd >= 0;
     if (ok) {
         ok = hostfile::writeAll(fd, bytes);
         ok = ::close(fd) == 0 && ok;
-        if (ok)
-            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) == 0;
+        if (!ok)
+            setLastError(ERROR_ACCESS_DENIED);
+        else
+            ok = putInPlace(dirFd, tmp, path, host, false);
         if (!ok)
             ::unlinkat(dirFd, tmp.filename().c_str(), 0);
+    } else {
+        setLastError(ERROR_ACCESS_DENIED);
     }
     ::close(dirFd);
-    if (!ok) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 } // namespace win

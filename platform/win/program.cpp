@@ -1,6 +1,7 @@
 #include "platform/win/program.h"
 
 #include "platform/win/batch.h"
+#include "platform/win/file.h"
 #include "platform/win/text.h"
 
 #include <fcntl.h>
@@ -83,16 +84,16 @@ std::optional<std::filesystem::path> hostProgramOf(std::string_view bytes)
 
 std::optional<std::filesystem::path> hostProgramOfFile(const Machine& machine, const std::string& path)
 {
-    std::filesystem::path host;
-    if (!machine.resolve(path, host) || !machine.fileExists(path))
-        return std::nullopt;
-    // Only the head is read: a self-extracting setup is large.
-    std::FILE* f = std::fopen(host.c_str(), "rb");
-    if (!f)
+    // Only the head is read (a self-extracting setup is large), through a
+    // file opened beneath the drive as every read of the machine.
+    File file;
+    if (!file.open(const_cast<Machine&>(machine), path, GENERIC_READ,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING))
         return std::nullopt;
     std::string head(kHeaderLimit + kProgramFileMagic.size() + 8, '\0');
-    size_t got = std::fread(head.data(), 1, head.size(), f);
-    std::fclose(f);
+    uint32_t got = 0;
+    if (!file.read(head.data(), uint32_t(head.size()), got))
+        return std::nullopt;
     head.resize(got);
     return hostProgramOf(head);
 }

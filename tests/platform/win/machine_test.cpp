@@ -110,6 +110,11 @@ TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
         EXPECT_TRUE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
     }
     EXPECT_FALSE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    // A hold that cannot be had at all is told from one held by another.
+    fs::rename(machine->root() / "mutexes", machine->root() / "kept");
+    fs::create_directory_symlink(machine->root() / "kept", machine->root() / "mutexes");
+    EXPECT_FALSE(machine->holdName("Setup").holding());
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
 }
 
 // Catches the 95-family layout (Windows and System directories) being wrong.
