@@ -36,6 +36,8 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -44,8 +46,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <vector>
 
 namespace win {

@@ -110,8 +110,7 @@ std::vector<std::string> splitCommandLine(std::string_view line)
     std::string program;
     if (line[i] == '"') {
         size_t close = line.find('"', i + 1);
-        program
-            = std::string(line.substr(i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
+        program = std::string(line.substr(i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
         i = close == std::string_view::npos ? line.size() : close + 1;
     }
     while (i < line.size() && !isBlank(line[i]))
@@ -261,24 +260,24 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
 void installProgramRunner(Machine& machine, HostRunOptions options, std::vector<ProgramRun>* runs)
 {
     Machine* target = &machine;
-    machine.setProgramRunner(
-        [target, options = std::move(options), runs](const std::string& program, const std::string& line, int) {
-            std::vector<std::string> words = splitCommandLine(line);
-            ProgramRun run;
-            run.program = target->fullPathName(program);
-            run.arguments.assign(words.empty() ? words.end() : words.begin() + 1, words.end());
-            run.workingDirectory = target->currentDirectory();
-            size_t dot = program.find_last_of('.');
-            std::string ext = dot == std::string::npos ? std::string() : text::toUpper(program.substr(dot));
-            if (ext == ".BAT") {
-                BatchInterpreter batch(*target);
-                run.result = batch.runFile(program).ok() ? 0 : -2;
-            } else {
-                run.result = runProgramFile(*target, program, run.arguments, run.workingDirectory, options);
-            }
-            if (runs)
-                runs->push_back(std::move(run));
-        });
+    machine.setProgramRunner([target, options = std::move(options), runs](
+                                 const std::string& program, const std::string& line, int) {
+        std::vector<std::string> words = splitCommandLine(line);
+        ProgramRun run;
+        run.program = target->fullPathName(program);
+        run.arguments.assign(words.empty() ? words.end() : words.begin() + 1, words.end());
+        run.workingDirectory = target->currentDirectory();
+        size_t dot = program.find_last_of('.');
+        std::string ext = dot == std::string::npos ? std::string() : text::toUpper(program.substr(dot));
+        if (ext == ".BAT") {
+            BatchInterpreter batch(*target);
+            run.result = batch.runFile(program).ok() ? 0 : -2;
+        } else {
+            run.result = runProgramFile(*target, program, run.arguments, run.workingDirectory, options);
+        }
+        if (runs)
+            runs->push_back(std::move(run));
+    });
 }
 
 std::shared_ptr<Machine> openProgramMachine(const std::string& commandLineRoot)

@@ -69,8 +69,8 @@ TEST(CommandLineSplit, GroupsQuotesAndEscapesAsProgramsDo)
     // Backslashes escape only before a quote; the program name has no escapes.
     EXPECT_EQ(splitCommandLine(R"(C:\A\b.exe a\\b "c\\" d\"e "" x""y "p ""q"" r")"),
         (V { "C:\\A\\b.exe", "a\\\\b", "c\\", "d\"e", "", "xy", "p \"q\" r" }));
-    EXPECT_EQ(
-        splitCommandLine("prog.exe Tavix Electronics 1.01a"), (V { "prog.exe", "Tavix", "Electronics", "1.01a" }));
+    EXPECT_EQ(splitCommandLine("prog.exe Tavix Electronics 1.01a"),
+        (V { "prog.exe", "Tavix", "Electronics", "1.01a" }));
     EXPECT_TRUE(splitCommandLine(" \t").empty());
     // What buildCommandLine quotes comes back as it was.
     V args { "plain", "with blank", "quote\"inside", "trail\\", "blank and trail\\", "" };

@@ -227,9 +227,7 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
 {
     tavix::testing::TempDir outside { "outside" };
     const fs::path victim = outside.path() / "victim";
-    {
-        std::ofstream(victim) << "keep";
-    }
+    { std::ofstream(victim) << "keep"; }
     const std::string pid = std::to_string(getpid());
     fs::create_symlink(victim, machine->root() / "machine.ini.tmp");
     fs::create_symlink(victim, host("C:\\") / (".~write" + pid + "-A.TXT"));
@@ -264,9 +262,7 @@ TEST_F(MachineTest, LinksPlantedAtTemporaryNamesAreNotFollowed)
 TEST_F(MachineTest, DriveFoldersThatAreLinksAreRefused)
 {
     tavix::testing::TempDir outside { "outside" };
-    {
-        std::ofstream(outside.path() / "secret") << "host file";
-    }
+    { std::ofstream(outside.path() / "secret") << "host file"; }
     fs::create_directory_symlink(outside.path(), dir.path() / "link");
     EXPECT_THROW(machine->mapDrive('D', dir.path() / "link"), MachineError);
 

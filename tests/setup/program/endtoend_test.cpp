@@ -149,8 +149,8 @@ protected:
     // The machine tool on root; its exit code.
     int tool(const std::filesystem::path& root, const std::string& command)
     {
-        const std::string line = quoted(TAVIX_WIN_TOOL) + " --winroot " + quoted(root.string()) + " " + command + " >>"
-            + quoted((dir.path() / "tool.log").string()) + " 2>&1";
+        const std::string line = quoted(TAVIX_WIN_TOOL) + " --winroot " + quoted(root.string()) + " " + command
+            + " >>" + quoted((dir.path() / "tool.log").string()) + " 2>&1";
         const int status = std::system(line.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -259,6 +259,7 @@ protected:
         win::Machine::setCurrent(nullptr);
     }
 
+
     std::string log() { return tavix::testing::readFile(dir.path() / "tool.log"); }
 
     std::optional<std::string> value(win::Machine& machine, const std::string& key, const std::string& name)
@@ -288,6 +289,7 @@ protected:
     // Changes made to the stored form before it loads (a variant of the
     // setup for one test).
     std::function<void(tavixsetup::TForm1&)> customize;
+
 };
 
 } // namespace
@@ -393,8 +395,8 @@ TEST_F(EndToEndTest, InstallLaysOutTheProductItsLinksAndItsEntries)
 
     // The uninstall entry, with the program's path quoted.
     EXPECT_EQ(value(*target, kUninstallKey, "DisplayName"), str(kProductName));
-    EXPECT_EQ(
-        value(*target, kUninstallKey, "UninstallString"), "\"" + kInstalled + "\\uninstall.exe\" " + str(kProductName));
+    EXPECT_EQ(value(*target, kUninstallKey, "UninstallString"),
+        "\"" + kInstalled + "\\uninstall.exe\" " + str(kProductName));
 
     const size_t logged = log().size();
     ASSERT_EQ(tool(target->root(), "installed"), 0);
@@ -445,8 +447,7 @@ TEST_F(EndToEndTest, FloppiesMadeWithToDiskInstallAsTheSingleFileDoes)
     auto fromFile = snapshot(*target);
     // The setup files themselves are not part of what was installed.
     for (auto* files : { &fromDisks, &fromFile })
-        std::erase_if(*files,
-            [](const auto& entry) { return entry.first.starts_with("DIST") || entry.first.starts_with("TEMP"); });
+        std::erase_if(*files, [](const auto& entry) { return entry.first.starts_with("DIST") || entry.first.starts_with("TEMP"); });
     EXPECT_EQ(fromDisks.size(), fromFile.size()) << differingNames(fromDisks, fromFile);
     EXPECT_TRUE(fromDisks == fromFile) << differingNames(fromDisks, fromFile);
 }
@@ -563,8 +564,7 @@ TEST_F(EndToEndTest, AReinstallKeepsTheUsersRepairRecords)
     ASSERT_TRUE(target->writeFile(kInstalled + "\\Data\\transistores.DB", "damaged"));
     ASSERT_EQ(install(), 0) << log();
     EXPECT_EQ(read(*target, kInstalled + "\\Data\\Reparos.DB"), "the user's repairs");
-    EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"),
-        read(*build, str(kProductDataDir) + "\\transistores.DB"));
+    EXPECT_EQ(read(*target, kInstalled + "\\Data\\transistores.DB"), read(*build, str(kProductDataDir) + "\\transistores.DB"));
 }
 
 // Catches uninstall deleting the repairs the user recorded (kept by the
@@ -745,8 +745,8 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
+INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
+
 
 // Catches a net distribution that keeps the net files in the main archive,
 // stops before its pages because their archives are not fetched yet, does
@@ -831,9 +831,13 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
         std::string path;
         bool stays;
     } leftovers[] = {
-        { kInstalled + "\\Data\\QRL96A3.TMP", false }, { "C:\\TEMP\\QS1\\QRL1F.TMP", false },
-        { "C:\\TEMP\\bat2C.bat", false }, { "C:\\TEMP\\BAT5.TMP", false },
-        { kInstalled + "\\Data\\QRLNOTES.TMP", true }, { "C:\\QRL34.TMP", true }, { "C:\\TEMP\\QS7\\notes.txt", true },
+        { kInstalled + "\\Data\\QRL96A3.TMP", false },
+        { "C:\\TEMP\\QS1\\QRL1F.TMP", false },
+        { "C:\\TEMP\\bat2C.bat", false },
+        { "C:\\TEMP\\BAT5.TMP", false },
+        { kInstalled + "\\Data\\QRLNOTES.TMP", true },
+        { "C:\\QRL34.TMP", true },
+        { "C:\\TEMP\\QS7\\notes.txt", true },
         { "C:\\TEMP\\QRL12.TMP", true }, // held by a live program
         { "C:\\TEMP\\bat3D.bat", true }, // run at the next restart
     };
@@ -861,8 +865,8 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
     for (const auto& temp : writersTemps)
         tavix::testing::writeFile(temp.file, "");
     const auto held = target->hold("C:\\TEMP\\QRL12.TMP");
-    target->registry().writeString(win::RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-        "Other", "C:\\TEMP\\bat3D.bat");
+    target->registry().writeString(
+        win::RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Other", "C:\\TEMP\\bat3D.bat");
     const auto store = target->root() / ".registry.reg.999999-1.tmp";
     tavix::testing::writeFile(store, "");
     target = win::Machine::open(target->root());
