@@ -5,8 +5,10 @@
 //       arguments and working folder) and waits for it; the program's exit
 //       code is the tool's
 //   tavix_win [--winroot DIR] restart
-//       the next start of Windows: files replaced at restart are moved and
-//       the RunOnce commands (a setup finishing its install) run
+//       the next start of Windows: the programs still running on the
+//       machine are ended, files replaced at restart are moved (a move
+//       that still cannot be done waits for the next restart) and the
+//       RunOnce commands (a setup finishing its install) run
 //   tavix_win [--winroot DIR] installed
 //       what is installed: each uninstall entry's name and command
 //

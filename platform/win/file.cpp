@@ -1,6 +1,10 @@
 #include "platform/win/file.h"
 
 #include "platform/win/dosdate.h"
+#include "platform/win/hostfile.h"
+
+#include <algorithm>
+#include <memory>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -10,6 +14,12 @@
 namespace fs = std::filesystem;
 
 namespace win {
+
+uint64_t File::freeOn(const DriveInfo& drive) const
+{
+    const uint64_t used = machine_->driveUsed(drive);
+    return used >= drive.capacity ? 0 : drive.capacity - used;
+}
 
 File::~File()
 {
@@ -44,6 +54,16 @@ bool File::open(Machine& machine, const std::string& path, uint32_t access, uint
         || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE))) {
         setLastError(ERROR_INVALID_PARAMETER);
         return false;
+    }
+    // An open that may make the file looks up its name and makes it in one
+    // step, so that programs making one name in different cases make one file.
+    std::unique_ptr<hostfile::ExclusiveLock> names;
+    if (disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING) {
+        names = machine.lockNames();
+        if (!names->locked()) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
     }
     fs::path host;
     if (!machine.resolve(path, host))
@@ -167,15 +187,18 @@ bool File::write(const void* buffer, uint32_t count, uint32_t& done)
         return false;
     }
     uint32_t allowed = count;
-    if (const DriveInfo* d = machine_->driveOfHost(host_); d && d->capacity) {
-        uint64_t used = machine_->driveUsed(*d);
-        uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
-        int64_t pos = position();
-        int64_t size = this->size();
-        // Writing over existing bytes takes no new space.
-        uint64_t room = uint64_t(std::max<int64_t>(0, size - pos)) + free;
-        if (room < count)
-            allowed = uint32_t(room);
+    // Checked and written in one step of the drive's writers.
+    const DriveInfo* d = machine_->driveOfHost(host_);
+    const auto driveLock = machine_->lockDrive(d);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (d && d->capacity) {
+        // The file grows by its new end less its old size: a write after a
+        // seek past the end takes the gap too.
+        const int64_t pos = position(), end = std::max<int64_t>(size(), 0) + int64_t(freeOn(*d));
+        allowed = pos >= end ? 0 : uint32_t(std::min<int64_t>(count, end - pos));
     }
     const char* in = static_cast<const char*>(buffer);
     while (done < allowed) {
@@ -243,7 +266,18 @@ bool File::setEndOfFile()
         setLastError(fd_ < 0 ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
         return false;
     }
-    if (::ftruncate(fd_, position()) != 0) {
+    const DriveInfo* d = machine_->driveOfHost(host_);
+    const auto driveLock = machine_->lockDrive(d);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const int64_t end = position(), old = size();
+    if (d && d->capacity && end > old && uint64_t(end - old) > freeOn(*d)) {
+        setLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    if (::ftruncate(fd_, end) != 0) {
         setLastError(ERROR_DISK_FULL);
         return false;
     }

@@ -106,7 +106,8 @@ std::string makeDriveFolder(const fs::path& root, const fs::path& host, bool mus
     for (const auto& step : steps) {
         struct stat st { };
         if (::lstat(step.c_str(), &st) != 0) {
-            if (::mkdir(step.c_str(), 0755) != 0 || ::lstat(step.c_str(), &st) != 0)
+            // Another program opening the same new root may make it first.
+            if ((::mkdir(step.c_str(), 0755) != 0 && errno != EEXIST) || ::lstat(step.c_str(), &st) != 0)
                 return "cannot create " + step.string();
         }
         if (S_ISLNK(st.st_mode))
@@ -236,7 +237,11 @@ void Machine::seed(const MachineSeed& s)
     forceDirectories(windowsDir_);
     forceDirectories(systemDir_);
     forceDirectories(tempDir_);
-    writeFile(windowsDir_ + "\\WIN.INI", "[windows]\r\nload=\r\nrun=\r\n\r\n[Desktop]\r\n");
+    // Only when missing, under the lock of every INI write: another program
+    // opening the same new root may have written keys into it already.
+    const hostfile::ExclusiveLock lock(root_ / "profile.lock");
+    if (lock.locked() && !fileExists(windowsDir_ + "\\WIN.INI"))
+        writeFile(windowsDir_ + "\\WIN.INI", "[windows]\r\nload=\r\nrun=\r\n\r\n[Desktop]\r\n");
 }
 
 void Machine::seedValues(const MachineSeed& s)

@@ -36,6 +36,7 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <filesystem>
 #include <functional>
@@ -50,6 +51,9 @@
 namespace win {
 
 class VersionResource;
+namespace hostfile {
+class ExclusiveLock;
+}
 
 // The kinds of Windows the machine can report (numbers as the install
 // library's Windows-kind query gives them).
@@ -250,7 +254,9 @@ public:
     // program's file. holdName() is a named mutex of the machine: one live
     // program at a time holds a name; an empty hold with
     // ERROR_ALREADY_EXISTS while another (or another hold of this one)
-    // holds it.
+    // holds it, and with ERROR_ACCESS_DENIED when the hold cannot be taken
+    // at all (its lock cannot be made, e.g. a link stands in its place):
+    // a caller that needs the hold refuses then too.
     class Hold {
     public:
         Hold() = default;
@@ -330,11 +336,26 @@ public:
     void setPrivilegesHeld(bool held) { privilegesHeld_ = held; }
     bool shutdownPrivilegeEnabled() const { return shutdownPrivilege_; }
 
-    // Simulates the next start of Windows: applies WININIT.INI [Rename] (95
-    // family) and the delayed moves (NT), clears the in-use marks and the
-    // reboot request, then runs and removes each RunOnce value of the local
-    // machine in order through winExec.
+    // Simulates the next start of Windows: ends the programs running on the
+    // machine (endRunningPrograms), clears the in-use marks and the reboot
+    // request, applies WININIT.INI [Rename] (95 family) and the delayed
+    // moves (NT), keeping for the next start a move that still cannot be
+    // done (a file in use or read-only), then runs each RunOnce value of
+    // the local machine in order through winExec and removes it once its
+    // command has run. Cut short at any moment and run again, it loses no
+    // move and no command.
     void restart();
+
+    // Programs started on the machine are noted while they run, so that a
+    // restart can end them. noteRunning() makes a note before the program
+    // starts (it lasts while the returned hold, or a process that took its
+    // descriptor, lives); setRunning() names the host process to end, or
+    // the process group when group is set.
+    Hold noteRunning() const;
+    void setRunning(const Hold& note, int pid, bool group) const;
+    // Ends every noted program that still runs (asked first, then forced)
+    // and waits, a bounded time, until it has ended.
+    void endRunningPrograms() const;
 
 private:
     explicit Machine(std::filesystem::path root);
@@ -356,6 +377,20 @@ private:
     // so a folder swapped for a link after the checks is not followed. -1
     // with errno (ELOOP, EXDEV for a link) on failure.
     int openBeneath(const std::filesystem::path& host, int flags, mode_t mode = 0644) const;
+    // Programs on the root look up a name and make an entry under it in
+    // turn, so that one Windows name never gets two host files of
+    // different case (locked() is false when the lock cannot be had).
+    std::unique_ptr<hostfile::ExclusiveLock> lockNames() const;
+    // A drive with a capacity is checked and written in turn, so that no
+    // two writers both pass the free-space check; null for other drives.
+    std::unique_ptr<hostfile::ExclusiveLock> lockDrive(const DriveInfo* drive) const;
+    // Renames the temporary file tmp of the folder dirFd to the file path
+    // names, looked up again under the names lock (a file that another
+    // program made meanwhile under another case is the one replaced).
+    bool putInPlace(int dirFd, const std::filesystem::path& tmp, const std::string& path,
+        const std::filesystem::path& expected, bool failIfExists);
+    // The status of a host path of a drive, found as openBeneath finds it.
+    bool statBeneath(const std::filesystem::path& host, struct stat& st) const;
     // A descriptor of its own on an existing file or folder, for hold() and isHeld(); -1 when none.
     int openToLock(const std::string& path) const;
     const DriveInfo* driveOf(char letter) const;
@@ -365,6 +400,12 @@ private:
     bool isInUseHost(const std::filesystem::path& host) const;
     bool isRunningHost(const std::filesystem::path& host) const;
     std::string profilePath(const std::string& file) const;
+    // One delayed move at a restart; false when it waits for the next one
+    // (kept holds the sources already kept for it).
+    bool applyDelayedMove(
+        const std::string& source, const std::string& dest, bool replace, const std::vector<std::string>& kept);
+    void applyPendingMoves();
+    void applyWininit();
 
     void loadConfig();
     void saveConfig() const;

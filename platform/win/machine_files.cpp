@@ -7,11 +7,17 @@
 #include "platform/win/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,8 +40,10 @@ struct ScopedFd {
 
 // The stems of the temporary files of writeFile and copyFile, for their
 // names and for finding what killed writers left, whatever file they wrote.
-const std::string kWriteTemp = "write-", kCopyTemp = "copy-";
-const std::vector<std::string> kWritersTemps { kWriteTemp + "*", kCopyTemp + "*" };
+// The ":" is one no Windows name holds, so no file of a program on the
+// machine is taken for one; the name does not grow with the file's.
+const std::string kWriteTemp = "tavix:write", kCopyTemp = "tavix:copy";
+const std::vector<std::string> kWritersTemps { kWriteTemp, kCopyTemp };
 
 bool hostIsReadOnly(const fs::path& host)
 {
@@ -45,18 +53,24 @@ bool hostIsReadOnly(const fs::path& host)
 
 } // namespace
 
+bool Machine::statBeneath(const fs::path& host, struct stat& st) const
+{
+    ScopedFd entry { openBeneath(host, O_PATH) };
+    return entry.fd >= 0 && ::fstat(entry.fd, &st) == 0;
+}
+
 bool Machine::fileExists(const std::string& path) const
 {
     fs::path host;
-    std::error_code ec;
-    return resolve(path, host) && fs::is_regular_file(host, ec);
+    struct stat st { };
+    return resolve(path, host) && statBeneath(host, st) && S_ISREG(st.st_mode);
 }
 
 bool Machine::directoryExists(const std::string& path) const
 {
     fs::path host;
-    std::error_code ec;
-    return resolve(path, host) && fs::is_directory(host, ec);
+    struct stat st { };
+    return resolve(path, host) && statBeneath(host, st) && S_ISDIR(st.st_mode);
 }
 
 uint32_t Machine::fileAttributes(const std::string& path) const
@@ -99,12 +113,12 @@ std::optional<uint64_t> Machine::fileSize(const std::string& path) const
     fs::path host;
     if (!resolveExisting(path, host))
         return std::nullopt;
-    std::error_code ec;
-    if (!fs::is_regular_file(host, ec)) {
+    struct stat st { };
+    if (!statBeneath(host, st) || !S_ISREG(st.st_mode)) {
         setLastError(ERROR_ACCESS_DENIED);
         return std::nullopt;
     }
-    return fs::file_size(host, ec);
+    return uint64_t(st.st_size);
 }
 
 std::optional<uint32_t> Machine::fileDate(const std::string& path) const
@@ -113,7 +127,7 @@ std::optional<uint32_t> Machine::fileDate(const std::string& path) const
     if (!resolveExisting(path, host))
         return std::nullopt;
     struct stat st { };
-    if (::stat(host.c_str(), &st) != 0) {
+    if (!statBeneath(host, st)) {
         setLastError(ERROR_ACCESS_DENIED);
         return std::nullopt;
     }
@@ -292,6 +306,172 @@ Machine::Hold Machine::holdName(const std::string& name) const
     return held;
 }
 
+// Notes of running programs: "<root>/running/<maker's pid>-<n>", each
+// locked (flock) by the process that waits for or watches the program, and
+// holding "<pid> <1 for a process group>" once it is started. A note whose
+// lock is free names a program that has ended.
+namespace {
+
+std::atomic<unsigned> g_noteCounter { 0 };
+// This program's threads make and sweep notes in turn: a note is locked
+// before another thread can take it for one that has ended.
+std::mutex g_notesMutex;
+
+bool lockIsFree(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+} // namespace
+
+Machine::Hold Machine::noteRunning() const
+{
+    Hold note;
+    const fs::path folder = root_ / "running";
+    ::mkdir(folder.c_str(), 0755);
+    ScopedFd dir { ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    if (dir.fd < 0)
+        return note;
+    // Notes of ended programs go first: this program's own, and those of
+    // makers that have ended (a live maker may be between making its note
+    // and locking it).
+    const std::lock_guard guard(g_notesMutex);
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const long maker = std::atol(name.c_str());
+        if (maker <= 0 || maker == ::getpid() || (::kill(pid_t(maker), 0) != 0 && errno == ESRCH)) {
+            ScopedFd old { ::openat(dir.fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW) };
+            if (old.fd >= 0 && lockIsFree(old.fd))
+                ::unlinkat(dir.fd, name.c_str(), 0);
+        }
+    }
+    for (int tries = 0; tries < 1000 && note.fd_ < 0; ++tries) {
+        const std::string name = std::to_string(::getpid()) + "-" + std::to_string(g_noteCounter++);
+        const int fd = ::openat(dir.fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            break;
+        if (::flock(fd, LOCK_SH) == 0)
+            note.fd_ = fd;
+        else
+            ::close(fd);
+    }
+    return note;
+}
+
+void Machine::setRunning(const Hold& note, int pid, bool group) const
+{
+    if (!note.holding())
+        return;
+    const std::string text = std::to_string(pid) + (group ? " 1\n" : " 0\n");
+    (void)!::pwrite(note.fd_, text.data(), text.size(), 0);
+}
+
+void Machine::endRunningPrograms() const
+{
+    const fs::path folder = root_ / "running";
+    ScopedFd dir { ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW) };
+    if (dir.fd < 0)
+        return;
+    struct Running {
+        int fd;
+        std::string name;
+        pid_t target;
+    };
+    std::vector<Running> running;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const int fd = ::openat(dir.fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        char text[64] = {};
+        long pid = 0;
+        int group = 0;
+        if (lockIsFree(fd) || ::pread(fd, text, sizeof text - 1, 0) <= 0
+            || std::sscanf(text, "%ld %d", &pid, &group) != 2 || pid <= 1
+            || (group ? pid_t(pid) == ::getpgrp() : pid_t(pid) == ::getpid())) {
+            // Ended (or being started, or this very program): nothing to end.
+            if (lockIsFree(fd))
+                ::unlinkat(dir.fd, name.c_str(), 0);
+            ::close(fd);
+            continue;
+        }
+        const pid_t target = group ? -pid_t(pid) : pid_t(pid);
+        ::kill(target, SIGTERM);
+        running.push_back({ fd, name, target });
+    }
+    // A program that does not end when asked is ended by force.
+    for (int round = 0; round < 2 && !running.empty(); ++round) {
+        for (int wait = 0; wait < 250 && !running.empty(); ++wait) {
+            std::erase_if(running, [&](const Running& r) {
+                if (!lockIsFree(r.fd))
+                    return false;
+                ::unlinkat(dir.fd, r.name.c_str(), 0);
+                ::close(r.fd);
+                return true;
+            });
+            if (!running.empty())
+                ::usleep(20000);
+        }
+        for (const Running& r : running)
+            ::kill(r.target, SIGKILL);
+    }
+    for (const Running& r : running)
+        ::close(r.fd);
+}
+
+std::unique_ptr<hostfile::ExclusiveLock> Machine::lockNames() const
+{
+    return std::make_unique<hostfile::ExclusiveLock>(root_ / "names.lock");
+}
+
+std::unique_ptr<hostfile::ExclusiveLock> Machine::lockDrive(const DriveInfo* drive) const
+{
+    if (!drive || !drive->capacity)
+        return nullptr;
+    return std::make_unique<hostfile::ExclusiveLock>(root_ / ("drive-" + std::string(1, drive->letter) + ".lock"));
+}
+
+bool Machine::putInPlace(
+    int dirFd, const fs::path& tmp, const std::string& path, const fs::path& expected, bool failIfExists)
+{
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    fs::path host;
+    if (!resolve(path, host))
+        return false;
+    if (host.parent_path() != expected.parent_path()) {
+        setLastError(ERROR_ACCESS_DENIED); // the folder changed meanwhile
+        return false;
+    }
+    struct stat st { };
+    const bool exists = statBeneath(host, st);
+    if (exists && failIfExists) {
+        setLastError(ERROR_FILE_EXISTS);
+        return false;
+    }
+    if (exists && host.filename() != expected.filename()) {
+        // Made meanwhile under another case: that file is the one replaced.
+        if (S_ISDIR(st.st_mode)) {
+            setLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (!checkWritable(host, true))
+            return false;
+    }
+    if (::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) != 0) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
 // Whether an existing file may be written over, replaced or deleted.
 bool Machine::checkWritable(const fs::path& host, bool forDelete) const
 {
@@ -394,14 +574,18 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         RegKey key;
         long rc
             = registry_->createKey(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", key);
-        RegValue pending;
-        std::vector<std::string> items;
-        if (rc == ERROR_SUCCESS && registry_->queryValue(key, "PendingFileRenameOperations", pending) == ERROR_SUCCESS)
-            items = pending.strings();
-        items.push_back("\\??\\" + src);
-        items.push_back(dst);
+        // Read and appended under one lock of the registry: a move that
+        // another program schedules meanwhile is not lost.
         if (rc == ERROR_SUCCESS)
-            rc = registry_->setValue(key, RegValue::multiString("PendingFileRenameOperations", items));
+            rc = registry_->updateValue(key, "PendingFileRenameOperations", [&](std::optional<RegValue>& pending) {
+                std::vector<std::string> items;
+                if (pending)
+                    items = pending->strings();
+                items.push_back("\\??\\" + src);
+                items.push_back(dst);
+                pending = RegValue::multiString("PendingFileRenameOperations", items);
+                return true;
+            });
         if (rc != ERROR_SUCCESS) {
             setLastError(uint32_t(rc));
             return false;
@@ -428,7 +612,8 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         setLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
-    if (!sameEntry && fs::exists(dst, ec)) {
+    const bool dstExisted = !sameEntry && fs::exists(dst, ec);
+    if (dstExisted) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING) || fs::is_directory(dst, ec) || fs::is_directory(src, ec)) {
             setLastError(ERROR_ALREADY_EXISTS);
             return false;
@@ -446,6 +631,26 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         if (!copyFile(from, to, false))
             return false;
         return deleteFile(from);
+    }
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Looked up again under the names lock: a file another program made
+    // meanwhile under another case is not doubled.
+    if (fs::path again;
+        !sameEntry && !dstExisted && resolveParsed(dp, again) && again.parent_path() == dst.parent_path()) {
+        struct stat st { };
+        if (statBeneath(again, st)) {
+            if (!(flags & MOVEFILE_REPLACE_EXISTING) || S_ISDIR(st.st_mode) || fs::is_directory(src, ec)) {
+                setLastError(ERROR_ALREADY_EXISTS);
+                return false;
+            }
+            if (!checkWritable(again, true))
+                return false;
+        }
+        dst = again;
     }
     ScopedFd srcFolder { openBeneath(src.parent_path(), O_PATH | O_DIRECTORY) };
     ScopedFd dstFolder { openBeneath(dst.parent_path(), O_PATH | O_DIRECTORY) };
@@ -498,7 +703,13 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     } unregister { this, src, readId };
 
     uint64_t size = fs::file_size(src, ec);
-    if (const DriveInfo* d = driveOfHost(dst); d && d->capacity) {
+    const DriveInfo* drive = driveOfHost(dst);
+    const auto driveLock = lockDrive(drive);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (const DriveInfo* d = drive; d && d->capacity) {
         uint64_t used = driveUsed(*d);
         uint64_t freed = exists ? fs::file_size(dst, ec) : 0;
         uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
@@ -514,8 +725,7 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
     // What killed writers left in the folder goes with the next write into it.
     if (dirFd >= 0)
         hostfile::removeDeadWritersTemps(dst.parent_path(), kWritersTemps, dirFd);
-    const int out
-        = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp + dst.filename().string(), tmp, dirFd);
+    const int out = dirFd < 0 ? -1 : hostfile::createTemp(dst.parent_path(), kCopyTemp, tmp, dirFd);
     bool ok = out >= 0;
     if (ok) {
         char buffer[65536];
@@ -531,24 +741,29 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
             ::fchmod(out, st.st_mode & 07777);
         }
         ok = ::close(out) == 0 && ok;
-        if (ok)
-            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, dst.filename().c_str()) == 0;
+        if (!ok)
+            setLastError(ERROR_ACCESS_DENIED);
+        else
+            ok = putInPlace(dirFd, tmp, to, dst, failIfExists && !exists);
         if (!ok)
             ::unlinkat(dirFd, tmp.filename().c_str(), 0);
+    } else {
+        setLastError(ERROR_ACCESS_DENIED);
     }
     if (in >= 0)
         ::close(in);
     if (dirFd >= 0)
         ::close(dirFd);
-    if (!ok) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool Machine::createDirectory(const std::string& path)
 {
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     fs::path host;
     if (!resolve(path, host))
         return false;
@@ -574,6 +789,11 @@ bool Machine::forceDirectories(const std::string& path)
     ParsedPath p;
     if (!parse(path, p))
         return false;
+    const auto names = lockNames();
+    if (!names->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     ParsedPath step;
     step.drive = p.drive;
     for (const auto& part : p.parts) {
@@ -646,23 +866,26 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
     fs::path dir;
     if (!resolveParsed(p, dir))
         return out;
-    std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
+    // Listed through a descriptor opened beneath the drive: a folder
+    // swapped for a link lists nothing from outside.
+    const int dirFd = openBeneath(dir, O_RDONLY | O_DIRECTORY);
+    DIR* listing = dirFd < 0 ? nullptr : ::fdopendir(dirFd);
+    if (!listing) {
+        if (dirFd >= 0)
+            ::close(dirFd);
         setLastError(ERROR_PATH_NOT_FOUND);
         return out;
     }
-    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code ec2;
-        if (it->is_symlink(ec2))
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == ".." || !text::wildcardMatch(mask, name)
+            || hostfile::isTempName(name, kWritersTemps))
             continue;
-        std::string name = it->path().filename().string();
-        if (!text::wildcardMatch(mask, name) || hostfile::isTempName(name, kWritersTemps))
+        struct stat st { };
+        if (::fstatat(::dirfd(listing), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode))
             continue;
         FindData f;
         f.name = name;
-        struct stat st { };
-        if (::stat(it->path().c_str(), &st) != 0)
-            continue;
         if (S_ISDIR(st.st_mode)) {
             f.attributes = FILE_ATTRIBUTE_DIRECTORY;
         } else {
@@ -672,6 +895,7 @@ std::vector<FindData> Machine::findFiles(const std::string& pattern) const
         f.dosDateTime = timeToDosDateTime(st.st_mtime);
         out.push_back(std::move(f));
     }
+    ::closedir(listing);
     std::sort(out.begin(), out.end(),
         [](const FindData& a, const FindData& b) { return text::compareNoCase(a.name, b.name) < 0; });
     if (out.empty())
@@ -781,7 +1005,13 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
         if (!checkWritable(host, true))
             return false;
     }
-    if (const DriveInfo* d = driveOfHost(host); d && d->capacity) {
+    const DriveInfo* drive = driveOfHost(host);
+    const auto driveLock = lockDrive(drive);
+    if (driveLock && !driveLock->locked()) {
+        setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (const DriveInfo* d = drive; d && d->capacity) {
         uint64_t used = driveUsed(*d);
         uint64_t freed = exists ? fs::file_size(host, ec) : 0;
         uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
@@ -800,22 +1030,22 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
     fs::path tmp;
     // What killed writers left in the folder goes with the next write into it.
     hostfile::removeDeadWritersTemps(host.parent_path(), kWritersTemps, dirFd);
-    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp + host.filename().string(), tmp, dirFd);
+    int fd = hostfile::createTemp(host.parent_path(), kWriteTemp, tmp, dirFd);
     bool ok = fd >= 0;
     if (ok) {
         ok = hostfile::writeAll(fd, bytes);
         ok = ::close(fd) == 0 && ok;
-        if (ok)
-            ok = ::renameat(dirFd, tmp.filename().c_str(), dirFd, host.filename().c_str()) == 0;
+        if (!ok)
+            setLastError(ERROR_ACCESS_DENIED);
+        else
+            ok = putInPlace(dirFd, tmp, path, host, false);
         if (!ok)
             ::unlinkat(dirFd, tmp.filename().c_str(), 0);
+    } else {
+        setLastError(ERROR_ACCESS_DENIED);
     }
     ::close(dirFd);
-    if (!ok) {
-        setLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 } // namespace win

@@ -6,6 +6,10 @@
 #include "platform/win/text.h"
 #include "platform/win/version_resource.h"
 
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
 namespace win {
 
 std::string Machine::profilePath(const std::string& file) const
@@ -179,68 +183,159 @@ bool Machine::enablePrivilege(const std::string& name)
     return true;
 }
 
+namespace {
+
+const char* const kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char* const kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// What is left of now once the items taken earlier are gone: taken is
+// what the list began with when it was read; anything else came since.
+std::vector<std::string> addedSince(const std::vector<std::string>& now, const std::vector<std::string>& taken)
+{
+    if (now.size() >= taken.size() && std::equal(taken.begin(), taken.end(), now.begin()))
+        return std::vector<std::string>(now.begin() + std::ptrdiff_t(taken.size()), now.end());
+    return now; // changed by another program meanwhile: nothing of it is dropped
+}
+
+} // namespace
+
+bool Machine::applyDelayedMove(
+    const std::string& source, const std::string& dest, bool replace, const std::vector<std::string>& kept)
+{
+    bool done;
+    if (dest.empty()) {
+        // A folder goes when it is empty by then, as on Windows.
+        done = directoryExists(source) ? removeDirectory(source) : deleteFile(source);
+    } else {
+        if (replace && fileExists(dest) && fileExists(source) && !deleteFile(dest))
+            done = false;
+        else
+            done = moveFileEx(source, dest, replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    }
+    if (done)
+        return true;
+    // What a later start can do waits for it rather than leave its file for
+    // good: a file still in use or read-only, a folder that still holds a
+    // file kept for then. Anything else is dropped, as Windows drops it.
+    const uint32_t error = lastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED)
+        return false;
+    if (error == ERROR_DIR_NOT_EMPTY) {
+        const std::string folder = text::toUpper(fullPathName(source)) + "\\";
+        for (const std::string& k : kept)
+            if (text::toUpper(fullPathName(k)).rfind(folder, 0) == 0)
+                return false;
+    }
+    return true;
+}
+
+void Machine::applyPendingMoves()
+{
+    RegKey key;
+    RegValue pending;
+    if (registry_->openKey(RootKey::LocalMachine, kSessionManager, true, key) != ERROR_SUCCESS
+        || registry_->queryValue(key, "PendingFileRenameOperations", pending) != ERROR_SUCCESS)
+        return;
+    // The list stays in the registry until the moves are done, so that a
+    // restart cut short does them at the next one; a move done twice finds
+    // its source gone and changes nothing.
+    const std::vector<std::string> taken = pending.strings();
+    auto strip = [](std::string s) { return s.rfind("\\??\\", 0) == 0 ? s.substr(4) : s; };
+    std::vector<std::string> kept, keptSources;
+    for (size_t i = 0; i + 1 < taken.size(); i += 2) {
+        const std::string source = strip(taken[i]);
+        const bool replace = !taken[i + 1].empty() && taken[i + 1][0] == '!';
+        const std::string dest = strip(replace ? taken[i + 1].substr(1) : taken[i + 1]);
+        if (!applyDelayedMove(source, dest, replace, keptSources)) {
+            kept.push_back(taken[i]);
+            kept.push_back(taken[i + 1]);
+            keptSources.push_back(source);
+        }
+    }
+    registry_->updateValue(key, "PendingFileRenameOperations", [&](std::optional<RegValue>& value) {
+        std::vector<std::string> items = kept;
+        if (value) {
+            const std::vector<std::string> added = addedSince(value->strings(), taken);
+            items.insert(items.end(), added.begin(), added.end());
+        }
+        if (items.empty())
+            value.reset();
+        else
+            value = RegValue::multiString("PendingFileRenameOperations", items);
+        return true;
+    });
+}
+
+void Machine::applyWininit()
+{
+    const std::string wininit = windowsDir_ + "\\WININIT.INI";
+    std::string bytes;
+    if (!readFile(wininit, bytes))
+        return;
+    // Lines are taken in order; a key may repeat (several NUL= lines). The
+    // file stays until they are done, as the registry's list does on NT.
+    const auto lines = IniDocument(bytes).entries("Rename");
+    std::vector<std::string> taken, kept, keptSources;
+    for (const auto& [dest, source] : lines) {
+        const std::string line = dest + "=" + source;
+        taken.push_back(line);
+        const bool nul = text::equalsNoCase(dest, "NUL");
+        if (!applyDelayedMove(source, nul ? std::string() : dest, !nul, keptSources)) {
+            kept.push_back(line);
+            keptSources.push_back(source);
+        }
+    }
+    const hostfile::ExclusiveLock lock(root_ / "profile.lock");
+    if (!lock.locked() || !readFile(wininit, bytes))
+        return;
+    std::vector<std::string> now;
+    for (const auto& [dest, source] : IniDocument(bytes).entries("Rename"))
+        now.push_back(dest + "=" + source);
+    const std::vector<std::string> added = addedSince(now, taken);
+    kept.insert(kept.end(), added.begin(), added.end());
+    const std::string backup = windowsDir_ + "\\WININIT.BAK";
+    if (fileExists(backup))
+        deleteFile(backup);
+    if (kept.empty()) {
+        moveFile(wininit, backup);
+        return;
+    }
+    writeFile(backup, bytes);
+    std::string rest = "[Rename]\r\n";
+    for (const std::string& line : kept)
+        rest += line + "\r\n";
+    writeFile(wininit, rest);
+}
+
 void Machine::restart()
 {
+    // As Windows does at a shutdown, the programs still running end first:
+    // their files are then free for the moves.
+    endRunningPrograms();
     updateConfig([&] { inUse_.clear(); });
     rebootRequested_ = false;
     shutdownPrivilege_ = false;
-    if (kind_ == WindowsKind::Win95) {
-        std::string wininit = windowsDir_ + "\\WININIT.INI";
-        std::string bytes;
-        if (readFile(wininit, bytes)) {
-            // Lines are taken in order; a key may repeat (several NUL= lines).
-            for (const auto& [dest, source] : IniDocument(bytes).entries("Rename")) {
-                if (text::equalsNoCase(dest, "NUL")) {
-                    deleteFile(source);
-                } else {
-                    if (fileExists(dest))
-                        deleteFile(dest);
-                    moveFile(source, dest);
-                }
-            }
-            std::string backup = windowsDir_ + "\\WININIT.BAK";
-            if (fileExists(backup))
-                deleteFile(backup);
-            moveFile(wininit, backup);
-        }
-    } else if (kind_ == WindowsKind::NT4 || kind_ == WindowsKind::NT35) {
-        RegKey key;
-        RegValue pending;
-        if (registry_->openKey(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", true, key)
-                == ERROR_SUCCESS
-            && registry_->queryValue(key, "PendingFileRenameOperations", pending) == ERROR_SUCCESS) {
-            auto items = pending.strings();
-            auto strip = [](std::string s) { return s.rfind("\\??\\", 0) == 0 ? s.substr(4) : s; };
-            for (size_t i = 0; i + 1 < items.size(); i += 2) {
-                std::string source = strip(items[i]);
-                std::string dest = items[i + 1];
-                if (dest.empty()) {
-                    // A folder goes when it is empty by then, as on Windows.
-                    if (directoryExists(source))
-                        removeDirectory(source);
-                    else
-                        deleteFile(source);
-                    continue;
-                }
-                bool replace = dest[0] == '!';
-                dest = strip(replace ? dest.substr(1) : dest);
-                moveFileEx(source, dest, replace ? MOVEFILE_REPLACE_EXISTING : 0);
-            }
-            registry_->deleteValue(key, "PendingFileRenameOperations");
-        }
-    }
-    // RunOnce: each value is removed before its command runs.
+    if (kind_ == WindowsKind::Win95)
+        applyWininit();
+    else if (kind_ == WindowsKind::NT4 || kind_ == WindowsKind::NT35)
+        applyPendingMoves();
+    // RunOnce: each value goes once its command has run, so that a restart
+    // cut short runs it at the next one. A value the command wrote again
+    // meanwhile (a changed command) is not removed.
     RegKey runOnce;
-    if (registry_->openKey(
-            RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", true, runOnce)
-        == ERROR_SUCCESS) {
-        std::vector<RegValue> values;
-        registry_->enumValues(runOnce, values);
-        for (const auto& v : values) {
-            registry_->deleteValue(runOnce, v.name);
-            if (v.isString())
-                winExec(v.text(), SW_SHOWNORMAL);
-        }
+    if (registry_->openKey(RootKey::LocalMachine, kRunOnce, true, runOnce) != ERROR_SUCCESS)
+        return;
+    std::vector<RegValue> values;
+    registry_->enumValues(runOnce, values);
+    for (const auto& v : values) {
+        if (v.isString())
+            winExec(v.text(), SW_SHOWNORMAL);
+        registry_->updateValue(runOnce, v.name, [&](std::optional<RegValue>& now) {
+            if (!now || now->type != v.type || now->data != v.data)
+                return false;
+            now.reset();
+            return true;
+        });
     }
 }
 

@@ -1,8 +1,10 @@
 #include "platform/win/program.h"
 
 #include "platform/win/batch.h"
+#include "platform/win/file.h"
 #include "platform/win/text.h"
 
+#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,16 +84,16 @@ std::optional<std::filesystem::path> hostProgramOf(std::string_view bytes)
 
 std::optional<std::filesystem::path> hostProgramOfFile(const Machine& machine, const std::string& path)
 {
-    std::filesystem::path host;
-    if (!machine.resolve(path, host) || !machine.fileExists(path))
-        return std::nullopt;
-    // Only the head is read: a self-extracting setup is large.
-    std::FILE* f = std::fopen(host.c_str(), "rb");
-    if (!f)
+    // Only the head is read (a self-extracting setup is large), through a
+    // file opened beneath the drive as every read of the machine.
+    File file;
+    if (!file.open(const_cast<Machine&>(machine), path, GENERIC_READ,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING))
         return std::nullopt;
     std::string head(kHeaderLimit + kProgramFileMagic.size() + 8, '\0');
-    size_t got = std::fread(head.data(), 1, head.size(), f);
-    std::fclose(f);
+    uint32_t got = 0;
+    if (!file.read(head.data(), uint32_t(head.size()), got))
+        return std::nullopt;
     head.resize(got);
     return hostProgramOf(head);
 }
@@ -184,27 +186,46 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
     std::string hostPath = host->string();
     std::string hostDir = hostCwd.string();
 
-    // A running program's file is held, and so in use, until the program ends.
+    // A running program's file is held, and so in use, until the program
+    // ends; its note lets a restart end it.
     Machine::Hold running = machine.holdRunning(windowsProgram);
-    const int heldFd = running.fd();
-    pid_t pid = fork();
-    if (pid < 0)
+    Machine::Hold note = machine.noteRunning();
+    const int heldFd = running.fd(), noteFd = note.fd();
+    // The detached program's process group comes back through this pipe.
+    int started[2] = { -1, -1 };
+    if (!options.wait && ::pipe2(started, O_CLOEXEC) != 0)
         return -1;
+    pid_t pid = fork();
+    if (pid < 0) {
+        for (int fd : started)
+            if (fd >= 0)
+                ::close(fd);
+        return -1;
+    }
     if (pid == 0) {
         if (!options.wait) {
             // Detached: the intermediate child ends at once, so nobody has
             // to wait for the program itself.
             pid_t inner = fork();
-            if (inner != 0)
+            if (inner != 0) {
+                (void)!write(started[1], &inner, sizeof inner);
                 _exit(inner < 0 ? 127 : 0);
+            }
             setsid();
             // A watcher stays for the program's lifetime with the hold of
-            // its file, and nothing else of ours open.
+            // its file and its note, and nothing else of ours open.
             pid_t program = fork();
             if (program != 0) {
-                if (heldFd > 3)
-                    close_range(3, unsigned(heldFd) - 1, 0);
-                close_range(unsigned(std::max(heldFd, 2)) + 1, ~0u, 0);
+                const int low = std::min(heldFd, noteFd), high = std::max(heldFd, noteFd);
+                int from = 3;
+                for (int keep : { low, high }) {
+                    if (keep >= from) {
+                        if (keep > from)
+                            close_range(unsigned(from), unsigned(keep) - 1, 0);
+                        from = keep + 1;
+                    }
+                }
+                close_range(unsigned(from), ~0u, 0);
                 while (program > 0 && waitpid(program, nullptr, 0) < 0 && errno == EINTR) { }
                 _exit(0);
             }
@@ -213,6 +234,16 @@ int runProgramFile(Machine& machine, const std::string& program, const std::vect
             _exit(127);
         execve(hostPath.c_str(), argvp.data(), envp.data());
         _exit(127);
+    }
+    if (options.wait) {
+        machine.setRunning(note, int(pid), false);
+    } else {
+        ::close(started[1]);
+        pid_t group = 0;
+        while (::read(started[0], &group, sizeof group) < 0 && errno == EINTR) { }
+        ::close(started[0]);
+        if (group > 0)
+            machine.setRunning(note, int(group), true);
     }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {

@@ -327,6 +327,34 @@ long Registry::deleteValue(const RegKey& key, const std::string& name)
     });
 }
 
+long Registry::updateValue(
+    const RegKey& key, const std::string& name, const std::function<bool(std::optional<RegValue>& value)>& change)
+{
+    bool changed = false;
+    const long rc = mutate(key, true, [&](Key& k) {
+        auto it = std::find_if(
+            k.values.begin(), k.values.end(), [&](const RegValue& v) { return text::equalsNoCase(v.name, name); });
+        std::optional<RegValue> value;
+        if (it != k.values.end())
+            value = *it;
+        if (!change(value))
+            return -1L; // nothing to save
+        changed = true;
+        if (!value) {
+            if (it != k.values.end())
+                k.values.erase(it);
+        } else if (it != k.values.end()) {
+            it->type = value->type;
+            it->data = value->data;
+        } else {
+            value->name = name;
+            k.values.push_back(*value);
+        }
+        return long(ERROR_SUCCESS);
+    });
+    return rc == -1 && !changed ? long(ERROR_SUCCESS) : rc;
+}
+
 long Registry::deleteKey(const RegKey& base, const std::string& subKey)
 {
     return removeKey(base, subKey, false);

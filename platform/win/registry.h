@@ -104,6 +104,12 @@ public:
     // Replaces a value in its place or appends it.
     long setValue(const RegKey& key, const RegValue& value);
     long deleteValue(const RegKey& key, const std::string& name);
+    // Reads a value and writes back what change leaves in it (no value
+    // deletes it) under one lock of the store, so that no other program's
+    // change comes between. change gets the value (empty when missing) and
+    // returns false to leave the store as it is.
+    long updateValue(
+        const RegKey& key, const std::string& name, const std::function<bool(std::optional<RegValue>& value)>& change);
     // Deletes a key without subkeys (ERROR_ACCESS_DENIED otherwise, as NT does).
     long deleteKey(const RegKey& base, const std::string& subKey);
     // Deletes a key with everything below it.

@@ -122,6 +122,13 @@ TEST_F(MachineTest, FullDriveGivesShortWritesAndDiskFull)
     // Overwriting bytes already on the disk needs no new room.
     EXPECT_EQ(f.seek(0, FILE_BEGIN), 0);
     EXPECT_TRUE(f.write(block.data(), 600, done));
+    // Past the end the gap counts too, for a write and for a new end alike.
+    for (bool write : { true, false }) {
+        EXPECT_EQ(f.seek(100000000, FILE_BEGIN), 100000000);
+        EXPECT_FALSE(write ? f.write("x", 1, done) : f.setEndOfFile()) << write;
+        EXPECT_EQ(lastError(), ERROR_DISK_FULL);
+    }
+    EXPECT_EQ(f.size(), 1000);
     f.close();
     EXPECT_EQ(machine->diskFreeSpace("A:\\").value_or(99), 0u);
 

@@ -110,6 +110,11 @@ TEST_F(MachineTest, AHoldEndsWithTheProgramThatTookIt)
         EXPECT_TRUE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
     }
     EXPECT_FALSE(machine->isHeld("C:\\TEMP\\QRL1.TMP"));
+    // A hold that cannot be had at all is told from one held by another.
+    fs::rename(machine->root() / "mutexes", machine->root() / "kept");
+    fs::create_directory_symlink(machine->root() / "kept", machine->root() / "mutexes");
+    EXPECT_FALSE(machine->holdName("Setup").holding());
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
 }
 
 // Catches the 95-family layout (Windows and System directories) being wrong.
@@ -127,7 +132,8 @@ TEST_F(Win95MachineTest, DirectoriesAndVersion)
         "C:\\WINDOWS\\Start Menu");
 }
 
-// Catches the in-use replacement not happening at the next start on the 95 family.
+// Catches the in-use replacement not happening at the next start on the 95
+// family, or a line dropped that cannot be done yet (a read-only file).
 TEST_F(Win95MachineTest, RestartAppliesWininitRenames)
 {
     ASSERT_TRUE(machine->writeFile("C:\\WINDOWS\\SYSTEM\\APP.DLL", "old"));
@@ -137,9 +143,11 @@ TEST_F(Win95MachineTest, RestartAppliesWininitRenames)
     EXPECT_FALSE(machine->moveFileEx("C:\\WINDOWS\\SYSTEM\\APP.1", "C:\\WINDOWS\\SYSTEM\\APP.DLL",
         MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(lastError(), ERROR_CALL_NOT_IMPLEMENTED);
-    ASSERT_TRUE(machine->writePrivateProfileString(
-        "Rename", "C:\\WINDOWS\\SYSTEM\\APP.DLL", std::string("C:\\WINDOWS\\SYSTEM\\APP.1"), "WININIT.INI"));
-    ASSERT_TRUE(machine->writePrivateProfileString("Rename", "NUL", std::string("C:\\TEMP\\junk.tmp"), "WININIT.INI"));
+    ASSERT_TRUE(machine->writeFile("C:\\TEMP\\kept.tmp", "x"));
+    ASSERT_TRUE(machine->setFileAttributes("C:\\TEMP\\kept.tmp", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(machine->writeFile("C:\\WINDOWS\\WININIT.INI",
+        "[Rename]\r\nC:\\WINDOWS\\SYSTEM\\APP.DLL=C:\\WINDOWS\\SYSTEM\\APP.1\r\nNUL=C:\\TEMP\\junk.tmp\r\n"
+        "NUL=C:\\TEMP\\kept.tmp\r\n"));
     ASSERT_TRUE(machine->exitWindowsEx(EWX_REBOOT));
     EXPECT_TRUE(machine->rebootRequested());
     machine->restart();
@@ -148,7 +156,8 @@ TEST_F(Win95MachineTest, RestartAppliesWininitRenames)
     EXPECT_EQ(text, "new");
     EXPECT_FALSE(machine->fileExists("C:\\WINDOWS\\SYSTEM\\APP.1"));
     EXPECT_FALSE(machine->fileExists("C:\\TEMP\\junk.tmp"));
-    EXPECT_FALSE(machine->fileExists("C:\\WINDOWS\\WININIT.INI"));
+    EXPECT_EQ(machine->getPrivateProfileString("Rename", "NUL", "", 99, "WININIT.INI"), "C:\\TEMP\\kept.tmp");
+    EXPECT_EQ(machine->profileKeyNames("Rename", "WININIT.INI").size(), 1u);
     EXPECT_TRUE(machine->fileExists("C:\\WINDOWS\\WININIT.BAK"));
     EXPECT_FALSE(machine->rebootRequested());
 }

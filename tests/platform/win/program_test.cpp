@@ -10,6 +10,9 @@
 #include <map>
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace win;
 
 namespace {
@@ -184,6 +187,80 @@ TEST_F(ProgramTest, RestartRunsRunOnceProgramsAndBatchFiles)
     EXPECT_EQ(report("C:\\Work Dir").args, (std::vector<std::string> { "-r", "-sC:\\Work Dir" }));
     EXPECT_EQ(runs[1].result, 0);
     EXPECT_FALSE(machine->fileExists("C:\\Work Dir\\gone.txt"));
+}
+
+// Catches a restart that applies the delayed moves while a program still
+// runs from a file they remove (left for good, the list cleared), or that
+// drops a move that cannot be done yet.
+TEST_F(ProgramTest, RestartEndsRunningProgramsAndKeepsMovesThatWait)
+{
+    const std::string waiter = "C:\\App\\waiter.exe", stuck = "C:\\App\\stuck.txt";
+    const std::string pending = "PendingFileRenameOperations";
+    const std::string sessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    for (bool wait : { false, true }) {
+        ASSERT_TRUE(machine->forceDirectories("C:\\App"));
+        ASSERT_TRUE(machine->writeFile(waiter, programFileBytes("/bin/sh")));
+        ASSERT_TRUE(machine->writeFile(stuck, "x"));
+        ASSERT_TRUE(machine->setFileAttributes(stuck, FILE_ATTRIBUTE_READONLY));
+        const std::string stop = wait ? "stop1" : "stop0";
+        std::thread starter([&] {
+            auto own = Machine::open(machine->root());
+            runProgramFile(*own, waiter, { "-c", "while [ ! -e " + stop + " ]; do sleep 0.02; done" }, "C:\\",
+                HostRunOptions { wait, {} });
+        });
+        if (!wait)
+            starter.join();
+        for (int i = 0; i < 500 && !machine->isHeld(waiter); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (const std::string& path : { waiter, stuck, std::string("C:\\App") })
+            ASSERT_TRUE(machine->moveFileEx(path, "", MOVEFILE_DELAY_UNTIL_REBOOT));
+        machine->restart();
+        EXPECT_FALSE(machine->fileExists(waiter)) << (wait ? "waited for" : "detached");
+        ASSERT_TRUE(machine->writeFile("C:\\" + stop, "")); // ends it where the restart did not
+        if (wait)
+            starter.join();
+        RegKey key;
+        RegValue left;
+        ASSERT_EQ(machine->registry().openKey(RootKey::LocalMachine, sessionManager, false, key), ERROR_SUCCESS);
+        ASSERT_EQ(machine->registry().queryValue(key, pending, left), ERROR_SUCCESS);
+        EXPECT_EQ(left.strings(), (std::vector<std::string> { "\\??\\C:\\App\\stuck.txt", "", "\\??\\C:\\App", "" }));
+        ASSERT_TRUE(machine->setFileAttributes(stuck, FILE_ATTRIBUTE_NORMAL));
+        machine->restart();
+        EXPECT_FALSE(machine->directoryExists("C:\\App"));
+        EXPECT_EQ(machine->registry().queryValue(key, pending, left), ERROR_FILE_NOT_FOUND);
+    }
+}
+
+// Catches RunOnce commands lost when the restart is killed while one runs:
+// run again, it runs each command once.
+TEST_F(ProgramTest, ARestartKilledWhileACommandRunsRunsItAtTheNext)
+{
+    ASSERT_TRUE(machine->writeFile("C:\\sh.exe", programFileBytes("/bin/sh")));
+    RegKey key;
+    ASSERT_EQ(machine->registry().createKey(
+                  RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", key),
+        ERROR_SUCCESS);
+    // The second command ends the restart that runs it, the first time.
+    for (const auto& [name, script] : std::vector<std::pair<std::string, std::string>> { { "A", "echo A >> ran" },
+             { "B", "[ -e killed ] || { touch killed; kill -9 $PPID; exit 1; }; echo B >> ran" },
+             { "C", "echo C >> ran" } })
+        ASSERT_EQ(machine->registry().setValue(key, RegValue::string(name, "C:\\sh.exe -c \"" + script + "\"")),
+            ERROR_SUCCESS);
+    const pid_t restart = ::fork();
+    ASSERT_GE(restart, 0);
+    if (restart == 0) {
+        auto own = Machine::open(machine->root());
+        installProgramRunner(*own);
+        own->restart();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(restart, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    machine->restart();
+    std::string ran;
+    ASSERT_TRUE(machine->readFile("C:\\ran", ran));
+    EXPECT_EQ(ran, "A\nB\nC\n");
 }
 
 TEST_F(ProgramTest, AProgramOpensTheMachineItWasStartedOn)

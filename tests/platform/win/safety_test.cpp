@@ -6,6 +6,7 @@
 
 #include "platform/win/file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -125,27 +126,99 @@ TEST_F(MachineTest, ProgramsWritingOneIniAtOnceLoseNoKey)
     EXPECT_EQ(machine->profileKeyNames("Keys", "SHARED.INI").size(), size_t(kPrograms * kEach));
 }
 
+// Catches delayed moves read and written back under two locks: each
+// reports success, and the moves the others scheduled meanwhile are gone.
+TEST_F(MachineTest, ProgramsSchedulingDelayedMovesAtOnceLoseNone)
+{
+    constexpr int kPrograms = 4, kEach = 100;
+    EXPECT_EQ(
+        runTogether(programsOn(machine->root(), kPrograms, kEach,
+            [](Machine& m, int p, int i) { return m.moveFileEx(markName(p, i), "", MOVEFILE_DELAY_UNTIL_REBOOT); })),
+        std::vector<int>(kPrograms, 0));
+    RegKey key;
+    RegValue pending;
+    ASSERT_EQ(machine->registry().openKey(
+                  RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", false, key),
+        ERROR_SUCCESS);
+    ASSERT_EQ(machine->registry().queryValue(key, "PendingFileRenameOperations", pending), ERROR_SUCCESS);
+    EXPECT_EQ(pending.strings().size(), size_t(2 * kPrograms * kEach));
+}
+
+// Catches a fresh root opened by several programs at once: a folder that
+// another made first taken for a failure, WIN.INI seeded over keys that
+// another program had written.
+TEST_F(MachineTest, ProgramsOpeningANewRootAtOnceLoseNothing)
+{
+    const fs::path root = dir.path() / "fresh";
+    EXPECT_EQ(runTogether(programsOn(root, 8, 1,
+                  [](Machine& m, int p, int) {
+                      return m.writePrivateProfileString("Keys", "P" + std::to_string(p), std::string("1"), "WIN.INI");
+                  })),
+        std::vector<int>(8, 0));
+    EXPECT_EQ(Machine::open(root)->profileKeyNames("Keys", "WIN.INI").size(), 8u);
+}
+
+// Catches one Windows name made twice by programs that create it in
+// different cases at once (CREATE_NEW then not exclusive), and a full
+// floppy that writers at once all pass the free-space check of.
+TEST_F(MachineTest, ProgramsMakingOneNameOrFillingADriveAtOnce)
+{
+    constexpr int kRounds = 200;
+    ASSERT_TRUE(machine->forceDirectories("C:\\R"));
+    auto programs = programsOn(machine->root(), 2, kRounds, [](Machine& m, int p, int i) {
+        const std::string name = "C:\\R\\" + std::string(p ? "README" : "readme") + std::to_string(i) + ".TXT";
+        File f;
+        return f.open(m, name, GENERIC_WRITE, 0, CREATE_NEW) || lastError() == ERROR_FILE_EXISTS;
+    });
+    programs.push_back([root = machine->root()] {
+        auto m = Machine::open(root);
+        for (int i = 0; i < kRounds; ++i)
+            if (!m->writeFile("C:\\R\\Readme" + std::to_string(i) + ".txt", "w"))
+                return 1;
+        return 0;
+    });
+    EXPECT_EQ(runTogether(programs), std::vector<int>(3, 0));
+    EXPECT_EQ(std::distance(fs::directory_iterator(host("C:\\R")), fs::directory_iterator()), kRounds);
+
+    const std::string part(700000, 'f');
+    const std::vector<int> codes = runTogether(programsOn(
+        machine->root(), 6, 1, [&](Machine& m, int p, int) { return m.writeFile("A:\\F" + std::to_string(p), part); }));
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 0), 2);
+    EXPECT_EQ(machine->diskFreeSpace("A:\\").value_or(0), 1457664u - 2 * part.size());
+}
+
 // Catches what killed writers leave beside the files they wrote: listed to
-// programs on the machine, and kept until that very file is written again.
+// programs on the machine, and kept until that very file is written again;
+// and temporary names that a user's file can have (hidden, then removed)
+// or that grow past the host's limit with a long file name.
 TEST_F(MachineTest, KilledWritersTemporaryFilesAreHiddenAndSwept)
 {
     ASSERT_TRUE(machine->forceDirectories("C:\\APP"));
     ASSERT_TRUE(machine->forceDirectories("C:\\GONE"));
     // Writers killed between their temporary file and its rename (no such
     // process), and one still writing (this program).
-    const std::string killed = ".write-WIN.INI.4999999-0.tmp";
-    const std::string live = ".write-LIVE.INI." + std::to_string(getpid()) + "-0.tmp";
+    const std::string killed = ".tavix:write.4999999-0.tmp";
+    const std::string live = ".tavix:copy." + std::to_string(getpid()) + "-0.tmp";
     for (const char* folder : { "C:\\WINNT", "C:\\APP", "C:\\GONE" })
         tavix::testing::writeFile(host(folder) / killed, "half");
     tavix::testing::writeFile(host("C:\\APP") / live, "half");
 
     EXPECT_TRUE(machine->findFiles("C:\\APP\\*").empty());
+    const std::string user = "C:\\APP\\.write-USER.99999-1.tmp";
+    ASSERT_TRUE(machine->writeFile(user, "mine"));
     ASSERT_TRUE(machine->writePrivateProfileString("S", "K", std::string("V"), "C:\\APP\\OTHER.INI"));
     EXPECT_FALSE(fs::exists(host("C:\\APP") / killed));
     EXPECT_TRUE(fs::exists(host("C:\\APP") / live));
+    EXPECT_TRUE(machine->fileExists(user));
+    EXPECT_EQ(machine->findFiles("C:\\APP\\.write-*").size(), 1u);
     EXPECT_TRUE(machine->removeDirectory("C:\\GONE"));
     Machine::open(machine->root());
     EXPECT_FALSE(fs::exists(host("C:\\WINNT") / killed));
+
+    const std::string longName = "C:\\APP\\" + std::string(243, 'L');
+    EXPECT_TRUE(machine->writeFile(longName, "x"));
+    EXPECT_TRUE(machine->copyFile(longName, longName.substr(0, longName.size() - 1) + "M", false));
+    EXPECT_TRUE(machine->writePrivateProfileString("S", "K", std::string("V"), longName));
 }
 
 // Catches the machine's temporary files made under fixed names, where a
@@ -225,9 +298,9 @@ TEST_F(MachineTest, RelativeDriveFoldersStayInsideTheRoot)
     EXPECT_FALSE(fs::exists(dir.path() / "escape"));
 }
 
-// Catches an open (or a delete, a new folder, an attribute change) that
-// follows a folder swapped for a link after the path was checked: nothing
-// outside the root may be touched.
+// Catches an open (or a delete, a new folder, an attribute change, a
+// listing, a size) that follows a folder swapped for a link after the path
+// was checked: nothing outside the root may be touched or read.
 TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
 {
     tavix::testing::TempDir outside { "outside" };
@@ -242,6 +315,7 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
     // A folder of the same name inside and outside: a temporary file made
     // through the link would land there.
     fs::create_directory(outside.path() / "T");
+    tavix::testing::writeFile(outside.path() / "OUTSIDE.TXT", "victim");
     const std::set<std::string> victims = before();
     ASSERT_TRUE(machine->forceDirectories("C:\\A\\T"));
     for (int i = 0; i < 20; ++i)
@@ -261,8 +335,11 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
             while (std::chrono::steady_clock::now() < until) { }
         }
     });
-    int opened = 0;
+    int opened = 0, readOutside = 0;
     for (int i = 0; i < 4000; ++i) {
+        for (const FindData& found : machine->findFiles("C:\\A\\*"))
+            readOutside += found.name == "OUTSIDE.TXT";
+        readOutside += machine->fileSize("C:\\A\\OUTSIDE.TXT").has_value() + machine->fileExists("C:\\A\\OUTSIDE.TXT");
         File f;
         const std::string name = "C:\\A\\F" + std::to_string(i % 20) + ".TXT";
         if (f.open(*machine, name, GENERIC_WRITE, 0, CREATE_ALWAYS))
@@ -282,6 +359,7 @@ TEST_F(MachineTest, FolderSwappedForALinkWhileFilesAreOpened)
     stop = true;
     swapper.join();
     EXPECT_GT(opened, 0);
+    EXPECT_EQ(readOutside, 0);
     EXPECT_EQ(before(), victims);
     EXPECT_TRUE(fs::is_empty(outside.path() / "T"));
     for (const auto& name : victims) {
