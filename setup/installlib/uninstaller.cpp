@@ -10,6 +10,7 @@
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
 #include "setup/installlib/staletemporaries.h"
+#include "setup/installlib/stoppoint.h"
 #include "setup/installlib/uninstalllog.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@ namespace text = win::text;
 
 const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char* const kHelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
+const char* const kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 struct Item {
     std::string Path;
@@ -118,14 +120,29 @@ public:
         readLists();
         readInstallRecords();
         findEngineFolders();
-        for (const Item& item : items_)
+        // Files go now; the shared counters, the engine's use count and the
+        // entry change together at the end, in one step, so that a run
+        // killed on the way and run again releases each count once and
+        // always finds either the whole entry or none.
+        for (const Item& item : items_) {
+            StopPoint("uninstall");
             removeItem(item);
+        }
         // Counters this install took for files it found and kept.
         for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
-        if (left_.empty() && !program.empty())
-            removeItem(Item { program, false, false }, !undo_);
+        const bool entryGoes = left_.empty() && unreleased_.empty();
+        // The running uninstall program goes at the next start, queued in the
+        // step that removes the entry: a restart after a kill never takes it
+        // from an entry that still names it. One not running goes after the entry.
+        bool programAfterEntry = false;
+        if (entryGoes && !program.empty() && machine_.fileExists(program)) {
+            if (!undo_ && (machine_.isHeld(program) || machine_.isInUse(program)))
+                deleteAtRestart(program, "ERASE");
+            else
+                programAfterEntry = true;
+        }
         try {
             // What a setup killed while it wrote these folders left in them.
             RemoveStaleTemporaries(folders_, std::string());
@@ -133,17 +150,59 @@ public:
         }
         removeEmptyFolders();
         writeRestartBatch();
-        if (left_.empty() && unreleased_.empty()) {
-            // Once, with the entry: a kept entry is uninstalled again later.
+        if (entryGoes) {
             releaseEngine();
-            RegistryDeleteKeyTree(4, report_.Key);
+            edits_.push_back({ win::Registry::Edit::Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key, {} });
         } else {
             keepWhatIsLeft();
+        }
+        applyEdits();
+        if (programAfterEntry && !reg_.KeyExists(report_.Key)) {
+            removeItem(Item { program, false, false });
+            removeEmptyFolders();
+            applyEdits();
         }
         return std::move(report_);
     }
 
 private:
+    void applyEdits()
+    {
+        if (edits_.empty())
+            return;
+        StopPoint("uninstall");
+        long result = win::ERROR_ACCESS_DENIED;
+        try {
+            result = machine_.registry().applyInOneStep(edits_);
+        } catch (const std::exception&) {
+        }
+        if (result != win::ERROR_SUCCESS)
+            report_.Problems.push_back(report_.Key + ": the entry and the shared counters could not be written (error "
+                + std::to_string(result) + ")");
+        edits_.clear();
+    }
+
+    // The shared counter's new count; its value goes at zero.
+    void setCounter(const std::string& name, int count)
+    {
+        using Kind = win::Registry::Edit::Kind;
+        edits_.push_back({ count >= 1 ? Kind::SetValue : Kind::DeleteValue, win::RootKey::LocalMachine, kSharedDllsKey,
+            win::RegValue::dword(name, uint32_t(std::max(count, 0))) });
+    }
+
+    // Queued in the closing step; where Windows moves nothing at its start,
+    // by the batch that step names in RunOnce.
+    void deleteAtRestart(const std::string& path, const char* batchCommand)
+    {
+        if (auto edit = machine_.deleteAtRestartEdit(path))
+            edits_.push_back(std::move(*edit));
+        else if (!goesWithRestartBatch(batchCommand, path)) {
+            report_.Problems.push_back(path + ": could not be set to go at the next start of Windows");
+            return;
+        }
+        report_.RemovedAtRestart.push_back(path);
+    }
+
     [[noreturn]] void refuse(const std::string& why) { throw EUninstall("Nothing was removed: " + why); }
 
     // The product's key; a name written with blanks around it is found by
@@ -204,7 +263,10 @@ private:
         bool lists = false;
         if (reg_.OpenKey(key, false)) {
             for (const std::string& name : reg_.GetKeyNames())
-                lists = lists || isFilesList(name) || text::equalsNoCase(name, "ActiveX");
+                // The folder record alone: a setup stopped just after the
+                // uninstall program was put in place.
+                lists = lists || isFilesList(name) || text::equalsNoCase(name, "ActiveX")
+                    || text::equalsNoCase(name, kFoldersKey);
             reg_.CloseKey();
         }
         if (!lists)
@@ -274,14 +336,18 @@ private:
             lists = reg_.GetKeyNames();
             reg_.CloseKey();
         }
+        // In the closing step: a kill leaves the old lists or the new ones.
+        using Kind = win::Registry::Edit::Kind;
         for (const std::string& name : lists)
             if (isFilesList(name) || text::equalsNoCase(name, "ActiveX") || text::equalsNoCase(name, "SharedDLLs"))
-                RegistryDeleteKeyTree(4, report_.Key + "\\" + name);
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key + "\\" + name, {} });
         auto writeList = [&](const std::string& list, const std::vector<std::string>& entries) {
             const std::string key = report_.Key + "\\" + list;
             for (size_t i = 0; i < entries.size(); ++i)
-                RegistryWriteString(4, key, "File" + std::to_string(i + 1), entries[i]);
-            RegistryWriteString(4, key, "Entries", std::to_string(entries.size()));
+                edits_.push_back({ Kind::SetValue, win::RootKey::LocalMachine, key,
+                    win::RegValue::string("File" + std::to_string(i + 1), entries[i]) });
+            edits_.push_back({ Kind::SetValue, win::RootKey::LocalMachine, key,
+                win::RegValue::string("Entries", std::to_string(entries.size())) });
         };
         std::vector<std::string> files, activeX;
         for (const Item& item : left_) {
@@ -439,12 +505,12 @@ private:
                 // Another product counts on the file; its counter is its own.
                 report_.Kept.push_back(path + ": its shared counter is held by another install");
             } else if (left >= 1) {
-                reg_.WriteInteger(*name, left);
+                setCounter(*name, left);
                 report_.Kept.push_back(path + ": still used by " + std::to_string(left) + " other install(s)");
             } else {
                 // A count of zero or below is taken as no other user; the
                 // value goes rather than counting below zero.
-                reg_.DeleteValue(*name);
+                setCounter(*name, 0);
                 release = true;
             }
         } catch (const std::exception&) {
@@ -470,11 +536,7 @@ private:
         if (!name || !reg_.OpenKey(kSharedDllsKey, false))
             return;
         try {
-            const int count = reg_.ReadInteger(*name);
-            if (count - counter.Times >= 1)
-                reg_.WriteInteger(*name, count - counter.Times);
-            else
-                reg_.DeleteValue(*name);
+            setCounter(*name, reg_.ReadInteger(*name) - counter.Times);
             report_.Kept.push_back(path + ": not installed by this product; its counter was released");
         } catch (const std::exception&) {
             report_.Kept.push_back(path + ": its shared counter is unreadable");
@@ -547,19 +609,14 @@ private:
         int count = 0;
         if (!entries || !TryStrToInt(text::trim(*entries), count) || count <= 0)
             return;
-        win::Registry& registry = machine_.registry();
-        const uint32_t uses
-            = registry.readDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
+        const uint32_t uses = machine_.registry().readDWord(
+            win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
         const uint32_t left = uses > uint32_t(count) ? uses - uint32_t(count) : 0;
-        if (registry.writeDWord(
-                win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
-            != 0)
-            report_.Problems.push_back("the database engine's use count could not be lowered");
+        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, engineconfig::kEngineKey,
+            win::RegValue::dword(engineconfig::kUseCountValue, left) });
     }
 
-    // Running is true for the uninstall program itself, which is in use for
-    // as long as this runs.
-    void removeItem(const Item& item, bool running = false)
+    void removeItem(const Item& item)
     {
         if (inEngineFolder(item.Path)) {
             report_.Kept.push_back(item.Path + ": a file of the shared database engine");
@@ -587,8 +644,7 @@ private:
             return;
         }
         const std::uint32_t error = win::lastError();
-        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
-            || (running && error == win::ERROR_SHARING_VIOLATION && goesWithRestartBatch("ERASE", item.Path)))
+        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
             report_.RemovedAtRestart.push_back(item.Path);
         else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
@@ -669,9 +725,11 @@ private:
             const bool allGoing = std::all_of(entries.begin(), entries.end(), [&](const win::FindData& entry) {
                 return goingAtRestart.count(text::toUpper(dir + "\\" + entry.name)) != 0;
             });
-            if (allGoing
-                && (machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
-                    || (!restartBatch_.empty() && goesWithRestartBatch("RD", dir)))) {
+            if (allGoing) {
+                if (auto edit = machine_.deleteAtRestartEdit(dir))
+                    edits_.push_back(std::move(*edit));
+                else if (restartBatch_.empty() || !goesWithRestartBatch("RD", dir))
+                    continue;
                 report_.RemovedAtRestart.push_back(dir);
                 goingAtRestart.insert(text::toUpper(dir));
             }
@@ -703,10 +761,20 @@ private:
         for (const std::string& line : restartBatch_)
             lines += line + "\r\n";
         lines += "ERASE \"" + batch + "\"\r\n";
-        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)
-            || !AddRunOnceValue("QuorleUninstall", "\"" + batch + "\"", true))
+        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)) {
             report_.Problems.push_back(
                 "the uninstall program could not be set to go at the next start of Windows (" + batch + ")");
+            return;
+        }
+        // Named in RunOnce by the closing step, with the entry's removal.
+        std::string name = "QuorleUninstall";
+        if (reg_.OpenKey(kRunOnce, false)) {
+            for (int n = 1; reg_.ValueExists(name); ++n)
+                name = "QuorleUninstall" + std::to_string(n);
+            reg_.CloseKey();
+        }
+        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, kRunOnce,
+            win::RegValue::string(name, "\"" + batch + "\"") });
     }
 
     void removeEmptyFolders()
@@ -742,6 +810,7 @@ private:
     std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
     std::vector<std::string> restartBatch_; // lines of the batch the next start runs
+    std::vector<win::Registry::Edit> edits_; // the closing step
     bool undo_ = false;
 };
 

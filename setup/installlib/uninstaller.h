@@ -10,7 +10,8 @@
 // The entry must be one this library wrote: "DisplayName" equal to the
 // product name, "UninstallString" made of the uninstall program's path
 // (quoted, or unquoted as older entries have it), one blank and the product
-// name, and at least one "Files" or "ActiveX" list.
+// name, and at least one "Files" or "ActiveX" list or the record of the
+// folders the install made.
 // Anything else is refused with EUninstall before a file is touched.
 //
 // Then, for every file and link the lists name ("Files", "Files1", ...,
@@ -40,9 +41,12 @@
 // An entry written before that record has the folders left empty removed up
 // to, never including, the system's own folders (drive roots, Windows,
 // System, Program Files, Common Files, the start menu, desktop and temporary
-// folders). Last the entry is deleted;
-// when a file could not be removed, the entry stays (with the uninstall
-// program) and its lists name only what is left, for a second run.
+// folders). Last the entry is deleted, in one step with the shared counters
+// and the engine's use count (and the uninstall program's removal at the
+// next start), so that a run stopped part-way and run again releases each
+// count once; when a file could not be removed, the entry stays (with the
+// uninstall program) and its lists name only what is left, for a second run,
+// rewritten in that one step as well.
 
 #include "setup/installlib/exceptions.h"
 

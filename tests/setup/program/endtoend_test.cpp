@@ -866,3 +866,45 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
     EXPECT_FALSE(target->fileExists(kInstalled + "\\Data\\QRL7.TMP"));
 }
+
+// Catches an uninstall stopped part-way that, run again, releases a shared
+// count a second time (the library another product counts on goes), leaves
+// an entry that can never be removed, or has its program removed at the
+// restart while its entry still names it.
+TEST_F(EndToEndTest, AnUninstallKilledAtAnyStepEndsAsACleanOneWhenRunAgain)
+{
+    buildAndCopy();
+    ASSERT_TRUE(target->writeFile("C:\\WINNT\\system32\\SHLWAPI.dll", "another product's library"));
+    target->registry().writeDWord(win::RootKey::LocalMachine, kSharedDlls, "C:\\WINNT\\system32\\SHLWAPI.dll", 1);
+    ASSERT_EQ(install(), 0) << log();
+    const std::filesystem::path installed = dir.path() / "installed";
+    std::filesystem::copy(target->root(), installed, std::filesystem::copy_options::recursive);
+    const std::string uninstall = "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK");
+    const std::string again = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
+    auto endState = [&](const std::string& name, int stopAt, bool restartFirst) {
+        const std::filesystem::path root = dir.path() / name;
+        std::filesystem::copy(installed, root, std::filesystem::copy_options::recursive);
+        if (stopAt > 0) {
+            ::setenv("TAVIX_STOP_AT", ("uninstall:" + std::to_string(stopAt)).c_str(), 1);
+            EXPECT_NE(tool(root, uninstall), 0) << stopAt;
+            ::unsetenv("TAVIX_STOP_AT");
+        }
+        if (restartFirst) {
+            EXPECT_EQ(tool(root, "restart"), 0) << log();
+        }
+        // Again from the programs list: the run may have taken the link.
+        EXPECT_EQ(tool(root, stopAt > 0 ? again : uninstall), 0) << stopAt << log();
+        EXPECT_EQ(tool(root, "restart"), 0) << log();
+        std::map<std::string, std::string> state = snapshot(*win::Machine::open(root));
+        state.erase("WINNT/QrleInstallOrder.txt");
+        return state;
+    };
+    const auto clean = endState("clean", 0, false);
+    EXPECT_NE(clean.at("registry").find("SHLWAPI.dll\"=dword:00000001"), std::string::npos);
+    // A file taken, the last file, the closing step; with the restart before or after.
+    for (const auto& [stopAt, restartFirst] : { std::pair { 3, false }, { 69, true }, { 70, false }, { 70, true } }) {
+        const auto state
+            = endState("killed" + std::to_string(stopAt) + (restartFirst ? "r" : ""), stopAt, restartFirst);
+        EXPECT_TRUE(state == clean) << stopAt << ":" << differingNames(clean, state);
+    }
+}
