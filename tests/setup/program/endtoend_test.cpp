@@ -26,6 +26,8 @@
 #include "tests/platform/net/test_servers.h"
 
 #include "setup/installlib/singlesetup.h"
+#include "setup/installlib/stoppoint.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -907,4 +909,37 @@ TEST_F(EndToEndTest, AnUninstallKilledAtAnyStepEndsAsACleanOneWhenRunAgain)
             = endState("killed" + std::to_string(stopAt) + (restartFirst ? "r" : ""), stopAt, restartFirst);
         EXPECT_TRUE(state == clean) << stopAt << ":" << differingNames(clean, state);
     }
+}
+
+// Catches a setup that lists the product before its uninstall program is in
+// place: stopped there, it leaves an entry nobody can remove. What the
+// machine holds at each point of the run is what a kill there leaves.
+TEST_F(EndToEndTest, ASetupKilledAtAnyPointLeavesNoEntryOrOneThatUninstalls)
+{
+    buildAndCopy();
+    const std::filesystem::path killed = dir.path() / "killed";
+    int passes = 0;
+    std::string broken;
+    installlib::SetStopPointHook([&](std::string_view point) {
+        if (point != "install")
+            return;
+        ++passes;
+        const auto command = value(*target, kUninstallKey, "UninstallString");
+        if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)
+            && !(command && target->fileExists(installlib::QuotedProgramOf(*command))))
+            broken += " " + std::to_string(passes);
+        if (passes == 140)
+            std::filesystem::copy(target->root(), killed, std::filesystem::copy_options::recursive);
+    });
+    EXPECT_EQ(install(), 0);
+    installlib::SetStopPointHook(nullptr);
+    EXPECT_EQ(broken, "");
+
+    auto machine = win::Machine::open(killed);
+    ASSERT_TRUE(machine->fileExists(kInstalled + "\\tavixcat.exe"));
+    EXPECT_EQ(tool(killed, "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName))), 0)
+        << log();
+    EXPECT_EQ(tool(killed, "restart"), 0);
+    EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(machine->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
 }
