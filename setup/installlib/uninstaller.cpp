@@ -162,6 +162,7 @@ public:
             removeEmptyFolders();
             applyEdits();
         }
+        keptAsTheyAre();
         return std::move(report_);
     }
 
@@ -589,8 +590,31 @@ private:
         for (const std::string& item : text::splitNonEmpty(readString(key, "DLLPATH").value_or(""), ';'))
             if (!text::trim(item).empty())
                 engineFolders_.push_back(RemoveBackslash(text::trim(item)));
-        if (const std::string config = text::trim(readString(key, "CONFIGFILE01").value_or("")); !config.empty())
-            engineFolders_.push_back(parentOf(config));
+        engineConfig_ = text::trim(readString(key, "CONFIGFILE01").value_or(""));
+        if (!engineConfig_.empty())
+            engineFolders_.push_back(parentOf(engineConfig_));
+    }
+
+    // The configuration template a setup copies beside the engine's
+    // configuration and merges into it: one left by a setup stopped before
+    // the merge is the product's, unless the engine names it.
+    bool isLeftTemplate(const std::string& path) const
+    {
+        return text::equalsNoCase(nameOf(path), "IDAPI32.CNF") && !text::equalsNoCase(path, engineConfig_);
+    }
+
+    // What was kept, only as far as it is on the machine, by the names it has there.
+    void keptAsTheyAre()
+    {
+        std::vector<std::string> kept;
+        for (const std::string& line : report_.Kept) {
+            const auto colon = line.find(": ", 3); // past the drive's colon
+            const std::string path = line.substr(0, colon);
+            const std::vector<win::FindData> found = machine_.findFiles(path);
+            if (found.size() == 1 && !machine_.directoryExists(path))
+                kept.push_back(parentOf(path) + "\\" + found.front().name + line.substr(path.size()));
+        }
+        report_.Kept = std::move(kept);
     }
 
     bool inEngineFolder(const std::string& path) const
@@ -618,7 +642,7 @@ private:
 
     void removeItem(const Item& item)
     {
-        if (inEngineFolder(item.Path)) {
+        if (inEngineFolder(item.Path) && !isLeftTemplate(item.Path)) {
             report_.Kept.push_back(item.Path + ": a file of the shared database engine");
             return;
         }
@@ -638,13 +662,20 @@ private:
         }
         if (item.ActiveX)
             unregister(item);
+        // As the reinstall does: a read-only file would stay, also at the restart.
+        if (const std::uint32_t attributes = machine_.fileAttributes(item.Path);
+            attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_READONLY))
+            machine_.setFileAttributes(item.Path, attributes & ~win::FILE_ATTRIBUTE_READONLY);
         if (machine_.deleteFile(item.Path)) {
             report_.Removed.push_back(item.Path);
             folders_.push_back(parentOf(item.Path));
             return;
         }
+        // Only a file in use goes at the restart; whatever else stops the
+        // delete would stop it then too.
         const std::uint32_t error = win::lastError();
-        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
+        if (error == win::ERROR_SHARING_VIOLATION
+            && machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
             report_.RemovedAtRestart.push_back(item.Path);
         else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
@@ -804,6 +835,7 @@ private:
     std::map<std::string, std::size_t> index_;
     std::vector<std::string> folders_;
     std::vector<std::string> engineFolders_;
+    std::string engineConfig_; // the configuration the engine names
     std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed
