@@ -5,6 +5,7 @@
 #include "platform/engineconfig/engineconfig.h"
 #include "platform/win/machine.h"
 #include "platform/win/module.h"
+#include "platform/win/program.h"
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/registryroutines.h"
@@ -132,6 +133,7 @@ public:
         for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
+        withdrawReplacements();
         const bool entryGoes = left_.empty() && unreleased_.empty();
         // The running uninstall program goes at the next start, queued in the
         // step that removes the entry: a restart after a kill never takes it
@@ -152,6 +154,7 @@ public:
         writeRestartBatch();
         if (entryGoes) {
             releaseEngine();
+            withdrawResume();
             edits_.push_back({ win::Registry::Edit::Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key, {} });
         } else {
             keepWhatIsLeft();
@@ -162,6 +165,8 @@ public:
             removeEmptyFolders();
             applyEdits();
         }
+        if (!resumeFolder_.empty() && !reg_.KeyExists(report_.Key))
+            RemoveFolderTree(resumeFolder_);
         keptAsTheyAre();
         return std::move(report_);
     }
@@ -595,6 +600,87 @@ private:
             engineFolders_.push_back(parentOf(engineConfig_));
     }
 
+    // A later setup's newer copy of a file in use waits beside it for the
+    // restart to move it in place: the copy goes now, its move in the
+    // closing step, so that the folder empties at the restart.
+    void withdrawReplacements()
+    {
+        if (replacedAtRestart_.empty())
+            return;
+        const char* const key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+        win::Registry& registry = machine_.registry();
+        win::RegKey opened;
+        win::RegValue pending;
+        if (registry.openKey(win::RootKey::LocalMachine, key, false, opened) != win::ERROR_SUCCESS
+            || registry.queryValue(opened, "PendingFileRenameOperations", pending) != win::ERROR_SUCCESS)
+            return;
+        auto plain = [](std::string path) {
+            if (path.starts_with('!'))
+                path.erase(0, 1);
+            return path.starts_with("\\??\\") ? path.substr(4) : path;
+        };
+        const std::vector<std::string> items = pending.strings();
+        std::vector<std::string> kept;
+        for (size_t i = 0; i + 1 < items.size(); i += 2) {
+            const std::string from = plain(items[i]);
+            if (!items[i + 1].empty() && replacedAtRestart_.count(text::toUpper(plain(items[i + 1])))
+                && text::equalsNoCase(parentOf(from), parentOf(plain(items[i + 1])))) {
+                machine_.deleteFile(from);
+                continue;
+            }
+            kept.push_back(items[i]);
+            kept.push_back(items[i + 1]);
+        }
+        if (kept.size() == items.size() - items.size() % 2)
+            return;
+        edits_.insert(edits_.begin(),
+            { win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, key,
+                win::RegValue::multiString("PendingFileRenameOperations", kept) });
+    }
+
+    // A setup of the product that waits for the next start of Windows to
+    // finish goes with the product: its RunOnce command and run record in
+    // the closing step, the Temp folder the loader unpacked it into after it.
+    void withdrawResume()
+    {
+        const std::string command = readString(report_.Key, kResumeValue).value_or("");
+        const std::vector<std::string> words = win::splitCommandLine(command);
+        if (words.empty())
+            return;
+        using Kind = win::Registry::Edit::Kind;
+        if (reg_.OpenKey(kRunOnce, false)) {
+            for (const std::string& name : reg_.GetValueNames())
+                if (readString(kRunOnce, name).value_or("") == command)
+                    edits_.push_back(
+                        { Kind::DeleteValue, win::RootKey::LocalMachine, kRunOnce, win::RegValue::string(name, "") });
+            reg_.CloseKey();
+        }
+        std::vector<std::string> records;
+        if (reg_.OpenKey(kRunRecordsKey, false)) {
+            records = reg_.GetKeyNames();
+            reg_.CloseKey();
+        }
+        size_t withdrawn = 0;
+        for (const std::string& record : records) {
+            const std::string key = std::string(kRunRecordsKey) + "\\" + record;
+            if (text::equalsNoCase(readString(key, "Path").value_or(""), words.front())) {
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, key, {} });
+                ++withdrawn;
+            }
+        }
+        if (withdrawn > 0 && withdrawn == records.size()) {
+            // The records' keys go with the last record, as a finished setup leaves them.
+            edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, kRunRecordsKey, {} });
+            const std::string quorle = parentOf(kRunRecordsKey);
+            if (reg_.OpenKey(quorle, false) && reg_.GetKeyNames().size() == 1)
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, quorle, {} });
+            reg_.CloseKey();
+        }
+        const std::string folder = parentOf(words.front());
+        if (IsLoaderFolder(folder))
+            resumeFolder_ = folder;
+    }
+
     // The configuration template a setup copies beside the engine's
     // configuration and merges into it: one left by a setup stopped before
     // the merge is the product's, unless the engine names it.
@@ -675,9 +761,10 @@ private:
         // delete would stop it then too.
         const std::uint32_t error = win::lastError();
         if (error == win::ERROR_SHARING_VIOLATION
-            && machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT))
+            && machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             report_.RemovedAtRestart.push_back(item.Path);
-        else {
+            replacedAtRestart_.insert(text::toUpper(item.Path));
+        } else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
             left_.push_back(item);
         }
@@ -836,6 +923,8 @@ private:
     std::vector<std::string> folders_;
     std::vector<std::string> engineFolders_;
     std::string engineConfig_; // the configuration the engine names
+    std::string resumeFolder_; // the Temp folder of a withdrawn resume
+    std::set<std::string> replacedAtRestart_; // upper-cased: files in use that go at the restart
     std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed

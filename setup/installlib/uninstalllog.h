@@ -30,6 +30,9 @@ inline constexpr const char* kFileStampsKey = "FileStamps";
 inline constexpr const char* kFoldersKey = "Folders";
 // The stamp of a file that a run kept as it found it.
 inline constexpr const char* kKeptFileStamp = "kept";
+// The entry's value holding the command of a resume that waits for the next
+// start of Windows, which uninstall takes with the product.
+inline constexpr const char* kResumeValue = "QuorleResume";
 
 // "<size>;<SHA-256 in lower-case hex>" of the file; empty when it cannot be read.
 std::string FileStamp(const std::string& Path);

@@ -943,3 +943,25 @@ TEST_F(EndToEndTest, ASetupKilledAtAnyPointLeavesNoEntryOrOneThatUninstalls)
     EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavixsoft"));
     EXPECT_FALSE(machine->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
 }
+
+// Catches an uninstall that leaves the product's resume waiting for the
+// restart, which then reports a complete install of a product that is gone.
+TEST_F(EndToEndTest, UninstallTakesTheResumeThatWaitsForTheRestart)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    target->setInUse(kInstalled + "\\tavixcat.exe", true); // the program runs
+    ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+    const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    ASSERT_TRUE(value(*target, runOnce, "QuorleUnfinished"));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    target->setInUse(kInstalled + "\\tavixcat.exe", false);
+    user.seen.clear();
+    restart({});
+    EXPECT_EQ(setupRuns, std::vector<int> {});
+    EXPECT_EQ(user.seen, std::vector<std::string> {});
+    EXPECT_FALSE(value(*target, runOnce, "QuorleUnfinished"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_TRUE(target->findFiles("C:\\TEMP\\*").empty());
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
+}
