@@ -134,6 +134,7 @@ public:
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
         withdrawReplacements();
+        putBackUsersLinks();
         const bool entryGoes = left_.empty() && unreleased_.empty();
         // The running uninstall program goes at the next start, queued in the
         // step that removes the entry: a restart after a kill never takes it
@@ -636,6 +637,56 @@ private:
         edits_.insert(edits_.begin(),
             { win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, key,
                 win::RegValue::multiString("PendingFileRenameOperations", kept) });
+    }
+
+    // The user's own links that the install kept aside where the product's
+    // went, now that the product's are gone; one the user made again stays.
+    void putBackUsersLinks()
+    {
+        const std::string key = report_.Key + "\\" + kKeptLinksKey;
+        std::vector<win::RegValue> values;
+        win::RegKey opened;
+        if (machine_.registry().openKey(win::RootKey::LocalMachine, key.substr(1), false, opened) != win::ERROR_SUCCESS
+            || machine_.registry().enumValues(opened, values) != win::ERROR_SUCCESS)
+            return;
+        for (const win::RegValue& value : values) {
+            if (!pathProblem(value.name).empty() || machine_.fileExists(value.name))
+                continue;
+            if (value.type == win::REG_MULTI_SZ) {
+                putBackProgramManagerItem(value.name, value.strings());
+                continue;
+            }
+            if (!machine_.forceDirectories(parentOf(value.name))
+                || !machine_.writeFile(value.name, std::string(value.data.begin(), value.data.end()))) {
+                report_.Problems.push_back(value.name + ": your own link could not be put back");
+                continue;
+            }
+            report_.PutBack.push_back(value.name + ": your own link, kept aside while the product was installed");
+        }
+    }
+
+    // As the install adds an item: its group made again when it went with
+    // the product's item.
+    void putBackProgramManagerItem(const std::string& path, const std::vector<std::string>& fields)
+    {
+        const std::string name = nameOf(path);
+        const std::string itemName = name.substr(0, name.find_last_of('.'));
+        const std::string group = nameOf(parentOf(path));
+        win::ProgramManager pm(machine_);
+        if (fields.size() != 5 || !pm.running())
+            return;
+        const auto existing = pm.group(group);
+        if (existing && std::any_of(existing->items.begin(), existing->items.end(), [&](const win::ProgramItem& item) {
+                return text::equalsNoCase(item.name, itemName);
+            }))
+            return;
+        if (!pm.execute("[CreateGroup(" + group + ")][ShowGroup(" + group + ",8)][AddItem(" + fields[0] + "," + itemName
+                + "," + fields[1] + "," + fields[2] + ",,," + fields[3] + "," + fields[4] + ")]")) {
+            report_.Problems.push_back(
+                path + ": your own Program Manager item could not be put back (" + pm.lastError() + ")");
+            return;
+        }
+        report_.PutBack.push_back(path + ": your own Program Manager item, kept aside while the product was installed");
     }
 
     // A setup of the product that waits for the next start of Windows to

@@ -73,6 +73,8 @@ struct TUninstallReport {
     std::vector<std::string> Changed;
     std::vector<std::string> Problems; // "entry: reason"
     std::vector<std::string> Left; // could not be removed; still listed in the entry
+    // The user's own links the install kept aside, put back: "path: reason".
+    std::vector<std::string> PutBack;
 };
 
 inline constexpr const char* kUninstallListKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -55,6 +55,14 @@ void RecordCreatedFolders(std::string_view Key, const std::vector<std::string>& 
 // another name while the old file is in use), replacing an earlier one.
 void RecordFileStamp(std::string_view Key, const std::string& Path, const std::string& WrittenAs);
 
+// Where a link of the user's own (one the entry does not list) stood in the
+// way of the product's: its bytes under the entry's "KeptLinks", by its path,
+// put back by the uninstall. A Program Manager item (no file) is kept as the
+// strings Item gives: command line, icon path, icon index, working folder,
+// hot key.
+inline constexpr const char* kKeptLinksKey = "KeptLinks";
+void KeepUsersLink(std::string_view Key, const std::string& Path, const std::vector<std::string>& Item = {});
+
 // The run kept the file at Path as it was: a stamp of an earlier run stays;
 // without one the file is marked so that uninstall leaves it.
 void RecordKeptFile(std::string_view Key, const std::string& Path);
