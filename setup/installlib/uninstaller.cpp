@@ -29,7 +29,6 @@ namespace text = win::text;
 
 const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char* const kHelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
-const char* const kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 struct Item {
     std::string Path;
@@ -699,11 +698,11 @@ private:
         if (words.empty())
             return;
         using Kind = win::Registry::Edit::Kind;
-        if (reg_.OpenKey(kRunOnce, false)) {
+        if (reg_.OpenKey(kRunOnceKey, false)) {
             for (const std::string& name : reg_.GetValueNames())
-                if (readString(kRunOnce, name).value_or("") == command)
-                    edits_.push_back(
-                        { Kind::DeleteValue, win::RootKey::LocalMachine, kRunOnce, win::RegValue::string(name, "") });
+                if (readString(kRunOnceKey, name).value_or("") == command)
+                    edits_.push_back({ Kind::DeleteValue, win::RootKey::LocalMachine, kRunOnceKey,
+                        win::RegValue::string(name, "") });
             reg_.CloseKey();
         }
         std::vector<std::string> records;
@@ -937,12 +936,12 @@ private:
         }
         // Named in RunOnce by the closing step, with the entry's removal.
         std::string name = "QuorleUninstall";
-        if (reg_.OpenKey(kRunOnce, false)) {
+        if (reg_.OpenKey(kRunOnceKey, false)) {
             for (int n = 1; reg_.ValueExists(name); ++n)
                 name = "QuorleUninstall" + std::to_string(n);
             reg_.CloseKey();
         }
-        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, kRunOnce,
+        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, kRunOnceKey,
             win::RegValue::string(name, "\"" + batch + "\"") });
     }
 

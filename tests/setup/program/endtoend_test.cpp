@@ -955,6 +955,7 @@ TEST_F(EndToEndTest, UninstallTakesTheResumeThatWaitsForTheRestart)
     const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
     ASSERT_TRUE(value(*target, runOnce, "QuorleUnfinished"));
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    EXPECT_FALSE(value(*target, runOnce, "QuorleUnfinished"));
     target->setInUse(kInstalled + "\\tavixcat.exe", false);
     user.seen.clear();
     restart({});
