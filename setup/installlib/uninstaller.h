@@ -15,7 +15,7 @@
 // Anything else is refused with EUninstall before a file is touched.
 //
 // Then, for every file and link the lists name ("Files", "Files1", ...,
-// "ActiveX"), and the uninstall program itself last:
+// "ActiveX"), and the uninstall program itself at the end:
 // - an entry that is no plain absolute file path (relative, wildcards, "."
 //   or "..", a directory) is left alone and reported;
 // - a file with a "SharedDLLs" counter that the entry's own "SharedDLLs"
@@ -46,7 +46,12 @@
 // next start), so that a run stopped part-way and run again releases each
 // count once; when a file could not be removed, the entry stays (with the
 // uninstall program) and its lists name only what is left, for a second run,
-// rewritten in that one step as well.
+// rewritten in that one step as well. A running uninstall program is queued
+// for the next start in that step; one not running goes after it.
+// Links of the user's own that the install kept aside ("KeptLinks",
+// uninstalllog.h) are put back, and a setup of the product waiting for the
+// next start to finish (the entry's "QuorleResume") is withdrawn with the
+// entry: its RunOnce command and run record, then its Temp folder.
 
 #include "setup/installlib/exceptions.h"
 
