@@ -204,6 +204,10 @@ public:
     // then); the 95 family and Win32s answer
     // ERROR_CALL_NOT_IMPLEMENTED as they do.
     bool moveFileEx(const std::string& from, const std::string& to, uint32_t flags);
+    // The registry edit by which restart() deletes path (a file, or a folder
+    // empty by then), for Registry::applyInOneStep with other changes; none
+    // on the kinds that move nothing at their start (ERROR_CALL_NOT_IMPLEMENTED).
+    std::optional<Registry::Edit> deleteAtRestartEdit(const std::string& path);
     // Keeps the date stamp. A short copy at a full drive is removed again.
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists);
     bool createDirectory(const std::string& path);

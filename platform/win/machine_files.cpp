@@ -1048,4 +1048,18 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
     return ok;
 }
 
+std::optional<Registry::Edit> Machine::deleteAtRestartEdit(const std::string& path)
+{
+    if (kind_ != WindowsKind::NT4 && kind_ != WindowsKind::NT35) {
+        setLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return std::nullopt;
+    }
+    const std::string full = fullPathName(path);
+    if (full.empty())
+        return std::nullopt;
+    return Registry::Edit { Registry::Edit::Kind::AppendStrings, RootKey::LocalMachine,
+        "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+        RegValue::multiString("PendingFileRenameOperations", { "\\??\\" + full, "" }) };
+}
+
 } // namespace win

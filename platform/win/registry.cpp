@@ -466,4 +466,61 @@ std::string Registry::exportText()
     return out;
 }
 
+long Registry::applyInOneStep(const std::vector<Edit>& edits)
+{
+    std::lock_guard guard(mutex_);
+    Lock lock(lockFd_, true);
+    refreshLocked();
+    for (const Edit& edit : edits) {
+        if (int(edit.root) < 0 || int(edit.root) > 5)
+            return ERROR_INVALID_PARAMETER;
+        if (isReadOnly(edit.root, edit.key))
+            return ERROR_ACCESS_DENIED;
+    }
+    // A failed save has the store read again: none of the edits is kept.
+    for (const Edit& edit : edits) {
+        const auto parts = splitKeyPath(edit.key);
+        if (edit.kind == Edit::Kind::DeleteTree) {
+            if (parts.empty())
+                continue;
+            Key* parent = &store_->roots[int(edit.root)];
+            for (size_t i = 0; parent && i + 1 < parts.size(); ++i)
+                parent = parent->child(parts[i]);
+            if (parent)
+                std::erase_if(parent->subkeys,
+                    [&](const std::unique_ptr<Key>& k) { return text::equalsNoCase(k->name, parts.back()); });
+            continue;
+        }
+        Key* k = &store_->roots[int(edit.root)];
+        for (const auto& part : parts) {
+            Key* next = k ? k->child(part) : nullptr;
+            k = next ? next : (edit.kind == Edit::Kind::DeleteValue || !k ? nullptr : k->addChild(part));
+        }
+        if (!k)
+            continue;
+        RegValue* existing = k->value(edit.value.name);
+        if (edit.kind == Edit::Kind::DeleteValue) {
+            if (existing)
+                std::erase_if(
+                    k->values, [&](const RegValue& v) { return text::equalsNoCase(v.name, edit.value.name); });
+        } else if (edit.kind == Edit::Kind::AppendStrings) {
+            std::vector<std::string> items = existing ? existing->strings() : std::vector<std::string>();
+            for (const std::string& item : edit.value.strings())
+                items.push_back(item);
+            const RegValue joined = RegValue::multiString(edit.value.name, items);
+            if (existing)
+                *existing = joined;
+            else
+                k->values.push_back(joined);
+        } else if (existing) {
+            existing->type = edit.value.type;
+            existing->data = edit.value.data;
+        } else {
+            k->values.push_back(edit.value);
+        }
+    }
+    saveLocked();
+    return ERROR_SUCCESS;
+}
+
 } // namespace win

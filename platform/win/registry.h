@@ -129,6 +129,17 @@ public:
     // The store as REGEDIT4 text (what the file holds).
     std::string exportText();
 
+    // Several changes saved in one step, so that a process killed meanwhile
+    // leaves the store as it was or with all of them. Nothing changes when
+    // one of the keys is read-only (ERROR_ACCESS_DENIED).
+    struct Edit {
+        enum class Kind { SetValue, DeleteValue, DeleteTree, AppendStrings } kind;
+        RootKey root = RootKey::LocalMachine;
+        std::string key;
+        RegValue value; // SetValue; its name for DeleteValue; the items for AppendStrings
+    };
+    long applyInOneStep(const std::vector<Edit>& edits);
+
 private:
     struct Key;
     struct Store;

@@ -15,6 +15,7 @@
 #include "setup/installlib/translator.h"
 #include "setup/installlib/typecodes.h"
 #include "setup/installlib/uninstaller.h"
+#include "setup/installlib/uninstallexe.h"
 
 #include <algorithm>
 #include <memory>
@@ -423,6 +424,10 @@ void TCustomInstall::RunSequence()
         undoOnFailure_ = !reg.KeyExists(std::string(UninstallKeyBase) + ProductName());
     }
     try {
+        // The uninstall program before anything its entry lists.
+        for (int i = 0; i < InstallFileList().Count(); ++i)
+            if (auto* program = dynamic_cast<TUninstallEXE*>(InstallFileList().Items(i)))
+                program->InstallAhead();
         ProcessContainer();
         RetrySelfRegistrations();
         for (const TTypePass& pass : EngineTypePasses)

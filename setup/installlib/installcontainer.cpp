@@ -3,6 +3,7 @@
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/messageparameters.h"
 #include "setup/installlib/pathspecifiers.h"
+#include "setup/installlib/stoppoint.h"
 #include "setup/installlib/typecodes.h"
 
 #include <algorithm>
@@ -225,8 +226,10 @@ void TInstallContainer::ProcessContainer()
         Broadcast(icIncluded, nullptr);
         if (chosenInstallType_ != itCustom && !installTypes_.Contains(chosenInstallType_))
             return;
+        StopPoint("install");
         InstallStep();
         installed_ = true;
+        StopPoint("install");
         if (TInstallEngineInterface* e = InstallEngine(); e && Uninstall)
             WriteUninstallInfo(std::string(UninstallKeyBase) + e->ProductName());
         if (OnAfterProcess)

@@ -18,11 +18,14 @@
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/application.h"
 #include "setup/installlib/filerelated.h"
+#include "setup/installlib/format.h"
 #include "setup/installlib/installlibrary.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
 #include "setup/installlib/staletemporaries.h"
 #include "setup/installlib/translator.h"
+#include "setup/installlib/uninstallexe.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -126,6 +129,18 @@ TUnfinishedEntry parseEntry(const std::string& line)
     if (entry.Code == 1 && !liesInTempDirectory(win::Machine::current(), entry.Name))
         throw IEInstall(kInvalidEntry, { line });
     return entry;
+}
+
+// The product has an uninstall program and its entry is gone.
+bool productUninstalled(const std::string& product)
+{
+    TCustomInstallFileList& files = InstallFileList();
+    bool listed = false;
+    for (int i = 0; i < files.Count(); ++i)
+        listed = listed || dynamic_cast<TUninstallEXE*>(files.Items(i));
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    return listed && !reg.KeyExists(std::string(UninstallKeyBase) + product);
 }
 
 } // namespace
@@ -338,6 +353,10 @@ void TCustomInstall::RegisterRunOnReboot()
         command += " -c";
     if (!AddRunOnceValue("QuorleUnfinished", command, true))
         throw IEInstall("Cannot register the install to be run on reboot in the RunOnce key in the registry");
+    // So that an uninstall before the restart takes the resume with the product.
+    const std::string entry = std::string(UninstallKeyBase) + ProductName();
+    if (TqrleRegistry reg; reg.SetRootKey(win::RootKey::LocalMachine), reg.KeyExists(entry))
+        RegistryWriteString(kLocalMachine, entry, kResumeValue, command);
 }
 
 void TCustomInstall::SaveLanguage()
@@ -394,6 +413,16 @@ void TCustomInstall::FinishAfterReboot()
     failed_ = false;
     try {
         InstallRunState().RunRecordKey = FindRunRecord(false);
+        if (productUninstalled(ProductName())) {
+            // Uninstalled before the restart: there is nothing to finish.
+            ui::MessageService::current().information(Application().Title,
+                TranslateFormat("%s is no longer installed: the setup changed nothing.", { ProductName() }));
+            CleanupSetupFiles();
+            DeleteRunRecord();
+            running_ = false;
+            Application().Terminate();
+            return;
+        }
         if (TTranslator* translator = GlobalTranslator())
             translator->TranslateIntoLanguage = RestoreLanguage();
 

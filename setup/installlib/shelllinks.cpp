@@ -1,6 +1,7 @@
 #include "setup/installlib/shelllinks.h"
 
 #include "platform/win/machine.h"
+#include "platform/win/progman.h"
 #include "platform/win/shelllink.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/installdirectory.h"
@@ -351,6 +352,9 @@ void TCustomInstallShellLink::InstallStep()
         } else if (dynamic_cast<TCustomShellLinkGroup*>(objectLink_))
             forceDirectories(objectLink_->GetDestPath(), createdFolders_);
     }
+    // A link of the user's own where the product's goes is kept aside first.
+    if (TInstallEngineInterface* engine = InstallEngine(); engine && engine->RunInProgress() && Uninstall)
+        KeepUsersLink(std::string(UninstallKeyBase) + engine->ProductName(), LinkFilePath());
     if (IsInternetShortcut())
         WriteInternetShortcut();
     else if (Method == mtShellLinkInterface)
@@ -416,8 +420,17 @@ void TCustomInstallShellLink::AddProgramManagerItem()
     TProgramManager& pm = ProgramManager();
     pm.CreateGroup(group);
     const std::string itemName = linkName_.substr(0, linkName_.size() - extensionOf(linkName_).size());
-    if (pm.FindItem(itemName) >= 0)
+    if (pm.FindItem(itemName) >= 0) {
+        TInstallEngineInterface* engine = InstallEngine();
+        const auto existing = win::ProgramManager(machine()).group(group);
+        if (engine && engine->RunInProgress() && Uninstall && existing)
+            for (const win::ProgramItem& item : existing->items)
+                if (item.name == itemName)
+                    KeepUsersLink(std::string(UninstallKeyBase) + engine->ProductName(), LinkFilePath(),
+                        { item.commandLine, item.iconPath, std::to_string(item.iconIndex), item.workingDirectory,
+                            item.hotKey });
         pm.ReplaceItem(itemName);
+    }
     const std::string target = GetObjectPath();
     const std::string workingDirectory = "\"" + directoryOf(target) + "\"";
     const std::string commandLine = "\"" + target + "\" " + ExpandMetaVariables(Parameters, this);

@@ -5,11 +5,13 @@
 #include "platform/engineconfig/engineconfig.h"
 #include "platform/win/machine.h"
 #include "platform/win/module.h"
+#include "platform/win/program.h"
 #include "platform/win/text.h"
 #include "setup/installlib/apiroutines.h"
 #include "setup/installlib/registryroutines.h"
 #include "setup/installlib/routines.h"
 #include "setup/installlib/staletemporaries.h"
+#include "setup/installlib/stoppoint.h"
 #include "setup/installlib/uninstalllog.h"
 
 #include <algorithm>
@@ -118,14 +120,31 @@ public:
         readLists();
         readInstallRecords();
         findEngineFolders();
-        for (const Item& item : items_)
+        // Files go now; the shared counters, the engine's use count and the
+        // entry change together at the end, in one step, so that a run
+        // killed on the way and run again releases each count once and
+        // always finds either the whole entry or none.
+        for (const Item& item : items_) {
+            StopPoint("uninstall");
             removeItem(item);
+        }
         // Counters this install took for files it found and kept.
         for (const auto& [upper, counter] : ownCounters_)
             if (!index_.count(upper))
                 releaseOwnCounterOnly(upper, counter);
-        if (left_.empty() && !program.empty())
-            removeItem(Item { program, false, false }, !undo_);
+        withdrawReplacements();
+        putBackUsersLinks();
+        const bool entryGoes = left_.empty() && unreleased_.empty();
+        // The running uninstall program goes at the next start, queued in the
+        // step that removes the entry: a restart after a kill never takes it
+        // from an entry that still names it. One not running goes after the entry.
+        bool programAfterEntry = false;
+        if (entryGoes && !program.empty() && machine_.fileExists(program)) {
+            if (!undo_ && (machine_.isHeld(program) || machine_.isInUse(program)))
+                deleteAtRestart(program, "ERASE");
+            else
+                programAfterEntry = true;
+        }
         try {
             // What a setup killed while it wrote these folders left in them.
             RemoveStaleTemporaries(folders_, std::string());
@@ -133,17 +152,63 @@ public:
         }
         removeEmptyFolders();
         writeRestartBatch();
-        if (left_.empty() && unreleased_.empty()) {
-            // Once, with the entry: a kept entry is uninstalled again later.
+        if (entryGoes) {
             releaseEngine();
-            RegistryDeleteKeyTree(4, report_.Key);
+            withdrawResume();
+            edits_.push_back({ win::Registry::Edit::Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key, {} });
         } else {
             keepWhatIsLeft();
         }
+        applyEdits();
+        if (programAfterEntry && !reg_.KeyExists(report_.Key)) {
+            removeItem(Item { program, false, false });
+            removeEmptyFolders();
+            applyEdits();
+        }
+        if (!resumeFolder_.empty() && !reg_.KeyExists(report_.Key))
+            RemoveFolderTree(resumeFolder_);
+        keptAsTheyAre();
         return std::move(report_);
     }
 
 private:
+    void applyEdits()
+    {
+        if (edits_.empty())
+            return;
+        StopPoint("uninstall");
+        long result = win::ERROR_ACCESS_DENIED;
+        try {
+            result = machine_.registry().applyInOneStep(edits_);
+        } catch (const std::exception&) {
+        }
+        if (result != win::ERROR_SUCCESS)
+            report_.Problems.push_back(report_.Key + ": the entry and the shared counters could not be written (error "
+                + std::to_string(result) + ")");
+        edits_.clear();
+    }
+
+    // The shared counter's new count; its value goes at zero.
+    void setCounter(const std::string& name, int count)
+    {
+        using Kind = win::Registry::Edit::Kind;
+        edits_.push_back({ count >= 1 ? Kind::SetValue : Kind::DeleteValue, win::RootKey::LocalMachine, kSharedDllsKey,
+            win::RegValue::dword(name, uint32_t(std::max(count, 0))) });
+    }
+
+    // Queued in the closing step; where Windows moves nothing at its start,
+    // by the batch that step names in RunOnce.
+    void deleteAtRestart(const std::string& path, const char* batchCommand)
+    {
+        if (auto edit = machine_.deleteAtRestartEdit(path))
+            edits_.push_back(std::move(*edit));
+        else if (!goesWithRestartBatch(batchCommand, path)) {
+            report_.Problems.push_back(path + ": could not be set to go at the next start of Windows");
+            return;
+        }
+        report_.RemovedAtRestart.push_back(path);
+    }
+
     [[noreturn]] void refuse(const std::string& why) { throw EUninstall("Nothing was removed: " + why); }
 
     // The product's key; a name written with blanks around it is found by
@@ -204,7 +269,10 @@ private:
         bool lists = false;
         if (reg_.OpenKey(key, false)) {
             for (const std::string& name : reg_.GetKeyNames())
-                lists = lists || isFilesList(name) || text::equalsNoCase(name, "ActiveX");
+                // The folder record alone: a setup stopped just after the
+                // uninstall program was put in place.
+                lists = lists || isFilesList(name) || text::equalsNoCase(name, "ActiveX")
+                    || text::equalsNoCase(name, kFoldersKey);
             reg_.CloseKey();
         }
         if (!lists)
@@ -274,14 +342,18 @@ private:
             lists = reg_.GetKeyNames();
             reg_.CloseKey();
         }
+        // In the closing step: a kill leaves the old lists or the new ones.
+        using Kind = win::Registry::Edit::Kind;
         for (const std::string& name : lists)
             if (isFilesList(name) || text::equalsNoCase(name, "ActiveX") || text::equalsNoCase(name, "SharedDLLs"))
-                RegistryDeleteKeyTree(4, report_.Key + "\\" + name);
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key + "\\" + name, {} });
         auto writeList = [&](const std::string& list, const std::vector<std::string>& entries) {
             const std::string key = report_.Key + "\\" + list;
             for (size_t i = 0; i < entries.size(); ++i)
-                RegistryWriteString(4, key, "File" + std::to_string(i + 1), entries[i]);
-            RegistryWriteString(4, key, "Entries", std::to_string(entries.size()));
+                edits_.push_back({ Kind::SetValue, win::RootKey::LocalMachine, key,
+                    win::RegValue::string("File" + std::to_string(i + 1), entries[i]) });
+            edits_.push_back({ Kind::SetValue, win::RootKey::LocalMachine, key,
+                win::RegValue::string("Entries", std::to_string(entries.size())) });
         };
         std::vector<std::string> files, activeX;
         for (const Item& item : left_) {
@@ -439,12 +511,12 @@ private:
                 // Another product counts on the file; its counter is its own.
                 report_.Kept.push_back(path + ": its shared counter is held by another install");
             } else if (left >= 1) {
-                reg_.WriteInteger(*name, left);
+                setCounter(*name, left);
                 report_.Kept.push_back(path + ": still used by " + std::to_string(left) + " other install(s)");
             } else {
                 // A count of zero or below is taken as no other user; the
                 // value goes rather than counting below zero.
-                reg_.DeleteValue(*name);
+                setCounter(*name, 0);
                 release = true;
             }
         } catch (const std::exception&) {
@@ -470,11 +542,7 @@ private:
         if (!name || !reg_.OpenKey(kSharedDllsKey, false))
             return;
         try {
-            const int count = reg_.ReadInteger(*name);
-            if (count - counter.Times >= 1)
-                reg_.WriteInteger(*name, count - counter.Times);
-            else
-                reg_.DeleteValue(*name);
+            setCounter(*name, reg_.ReadInteger(*name) - counter.Times);
             report_.Kept.push_back(path + ": not installed by this product; its counter was released");
         } catch (const std::exception&) {
             report_.Kept.push_back(path + ": its shared counter is unreadable");
@@ -527,8 +595,162 @@ private:
         for (const std::string& item : text::splitNonEmpty(readString(key, "DLLPATH").value_or(""), ';'))
             if (!text::trim(item).empty())
                 engineFolders_.push_back(RemoveBackslash(text::trim(item)));
-        if (const std::string config = text::trim(readString(key, "CONFIGFILE01").value_or("")); !config.empty())
-            engineFolders_.push_back(parentOf(config));
+        engineConfig_ = text::trim(readString(key, "CONFIGFILE01").value_or(""));
+        if (!engineConfig_.empty())
+            engineFolders_.push_back(parentOf(engineConfig_));
+    }
+
+    // A later setup's newer copy of a file in use waits beside it for the
+    // restart to move it in place: the copy goes now, its move in the
+    // closing step, so that the folder empties at the restart.
+    void withdrawReplacements()
+    {
+        if (replacedAtRestart_.empty())
+            return;
+        const char* const key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+        win::Registry& registry = machine_.registry();
+        win::RegKey opened;
+        win::RegValue pending;
+        if (registry.openKey(win::RootKey::LocalMachine, key, false, opened) != win::ERROR_SUCCESS
+            || registry.queryValue(opened, "PendingFileRenameOperations", pending) != win::ERROR_SUCCESS)
+            return;
+        auto plain = [](std::string path) {
+            if (path.starts_with('!'))
+                path.erase(0, 1);
+            return path.starts_with("\\??\\") ? path.substr(4) : path;
+        };
+        const std::vector<std::string> items = pending.strings();
+        std::vector<std::string> kept;
+        for (size_t i = 0; i + 1 < items.size(); i += 2) {
+            const std::string from = plain(items[i]);
+            if (!items[i + 1].empty() && replacedAtRestart_.count(text::toUpper(plain(items[i + 1])))
+                && text::equalsNoCase(parentOf(from), parentOf(plain(items[i + 1])))) {
+                machine_.deleteFile(from);
+                continue;
+            }
+            kept.push_back(items[i]);
+            kept.push_back(items[i + 1]);
+        }
+        if (kept.size() == items.size() - items.size() % 2)
+            return;
+        edits_.insert(edits_.begin(),
+            { win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, key,
+                win::RegValue::multiString("PendingFileRenameOperations", kept) });
+    }
+
+    // The user's own links that the install kept aside where the product's
+    // went, now that the product's are gone; one the user made again stays.
+    void putBackUsersLinks()
+    {
+        const std::string key = report_.Key + "\\" + kKeptLinksKey;
+        std::vector<win::RegValue> values;
+        win::RegKey opened;
+        if (machine_.registry().openKey(win::RootKey::LocalMachine, key.substr(1), false, opened) != win::ERROR_SUCCESS
+            || machine_.registry().enumValues(opened, values) != win::ERROR_SUCCESS)
+            return;
+        for (const win::RegValue& value : values) {
+            if (!pathProblem(value.name).empty() || machine_.fileExists(value.name))
+                continue;
+            if (value.type == win::REG_MULTI_SZ) {
+                putBackProgramManagerItem(value.name, value.strings());
+                continue;
+            }
+            if (!machine_.forceDirectories(parentOf(value.name))
+                || !machine_.writeFile(value.name, std::string(value.data.begin(), value.data.end()))) {
+                report_.Problems.push_back(value.name + ": your own link could not be put back");
+                continue;
+            }
+            report_.PutBack.push_back(value.name + ": your own link, kept aside while the product was installed");
+        }
+    }
+
+    // As the install adds an item: its group made again when it went with
+    // the product's item.
+    void putBackProgramManagerItem(const std::string& path, const std::vector<std::string>& fields)
+    {
+        const std::string name = nameOf(path);
+        const std::string itemName = name.substr(0, name.find_last_of('.'));
+        const std::string group = nameOf(parentOf(path));
+        win::ProgramManager pm(machine_);
+        if (fields.size() != 5 || !pm.running())
+            return;
+        const auto existing = pm.group(group);
+        if (existing && std::any_of(existing->items.begin(), existing->items.end(), [&](const win::ProgramItem& item) {
+                return text::equalsNoCase(item.name, itemName);
+            }))
+            return;
+        if (!pm.execute("[CreateGroup(" + group + ")][ShowGroup(" + group + ",8)][AddItem(" + fields[0] + "," + itemName
+                + "," + fields[1] + "," + fields[2] + ",,," + fields[3] + "," + fields[4] + ")]")) {
+            report_.Problems.push_back(
+                path + ": your own Program Manager item could not be put back (" + pm.lastError() + ")");
+            return;
+        }
+        report_.PutBack.push_back(path + ": your own Program Manager item, kept aside while the product was installed");
+    }
+
+    // A setup of the product that waits for the next start of Windows to
+    // finish goes with the product: its RunOnce command and run record in
+    // the closing step, the Temp folder the loader unpacked it into after it.
+    void withdrawResume()
+    {
+        const std::string command = readString(report_.Key, kResumeValue).value_or("");
+        const std::vector<std::string> words = win::splitCommandLine(command);
+        if (words.empty())
+            return;
+        using Kind = win::Registry::Edit::Kind;
+        if (reg_.OpenKey(kRunOnceKey, false)) {
+            for (const std::string& name : reg_.GetValueNames())
+                if (readString(kRunOnceKey, name).value_or("") == command)
+                    edits_.push_back({ Kind::DeleteValue, win::RootKey::LocalMachine, kRunOnceKey,
+                        win::RegValue::string(name, "") });
+            reg_.CloseKey();
+        }
+        std::vector<std::string> records;
+        if (reg_.OpenKey(kRunRecordsKey, false)) {
+            records = reg_.GetKeyNames();
+            reg_.CloseKey();
+        }
+        size_t withdrawn = 0;
+        for (const std::string& record : records) {
+            const std::string key = std::string(kRunRecordsKey) + "\\" + record;
+            if (text::equalsNoCase(readString(key, "Path").value_or(""), words.front())) {
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, key, {} });
+                ++withdrawn;
+            }
+        }
+        if (withdrawn > 0 && withdrawn == records.size()) {
+            // The records' keys go with the last record, as a finished setup leaves them.
+            edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, kRunRecordsKey, {} });
+            const std::string quorle = parentOf(kRunRecordsKey);
+            if (reg_.OpenKey(quorle, false) && reg_.GetKeyNames().size() == 1)
+                edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, quorle, {} });
+            reg_.CloseKey();
+        }
+        const std::string folder = parentOf(words.front());
+        if (IsLoaderFolder(folder))
+            resumeFolder_ = folder;
+    }
+
+    // The configuration template a setup copies beside the engine's
+    // configuration and merges into it: one left by a setup stopped before
+    // the merge is the product's, unless the engine names it.
+    bool isLeftTemplate(const std::string& path) const
+    {
+        return text::equalsNoCase(nameOf(path), "IDAPI32.CNF") && !text::equalsNoCase(path, engineConfig_);
+    }
+
+    // What was kept, only as far as it is on the machine, by the names it has there.
+    void keptAsTheyAre()
+    {
+        std::vector<std::string> kept;
+        for (const std::string& line : report_.Kept) {
+            const auto colon = line.find(": ", 3); // past the drive's colon
+            const std::string path = line.substr(0, colon);
+            const std::vector<win::FindData> found = machine_.findFiles(path);
+            if (found.size() == 1 && !machine_.directoryExists(path))
+                kept.push_back(parentOf(path) + "\\" + found.front().name + line.substr(path.size()));
+        }
+        report_.Kept = std::move(kept);
     }
 
     bool inEngineFolder(const std::string& path) const
@@ -547,21 +769,16 @@ private:
         int count = 0;
         if (!entries || !TryStrToInt(text::trim(*entries), count) || count <= 0)
             return;
-        win::Registry& registry = machine_.registry();
-        const uint32_t uses
-            = registry.readDWord(win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
+        const uint32_t uses = machine_.registry().readDWord(
+            win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, 0);
         const uint32_t left = uses > uint32_t(count) ? uses - uint32_t(count) : 0;
-        if (registry.writeDWord(
-                win::RootKey::LocalMachine, engineconfig::kEngineKey, engineconfig::kUseCountValue, left)
-            != 0)
-            report_.Problems.push_back("the database engine's use count could not be lowered");
+        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, engineconfig::kEngineKey,
+            win::RegValue::dword(engineconfig::kUseCountValue, left) });
     }
 
-    // Running is true for the uninstall program itself, which is in use for
-    // as long as this runs.
-    void removeItem(const Item& item, bool running = false)
+    void removeItem(const Item& item)
     {
-        if (inEngineFolder(item.Path)) {
+        if (inEngineFolder(item.Path) && !isLeftTemplate(item.Path)) {
             report_.Kept.push_back(item.Path + ": a file of the shared database engine");
             return;
         }
@@ -581,16 +798,23 @@ private:
         }
         if (item.ActiveX)
             unregister(item);
+        // As the reinstall does: a read-only file would stay, also at the restart.
+        if (const std::uint32_t attributes = machine_.fileAttributes(item.Path);
+            attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_READONLY))
+            machine_.setFileAttributes(item.Path, attributes & ~win::FILE_ATTRIBUTE_READONLY);
         if (machine_.deleteFile(item.Path)) {
             report_.Removed.push_back(item.Path);
             folders_.push_back(parentOf(item.Path));
             return;
         }
+        // Only a file in use goes at the restart; whatever else stops the
+        // delete would stop it then too.
         const std::uint32_t error = win::lastError();
-        if (machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
-            || (running && error == win::ERROR_SHARING_VIOLATION && goesWithRestartBatch("ERASE", item.Path)))
+        if (error == win::ERROR_SHARING_VIOLATION
+            && machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             report_.RemovedAtRestart.push_back(item.Path);
-        else {
+            replacedAtRestart_.insert(text::toUpper(item.Path));
+        } else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
             left_.push_back(item);
         }
@@ -669,9 +893,11 @@ private:
             const bool allGoing = std::all_of(entries.begin(), entries.end(), [&](const win::FindData& entry) {
                 return goingAtRestart.count(text::toUpper(dir + "\\" + entry.name)) != 0;
             });
-            if (allGoing
-                && (machine_.moveFileEx(dir, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)
-                    || (!restartBatch_.empty() && goesWithRestartBatch("RD", dir)))) {
+            if (allGoing) {
+                if (auto edit = machine_.deleteAtRestartEdit(dir))
+                    edits_.push_back(std::move(*edit));
+                else if (restartBatch_.empty() || !goesWithRestartBatch("RD", dir))
+                    continue;
                 report_.RemovedAtRestart.push_back(dir);
                 goingAtRestart.insert(text::toUpper(dir));
             }
@@ -703,10 +929,20 @@ private:
         for (const std::string& line : restartBatch_)
             lines += line + "\r\n";
         lines += "ERASE \"" + batch + "\"\r\n";
-        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)
-            || !AddRunOnceValue("QuorleUninstall", "\"" + batch + "\"", true))
+        if (batch.size() <= 4 || !machine_.writeFile(batch, lines)) {
             report_.Problems.push_back(
                 "the uninstall program could not be set to go at the next start of Windows (" + batch + ")");
+            return;
+        }
+        // Named in RunOnce by the closing step, with the entry's removal.
+        std::string name = "QuorleUninstall";
+        if (reg_.OpenKey(kRunOnceKey, false)) {
+            for (int n = 1; reg_.ValueExists(name); ++n)
+                name = "QuorleUninstall" + std::to_string(n);
+            reg_.CloseKey();
+        }
+        edits_.push_back({ win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, kRunOnceKey,
+            win::RegValue::string(name, "\"" + batch + "\"") });
     }
 
     void removeEmptyFolders()
@@ -736,12 +972,16 @@ private:
     std::map<std::string, std::size_t> index_;
     std::vector<std::string> folders_;
     std::vector<std::string> engineFolders_;
+    std::string engineConfig_; // the configuration the engine names
+    std::string resumeFolder_; // the Temp folder of a withdrawn resume
+    std::set<std::string> replacedAtRestart_; // upper-cased: files in use that go at the restart
     std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed
     std::optional<std::vector<std::string>> createdFolders_; // none: not recorded by the install
     std::vector<Item> left_; // could not be removed: kept in the entry
     std::vector<std::string> restartBatch_; // lines of the batch the next start runs
+    std::vector<win::Registry::Edit> edits_; // the closing step
     bool undo_ = false;
 };
 

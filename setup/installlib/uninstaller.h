@@ -10,11 +10,12 @@
 // The entry must be one this library wrote: "DisplayName" equal to the
 // product name, "UninstallString" made of the uninstall program's path
 // (quoted, or unquoted as older entries have it), one blank and the product
-// name, and at least one "Files" or "ActiveX" list.
+// name, and at least one "Files" or "ActiveX" list or the record of the
+// folders the install made.
 // Anything else is refused with EUninstall before a file is touched.
 //
 // Then, for every file and link the lists name ("Files", "Files1", ...,
-// "ActiveX"), and the uninstall program itself last:
+// "ActiveX"), and the uninstall program itself at the end:
 // - an entry that is no plain absolute file path (relative, wildcards, "."
 //   or "..", a directory) is left alone and reported;
 // - a file with a "SharedDLLs" counter that the entry's own "SharedDLLs"
@@ -40,9 +41,17 @@
 // An entry written before that record has the folders left empty removed up
 // to, never including, the system's own folders (drive roots, Windows,
 // System, Program Files, Common Files, the start menu, desktop and temporary
-// folders). Last the entry is deleted;
-// when a file could not be removed, the entry stays (with the uninstall
-// program) and its lists name only what is left, for a second run.
+// folders). Last the entry is deleted, in one step with the shared counters
+// and the engine's use count (and the uninstall program's removal at the
+// next start), so that a run stopped part-way and run again releases each
+// count once; when a file could not be removed, the entry stays (with the
+// uninstall program) and its lists name only what is left, for a second run,
+// rewritten in that one step as well. A running uninstall program is queued
+// for the next start in that step; one not running goes after it.
+// Links of the user's own that the install kept aside ("KeptLinks",
+// uninstalllog.h) are put back, and a setup of the product waiting for the
+// next start to finish (the entry's "QuorleResume") is withdrawn with the
+// entry: its RunOnce command and run record, then its Temp folder.
 
 #include "setup/installlib/exceptions.h"
 
@@ -69,6 +78,8 @@ struct TUninstallReport {
     std::vector<std::string> Changed;
     std::vector<std::string> Problems; // "entry: reason"
     std::vector<std::string> Left; // could not be removed; still listed in the entry
+    // The user's own links the install kept aside, put back: "path: reason".
+    std::vector<std::string> PutBack;
 };
 
 inline constexpr const char* kUninstallListKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -9,6 +9,8 @@
 #include "setup/installlib/routines.h"
 #include "setup/installlib/uninstalllog.h"
 
+#include <utility>
+
 namespace installlib {
 
 INSTALLLIB_DEFINE_COMPONENT_CLASS(TUninstallEXE, TCustomInstallFile)
@@ -85,6 +87,27 @@ TUninstallEXE::~TUninstallEXE()
     // bring a new one back.
     if (TCustomInstall* engine = CurrentInstall())
         engine->BuildInfo.AddUninstallOnCreate = false;
+}
+
+void TUninstallEXE::InstallAhead()
+{
+    installedAhead_ = false;
+    if (!IsIncludedForInstallType())
+        return;
+    for (auto* object = dynamic_cast<TInstallObject*>(Container()); object;
+         object = dynamic_cast<TInstallObject*>(object->Container()))
+        if (!object->IsIncludedForInstallType())
+            return;
+    // Past the check that its container was installed first.
+    TInstallContainer::ProcessContainer();
+    installedAhead_ = Installed();
+}
+
+void TUninstallEXE::ProcessContainer()
+{
+    if (std::exchange(installedAhead_, false))
+        return;
+    TCustomInstallFile::ProcessContainer();
 }
 
 void TUninstallEXE::WriteUninstallInfo(std::string_view Key)

@@ -47,6 +47,15 @@ public:
     // go into the entry's folder record. Without an engine raises
     // IEUninstallEXE.
     void WriteUninstallInfo(std::string_view Key) override;
+
+    // Installs the program ahead of the container walk, where the walk would
+    // install it, so that the entry never names an uninstall program that is
+    // not there yet; the walk then passes it by.
+    void InstallAhead();
+    void ProcessContainer() override;
+
+private:
+    bool installedAhead_ = false;
 };
 
 // Registers TUninstallEXE and TGrabCall by name (library start-up).

@@ -104,4 +104,38 @@ void RecordKeptFile(std::string_view Key, const std::string& Path)
     RegistryWriteString(4, stamps, Path, kKeptFileStamp);
 }
 
+void KeepUsersLink(std::string_view Key, const std::string& Path, const std::vector<std::string>& Item)
+{
+    win::Machine& m = machine();
+    std::string bytes;
+    if (Item.empty() && (!m.fileExists(Path) || !m.readFile(Path, bytes)))
+        return;
+    TqrleRegistry reg;
+    reg.SetRootKey(win::RootKey::LocalMachine);
+    std::vector<std::string> lists;
+    if (reg.OpenKey(Key, false)) {
+        lists = reg.GetKeyNames();
+        reg.CloseKey();
+    }
+    for (const std::string& list : lists) {
+        if (!isList(list) || !reg.OpenKey(std::string(Key) + "\\" + list, false))
+            continue;
+        for (const std::string& name : reg.GetValueNames())
+            if (win::text::equalsNoCase(
+                    win::text::trim(RegistryReadString(4, std::string(Key) + "\\" + list, name, "")), Path))
+                return; // an earlier install's own link
+        reg.CloseKey();
+    }
+    const std::string kept = std::string(Key) + "\\" + kKeptLinksKey;
+    if (reg.OpenKey(kept, false) && reg.ValueExists(Path))
+        return;
+    reg.CloseKey();
+    const long result
+        = m.registry().applyInOneStep({ { win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, kept,
+            Item.empty() ? win::RegValue::binary(Path, { bytes.begin(), bytes.end() })
+                         : win::RegValue::multiString(Path, Item) } });
+    if (result != win::ERROR_SUCCESS)
+        throw EIRCannotWriteValue(TranslateFormat("Cannot install into registry. Key: %s", { kept }));
+}
+
 } // namespace installlib

@@ -30,6 +30,9 @@ inline constexpr const char* kFileStampsKey = "FileStamps";
 inline constexpr const char* kFoldersKey = "Folders";
 // The stamp of a file that a run kept as it found it.
 inline constexpr const char* kKeptFileStamp = "kept";
+// The entry's value holding the command of a resume that waits for the next
+// start of Windows, which uninstall takes with the product.
+inline constexpr const char* kResumeValue = "QuorleResume";
 
 // "<size>;<SHA-256 in lower-case hex>" of the file; empty when it cannot be read.
 std::string FileStamp(const std::string& Path);
@@ -51,6 +54,14 @@ void RecordCreatedFolders(std::string_view Key, const std::vector<std::string>& 
 // The stamp of the file written for Path (the copy at WrittenAs, which is
 // another name while the old file is in use), replacing an earlier one.
 void RecordFileStamp(std::string_view Key, const std::string& Path, const std::string& WrittenAs);
+
+// Where a link of the user's own (one the entry does not list) stood in the
+// way of the product's: its bytes under the entry's "KeptLinks", by its path,
+// put back by the uninstall. A Program Manager item (no file) is kept as the
+// strings Item gives: command line, icon path, icon index, working folder,
+// hot key.
+inline constexpr const char* kKeptLinksKey = "KeptLinks";
+void KeepUsersLink(std::string_view Key, const std::string& Path, const std::vector<std::string>& Item = {});
 
 // The run kept the file at Path as it was: a stamp of an earlier run stays;
 // without one the file is marked so that uninstall leaves it.

@@ -96,12 +96,15 @@ int main(int argc, char** argv)
             std::printf("Removed folder %s\n", dir.c_str());
         for (const auto& line : report.Kept)
             std::printf("Kept %s\n", line.c_str());
+        for (const auto& line : report.PutBack)
+            std::printf("Put back %s\n", line.c_str());
         for (const auto& line : report.Problems)
             std::fprintf(stderr, "Not removed: %s\n", line.c_str());
         win::Machine::setCurrent(nullptr);
         const std::string kept = byReason("Kept", report.Kept)
             + byReason("Left where they are, with the folders that hold them", report.Changed)
-            + byReason("Removed at the next start of Windows", report.RemovedAtRestart);
+            + byReason("Removed at the next start of Windows", report.RemovedAtRestart)
+            + byReason("Put back", report.PutBack);
         if (!report.Problems.empty()) {
             for (const auto& line : report.Changed)
                 std::fprintf(stderr, "Left where it is: %s\n", line.c_str());

@@ -335,6 +335,45 @@ TEST_F(ShellLinkTest, UninstallRemovesProgramManagerItems)
     EXPECT_TRUE(report.Problems.empty());
 }
 
+// Catches the user's own link (or Program Manager item) of the product's
+// name in the product's group replaced by the install and deleted by the
+// uninstall, without a word.
+namespace {
+class UsersLinkTest : public ShellLinkTest, public ::testing::WithParamInterface<win::WindowsKind> { };
+} // namespace
+
+TEST_P(UsersLinkTest, IsKeptAsideAndPutBack)
+{
+    machine->setWindowsKind(GetParam());
+    const bool item = GetParam() == win::WindowsKind::NT35;
+    if (item)
+        ASSERT_TRUE(win::ProgramManager(*machine).execute(
+            "[CreateGroup(My Product)][AddItem(\"C:\\Mine\\notes.exe\" -x,APP,,0,,,C:\\Mine,)]"));
+    else
+        ASSERT_TRUE(machine->forceDirectories(folder()) && machine->writeFile(folder() + "\\APP.lnk", "mine"));
+    TInstallFile* app = installProduct();
+    engine->InRun = true;
+    auto* link = makeLink("");
+    link->SetObjectLink(app);
+    process(link);
+    process(link); // a reinstall finds the product's own
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    if (item) {
+        const auto group = win::ProgramManager(*machine).group("My Product");
+        ASSERT_TRUE(group);
+        ASSERT_EQ(group->items.size(), 1u);
+        EXPECT_EQ(group->items[0].commandLine, "\"C:\\Mine\\notes.exe\" -x");
+    } else {
+        EXPECT_EQ(read(folder() + "\\APP.lnk"), "mine");
+    }
+    EXPECT_EQ(report.PutBack.size(), 1u);
+    EXPECT_TRUE(report.Problems.empty()) << report.Problems.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShortcutAndProgramManager, UsersLinkTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::NT35));
+
 // Catches the uninstall program's link started without the product it is to remove.
 TEST_F(ShellLinkTest, UninstallLinkNamesTheProduct)
 {

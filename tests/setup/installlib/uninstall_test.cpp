@@ -226,6 +226,35 @@ TEST_F(UninstallTest, RemovesWhatTheEntryListsAndNothingElse)
     EXPECT_TRUE(machine->directoryExists("C:\\Program Files"));
 }
 
+// Catches a read-only file reported as going at the restart, which then
+// stays, the configuration template a stopped setup left beside the engine's
+// configuration kept as the engine's, and the end listing engine files that
+// are not on the machine or by other names than they have.
+TEST_F(UninstallTest, ReadOnlyFilesAndALeftTemplateGoAndOnlyWhatIsThereIsKept)
+{
+    installProduct();
+    ASSERT_TRUE(machine->setFileAttributes(dest("DATA.DB"), win::FILE_ATTRIBUTE_READONLY));
+    RegistryWriteString(4, "\\SOFTWARE\\Borland\\Database Engine", "DLLPATH", "C:\\BDE");
+    RegistryWriteString(4, "\\SOFTWARE\\Borland\\Database Engine", "CONFIGFILE01", "C:\\BDE\\IDAPI32.CFG");
+    ASSERT_TRUE(machine->forceDirectories("C:\\BDE"));
+    ASSERT_TRUE(machine->writeFile("C:\\BDE\\idapi32.cnf", "template"));
+    ASSERT_TRUE(machine->writeFile("C:\\BDE\\IDAPI32.DLL", "engine"));
+    const std::string files = std::string(kEntry) + "\\Files1";
+    RegistryWriteString(4, files, "File1", "C:\\BDE\\IDAPI32.CNF");
+    RegistryWriteString(4, files, "File2", "C:\\BDE\\idapi32.dll");
+    RegistryWriteString(4, files, "File3", "C:\\BDE\\IDR20009.DLL"); // not there
+
+    const TUninstallReport report = UninstallProduct("My Product");
+    EXPECT_FALSE(machine->fileExists(dest("DATA.DB")));
+    EXPECT_TRUE(report.RemovedAtRestart.empty());
+    EXPECT_FALSE(machine->fileExists("C:\\BDE\\idapi32.cnf"));
+    EXPECT_TRUE(machine->fileExists("C:\\BDE\\IDAPI32.DLL"));
+    std::vector<std::string> engine;
+    std::copy_if(report.Kept.begin(), report.Kept.end(), std::back_inserter(engine),
+        [](const std::string& line) { return line.starts_with("C:\\BDE"); });
+    EXPECT_EQ(engine, std::vector<std::string> { "C:\\BDE\\IDAPI32.DLL: a file of the shared database engine" });
+}
+
 // Catches uninstall removing what the install did not write (a file the
 // overwrite rule kept) or releasing a counter another product holds.
 TEST_F(UninstallTest, LeavesWhatIsNotOurs)

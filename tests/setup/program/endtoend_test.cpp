@@ -26,6 +26,8 @@
 #include "tests/platform/net/test_servers.h"
 
 #include "setup/installlib/singlesetup.h"
+#include "setup/installlib/stoppoint.h"
+#include "setup/installlib/uninstalllog.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -883,4 +885,102 @@ TEST_F(EndToEndTest, ALaterRunRemovesWhatKilledRunsLeftAndNothingElse)
     ASSERT_TRUE(target->writeFile(kInstalled + "\\Data\\QRL7.TMP", ""));
     ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
     EXPECT_FALSE(target->fileExists(kInstalled + "\\Data\\QRL7.TMP"));
+}
+
+// Catches an uninstall stopped part-way that, run again, releases a shared
+// count a second time (the library another product counts on goes), leaves
+// an entry that can never be removed, or has its program removed at the
+// restart while its entry still names it.
+TEST_F(EndToEndTest, AnUninstallKilledAtAnyStepEndsAsACleanOneWhenRunAgain)
+{
+    buildAndCopy();
+    ASSERT_TRUE(target->writeFile("C:\\WINNT\\system32\\SHLWAPI.dll", "another product's library"));
+    target->registry().writeDWord(win::RootKey::LocalMachine, kSharedDlls, "C:\\WINNT\\system32\\SHLWAPI.dll", 1);
+    ASSERT_EQ(install(), 0) << log();
+    const std::filesystem::path installed = dir.path() / "installed";
+    std::filesystem::copy(target->root(), installed, std::filesystem::copy_options::recursive);
+    const std::string uninstall = "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK");
+    const std::string again = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
+    auto endState = [&](const std::string& name, int stopAt, bool restartFirst) {
+        const std::filesystem::path root = dir.path() / name;
+        std::filesystem::copy(installed, root, std::filesystem::copy_options::recursive);
+        if (stopAt > 0) {
+            ::setenv("TAVIX_STOP_AT", ("uninstall:" + std::to_string(stopAt)).c_str(), 1);
+            EXPECT_NE(tool(root, uninstall), 0) << stopAt;
+            ::unsetenv("TAVIX_STOP_AT");
+        }
+        if (restartFirst) {
+            EXPECT_EQ(tool(root, "restart"), 0) << log();
+        }
+        // Again from the programs list: the run may have taken the link.
+        EXPECT_EQ(tool(root, stopAt > 0 ? again : uninstall), 0) << stopAt << log();
+        EXPECT_EQ(tool(root, "restart"), 0) << log();
+        std::map<std::string, std::string> state = snapshot(*win::Machine::open(root));
+        state.erase("WINNT/QrleInstallOrder.txt");
+        return state;
+    };
+    const auto clean = endState("clean", 0, false);
+    EXPECT_NE(clean.at("registry").find("SHLWAPI.dll\"=dword:00000001"), std::string::npos);
+    // A file taken, the last file, the closing step; with the restart before or after.
+    for (const auto& [stopAt, restartFirst] : { std::pair { 3, false }, { 69, true }, { 70, false }, { 70, true } }) {
+        const auto state
+            = endState("killed" + std::to_string(stopAt) + (restartFirst ? "r" : ""), stopAt, restartFirst);
+        EXPECT_TRUE(state == clean) << stopAt << ":" << differingNames(clean, state);
+    }
+}
+
+// Catches a setup that lists the product before its uninstall program is in
+// place: stopped there, it leaves an entry nobody can remove. What the
+// machine holds at each point of the run is what a kill there leaves.
+TEST_F(EndToEndTest, ASetupKilledAtAnyPointLeavesNoEntryOrOneThatUninstalls)
+{
+    buildAndCopy();
+    const std::filesystem::path killed = dir.path() / "killed";
+    int passes = 0;
+    std::string broken;
+    installlib::SetStopPointHook([&](std::string_view point) {
+        if (point != "install")
+            return;
+        ++passes;
+        const auto command = value(*target, kUninstallKey, "UninstallString");
+        if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)
+            && !(command && target->fileExists(installlib::QuotedProgramOf(*command))))
+            broken += " " + std::to_string(passes);
+        if (passes == 140)
+            std::filesystem::copy(target->root(), killed, std::filesystem::copy_options::recursive);
+    });
+    EXPECT_EQ(install(), 0);
+    installlib::SetStopPointHook(nullptr);
+    EXPECT_EQ(broken, "");
+
+    auto machine = win::Machine::open(killed);
+    ASSERT_TRUE(machine->fileExists(kInstalled + "\\tavixcat.exe"));
+    EXPECT_EQ(tool(killed, "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName))), 0)
+        << log();
+    EXPECT_EQ(tool(killed, "restart"), 0);
+    EXPECT_FALSE(machine->directoryExists("C:\\Program Files\\Tavixsoft"));
+    EXPECT_FALSE(machine->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey));
+}
+
+// Catches an uninstall that leaves the product's resume waiting for the
+// restart, which then reports a complete install of a product that is gone.
+TEST_F(EndToEndTest, UninstallTakesTheResumeThatWaitsForTheRestart)
+{
+    buildAndCopy();
+    ASSERT_EQ(install(), 0) << log();
+    target->setInUse(kInstalled + "\\tavixcat.exe", true); // the program runs
+    ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+    const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    ASSERT_TRUE(value(*target, runOnce, "QuorleUnfinished"));
+    ASSERT_EQ(tool(target->root(), "run " + quoted(kMenu + "\\Uninstall Tavix Electronics - Demo.LNK")), 0) << log();
+    EXPECT_FALSE(value(*target, runOnce, "QuorleUnfinished"));
+    target->setInUse(kInstalled + "\\tavixcat.exe", false);
+    user.seen.clear();
+    restart({});
+    EXPECT_EQ(setupRuns, std::vector<int> {});
+    EXPECT_EQ(user.seen, std::vector<std::string> {});
+    EXPECT_FALSE(value(*target, runOnce, "QuorleUnfinished"));
+    EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, "SOFTWARE\\Quorle"));
+    EXPECT_TRUE(target->findFiles("C:\\TEMP\\*").empty());
+    EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft"));
 }
