@@ -60,10 +60,8 @@ bool File::open(Machine& machine, const std::string& path, uint32_t access, uint
     std::unique_ptr<hostfile::ExclusiveLock> names;
     if (disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING) {
         names = machine.lockNames();
-        if (!names->locked()) {
-            setLastError(ERROR_ACCESS_DENIED);
+        if (!names)
             return false;
-        }
     }
     fs::path host;
     if (!machine.resolve(path, host))

@@ -383,7 +383,8 @@ private:
     int openBeneath(const std::filesystem::path& host, int flags, mode_t mode = 0644) const;
     // Programs on the root look up a name and make an entry under it in
     // turn, so that one Windows name never gets two host files of
-    // different case (locked() is false when the lock cannot be had).
+    // different case (null, with ERROR_ACCESS_DENIED, when the lock cannot
+    // be had).
     std::unique_ptr<hostfile::ExclusiveLock> lockNames() const;
     // A drive with a capacity is checked and written in turn, so that no
     // two writers both pass the free-space check; null for other drives.

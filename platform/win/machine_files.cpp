@@ -425,7 +425,11 @@ void Machine::endRunningPrograms() const
 
 std::unique_ptr<hostfile::ExclusiveLock> Machine::lockNames() const
 {
-    return std::make_unique<hostfile::ExclusiveLock>(root_ / "names.lock");
+    auto lock = std::make_unique<hostfile::ExclusiveLock>(root_ / "names.lock");
+    if (lock->locked())
+        return lock;
+    setLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
 }
 
 std::unique_ptr<hostfile::ExclusiveLock> Machine::lockDrive(const DriveInfo* drive) const
@@ -439,10 +443,8 @@ bool Machine::putInPlace(
     int dirFd, const fs::path& tmp, const std::string& path, const fs::path& expected, bool failIfExists)
 {
     const auto names = lockNames();
-    if (!names->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    if (!names)
         return false;
-    }
     fs::path host;
     if (!resolve(path, host))
         return false;
@@ -633,10 +635,8 @@ bool Machine::moveFileEx(const std::string& from, const std::string& to, uint32_
         return deleteFile(from);
     }
     const auto names = lockNames();
-    if (!names->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    if (!names)
         return false;
-    }
     // Looked up again under the names lock: a file another program made
     // meanwhile under another case is not doubled.
     if (fs::path again;
@@ -760,10 +760,8 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
 bool Machine::createDirectory(const std::string& path)
 {
     const auto names = lockNames();
-    if (!names->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    if (!names)
         return false;
-    }
     fs::path host;
     if (!resolve(path, host))
         return false;
@@ -790,10 +788,8 @@ bool Machine::forceDirectories(const std::string& path)
     if (!parse(path, p))
         return false;
     const auto names = lockNames();
-    if (!names->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    if (!names)
         return false;
-    }
     ParsedPath step;
     step.drive = p.drive;
     for (const auto& part : p.parts) {
