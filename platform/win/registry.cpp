@@ -494,7 +494,8 @@ long Registry::applyInOneStep(const std::vector<Edit>& edits)
         Key* k = &store_->roots[int(edit.root)];
         for (const auto& part : parts) {
             Key* next = k ? k->child(part) : nullptr;
-            k = next ? next : (edit.kind == Edit::Kind::DeleteValue || !k ? nullptr : k->addChild(part));
+            const bool makes = edit.kind == Edit::Kind::SetValue || edit.kind == Edit::Kind::AppendStrings;
+            k = next ? next : (makes && k ? k->addChild(part) : nullptr);
         }
         if (!k)
             continue;
@@ -503,6 +504,22 @@ long Registry::applyInOneStep(const std::vector<Edit>& edits)
             if (existing)
                 std::erase_if(
                     k->values, [&](const RegValue& v) { return text::equalsNoCase(v.name, edit.value.name); });
+        } else if (edit.kind == Edit::Kind::RemovePairs) {
+            if (!existing)
+                continue;
+            std::vector<std::string> items = existing->strings();
+            const std::vector<std::string> gone = edit.value.strings();
+            for (size_t g = 0; g + 1 < gone.size(); g += 2)
+                for (size_t i = 0; i + 1 < items.size(); i += 2)
+                    if (items[i] == gone[g] && items[i + 1] == gone[g + 1]) {
+                        items.erase(items.begin() + i, items.begin() + i + 2);
+                        break;
+                    }
+            if (items.empty())
+                std::erase_if(
+                    k->values, [&](const RegValue& v) { return text::equalsNoCase(v.name, edit.value.name); });
+            else
+                *existing = RegValue::multiString(edit.value.name, items);
         } else if (edit.kind == Edit::Kind::AppendStrings) {
             std::vector<std::string> items = existing ? existing->strings() : std::vector<std::string>();
             for (const std::string& item : edit.value.strings())

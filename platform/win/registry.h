@@ -133,10 +133,13 @@ public:
     // leaves the store as it was or with all of them. Nothing changes when
     // one of the keys is read-only (ERROR_ACCESS_DENIED).
     struct Edit {
-        enum class Kind { SetValue, DeleteValue, DeleteTree, AppendStrings } kind;
+        enum class Kind { SetValue, DeleteValue, DeleteTree, AppendStrings, RemovePairs } kind;
         RootKey root = RootKey::LocalMachine;
         std::string key;
-        RegValue value; // SetValue; its name for DeleteValue; the items for AppendStrings
+        // SetValue; its name for DeleteValue; the items for AppendStrings;
+        // for RemovePairs, pairs of items each taken once from the list as
+        // it stands then (a list with no items left goes).
+        RegValue value;
     };
     long applyInOneStep(const std::vector<Edit>& edits);
 

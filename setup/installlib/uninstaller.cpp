@@ -620,22 +620,21 @@ private:
             return path.starts_with("\\??\\") ? path.substr(4) : path;
         };
         const std::vector<std::string> items = pending.strings();
-        std::vector<std::string> kept;
+        std::vector<std::string> withdrawn;
         for (size_t i = 0; i + 1 < items.size(); i += 2) {
             const std::string from = plain(items[i]);
             if (!items[i + 1].empty() && replacedAtRestart_.count(text::toUpper(plain(items[i + 1])))
                 && text::equalsNoCase(parentOf(from), parentOf(plain(items[i + 1])))) {
                 machine_.deleteFile(from);
-                continue;
+                withdrawn.push_back(items[i]);
+                withdrawn.push_back(items[i + 1]);
             }
-            kept.push_back(items[i]);
-            kept.push_back(items[i + 1]);
         }
-        if (kept.size() == items.size() - items.size() % 2)
-            return;
-        edits_.insert(edits_.begin(),
-            { win::Registry::Edit::Kind::SetValue, win::RootKey::LocalMachine, key,
-                win::RegValue::multiString("PendingFileRenameOperations", kept) });
+        // Only these pairs go: moves that other programs add meanwhile stay.
+        if (!withdrawn.empty())
+            edits_.insert(edits_.begin(),
+                { win::Registry::Edit::Kind::RemovePairs, win::RootKey::LocalMachine, key,
+                    win::RegValue::multiString("PendingFileRenameOperations", withdrawn) });
     }
 
     // The user's own links that the install kept aside where the product's

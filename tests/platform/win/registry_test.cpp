@@ -239,6 +239,39 @@ TEST_F(RegistryTest, NewKeyAndItsValueAreOneSave)
     EXPECT_FALSE(open()->keyExists(RootKey::LocalMachine, "SOFTWARE\\Locked"));
 }
 
+// Catches pending moves of other programs lost when one program withdraws
+// its own pairs (a list read earlier and written back whole), and a step
+// that is saved in part.
+TEST_F(RegistryTest, OneStepTakesOnlyItsOwnPairsAndAllOrNothing)
+{
+    const char* key = "SYSTEM\\Session Manager";
+    auto reg = open();
+    using Kind = Registry::Edit::Kind;
+    auto pairs = [](std::vector<std::string> items) { return RegValue::multiString("Pending", items); };
+    ASSERT_EQ(
+        reg->applyInOneStep({ { Kind::AppendStrings, RootKey::LocalMachine, key, pairs({ "a", "", "b", "!c" }) } }),
+        ERROR_SUCCESS);
+    // Another program adds its move after this one read the list.
+    ASSERT_EQ(open()->applyInOneStep({ { Kind::AppendStrings, RootKey::LocalMachine, key, pairs({ "d", "" }) } }),
+        ERROR_SUCCESS);
+    ASSERT_EQ(reg->applyInOneStep({ { Kind::RemovePairs, RootKey::LocalMachine, key, pairs({ "b", "!c" }) },
+                  { Kind::SetValue, RootKey::LocalMachine, "SOFTWARE\\P", RegValue::dword("n", 1) } }),
+        ERROR_SUCCESS);
+    RegKey k;
+    RegValue v;
+    auto again = open();
+    ASSERT_EQ(again->openKey(RootKey::LocalMachine, key, false, k), ERROR_SUCCESS);
+    ASSERT_EQ(again->queryValue(k, "Pending", v), ERROR_SUCCESS);
+    EXPECT_EQ(v.strings(), (std::vector<std::string> { "a", "", "d", "" }));
+    reg->setKeyReadOnly(RootKey::LocalMachine, "SOFTWARE\\Locked", true);
+    EXPECT_EQ(reg->applyInOneStep({ { Kind::RemovePairs, RootKey::LocalMachine, key, pairs({ "a", "" }) },
+                  { Kind::DeleteTree, RootKey::LocalMachine, "SOFTWARE\\Locked", {} } }),
+        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(open()->readDWord(RootKey::LocalMachine, "SOFTWARE\\P", "n"), 1u);
+    ASSERT_EQ(again->queryValue(k, "Pending", v), ERROR_SUCCESS);
+    EXPECT_EQ(v.strings().size(), 4u);
+}
+
 // Catches the store written through a fixed temporary name, where a link
 // planted beforehand would redirect the write outside the machine.
 TEST_F(RegistryTest, PlantedLinkAtATemporaryNameIsNotFollowed)
