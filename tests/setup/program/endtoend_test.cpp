@@ -747,6 +747,33 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
 }
 
+// Catches a reinstall's newer copy of a program that ran, moved in place at
+// the restart after the uninstall (the program left for good, with no
+// entry), and a resume that reports a complete install of a product an
+// uninstall left for a second run.
+TEST_P(RebootTest, UninstallTakesTheReinstallsPendingWorkWhetherTheProgramStillRunsOrNot)
+{
+    buildAndCopy();
+    const std::string program = kInstalled + "\\tavixcat.exe";
+    const std::string uninstall = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
+    for (const bool closedFirst : { true, false }) {
+        ASSERT_EQ(install(), 0) << log();
+        target->setInUse(program, true);
+        ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+        target->setInUse(program, !closedFirst);
+        tool(target->root(), uninstall);
+        target->setInUse(program, false);
+        restart({});
+        if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) {
+            EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
+            restart({});
+        }
+        EXPECT_EQ(setupRuns, std::vector<int> {}) << closedFirst;
+        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << closedFirst;
+        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << closedFirst;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
 
 
