@@ -120,6 +120,12 @@ public:
         readLists();
         readInstallRecords();
         findEngineFolders();
+        // The product's resume goes first, in a step of its own: a restart
+        // after a kill (or with the entry kept for a second run) never
+        // reports an install of what is being removed.
+        withdrawResume();
+        if (applyEdits() && !resumeFolder_.empty())
+            RemoveFolderTree(resumeFolder_);
         // Files go now; the shared counters, the engine's use count and the
         // entry change together at the end, in one step, so that a run
         // killed on the way and run again releases each count once and
@@ -152,23 +158,18 @@ public:
         }
         removeEmptyFolders();
         writeRestartBatch();
-        // The product's resume goes even when the entry stays for a second
-        // run: it would report an install of what is being removed.
-        withdrawResume();
         if (entryGoes) {
             releaseEngine();
             edits_.push_back({ win::Registry::Edit::Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key, {} });
         } else {
             keepWhatIsLeft();
         }
-        const bool applied = applyEdits();
+        applyEdits();
         if (programAfterEntry && !reg_.KeyExists(report_.Key)) {
             removeItem(Item { program, false, false });
             removeEmptyFolders();
             applyEdits();
         }
-        if (!resumeFolder_.empty() && applied)
-            RemoveFolderTree(resumeFolder_);
         keptAsTheyAre();
         return std::move(report_);
     }

@@ -750,27 +750,30 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
 // Catches a reinstall's newer copy of a program that ran, moved in place at
 // the restart after the uninstall (the program left for good, with no
 // entry), and a resume that reports a complete install of a product an
-// uninstall left for a second run.
+// uninstall left for a second run or was stopped in.
 TEST_P(RebootTest, UninstallTakesTheReinstallsPendingWorkWhetherTheProgramStillRunsOrNot)
 {
     buildAndCopy();
     const std::string program = kInstalled + "\\tavixcat.exe";
     const std::string uninstall = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
-    for (const bool closedFirst : { true, false }) {
+    for (const std::string how : { "closed first", "running", "stopped" }) {
         ASSERT_EQ(install(), 0) << log();
         target->setInUse(program, true);
         ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
-        target->setInUse(program, !closedFirst);
+        target->setInUse(program, how == "running");
+        if (how == "stopped")
+            ::setenv("TAVIX_STOP_AT", "uninstall:2", 1);
         tool(target->root(), uninstall);
+        ::unsetenv("TAVIX_STOP_AT");
         target->setInUse(program, false);
         restart({});
         if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) {
             EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
             restart({});
         }
-        EXPECT_EQ(setupRuns, std::vector<int> {}) << closedFirst;
-        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << closedFirst;
-        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << closedFirst;
+        EXPECT_EQ(setupRuns, std::vector<int> {}) << how;
+        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << how;
+        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << how;
     }
 }
 
