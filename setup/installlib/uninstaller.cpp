@@ -811,6 +811,8 @@ private:
         }
         removeHelpRegistration(item.Path);
         if (!machine_.fileExists(item.Path)) {
+            // Gone already (a run stopped after it): no newer copy may bring it back.
+            removedFiles_.insert(text::toUpper(item.Path));
             // A link made as a Program Manager item has no file of its own.
             removeProgramManagerItem(item.Path);
             return; // otherwise removed by the user already

@@ -756,16 +756,25 @@ TEST_P(RebootTest, UninstallTakesTheReinstallsPendingWorkWhetherTheProgramStillR
     buildAndCopy();
     const std::string program = kInstalled + "\\tavixcat.exe";
     const std::string uninstall = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
-    for (const std::string how : { "closed first", "running", "stopped" }) {
+    const struct {
+        std::string how;
+        int stopAt; // 0: not stopped
+        bool againFirst; // the stopped run again before the restart
+    } cases[] = { { "closed first", 0, false }, { "running", 0, false }, { "stopped, restarted", 2, false },
+        { "stopped, run again", 52, true } };
+    for (const auto& [how, stopAt, againFirst] : cases) {
         ASSERT_EQ(install(), 0) << log();
         target->setInUse(program, true);
         ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
         target->setInUse(program, how == "running");
-        if (how == "stopped")
-            ::setenv("TAVIX_STOP_AT", "uninstall:2", 1);
+        if (stopAt)
+            ::setenv("TAVIX_STOP_AT", ("uninstall:" + std::to_string(stopAt)).c_str(), 1);
         tool(target->root(), uninstall);
         ::unsetenv("TAVIX_STOP_AT");
         target->setInUse(program, false);
+        if (againFirst) {
+            EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
+        }
         restart({});
         if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) {
             EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
