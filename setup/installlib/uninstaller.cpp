@@ -120,6 +120,12 @@ public:
         readLists();
         readInstallRecords();
         findEngineFolders();
+        // The product's resume goes first, in a step of its own: a restart
+        // after a kill (or with the entry kept for a second run) never
+        // reports an install of what is being removed.
+        withdrawResume();
+        if (applyEdits() && !resumeFolder_.empty())
+            RemoveFolderTree(resumeFolder_);
         // Files go now; the shared counters, the engine's use count and the
         // entry change together at the end, in one step, so that a run
         // killed on the way and run again releases each count once and
@@ -154,7 +160,6 @@ public:
         writeRestartBatch();
         if (entryGoes) {
             releaseEngine();
-            withdrawResume();
             edits_.push_back({ win::Registry::Edit::Kind::DeleteTree, win::RootKey::LocalMachine, report_.Key, {} });
         } else {
             keepWhatIsLeft();
@@ -165,17 +170,15 @@ public:
             removeEmptyFolders();
             applyEdits();
         }
-        if (!resumeFolder_.empty() && !reg_.KeyExists(report_.Key))
-            RemoveFolderTree(resumeFolder_);
         keptAsTheyAre();
         return std::move(report_);
     }
 
 private:
-    void applyEdits()
+    bool applyEdits()
     {
         if (edits_.empty())
-            return;
+            return true;
         StopPoint("uninstall");
         long result = win::ERROR_ACCESS_DENIED;
         try {
@@ -186,6 +189,7 @@ private:
             report_.Problems.push_back(report_.Key + ": the entry and the shared counters could not be written (error "
                 + std::to_string(result) + ")");
         edits_.clear();
+        return result == win::ERROR_SUCCESS;
     }
 
     // The shared counter's new count; its value goes at zero.
@@ -600,13 +604,25 @@ private:
             engineFolders_.push_back(parentOf(engineConfig_));
     }
 
-    // A later setup's newer copy of a file in use waits beside it for the
-    // restart to move it in place: the copy goes now, its move in the
-    // closing step, so that the folder empties at the restart.
+    // A later setup's newer copy of a file that was in use waits beside it
+    // for the restart to move it in place: the copy goes now, its move in
+    // the closing step (on the 95 family its WININIT.INI line after the
+    // copy), so that no product file comes back at the restart.
     void withdrawReplacements()
     {
-        if (replacedAtRestart_.empty())
+        if (removedFiles_.empty())
             return;
+        if (machine_.windowsKind() == win::WindowsKind::Win95) {
+            for (const std::string& dest : machine_.profileKeyNames("Rename", "WININIT.INI")) {
+                const std::string from = machine_.getPrivateProfileString("Rename", dest, "", 1024, "WININIT.INI");
+                if (removedFiles_.count(text::toUpper(dest)) && !from.empty()
+                    && text::equalsNoCase(parentOf(from), parentOf(dest))) {
+                    machine_.deleteFile(from);
+                    machine_.writePrivateProfileString("Rename", dest, std::nullopt, "WININIT.INI");
+                }
+            }
+            return;
+        }
         const char* const key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
         win::Registry& registry = machine_.registry();
         win::RegKey opened;
@@ -623,7 +639,7 @@ private:
         std::vector<std::string> withdrawn;
         for (size_t i = 0; i + 1 < items.size(); i += 2) {
             const std::string from = plain(items[i]);
-            if (!items[i + 1].empty() && replacedAtRestart_.count(text::toUpper(plain(items[i + 1])))
+            if (!items[i + 1].empty() && removedFiles_.count(text::toUpper(plain(items[i + 1])))
                 && text::equalsNoCase(parentOf(from), parentOf(plain(items[i + 1])))) {
                 machine_.deleteFile(from);
                 withdrawn.push_back(items[i]);
@@ -725,6 +741,9 @@ private:
                 edits_.push_back({ Kind::DeleteTree, win::RootKey::LocalMachine, quorle, {} });
             reg_.CloseKey();
         }
+        // Not to be taken for a later setup's resume by a second run.
+        edits_.push_back(
+            { Kind::DeleteValue, win::RootKey::LocalMachine, report_.Key, win::RegValue::string(kResumeValue, "") });
         const std::string folder = parentOf(words.front());
         if (IsLoaderFolder(folder))
             resumeFolder_ = folder;
@@ -791,6 +810,8 @@ private:
         }
         removeHelpRegistration(item.Path);
         if (!machine_.fileExists(item.Path)) {
+            // Gone already (a run stopped after it): no newer copy may bring it back.
+            removedFiles_.insert(text::toUpper(item.Path));
             // A link made as a Program Manager item has no file of its own.
             removeProgramManagerItem(item.Path);
             return; // otherwise removed by the user already
@@ -802,6 +823,7 @@ private:
             attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_READONLY))
             machine_.setFileAttributes(item.Path, attributes & ~win::FILE_ATTRIBUTE_READONLY);
         if (machine_.deleteFile(item.Path)) {
+            removedFiles_.insert(text::toUpper(item.Path));
             report_.Removed.push_back(item.Path);
             folders_.push_back(parentOf(item.Path));
             return;
@@ -812,7 +834,7 @@ private:
         if (error == win::ERROR_SHARING_VIOLATION
             && machine_.moveFileEx(item.Path, "", win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             report_.RemovedAtRestart.push_back(item.Path);
-            replacedAtRestart_.insert(text::toUpper(item.Path));
+            removedFiles_.insert(text::toUpper(item.Path));
         } else {
             report_.Problems.push_back(item.Path + ": could not be removed (error " + std::to_string(error) + ")");
             left_.push_back(item);
@@ -973,7 +995,7 @@ private:
     std::vector<std::string> engineFolders_;
     std::string engineConfig_; // the configuration the engine names
     std::string resumeFolder_; // the Temp folder of a withdrawn resume
-    std::set<std::string> replacedAtRestart_; // upper-cased: files in use that go at the restart
+    std::set<std::string> removedFiles_; // upper-cased: removed now or at the restart
     std::map<std::string, OwnCounter> ownCounters_; // upper-cased path -> the "SharedDLLs" list's entries
     std::set<std::string> unreleased_; // own counters that could not be released
     std::map<std::string, std::string> stamps_; // upper-cased path -> its stamp as installed

@@ -50,8 +50,10 @@
 // for the next start in that step; one not running goes after it.
 // Links of the user's own that the install kept aside ("KeptLinks",
 // uninstalllog.h) are put back, and a setup of the product waiting for the
-// next start to finish (the entry's "QuorleResume") is withdrawn with the
-// entry: its RunOnce command and run record, then its Temp folder.
+// next start to finish (the entry's "QuorleResume") is withdrawn before
+// any file goes, in a step of its own: its RunOnce command and run record,
+// then its Temp folder. A later setup's newer copy
+// of a removed file, waiting for the restart, goes with its move.
 
 #include "setup/installlib/exceptions.h"
 

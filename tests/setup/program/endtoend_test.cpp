@@ -747,6 +747,45 @@ TEST_P(RebootTest, AnEngineLibraryInUseIsReplacedAtTheRestartAndTheSetupFinishes
     EXPECT_FALSE(target->directoryExists("C:\\TEMP\\QS1"));
 }
 
+// Catches a reinstall's newer copy of a program that ran, moved in place at
+// the restart after the uninstall (the program left for good, with no
+// entry), and a resume that reports a complete install of a product an
+// uninstall left for a second run or was stopped in.
+TEST_P(RebootTest, UninstallTakesTheReinstallsPendingWorkWhetherTheProgramStillRunsOrNot)
+{
+    buildAndCopy();
+    const std::string program = kInstalled + "\\tavixcat.exe";
+    const std::string uninstall = "run " + quoted(kInstalled + "\\uninstall.exe") + " " + quoted(str(kProductName));
+    const struct {
+        std::string how;
+        int stopAt; // 0: not stopped
+        bool againFirst; // the stopped run again before the restart
+    } cases[] = { { "closed first", 0, false }, { "running", 0, false }, { "stopped, restarted", 2, false },
+        { "stopped, run again", 52, true } };
+    for (const auto& [how, stopAt, againFirst] : cases) {
+        ASSERT_EQ(install(), 0) << log();
+        target->setInUse(program, true);
+        ASSERT_EQ(install({ kWizard, { "look", "no", "finish" } }), 0);
+        target->setInUse(program, how == "running");
+        if (stopAt)
+            ::setenv("TAVIX_STOP_AT", ("uninstall:" + std::to_string(stopAt)).c_str(), 1);
+        tool(target->root(), uninstall);
+        ::unsetenv("TAVIX_STOP_AT");
+        target->setInUse(program, false);
+        if (againFirst) {
+            EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
+        }
+        restart({});
+        if (target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) {
+            EXPECT_EQ(tool(target->root(), uninstall), 0) << log();
+            restart({});
+        }
+        EXPECT_EQ(setupRuns, std::vector<int> {}) << how;
+        EXPECT_FALSE(target->directoryExists("C:\\Program Files\\Tavixsoft")) << how;
+        EXPECT_FALSE(target->registry().keyExists(win::RootKey::LocalMachine, kUninstallKey)) << how;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(NT4AndWindows95, RebootTest, ::testing::Values(win::WindowsKind::NT4, win::WindowsKind::Win95));
 
 
