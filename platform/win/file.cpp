@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace win {
 
-uint64_t File::freeOn(const DriveInfo& drive) const
-{
-    const uint64_t used = machine_->driveUsed(drive);
-    return used >= drive.capacity ? 0 : drive.capacity - used;
-}
-
 File::~File()
 {
     close();
@@ -187,15 +181,13 @@ bool File::write(const void* buffer, uint32_t count, uint32_t& done)
     uint32_t allowed = count;
     // Checked and written in one step of the drive's writers.
     const DriveInfo* d = machine_->driveOfHost(host_);
-    const auto driveLock = machine_->lockDrive(d);
-    if (driveLock && !driveLock->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    std::unique_ptr<hostfile::ExclusiveLock> driveLock;
+    if (!machine_->lockDrive(d, driveLock))
         return false;
-    }
     if (d && d->capacity) {
         // The file grows by its new end less its old size: a write after a
         // seek past the end takes the gap too.
-        const int64_t pos = position(), end = std::max<int64_t>(size(), 0) + int64_t(freeOn(*d));
+        const int64_t pos = position(), end = std::max<int64_t>(size(), 0) + int64_t(machine_->driveFree(*d));
         allowed = pos >= end ? 0 : uint32_t(std::min<int64_t>(count, end - pos));
     }
     const char* in = static_cast<const char*>(buffer);
@@ -265,13 +257,11 @@ bool File::setEndOfFile()
         return false;
     }
     const DriveInfo* d = machine_->driveOfHost(host_);
-    const auto driveLock = machine_->lockDrive(d);
-    if (driveLock && !driveLock->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    std::unique_ptr<hostfile::ExclusiveLock> driveLock;
+    if (!machine_->lockDrive(d, driveLock))
         return false;
-    }
     const int64_t end = position(), old = size();
-    if (d && d->capacity && end > old && uint64_t(end - old) > freeOn(*d)) {
+    if (d && d->capacity && end > old && uint64_t(end - old) > machine_->driveFree(*d)) {
         setLastError(ERROR_DISK_FULL);
         return false;
     }

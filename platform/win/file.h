@@ -57,9 +57,6 @@ public:
     const std::filesystem::path& hostPath() const { return host_; }
 
 private:
-    // Bytes still free on a drive with a capacity.
-    uint64_t freeOn(const DriveInfo& drive) const;
-
     Machine* machine_ = nullptr;
     int fd_ = -1;
     uint64_t openId_ = 0;

@@ -549,8 +549,13 @@ std::optional<uint64_t> Machine::diskFreeSpace(const std::string& path) const
         auto space = fs::space(d->host, ec);
         return ec ? uint64_t(0) : uint64_t(space.available);
     }
-    uint64_t used = driveUsed(*d);
-    return used >= d->capacity ? 0 : d->capacity - used;
+    return driveFree(*d);
+}
+
+uint64_t Machine::driveFree(const DriveInfo& drive) const
+{
+    const uint64_t used = driveUsed(drive);
+    return used >= drive.capacity ? 0 : drive.capacity - used;
 }
 
 fs::path Machine::swapDisk(char letter)

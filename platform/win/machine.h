@@ -387,8 +387,9 @@ private:
     // be had).
     std::unique_ptr<hostfile::ExclusiveLock> lockNames() const;
     // A drive with a capacity is checked and written in turn, so that no
-    // two writers both pass the free-space check; null for other drives.
-    std::unique_ptr<hostfile::ExclusiveLock> lockDrive(const DriveInfo* drive) const;
+    // two writers both pass the free-space check; lock stays null for other
+    // drives. False, with ERROR_ACCESS_DENIED, when the lock cannot be had.
+    bool lockDrive(const DriveInfo* drive, std::unique_ptr<hostfile::ExclusiveLock>& lock) const;
     // Renames the temporary file tmp of the folder dirFd to the file path
     // names, looked up again under the names lock (a file that another
     // program made meanwhile under another case is the one replaced).
@@ -401,6 +402,7 @@ private:
     const DriveInfo* driveOf(char letter) const;
     const DriveInfo* driveOfHost(const std::filesystem::path& host) const;
     uint64_t driveUsed(const DriveInfo& drive) const;
+    uint64_t driveFree(const DriveInfo& drive) const; // of a drive with a capacity
     bool checkWritable(const std::filesystem::path& host, bool forDelete) const;
     bool isInUseHost(const std::filesystem::path& host) const;
     bool isRunningHost(const std::filesystem::path& host) const;

@@ -432,11 +432,15 @@ std::unique_ptr<hostfile::ExclusiveLock> Machine::lockNames() const
     return nullptr;
 }
 
-std::unique_ptr<hostfile::ExclusiveLock> Machine::lockDrive(const DriveInfo* drive) const
+bool Machine::lockDrive(const DriveInfo* drive, std::unique_ptr<hostfile::ExclusiveLock>& lock) const
 {
     if (!drive || !drive->capacity)
-        return nullptr;
-    return std::make_unique<hostfile::ExclusiveLock>(root_ / ("drive-" + std::string(1, drive->letter) + ".lock"));
+        return true;
+    lock = std::make_unique<hostfile::ExclusiveLock>(root_ / ("drive-" + std::string(1, drive->letter) + ".lock"));
+    if (lock->locked())
+        return true;
+    setLastError(ERROR_ACCESS_DENIED);
+    return false;
 }
 
 bool Machine::putInPlace(
@@ -704,19 +708,12 @@ bool Machine::copyFile(const std::string& from, const std::string& to, bool fail
 
     uint64_t size = fs::file_size(src, ec);
     const DriveInfo* drive = driveOfHost(dst);
-    const auto driveLock = lockDrive(drive);
-    if (driveLock && !driveLock->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    std::unique_ptr<hostfile::ExclusiveLock> driveLock;
+    if (!lockDrive(drive, driveLock))
         return false;
-    }
-    if (const DriveInfo* d = drive; d && d->capacity) {
-        uint64_t used = driveUsed(*d);
-        uint64_t freed = exists ? fs::file_size(dst, ec) : 0;
-        uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
-        if (size > free + freed) {
-            setLastError(ERROR_DISK_FULL);
-            return false;
-        }
+    if (drive && drive->capacity && size > driveFree(*drive) + (exists ? fs::file_size(dst, ec) : 0)) {
+        setLastError(ERROR_DISK_FULL);
+        return false;
     }
     // Both ends are opened beneath their drives without following a link.
     const int in = openBeneath(src, O_RDONLY);
@@ -1002,19 +999,12 @@ bool Machine::writeFile(const std::string& path, const std::string& bytes)
             return false;
     }
     const DriveInfo* drive = driveOfHost(host);
-    const auto driveLock = lockDrive(drive);
-    if (driveLock && !driveLock->locked()) {
-        setLastError(ERROR_ACCESS_DENIED);
+    std::unique_ptr<hostfile::ExclusiveLock> driveLock;
+    if (!lockDrive(drive, driveLock))
         return false;
-    }
-    if (const DriveInfo* d = drive; d && d->capacity) {
-        uint64_t used = driveUsed(*d);
-        uint64_t freed = exists ? fs::file_size(host, ec) : 0;
-        uint64_t free = used >= d->capacity ? 0 : d->capacity - used;
-        if (bytes.size() > free + freed) {
-            setLastError(ERROR_DISK_FULL);
-            return false;
-        }
+    if (drive && drive->capacity && bytes.size() > driveFree(*drive) + (exists ? fs::file_size(host, ec) : 0)) {
+        setLastError(ERROR_DISK_FULL);
+        return false;
     }
     // The temporary file and the rename go through a handle of the folder
     // opened beneath the drive, so a folder swapped for a link is not followed.
