@@ -24,12 +24,12 @@ void StopPoint(std::string_view Point)
     const char* wanted = std::getenv("TAVIX_STOP_AT");
     if (!wanted || !*wanted)
         return;
-    const std::string_view spec(wanted);
-    const auto colon = spec.rfind(':');
-    if (colon == std::string_view::npos || spec.substr(0, colon) != Point)
+    const std::string_view stop(wanted);
+    const auto colon = stop.rfind(':');
+    if (colon == std::string_view::npos || stop.substr(0, colon) != Point)
         return;
     static std::map<std::string, long, std::less<>> passes;
-    const long n = std::strtol(std::string(spec.substr(colon + 1)).c_str(), nullptr, 10);
+    const long n = std::strtol(std::string(stop.substr(colon + 1)).c_str(), nullptr, 10);
     if (++passes[std::string(Point)] == n)
         std::raise(SIGKILL);
 }
