@@ -9,7 +9,19 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace win::hostfile {
+
+// A descriptor closed when it goes.
+struct ScopedFd {
+    int fd;
+    ~ScopedFd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 // Creates "<dir>/.<stem>.<pid>-<n>.tmp" with O_CREAT | O_EXCL | O_NOFOLLOW
 // (mode 0644) and returns its descriptor and path; -1 with errno set when
